@@ -1,0 +1,176 @@
+#pragma once
+
+// The Windows-era vocabulary the behaviour depends on, defined once with the
+// original numeric values: the game filters messages by number, stores virtual-key
+// codes and reads socket event bits, so the numbers themselves are behaviour.
+
+#include <cstdint>
+
+namespace platform {
+
+// Window messages.
+enum class WinMsg : std::uint32_t {
+    Null = 0x0000,
+    Create = 0x0001,
+    Destroy = 0x0002,
+    Move = 0x0003,
+    Size = 0x0005,
+    Activate = 0x0006,
+    SetFocus = 0x0007,
+    KillFocus = 0x0008,
+    Paint = 0x000F,
+    Close = 0x0010,
+    Quit = 0x0012,
+    EraseBkgnd = 0x0014,
+    ShowWindow = 0x0018,
+    ActivateApp = 0x001C,
+    SetCursor = 0x0020,
+    MouseActivate = 0x0021,
+    GetMinMaxInfo = 0x0024,
+    WindowPosChanging = 0x0046,
+    WindowPosChanged = 0x0047,
+    NcActivate = 0x0086,
+    KeyDown = 0x0100,
+    KeyUp = 0x0101,
+    Char = 0x0102,
+    SysKeyDown = 0x0104,
+    SysKeyUp = 0x0105,
+    SysChar = 0x0106,
+    SysCommand = 0x0112,
+    Timer = 0x0113,
+    MouseMove = 0x0200,
+    LButtonDown = 0x0201,
+    LButtonUp = 0x0202,
+    LButtonDblClk = 0x0203,
+    RButtonDown = 0x0204,
+    RButtonUp = 0x0205,
+    RButtonDblClk = 0x0206,
+    MButtonDown = 0x0207,
+    MButtonUp = 0x0208,
+    MButtonDblClk = 0x0209,
+    EnterSizeMove = 0x0231,
+    ExitSizeMove = 0x0232,
+    QueryNewPalette = 0x030F,
+    PaletteIsChanging = 0x0310,
+    PaletteChanged = 0x0311,
+    User = 0x0400,
+};
+
+// Message ranges used when peeking by range.
+inline constexpr std::uint32_t kKeyFirst = 0x0100;
+inline constexpr std::uint32_t kKeyLast = 0x0108;
+inline constexpr std::uint32_t kMouseFirst = 0x0200;
+inline constexpr std::uint32_t kMouseLast = 0x0209;
+
+// WM_SYSCOMMAND parameters.
+enum class SysCommand : std::uint32_t {
+    Close = 0xF060,
+    Minimize = 0xF020,
+    Restore = 0xF120,
+};
+
+// WM_ACTIVATE low word.
+enum class ActivateState : std::uint32_t {
+    Inactive = 0,
+    Active = 1,
+    ClickActive = 2,
+};
+
+// WM_SIZE parameters.
+enum class SizeKind : std::uint32_t {
+    Restored = 0,
+    Minimized = 1,
+    Maximized = 2,
+};
+
+// Virtual-key codes.
+enum class VirtualKey : std::uint32_t {
+    Back = 0x08,
+    Tab = 0x09,
+    Return = 0x0D,
+    Shift = 0x10,
+    Control = 0x11,
+    Menu = 0x12,
+    Escape = 0x1B,
+    Space = 0x20,
+    Prior = 0x21,
+    Next = 0x22,
+    End = 0x23,
+    Home = 0x24,
+    Left = 0x25,
+    Up = 0x26,
+    Right = 0x27,
+    Down = 0x28,
+    Insert = 0x2D,
+    Delete = 0x2E,
+    F1 = 0x70,
+};
+
+// Mouse-message key-state bits (wParam of mouse messages).
+enum class MouseKeys : std::uint32_t {
+    LButton = 0x0001,
+    RButton = 0x0002,
+    Shift = 0x0004,
+    Control = 0x0008,
+    MButton = 0x0010,
+};
+
+// Asynchronous socket event bits.
+enum class SocketEvent : std::uint32_t {
+    Read = 0x01,
+    Write = 0x02,
+    Oob = 0x04,
+    Accept = 0x08,
+    Connect = 0x10,
+    Close = 0x20,
+};
+
+// Message-box styles and answers.
+enum class BoxStyle : std::uint32_t {
+    Ok = 0x00000000,
+    OkCancel = 0x00000001,
+    IconStop = 0x00000010,
+    IconQuestion = 0x00000020,
+    IconExclamation = 0x00000030,
+    IconInformation = 0x00000040,
+    TaskModal = 0x00002000,
+    TopMost = 0x00040000,
+};
+
+enum class BoxAnswer : int {
+    Ok = 1,
+    Cancel = 2,
+};
+
+constexpr std::uint32_t operator|(BoxStyle a, BoxStyle b) {
+    return static_cast<std::uint32_t>(a) | static_cast<std::uint32_t>(b);
+}
+
+template <typename E>
+constexpr std::uint32_t Num(E e) {
+    return static_cast<std::uint32_t>(e);
+}
+
+// An opaque window identity; null means no window.
+using WindowHandle = void*;
+
+// One queued window message as the pump sees it.
+struct WinMessage {
+    WindowHandle window = nullptr;
+    std::uint32_t message = 0;
+    std::uintptr_t wParam = 0;
+    std::intptr_t lParam = 0;
+    std::uint32_t time = 0;
+    std::int32_t x = 0;  // pointer position when the message was made
+    std::int32_t y = 0;
+};
+
+// lParam packing of mouse coordinates and sizes, as the platform does it.
+constexpr std::intptr_t MakeLParam(std::int32_t low, std::int32_t high) {
+    return static_cast<std::intptr_t>(static_cast<std::int32_t>(
+        (static_cast<std::uint32_t>(high) << 16) | (static_cast<std::uint32_t>(low) & 0xFFFFu)));
+}
+constexpr std::int16_t LowWord(std::intptr_t v) { return static_cast<std::int16_t>(v & 0xFFFF); }
+constexpr std::int16_t HighWord(std::intptr_t v) { return static_cast<std::int16_t>((v >> 16) & 0xFFFF); }
+
+}  // namespace platform
