@@ -2,7 +2,7 @@
 
 #include "media/WinScreenCanvas.h"
 
-#include "XLayerRaise.h"
+#include "divir/xError.h"
 
 WinMixCanvas::WinMixCanvas() = default;
 
@@ -68,7 +68,7 @@ void WinMixCanvas::Create(WinScreenCanvas* screen, std::int16_t width, std::int1
     }
     auto surface = std::make_unique<platform::Surface>(width, height, depth, true);
     if (!surface->Valid()) {
-        media_detail::Raise(2);
+        xThrow(kErrSystemResources);
         return;
     }
     surface_ = std::move(surface);

@@ -1,6 +1,7 @@
 #include "media/WinScreenCanvas.h"
 
-#include "XLayerRaise.h"
+#include "divir/xError.h"
+#include "divir/xTryFrame.h"
 
 #include <cstdio>
 #include <string>
@@ -8,6 +9,9 @@
 namespace {
 
 using platform::WinMsg;
+
+// Lower-layer code: full screen impossible.
+constexpr std::int16_t kErrFullScreen = 11;
 
 // The twenty static colours of the display's default palette: its first ten go
 // to entries 0-9, its last ten to 246-255.
@@ -97,14 +101,14 @@ void WinScreenCanvas::Create(const char* className, int depth, std::int16_t widt
     desc.createParam = this;
     window_ = platform::CreateGameWindow(desc);
     if (window_ == nullptr) {
-        media_detail::Raise(2);
+        xThrow(kErrSystemResources);
         return;
     }
     bounds_ = xRect(0, 0, platform::ClientWidth(window_), platform::ClientHeight(window_));
     fullScreen_ = fullScreen && platform::IsCoveringDisplay(window_);
     if (fullScreen && !fullScreen_ && depth >= 16 && screen.bitsPerPixel < 16) {
         platform::ShowWarningBox(kDisplayErrorText, "Application Error");
-        media_detail::Raise(11);
+        xThrow(kErrFullScreen);
         return;
     }
     depth_ = depth;
@@ -146,17 +150,24 @@ void WinScreenCanvas::SetPalette(const xPalette& palette) {
         const xLogPaletteEntry& e = entries[static_cast<std::size_t>(i)];
         screenPalette_.SetEntry(static_cast<std::uint8_t>(i), xPalette::Pack(xRGB{e.red, e.green, e.blue}));
     }
-    logicalPalette_ = xCreatePalette(entries);
-    if (!logicalPalette_) {
-        return;
-    }
-    paletteRealised_ = true;
-    if (window_ != nullptr) {
-        platform::ColourTable colours{};
-        for (std::size_t i = 0; i < 256; ++i) {
-            colours[i] = platform::Rgb{entries[i].red, entries[i].green, entries[i].blue};
+    const std::int16_t code = xTry([&] {
+        logicalPalette_ = xCreatePalette(entries);
+        if (!logicalPalette_) {
+            return;
         }
-        platform::SetBackBufferColours(window_, colours);
+        // The old display needed one forced realisation before the first; the back
+        // buffer takes its colours directly, so marking it is all that remains.
+        paletteRealised_ = true;
+        if (window_ != nullptr) {
+            platform::ColourTable colours{};
+            for (std::size_t i = 0; i < 256; ++i) {
+                colours[i] = platform::Rgb{entries[i].red, entries[i].green, entries[i].blue};
+            }
+            platform::SetBackBufferColours(window_, colours);
+        }
+    });
+    if (code != 0) {
+        xThrow(code);
     }
 }
 

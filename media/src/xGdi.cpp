@@ -1,13 +1,13 @@
 #include "media/xGdi.h"
 
-#include "XLayerRaise.h"
+#include "divir/xError.h"
 
 namespace {
 
 template <typename T>
 std::unique_ptr<T> Checked(std::unique_ptr<T> object) {
     if (!object || xSimulateGdiFailure()) {
-        media_detail::Raise(2);
+        xThrow(kErrSystemResources);
         return nullptr;
     }
     return object;

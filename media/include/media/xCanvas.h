@@ -1,8 +1,9 @@
 #pragma once
 
 #include "media/xCanvasState.h"
-#include "media/xPoint.h"
 #include "media/xRect.h"
+
+#include "framework/xPoint.h"
 
 #include <cstdint>
 

@@ -2,12 +2,14 @@
 
 #include "media/xRGB.h"
 
+#include "divir/xAppObject.h"
+
 #include <array>
 #include <cstdint>
 
 // The drawing state of a canvas; callers also keep one to save and restore it
 // around a drawing section.
-class xCanvasState {
+class xCanvasState : public xAppObject {
 public:
     struct FontDesc {
         // 0 means no font; with an empty face name, the index of a built-in face.
@@ -20,7 +22,7 @@ public:
     };
 
     xCanvasState() = default;
-    virtual ~xCanvasState() = default;
+    ~xCanvasState() override = default;
 
     bool SameColour(const xCanvasState& o) const { return colour_ == o.colour_; }
     bool SameFont(const xCanvasState& o) const { return font_.SameFont(o.font_); }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/xPoint.h"
+#include "framework/xPoint.h"
 
 #include <cstdint>
 
@@ -32,6 +32,7 @@ struct xRect {
     static void Union(const xRect& a, const xRect& b, xRect& out);
     static bool Intersect(const xRect& a, const xRect& b, xRect& out);
 
+    xPoint TopLeft() const { return {left, top}; }
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool Contains(const xPoint& p) const { return left <= p.x && p.x < right && top <= p.y && p.y < bottom; }
     std::int16_t Width() const { return static_cast<std::int16_t>(right - left); }
