@@ -48,6 +48,22 @@ FT_Library Library() {
     return holder.lib;
 }
 
+// fontconfig's configuration, loaded once and released at exit so that nothing
+// it allocated outlives the program.
+FcConfig* Config() {
+    struct Holder {
+        FcConfig* config = FcInitLoadConfigAndFonts();
+        ~Holder() {
+            if (config != nullptr) {
+                FcConfigDestroy(config);
+            }
+            FcFini();
+        }
+    };
+    static Holder holder;
+    return holder.config;
+}
+
 struct FaceFile {
     std::string path;
     int index = 0;
@@ -61,6 +77,10 @@ std::optional<FaceFile> Resolve(const FontRequest& request) {
         family.resize(family.size() - kBold.size());
         bold = true;
     }
+    FcConfig* config = Config();
+    if (config == nullptr) {
+        return std::nullopt;
+    }
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) {
         return std::nullopt;
@@ -69,10 +89,10 @@ std::optional<FaceFile> Resolve(const FontRequest& request) {
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (match == nullptr) {
         return std::nullopt;
