@@ -276,6 +276,26 @@ TEST_F(ProcessSupportTest, OwnersStateTestsGuardTheRequests) {
     EXPECT_TRUE(plain.IsStarted());
 }
 
+TEST_F(ProcessSupportTest, StateMessagesGoThroughTheOwnersSend) {
+    class Observed : public TestProcess {
+      public:
+        void Send(const Msg& msg) override {
+            seen.push_back(MsgLog::NameOf(msg));
+            TestProcess::Send(msg);
+        }
+        std::vector<std::string> seen;
+    };
+    Observed p;
+    MsgLog log;
+    p.AddReceiver(&log);
+    p.Start();
+    Run();
+    p.Fail();
+    EXPECT_EQ(p.seen, (std::vector<std::string>{"StartingMsg", "StartedMsg", "StartedErrorMsg"}));
+    EXPECT_EQ(log.Names(), p.seen);
+    p.RemoveReceiver(&log);
+}
+
 TEST_F(ProcessSupportTest, InvalidStateIsNamedUnknownAndRefusedByTheHandler) {
     TestProcess p;
     p.ForceState(3);
