@@ -151,11 +151,11 @@ MpegAudioFrameResult MpegAudioDecodeFrame(const MpegAudioTables& tables, std::sp
     }
   }
 
-  alignas(16) float samples[kSlots][kSubbands] = {};
+  alignas(16) std::array<float, kSlots * kSubbands> samples{};  // slot-major
   if (!bits.Overrun()) {
     for (int granule = 0; granule < kGranules; ++granule) {
       const int part = granule >> 2;
-      float(*slot)[kSubbands] = samples + 3 * granule;
+      float* slot = samples.data() + 3 * granule * kSubbands;
       for (int sb = 0; sb < kCoded; ++sb) {
         const int classIndex = classOf[sb];
         if (classIndex < 0) {
@@ -168,25 +168,25 @@ MpegAudioFrameResult MpegAudioDecodeFrame(const MpegAudioTables& tables, std::sp
                                : classIndex == 1 ? tables.Group5()
                                                  : tables.Group9();
           group += 3 * bits.Read(quant.bits);
-          slot[0][sb] = group[0] * factor;
-          slot[1][sb] = group[1] * factor;
-          slot[2][sb] = group[2] * factor;
+          slot[sb] = group[0] * factor;
+          slot[kSubbands + sb] = group[1] * factor;
+          slot[2 * kSubbands + sb] = group[2] * factor;
         } else {
           const float step = quant.step * factor;
           for (int s = 0; s < 3; ++s) {
-            slot[s][sb] = (static_cast<float>(bits.Read(quant.bits)) - quant.centre) * step;
+            slot[s * kSubbands + sb] = (static_cast<float>(bits.Read(quant.bits)) - quant.centre) * step;
           }
         }
       }
       if (bits.Overrun()) {
-        std::fill(&samples[3 * granule][0], &samples[kSlots][0], 0.0f);
+        std::fill(samples.begin() + 3 * granule * kSubbands, samples.end(), 0.0f);
         break;
       }
     }
   }
 
   for (int s = 0; s < kSlots; ++s) {
-    Synthesize(tables, samples[s], history, output.data() + s * kSubbands);
+    Synthesize(tables, samples.data() + s * kSubbands, history, output.data() + s * kSubbands);
   }
   return {kFrameLength[bitrateIndex] + padding, kMpegAudioFrameSamples * 2};
 }
