@@ -45,12 +45,15 @@ inline void Dct(const float* x, float* out, const float* factors) {
   }
 }
 
+// Rounds to nearest (ties to even) through the float mantissa and clips: no library call,
+// so the conversion vectorises. |value| stays far below 2^31: at most 32 subbands of 65536
+// through a window whose taps sum to less than 3.
 inline std::int16_t ToSample(float value) {
-  // Clip, then round to nearest (ties to even) by the float mantissa: this keeps the loop
-  // free of library calls so it vectorises.
   constexpr float kRound = 12582912.0f;  // 1.5 * 2^23
-  const float clipped = std::min(std::max(value, -32768.0f), 32767.0f);
-  return static_cast<std::int16_t>(static_cast<int>((clipped + kRound) - kRound));
+  int sample = static_cast<int>((value + kRound) - kRound);
+  sample = sample > 32767 ? 32767 : sample;
+  sample = sample < -32768 ? -32768 : sample;
+  return static_cast<std::int16_t>(sample);
 }
 
 // One granule of the polyphase filter bank: the matrixing of the standard (V[i] = sum
@@ -76,17 +79,28 @@ void Synthesize(const MpegAudioTables& tables, const float* subbands, MpegAudioS
     first[j] = -x[48 - j];
   }
 
+  // Eight outputs at a time, all 16 taps, so the sums stay in registers.
   const float* window = tables.Window().data();
-  float sum[32] = {};
+  const float* sources[16];
   for (int tap = 0; tap < 16; ++tap) {
-    const float* source = history.values.data() + (tap & 1) * 512 + ((offset + 32 * tap) & 0x1E0);
-    const float* coefficients = window + 32 * tap;
-    for (int j = 0; j < 32; ++j) {
-      sum[j] += coefficients[j] * source[j];
+    sources[tap] = history.values.data() + (tap & 1) * 512 + ((offset + 32 * tap) & 0x1E0);
+  }
+  float sums[32];
+  for (int j = 0; j < 32; j += 8) {
+    float sum[8] = {};
+    for (int tap = 0; tap < 16; ++tap) {
+      const float* coefficients = window + 32 * tap + j;
+      const float* source = sources[tap] + j;
+      for (int k = 0; k < 8; ++k) {
+        sum[k] += coefficients[k] * source[k];
+      }
+    }
+    for (int k = 0; k < 8; ++k) {
+      sums[j + k] = sum[k];
     }
   }
   for (int j = 0; j < 32; ++j) {
-    out[j] = ToSample(sum[j]);
+    out[j] = ToSample(sums[j]);
   }
 }
 
