@@ -1,8 +1,7 @@
 #pragma once
 
-#include "media/xRect.h"
-
 #include "framework/CloneableMsg.h"
+#include "framework/xRect.h"
 
 // Sent by the screen canvas when a rectangle of the window (client coordinates)
 // must be drawn again.

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "media/xCanvasState.h"
-#include "media/xRect.h"
 
 #include "framework/xPoint.h"
+#include "framework/xRect.h"
 
 #include <cstdint>
 

@@ -6,7 +6,8 @@
 
 // A rectangle of signed 16-bit values; right and bottom are exclusive. Every
 // operation computes in int and stores back into 16 bits, so results wrap the way
-// the old 16-bit code's did.
+// the old 16-bit code's did. The UI tree's hit test is the one place that counts
+// the right and bottom edges as inside; it has its own test for that.
 struct xRect {
     std::int16_t left = 0;
     std::int16_t top = 0;
@@ -32,7 +33,6 @@ struct xRect {
     static void Union(const xRect& a, const xRect& b, xRect& out);
     static bool Intersect(const xRect& a, const xRect& b, xRect& out);
 
-    xPoint TopLeft() const { return {left, top}; }
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool Contains(const xPoint& p) const { return left <= p.x && p.x < right && top <= p.y && p.y < bottom; }
     std::int16_t Width() const { return static_cast<std::int16_t>(right - left); }

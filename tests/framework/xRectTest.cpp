@@ -1,4 +1,4 @@
-#include "media/xRect.h"
+#include "framework/xRect.h"
 
 #include <gtest/gtest.h>
 
