@@ -53,6 +53,8 @@ Window* Find(WindowHandle handle) {
     return nullptr;
 }
 
+WindowLifeHook lifeHook = nullptr;
+
 // Keeps the video subsystem up while a window or a query needs it.
 bool VideoUp() { return SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
 
@@ -73,6 +75,8 @@ std::string TitleUtf8(const std::string& text) {
 }
 
 }  // namespace
+
+void SetWindowLifeHook(WindowLifeHook hook) { lifeHook = hook; }
 
 ScreenMetrics GetScreenMetrics() {
     ScreenMetrics m;
@@ -137,6 +141,9 @@ WindowHandle CreateGameWindow(const GameWindowDesc& desc) {
         desc.procedure(handle, static_cast<std::uint32_t>(WinMsg::Create), 0,
                        reinterpret_cast<std::intptr_t>(desc.createParam));
     }
+    if (lifeHook != nullptr) {
+        lifeHook(handle, desc.procedure, true);
+    }
     return handle;
 }
 
@@ -147,6 +154,9 @@ void DestroyGameWindow(WindowHandle window) {
     }
     if (w->procedure != nullptr) {
         w->procedure(window, static_cast<std::uint32_t>(WinMsg::Destroy), 0, 0);
+    }
+    if (lifeHook != nullptr) {
+        lifeHook(window, w->procedure, false);
     }
     auto& all = Windows();
     all.erase(std::remove_if(all.begin(), all.end(), [window](const auto& p) { return p->window.get() == window; }),

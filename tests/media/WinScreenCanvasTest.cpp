@@ -358,6 +358,19 @@ TEST(XAppScreenCanvasTest, TwentyFourBitCompositionUsesAThirtyTwoBitBackBuffer) 
     platform::PresentAllWindows();
 }
 
+TEST(XAppScreenCanvasTest, TheQueueLearnsOfTheWindowAndItsProcedure) {
+    static std::vector<std::string> told;
+    platform::SetWindowLifeHook([](platform::WindowHandle, platform::WindowProcedure proc, bool created) {
+        told.push_back(std::string(created ? "made" : "gone") +
+                       (proc == &WinScreenCanvas::WindowProc ? " canvas" : " other"));
+    });
+    {
+        XAppScreenCanvas canvas("Hooked", 8, 640, 480, false);
+    }
+    platform::SetWindowLifeHook(nullptr);
+    EXPECT_EQ(told, (std::vector<std::string>{"made canvas", "gone canvas"}));
+}
+
 TEST(WinMixCanvasTest, AnImpossibleSurfaceRaisesSystemResources) {
     xMixCanvas mix;
     const std::int16_t code = xTry([&] { mix.Create(nullptr, 0, 10, 8); });

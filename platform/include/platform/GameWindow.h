@@ -41,6 +41,12 @@ struct GameWindowDesc {
     void* createParam = nullptr;
 };
 
+// Told of every game window made (after its Create message) and destroyed (after
+// its Destroy message); the message queue registers the procedure through it.
+// Double clicks are wanted by every game window.
+using WindowLifeHook = void (*)(WindowHandle window, WindowProcedure procedure, bool created);
+void SetWindowLifeHook(WindowLifeHook hook);
+
 // Null when the window cannot be made. Shows the arrow cursor.
 WindowHandle CreateGameWindow(const GameWindowDesc& desc);
 // Sends Destroy to the procedure, then closes the window.
