@@ -379,3 +379,19 @@ TEST(WinMixCanvasTest, AnImpossibleSurfaceRaisesSystemResources) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(WinScreenCanvasTest, FullScreenCoversTheDisplayWithAFixedClientArea) {
+    const platform::ScreenMetrics screen = platform::GetScreenMetrics();
+    EXPECT_GT(screen.screenWidth, 0);
+    EXPECT_GT(screen.bitsPerPixel, 0);
+    XAppScreenCanvas canvas("Full", 8, 640, 480, true);
+    ASSERT_NE(canvas.GetWindow(), nullptr);
+    EXPECT_TRUE(canvas.IsFullScreen());
+    // The presentation keeps its size; the platform scales it to the display.
+    EXPECT_EQ(canvas.GetBounds(), xRect(0, 0, 640, 480));
+    EXPECT_EQ(platform::ClientWidth(canvas.GetWindow()), 640);
+}
+
+}  // namespace
