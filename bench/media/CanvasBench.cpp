@@ -13,7 +13,9 @@
 
 namespace {
 
-void UseDummyVideo() { setenv("SDL_VIDEODRIVER", "dummy", 0); }
+void UseDummyVideo() {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+}
 
 // A 8-bit picture with every fourth pixel transparent.
 void FillPattern(xMixCanvas& c) {

@@ -111,7 +111,8 @@ void WinCanvas::SetFont(const FontDesc& font) {
 }
 
 int WinCanvas::GetFontMetrics(int* ascent, int* descent, int* leading) {
-    const platform::FontMetrics own = fontFace_ ? fontFace_->Metrics() : platform::DrawContext().GetTextMetrics();
+    const platform::FontMetrics own =
+        fontFace_ ? fontFace_->Metrics() : platform::DrawContext().GetTextMetrics();
     if (ascent != nullptr) {
         *ascent = own.ascent;
     }

@@ -20,10 +20,13 @@ constexpr std::uint32_t kStaticColours[20] = {
     0xfffbf0, 0xa0a0a4, 0x808080, 0xff0000, 0x00ff00, 0xffff00, 0x0000ff, 0xff00ff, 0x00ffff, 0xffffff};
 
 constexpr const char* kDisplayErrorText =
-    "This application requires that you have either DirectDraw installed\nor your system colors set to at least "
+    "This application requires that you have either DirectDraw installed\nor your system colors set to at "
+    "least "
     "High Color (16 bit).";
 
-ScreenMouseTarget* NoMouseTarget() { return nullptr; }
+ScreenMouseTarget* NoMouseTarget() {
+    return nullptr;
+}
 void NoQuitPoster(int) {}
 
 WinScreenCanvas::MouseTargetLookup mouseLookup = NoMouseTarget;
@@ -37,7 +40,9 @@ xLogPaletteEntry StaticEntry(int k) {
 
 }  // namespace
 
-WinScreenCanvas::WinScreenCanvas() { kind_ = kScreen; }
+WinScreenCanvas::WinScreenCanvas() {
+    kind_ = kScreen;
+}
 
 WinScreenCanvas::~WinScreenCanvas() {
     if (drawDepth_ > 0) {
@@ -55,7 +60,9 @@ void WinScreenCanvas::SetMouseTargetLookup(MouseTargetLookup lookup) {
     mouseLookup = lookup != nullptr ? lookup : NoMouseTarget;
 }
 
-void WinScreenCanvas::SetQuitPoster(QuitPoster poster) { quitPoster = poster != nullptr ? poster : NoQuitPoster; }
+void WinScreenCanvas::SetQuitPoster(QuitPoster poster) {
+    quitPoster = poster != nullptr ? poster : NoQuitPoster;
+}
 
 WindowGeometry WinScreenCanvas::ChooseGeometry(bool fullScreen, int width, int height,
                                                const platform::ScreenMetrics& screen) {
@@ -173,8 +180,8 @@ void WinScreenCanvas::SetPalette(const xPalette& palette) {
 
 void WinScreenCanvas::BeginDraw(xCanvasState* save) {
     if (drawDepth_++ == 0) {
-        windowDc_ = std::make_unique<platform::DrawContext>(window_ != nullptr ? platform::GetBackBuffer(window_)
-                                                                               : nullptr);
+        windowDc_ = std::make_unique<platform::DrawContext>(
+            window_ != nullptr ? platform::GetBackBuffer(window_) : nullptr);
         windowDc_->SetBackgroundMode(platform::BackgroundMode::Transparent);
         windowDc_->SetTextAlign(platform::kAlignUpdatePosition | platform::kAlignBaseline);
         windowDc_->SelectBrush(platform::StockBlackBrush());
@@ -234,8 +241,8 @@ void WinScreenCanvas::OnActivated(bool) {}
 
 void WinScreenCanvas::Repaint(const xRect&) {}
 
-std::intptr_t WinScreenCanvas::OnDefault(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                         std::intptr_t lParam) {
+std::intptr_t WinScreenCanvas::OnDefault(platform::WindowHandle window, std::uint32_t message,
+                                         std::uintptr_t wParam, std::intptr_t lParam) {
     return platform::DefaultWindowProcedure(window, message, wParam, lParam);
 }
 
@@ -243,11 +250,17 @@ void WinScreenCanvas::OnSize(platform::WindowHandle window, std::uint32_t, std::
     bounds_ = xRect(0, 0, platform::ClientWidth(window), platform::ClientHeight(window));
 }
 
-void WinScreenCanvas::OnClose(platform::WindowHandle) { quitPoster(0); }
+void WinScreenCanvas::OnClose(platform::WindowHandle) {
+    quitPoster(0);
+}
 
-void WinScreenCanvas::OnDestroy(platform::WindowHandle) { window_ = nullptr; }
+void WinScreenCanvas::OnDestroy(platform::WindowHandle) {
+    window_ = nullptr;
+}
 
-std::intptr_t WinScreenCanvas::OnEraseBackground(platform::WindowHandle, std::uintptr_t) { return 1; }
+std::intptr_t WinScreenCanvas::OnEraseBackground(platform::WindowHandle, std::uintptr_t) {
+    return 1;
+}
 
 void WinScreenCanvas::OnActivate(platform::WindowHandle, std::uint32_t state, std::intptr_t, std::uint32_t) {
     OnActivated(state != 0);
@@ -271,8 +284,8 @@ void WinScreenCanvas::OnPaletteChanged(platform::WindowHandle, platform::WindowH
     }
 }
 
-std::intptr_t WinScreenCanvas::WindowProc(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                          std::intptr_t lParam) {
+std::intptr_t WinScreenCanvas::WindowProc(platform::WindowHandle window, std::uint32_t message,
+                                          std::uintptr_t wParam, std::intptr_t lParam) {
     if (message == static_cast<std::uint32_t>(WinMsg::Create)) {
         platform::SetWindowData(window, reinterpret_cast<void*>(lParam));
     }
@@ -283,56 +296,71 @@ std::intptr_t WinScreenCanvas::WindowProc(platform::WindowHandle window, std::ui
     const auto x = static_cast<std::uint16_t>(lParam & 0xFFFF);
     const auto y = static_cast<std::uint16_t>((lParam >> 16) & 0xFFFF);
     switch (static_cast<WinMsg>(message)) {
-    case WinMsg::Size:
-        canvas->OnSize(window, static_cast<std::uint32_t>(wParam), platform::LowWord(lParam), platform::HighWord(lParam));
-        return 0;
-    case WinMsg::Destroy:
-        canvas->OnDestroy(window);
-        return 0;
-    case WinMsg::Activate:
-        canvas->OnActivate(window, static_cast<std::uint32_t>(wParam & 0xFFFF), lParam,
-                           static_cast<std::uint32_t>((wParam >> 16) & 0xFFFF));
-        return 0;
-    case WinMsg::Paint:
-        canvas->OnPaint(window);
-        return 0;
-    case WinMsg::Close:
-        canvas->OnClose(window);
-        return 0;
-    case WinMsg::EraseBkgnd:
-        return canvas->OnEraseBackground(window, wParam);
-    case WinMsg::QueryNewPalette:
-        return canvas->OnQueryNewPalette(window) & 0xFFFF;
-    case WinMsg::PaletteChanged:
-        canvas->OnPaletteChanged(window, reinterpret_cast<platform::WindowHandle>(wParam));
-        return 0;
-    case WinMsg::MouseMove:
-    case WinMsg::LButtonDown:
-    case WinMsg::LButtonUp:
-    case WinMsg::LButtonDblClk:
-    case WinMsg::RButtonDown:
-    case WinMsg::RButtonUp:
-    case WinMsg::RButtonDblClk: {
-        ScreenMouseTarget* target = mouseLookup();
-        if (target == nullptr) {
+        case WinMsg::Size:
+            canvas->OnSize(window, static_cast<std::uint32_t>(wParam), platform::LowWord(lParam),
+                           platform::HighWord(lParam));
+            return 0;
+        case WinMsg::Destroy:
+            canvas->OnDestroy(window);
+            return 0;
+        case WinMsg::Activate:
+            canvas->OnActivate(window, static_cast<std::uint32_t>(wParam & 0xFFFF), lParam,
+                               static_cast<std::uint32_t>((wParam >> 16) & 0xFFFF));
+            return 0;
+        case WinMsg::Paint:
+            canvas->OnPaint(window);
+            return 0;
+        case WinMsg::Close:
+            canvas->OnClose(window);
+            return 0;
+        case WinMsg::EraseBkgnd:
+            return canvas->OnEraseBackground(window, wParam);
+        case WinMsg::QueryNewPalette:
+            return canvas->OnQueryNewPalette(window) & 0xFFFF;
+        case WinMsg::PaletteChanged:
+            canvas->OnPaletteChanged(window, reinterpret_cast<platform::WindowHandle>(wParam));
+            return 0;
+        case WinMsg::MouseMove:
+        case WinMsg::LButtonDown:
+        case WinMsg::LButtonUp:
+        case WinMsg::LButtonDblClk:
+        case WinMsg::RButtonDown:
+        case WinMsg::RButtonUp:
+        case WinMsg::RButtonDblClk: {
+            ScreenMouseTarget* target = mouseLookup();
+            if (target == nullptr) {
+                return 0;
+            }
+            switch (static_cast<WinMsg>(message)) {
+                case WinMsg::MouseMove:
+                    target->OnMouseMove(x, y);
+                    break;
+                case WinMsg::LButtonDown:
+                    target->OnLeftButtonDown(x, y);
+                    break;
+                case WinMsg::LButtonUp:
+                    target->OnLeftButtonUp(x, y);
+                    break;
+                case WinMsg::LButtonDblClk:
+                    target->OnLeftButtonDoubleClick(x, y);
+                    break;
+                case WinMsg::RButtonDown:
+                    target->OnRightButtonDown(x, y);
+                    break;
+                case WinMsg::RButtonUp:
+                    target->OnRightButtonUp(x, y);
+                    break;
+                default:
+                    target->OnRightButtonDoubleClick(x, y);
+                    break;
+            }
             return 0;
         }
-        switch (static_cast<WinMsg>(message)) {
-        case WinMsg::MouseMove: target->OnMouseMove(x, y); break;
-        case WinMsg::LButtonDown: target->OnLeftButtonDown(x, y); break;
-        case WinMsg::LButtonUp: target->OnLeftButtonUp(x, y); break;
-        case WinMsg::LButtonDblClk: target->OnLeftButtonDoubleClick(x, y); break;
-        case WinMsg::RButtonDown: target->OnRightButtonDown(x, y); break;
-        case WinMsg::RButtonUp: target->OnRightButtonUp(x, y); break;
-        default: target->OnRightButtonDoubleClick(x, y); break;
-        }
-        return 0;
-    }
-    case WinMsg::MButtonDown:
-    case WinMsg::MButtonUp:
-    case WinMsg::MButtonDblClk:
-        return 0;
-    default:
-        return canvas->OnDefault(window, message, wParam, lParam);
+        case WinMsg::MButtonDown:
+        case WinMsg::MButtonUp:
+        case WinMsg::MButtonDblClk:
+            return 0;
+        default:
+            return canvas->OnDefault(window, message, wParam, lParam);
     }
 }

@@ -15,7 +15,9 @@ std::unique_ptr<T> Checked(std::unique_ptr<T> object) {
 
 }  // namespace
 
-bool xSimulateGdiFailure() { return false; }
+bool xSimulateGdiFailure() {
+    return false;
+}
 
 std::unique_ptr<platform::Brush> xCreateSolidBrush(platform::ColourRef colour) {
     return Checked(std::make_unique<platform::Brush>(platform::Brush{false, colour}));

@@ -116,7 +116,9 @@ struct Box {
     bool Empty() const { return r <= l || b <= t; }
 };
 
-Box BoxOf(const xRect& r) { return Box{r.left, r.top, r.right, r.bottom}; }
+Box BoxOf(const xRect& r) {
+    return Box{r.left, r.top, r.right, r.bottom};
+}
 
 // Clips `moving` to `limit` and moves the partner's edges by the clipped amount
 // scaled from moving's extents to the partner's. Mirroring pairs a left clip with
@@ -154,15 +156,16 @@ std::int32_t CaseOf(std::int32_t targetW, std::int32_t sourceW, bool mirror) {
 }  // namespace
 
 int xMixCanvas::DrawPixels(const xRect& target, const xMixCanvas& source, const xRect& sourceRect,
-                           const xRect& clip, std::uint8_t colour, std::uint16_t flags, const std::uint8_t* table,
-                           int mode) {
+                           const xRect& clip, std::uint8_t colour, std::uint16_t flags,
+                           const std::uint8_t* table, int mode) {
     if (sourceRect.IsEmpty() || target.IsEmpty()) {
         return kNothingDrawn;
     }
     // Both canvases must hold 8-bit indices; a 24-bit target is refused rather
     // than written one byte per pixel.
     if (depth_ != 8 || source.GetDepth() != 8 || !surface_ || !source.surface_ ||
-        (mode != kModeMask && mode != kModeBlend && mode != kModeCopy) || (mode == kModeBlend && table == nullptr)) {
+        (mode != kModeMask && mode != kModeBlend && mode != kModeCopy) ||
+        (mode == kModeBlend && table == nullptr)) {
         return kRefused;
     }
     const bool mirror = (flags & kMirror) != 0;
@@ -234,7 +237,8 @@ int xMixCanvas::DrawPixelsSimple(const xRect& target, const xMixCanvas& source, 
 }
 
 int xMixCanvas::BeginSpan(const xRect& target, const xRect& clip, std::int16_t sourceWidth,
-                          std::int16_t sourceHeight, std::uint16_t flags, const std::uint8_t* firstRow, Span& span) {
+                          std::int16_t sourceHeight, std::uint16_t flags, const std::uint8_t* firstRow,
+                          Span& span) {
     span = Span{};
     if (target.IsEmpty() || sourceWidth <= 0 || sourceHeight <= 0 || firstRow == nullptr) {
         return 0;
@@ -301,7 +305,8 @@ int xMixCanvas::NextSpan(Span& span) {
     const Writer writer = depth_ == 8 ? kWriters8[static_cast<std::size_t>(kModeCopy) + c] : kWriters24[c];
     const std::ptrdiff_t bytes = depth_ / 8;
     for (;;) {
-        if (span.rowsLeft <= 0 || span.source == nullptr || span.row < bounds_.top || span.row >= bounds_.bottom) {
+        if (span.rowsLeft <= 0 || span.source == nullptr || span.row < bounds_.top ||
+            span.row >= bounds_.bottom) {
             return 0xFFFF;
         }
         writer(GetRow(span.row) + span.firstX * bytes, span.source, args);

@@ -83,7 +83,9 @@ void xPalette::CopyFrom(const xPalette& other) {
     count_ = other.count_;
 }
 
-void xPalette::GetEntry(xRGB& out, std::uint8_t index) const { out = entries_[index]; }
+void xPalette::GetEntry(xRGB& out, std::uint8_t index) const {
+    out = entries_[index];
+}
 
 void xPalette::SetEntry(std::uint8_t index, std::uint32_t colour) {
     entries_[index] = xRGB{static_cast<std::uint8_t>(colour), static_cast<std::uint8_t>(colour >> 8),

@@ -54,7 +54,8 @@ const Brush& StockNullBrush() {
     return brush;
 }
 
-DrawContext::DrawContext(Surface* surface) : surface_(surface), pen_(&StockBlackPen()), brush_(&StockBlackBrush()) {}
+DrawContext::DrawContext(Surface* surface)
+    : surface_(surface), pen_(&StockBlackPen()), brush_(&StockBlackBrush()) {}
 
 const Pen* DrawContext::SelectPen(const Pen& pen) {
     const Pen* old = pen_;
@@ -108,24 +109,24 @@ void DrawContext::FillSpan(int y, int x0, int x1, std::uint32_t pixel) {
     }
     std::uint8_t* row = surface_->Row(y);
     switch (surface_->Depth()) {
-    case 8:
-        std::memset(row + x0, static_cast<int>(pixel & 0xFF), static_cast<std::size_t>(x1 - x0));
-        break;
-    case 24:
-        for (std::uint8_t* p = row + x0 * 3; p < row + x1 * 3; p += 3) {
-            p[0] = static_cast<std::uint8_t>(pixel);
-            p[1] = static_cast<std::uint8_t>(pixel >> 8);
-            p[2] = static_cast<std::uint8_t>(pixel >> 16);
-        }
-        break;
-    default:
-        for (std::uint8_t* p = row + x0 * 4; p < row + x1 * 4; p += 4) {
-            p[0] = static_cast<std::uint8_t>(pixel);
-            p[1] = static_cast<std::uint8_t>(pixel >> 8);
-            p[2] = static_cast<std::uint8_t>(pixel >> 16);
-            p[3] = 0;
-        }
-        break;
+        case 8:
+            std::memset(row + x0, static_cast<int>(pixel & 0xFF), static_cast<std::size_t>(x1 - x0));
+            break;
+        case 24:
+            for (std::uint8_t* p = row + x0 * 3; p < row + x1 * 3; p += 3) {
+                p[0] = static_cast<std::uint8_t>(pixel);
+                p[1] = static_cast<std::uint8_t>(pixel >> 8);
+                p[2] = static_cast<std::uint8_t>(pixel >> 16);
+            }
+            break;
+        default:
+            for (std::uint8_t* p = row + x0 * 4; p < row + x1 * 4; p += 4) {
+                p[0] = static_cast<std::uint8_t>(pixel);
+                p[1] = static_cast<std::uint8_t>(pixel >> 8);
+                p[2] = static_cast<std::uint8_t>(pixel >> 16);
+                p[3] = 0;
+            }
+            break;
     }
 }
 
@@ -293,7 +294,8 @@ void DrawContext::TextOut(int x, int y, std::string_view text) {
             const Glyph& g = font_->GetGlyph(static_cast<std::uint8_t>(c));
             for (int row = 0; row < g.rows; ++row) {
                 const int yy = baseline - g.top + row;
-                const std::uint8_t* bits = g.bits.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(g.width);
+                const std::uint8_t* bits =
+                    g.bits.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(g.width);
                 for (int col = 0; col < g.width; ++col) {
                     if (bits[col] != 0) {
                         PutPixel(pen + g.left + col, yy, pixel);
@@ -308,7 +310,8 @@ void DrawContext::TextOut(int x, int y, std::string_view text) {
     }
 }
 
-void DrawContext::StretchBlit(int x, int y, int w, int h, const DrawContext& src, int sx, int sy, int sw, int sh) {
+void DrawContext::StretchBlit(int x, int y, int w, int h, const DrawContext& src, int sx, int sy, int sw,
+                              int sh) {
     const Surface* from = src.surface_;
     Surface* to = surface_;
     if (from == nullptr || to == nullptr || !from->Valid() || !to->Valid() || w <= 0 || h <= 0 || sw <= 0 ||
@@ -344,7 +347,8 @@ void DrawContext::StretchBlit(int x, int y, int w, int h, const DrawContext& src
             continue;
         }
         for (int tx = dx0; tx < dx1; ++tx) {
-            const int sxx = sameScaleX ? sx + (tx - x) : sx + static_cast<int>((2LL * (tx - x) + 1) * sw / (2LL * w));
+            const int sxx =
+                sameScaleX ? sx + (tx - x) : sx + static_cast<int>((2LL * (tx - x) + 1) * sw / (2LL * w));
             if (sxx < 0 || sxx >= from->Width()) {
                 continue;
             }

@@ -3,7 +3,8 @@
 namespace platform {
 
 Surface::Surface(int width, int height, int depth, bool bottomUp) : bottomUp_(bottomUp) {
-    if (width < 1 || height < 1 || width > 32767 || height > 32767 || (depth != 8 && depth != 24 && depth != 32)) {
+    if (width < 1 || height < 1 || width > 32767 || height > 32767 ||
+        (depth != 8 && depth != 24 && depth != 32)) {
         return;
     }
     width_ = width;

@@ -110,10 +110,12 @@ std::optional<FaceFile> Resolve(const FontRequest& request) {
     return found;
 }
 
-int RoundScaled(long units, FT_Fixed scale) { return static_cast<int>((FT_MulFix(units, scale) + 32) >> 6); }
+int RoundScaled(long units, FT_Fixed scale) {
+    return static_cast<int>((FT_MulFix(units, scale) + 32) >> 6);
+}
 
 class FreeTypeFontFace final : public FontFace {
-public:
+  public:
     FreeTypeFontFace(FT_Face face, int emPixels) : face_(face) {
         const FT_Fixed scale = face->size->metrics.y_scale;
         const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
@@ -140,7 +142,9 @@ public:
     ~FreeTypeFontFace() override { FT_Done_Face(face_); }
 
     const FontMetrics& Metrics() const override { return metrics_; }
-    std::string FamilyName() const override { return face_->family_name != nullptr ? face_->family_name : ""; }
+    std::string FamilyName() const override {
+        return face_->family_name != nullptr ? face_->family_name : "";
+    }
 
     const Glyph& GetGlyph(std::uint8_t code) override {
         std::optional<Glyph>& slot = glyphs_[code];
@@ -150,7 +154,7 @@ public:
         return *slot;
     }
 
-private:
+  private:
     Glyph Render(std::uint8_t code) {
         Glyph g;
         const FT_UInt index = FT_Get_Char_Index(face_, UnicodeOf(code));

@@ -56,7 +56,9 @@ Window* Find(WindowHandle handle) {
 WindowLifeHook lifeHook = nullptr;
 
 // Keeps the video subsystem up while a window or a query needs it.
-bool VideoUp() { return SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+bool VideoUp() {
+    return SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
 
 // Titles are Windows-1252; SDL takes UTF-8. Codes 0x80-0x9F are shown as '?'.
 std::string TitleUtf8(const std::string& text) {
@@ -76,7 +78,9 @@ std::string TitleUtf8(const std::string& text) {
 
 }  // namespace
 
-void SetWindowLifeHook(WindowLifeHook hook) { lifeHook = hook; }
+void SetWindowLifeHook(WindowLifeHook hook) {
+    lifeHook = hook;
+}
 
 ScreenMetrics GetScreenMetrics() {
     ScreenMetrics m;
@@ -105,11 +109,13 @@ WindowHandle CreateGameWindow(const GameWindowDesc& desc) {
         return nullptr;
     }
     auto w = std::make_unique<Window>();
-    const Uint32 flags = SDL_WINDOW_SHOWN | (desc.framed ? 0u : static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
-    w->window.reset(SDL_CreateWindow(TitleUtf8(desc.title).c_str(), 0, 0, desc.clientWidth, desc.clientHeight, flags));
+    const Uint32 flags =
+        SDL_WINDOW_SHOWN | (desc.framed ? 0u : static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
+    w->window.reset(
+        SDL_CreateWindow(TitleUtf8(desc.title).c_str(), 0, 0, desc.clientWidth, desc.clientHeight, flags));
     if (!w->window && !desc.framed) {
-        w->window.reset(SDL_CreateWindow(TitleUtf8(desc.title).c_str(), 0, 0, desc.clientWidth, desc.clientHeight,
-                                         SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS));
+        w->window.reset(SDL_CreateWindow(TitleUtf8(desc.title).c_str(), 0, 0, desc.clientWidth,
+                                         desc.clientHeight, SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS));
     }
     if (!w->window) {
         return nullptr;
@@ -122,18 +128,20 @@ WindowHandle CreateGameWindow(const GameWindowDesc& desc) {
         return nullptr;
     }
     SDL_RenderSetLogicalSize(w->renderer.get(), desc.clientWidth, desc.clientHeight);
-    w->texture.reset(SDL_CreateTexture(w->renderer.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                       desc.clientWidth, desc.clientHeight));
+    w->texture.reset(SDL_CreateTexture(w->renderer.get(), SDL_PIXELFORMAT_ARGB8888,
+                                       SDL_TEXTUREACCESS_STREAMING, desc.clientWidth, desc.clientHeight));
     w->back = std::make_unique<Surface>(desc.clientWidth, desc.clientHeight, desc.depth == 8 ? 8 : 32, false);
     if (!w->texture || !w->back->Valid()) {
         return nullptr;
     }
-    w->pixels.assign(static_cast<std::size_t>(desc.clientWidth) * static_cast<std::size_t>(desc.clientHeight), 0);
+    w->pixels.assign(static_cast<std::size_t>(desc.clientWidth) * static_cast<std::size_t>(desc.clientHeight),
+                     0);
     w->cursor.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
     if (w->cursor) {
         SDL_SetCursor(w->cursor.get());
     }
-    w->covering = (SDL_GetWindowFlags(w->window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+    w->covering = (SDL_GetWindowFlags(w->window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
+                  SDL_WINDOW_FULLSCREEN_DESKTOP;
     w->procedure = desc.procedure;
     WindowHandle handle = w->window.get();
     Windows().push_back(std::move(w));
@@ -159,11 +167,14 @@ void DestroyGameWindow(WindowHandle window) {
         lifeHook(window, w->procedure, false);
     }
     auto& all = Windows();
-    all.erase(std::remove_if(all.begin(), all.end(), [window](const auto& p) { return p->window.get() == window; }),
-              all.end());
+    all.erase(
+        std::remove_if(all.begin(), all.end(), [window](const auto& p) { return p->window.get() == window; }),
+        all.end());
 }
 
-bool IsGameWindow(WindowHandle window) { return Find(window) != nullptr; }
+bool IsGameWindow(WindowHandle window) {
+    return Find(window) != nullptr;
+}
 
 void SetWindowData(WindowHandle window, void* data) {
     if (Window* w = Find(window)) {
@@ -181,7 +192,9 @@ WindowProcedure GetWindowProcedure(WindowHandle window) {
     return w != nullptr ? w->procedure : nullptr;
 }
 
-std::intptr_t DefaultWindowProcedure(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) { return 0; }
+std::intptr_t DefaultWindowProcedure(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) {
+    return 0;
+}
 
 int ClientWidth(WindowHandle window) {
     const Window* w = Find(window);
@@ -228,11 +241,13 @@ void PresentWindow(WindowHandle window) {
         std::array<std::uint32_t, 256> lut{};
         for (std::size_t i = 0; i < 256; ++i) {
             const Rgb& c = back.Colours()[i];
-            lut[i] = 0xFF000000u | (static_cast<std::uint32_t>(c.r) << 16) | (static_cast<std::uint32_t>(c.g) << 8) | c.b;
+            lut[i] = 0xFF000000u | (static_cast<std::uint32_t>(c.r) << 16) |
+                     (static_cast<std::uint32_t>(c.g) << 8) | c.b;
         }
         for (int y = 0; y < back.Height(); ++y) {
             const std::uint8_t* src = back.Row(y);
-            std::uint32_t* dst = w->pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+            std::uint32_t* dst =
+                w->pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
             for (int x = 0; x < width; ++x) {
                 dst[x] = lut[src[x]];
             }
@@ -240,7 +255,8 @@ void PresentWindow(WindowHandle window) {
     } else {
         for (int y = 0; y < back.Height(); ++y) {
             const std::uint8_t* src = back.Row(y);
-            std::uint32_t* dst = w->pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+            std::uint32_t* dst =
+                w->pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
             for (int x = 0; x < width; ++x, src += 4) {
                 dst[x] = 0xFF000000u | (static_cast<std::uint32_t>(src[2]) << 16) |
                          (static_cast<std::uint32_t>(src[1]) << 8) | src[0];
@@ -261,7 +277,8 @@ void PresentAllWindows() {
 }
 
 void ShowWarningBox(const std::string& text, const std::string& title) {
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, TitleUtf8(title).c_str(), TitleUtf8(text).c_str(), nullptr);
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, TitleUtf8(title).c_str(), TitleUtf8(text).c_str(),
+                             nullptr);
 }
 
 }  // namespace platform

@@ -24,7 +24,8 @@ xCanvasState::FontDesc Font(std::uint16_t number, std::int16_t size, std::uint16
     return f;
 }
 
-void Text(xCanvas& c, int x, int y, const xRGB& colour, const xCanvasState::FontDesc& font, const char* text) {
+void Text(xCanvas& c, int x, int y, const xRGB& colour, const xCanvasState::FontDesc& font,
+          const char* text) {
     c.SetFont(font);
     c.SetColor(colour);
     c.MoveTo({static_cast<std::int16_t>(x), static_cast<std::int16_t>(y)});
@@ -69,7 +70,8 @@ int main(int argc, char** argv) {
     mix.LineTo({600, 440});
 
     Text(mix, 50, 188, {0, 0, 0}, Font(2, 24, 0), "Vizuzor canvas: a line of text in Arial 24");
-    Text(mix, 40, 260, {0xff, 0xff, 0xff}, Font(1, 20, 0), "Times New Roman 20: Caption \x93quotes\x94 \x80 5");
+    Text(mix, 40, 260, {0xff, 0xff, 0xff}, Font(1, 20, 0),
+         "Times New Roman 20: Caption \x93quotes\x94 \x80 5");
     Text(mix, 40, 300, {0xff, 0xff, 0x66}, Font(3, 18, 0), "Courier New Bold 18");
     Text(mix, 40, 340, {0x99, 0xff, 0x99}, Font(4, 16, 2), "Arial Bold 16, slanted");
     mix.EndDraw(nullptr);

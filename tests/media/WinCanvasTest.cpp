@@ -13,16 +13,21 @@ namespace {
 
 // A mix canvas that lets the tests see the drawing objects it holds.
 class ProbeCanvas : public xMixCanvas {
-public:
-    ProbeCanvas(int w, int h) { Create(nullptr, static_cast<std::int16_t>(w), static_cast<std::int16_t>(h), 8); }
+  public:
+    ProbeCanvas(int w, int h) {
+        Create(nullptr, static_cast<std::int16_t>(w), static_cast<std::int16_t>(h), 8);
+    }
     const platform::Pen* Pen() const { return pen_.get(); }
     const platform::Brush* Brush() const { return brush_.get(); }
     const platform::FontFace* Face() const { return fontFace_.get(); }
     std::uint8_t At(int x, int y) const { return GetRow(y)[x]; }
-    std::uint8_t IndexOf(const xRGB& c) { return static_cast<std::uint8_t>(GetDC()->PixelFor(xPaletteRef(c))); }
+    std::uint8_t IndexOf(const xRGB& c) {
+        return static_cast<std::uint8_t>(GetDC()->PixelFor(xPaletteRef(c)));
+    }
 };
 
-xCanvasState::FontDesc FontOf(std::uint16_t number, std::int16_t size, std::uint16_t style, const char* face = "") {
+xCanvasState::FontDesc FontOf(std::uint16_t number, std::int16_t size, std::uint16_t style,
+                              const char* face = "") {
     xCanvasState::FontDesc f;
     f.number = number;
     f.size = size;

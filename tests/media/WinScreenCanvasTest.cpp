@@ -25,17 +25,30 @@ TEST(WinScreenCanvasTest, WindowGeometryFollowsTheScreen) {
         platform::ScreenMetrics screen;
         WindowGeometry expected;
     } cases[] = {
-        {"windowed on a large screen", false, {1024, 768, 1024, 740, 32},
+        {"windowed on a large screen",
+         false,
+         {1024, 768, 1024, 740, 32},
          {WinScreenCanvas::kWindowedStyle, 0, 0, 646, 505}},
-        {"windowed on a 640x480 screen", false, {640, 480, 640, 480, 8},
+        {"windowed on a 640x480 screen",
+         false,
+         {640, 480, 640, 480, 8},
          {WinScreenCanvas::kFullScreenStyle, 0, 0, 640, 480}},
-        {"work area too small", false, {800, 600, 645, 560, 32},
+        {"work area too small",
+         false,
+         {800, 600, 645, 560, 32},
          {WinScreenCanvas::kWindowedStyle, 0, 0, 645, 560}},
-        {"work area too short", false, {800, 600, 800, 504, 32},
+        {"work area too short",
+         false,
+         {800, 600, 800, 504, 32},
          {WinScreenCanvas::kWindowedStyle, 0, 0, 800, 504}},
-        {"work area exactly enough", false, {800, 600, 646, 505, 32},
+        {"work area exactly enough",
+         false,
+         {800, 600, 646, 505, 32},
          {WinScreenCanvas::kWindowedStyle, 0, 0, 646, 505}},
-        {"full screen", true, {1024, 768, 1024, 740, 32}, {WinScreenCanvas::kFullScreenStyle, 0, 0, 1024, 768}},
+        {"full screen",
+         true,
+         {1024, 768, 1024, 740, 32},
+         {WinScreenCanvas::kFullScreenStyle, 0, 0, 1024, 768}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -50,12 +63,13 @@ TEST(WinScreenCanvasTest, WindowGeometryFollowsTheScreen) {
 
 // Records what the window procedure hands to the canvas and the mouse target.
 class RecordingCanvas : public WinScreenCanvas, public ScreenMouseTarget {
-public:
+  public:
     std::vector<std::string> calls;
     void Note(const std::string& s) { calls.push_back(s); }
     static std::string N(long long v) { return std::to_string(v); }
 
-    std::intptr_t OnDefault(platform::WindowHandle, std::uint32_t m, std::uintptr_t w, std::intptr_t l) override {
+    std::intptr_t OnDefault(platform::WindowHandle, std::uint32_t m, std::uintptr_t w,
+                            std::intptr_t l) override {
         Note("default " + N(m) + " " + N(static_cast<long long>(w)) + " " + N(l));
         return 99;
     }
@@ -80,10 +94,16 @@ public:
         Note("palette changed " + N(reinterpret_cast<std::intptr_t>(changer)));
     }
     void OnMouseMove(std::uint16_t x, std::uint16_t y) override { Note("move " + N(x) + " " + N(y)); }
-    void OnLeftButtonDown(std::uint16_t x, std::uint16_t y) override { Note("left down " + N(x) + " " + N(y)); }
+    void OnLeftButtonDown(std::uint16_t x, std::uint16_t y) override {
+        Note("left down " + N(x) + " " + N(y));
+    }
     void OnLeftButtonUp(std::uint16_t x, std::uint16_t y) override { Note("left up " + N(x) + " " + N(y)); }
-    void OnLeftButtonDoubleClick(std::uint16_t x, std::uint16_t y) override { Note("left double " + N(x) + " " + N(y)); }
-    void OnRightButtonDown(std::uint16_t x, std::uint16_t y) override { Note("right down " + N(x) + " " + N(y)); }
+    void OnLeftButtonDoubleClick(std::uint16_t x, std::uint16_t y) override {
+        Note("left double " + N(x) + " " + N(y));
+    }
+    void OnRightButtonDown(std::uint16_t x, std::uint16_t y) override {
+        Note("right down " + N(x) + " " + N(y));
+    }
     void OnRightButtonUp(std::uint16_t x, std::uint16_t y) override { Note("right up " + N(x) + " " + N(y)); }
     void OnRightButtonDoubleClick(std::uint16_t x, std::uint16_t y) override {
         Note("right double " + N(x) + " " + N(y));
@@ -91,10 +111,12 @@ public:
 };
 
 RecordingCanvas* recorder = nullptr;
-ScreenMouseTarget* RecorderLookup() { return recorder; }
+ScreenMouseTarget* RecorderLookup() {
+    return recorder;
+}
 
 class WindowProcTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         canvas_.Create("Routing", 8, 640, 480, false);
         ASSERT_NE(canvas_.GetWindow(), nullptr);
@@ -117,6 +139,7 @@ TEST_F(WindowProcTest, RoutesEachMessageToItsHandler) {
         std::intptr_t result;
         const char* call;  // empty: nothing is called
     } cases[] = {
+        // clang-format off
         {WinMsg::Size, 2, MakeLParam(640, -2), 0, "size 2 640 -2"},
         {WinMsg::Destroy, 0, 0, 0, "destroy"},
         {WinMsg::Activate, 0x00010002, 4660, 0, "activate 2 4660 1"},
@@ -137,6 +160,7 @@ TEST_F(WindowProcTest, RoutesEachMessageToItsHandler) {
         {WinMsg::MButtonDblClk, 16, MakeLParam(1, 1), 0, ""},
         {WinMsg::KeyDown, 0x41, 7, 99, "default 256 65 7"},
         {WinMsg::SetCursor, 1, 2, 99, "default 32 1 2"},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.message));
@@ -166,13 +190,13 @@ TEST_F(WindowProcTest, AWindowWithoutCanvasGetsTheDefaultAnswer) {
     EXPECT_EQ(WinScreenCanvas::WindowProc(bare, platform::Num(WinMsg::EraseBkgnd), 0, 0), 0);
     EXPECT_TRUE(canvas_.calls.empty());
     // The create message stores the canvas for every later message.
-    WinScreenCanvas::WindowProc(bare, platform::Num(WinMsg::Create), 0, reinterpret_cast<std::intptr_t>(
-                                                                              static_cast<WinScreenCanvas*>(&canvas_)));
+    WinScreenCanvas::WindowProc(bare, platform::Num(WinMsg::Create), 0,
+                                reinterpret_cast<std::intptr_t>(static_cast<WinScreenCanvas*>(&canvas_)));
     EXPECT_EQ(WinScreenCanvas::WindowProc(bare, platform::Num(WinMsg::EraseBkgnd), 5, 0), 1);
-    EXPECT_EQ(canvas_.calls, (std::vector<std::string>{"default 1 0 " +
-                                                       std::to_string(reinterpret_cast<std::intptr_t>(
-                                                           static_cast<WinScreenCanvas*>(&canvas_))),
-                                                       "erase 5"}));
+    EXPECT_EQ(canvas_.calls,
+              (std::vector<std::string>{"default 1 0 " + std::to_string(reinterpret_cast<std::intptr_t>(
+                                                             static_cast<WinScreenCanvas*>(&canvas_))),
+                                        "erase 5"}));
     platform::DestroyGameWindow(bare);
 }
 
@@ -192,7 +216,8 @@ TEST(WinScreenCanvasTest, CreateMakesTheWindowAndRealisesTheDefaultPalette) {
     EXPECT_EQ(back->Width(), 640);
     const xLogPalette& logical = *canvas.GetLogicalPalette();
     for (std::size_t i = 0; i < 256; ++i) {
-        ASSERT_EQ(back->Colours()[i], (platform::Rgb{logical[i].red, logical[i].green, logical[i].blue})) << i;
+        ASSERT_EQ(back->Colours()[i], (platform::Rgb{logical[i].red, logical[i].green, logical[i].blue}))
+            << i;
     }
     xRGB c;
     canvas.GetScreenPalette().GetEntry(c, 0);
@@ -302,11 +327,12 @@ TEST(WinScreenCanvasTest, MixCanvasColoursFollowTheScreenPalette) {
 }
 
 class MsgRecorder : public MsgReceiver {
-public:
+  public:
     std::vector<std::string> got;
     std::int32_t Receive(const Msg& msg, MsgSender*) override {
         if (const auto* r = dynamic_cast<const WindowRepaintMsg*>(&msg)) {
-            got.push_back("repaint " + std::to_string(r->GetRect().right) + "x" + std::to_string(r->GetRect().bottom));
+            got.push_back("repaint " + std::to_string(r->GetRect().right) + "x" +
+                          std::to_string(r->GetRect().bottom));
         } else if (msg.Is<PaletteChangedMsg>()) {
             got.push_back("palette");
         }
@@ -322,10 +348,12 @@ TEST(XAppScreenCanvasTest, TellsItsReceiversOfPaletteAndRepaints) {
     canvas.SetPalette(xPalette::Default());
     const platform::WindowHandle w = canvas.GetWindow();
     WinScreenCanvas::WindowProc(w, platform::Num(WinMsg::Paint), 0, 0);
-    WinScreenCanvas::WindowProc(w, platform::Num(WinMsg::PaletteChanged), reinterpret_cast<std::uintptr_t>(w), 0);
+    WinScreenCanvas::WindowProc(w, platform::Num(WinMsg::PaletteChanged), reinterpret_cast<std::uintptr_t>(w),
+                                0);
     WinScreenCanvas::WindowProc(w, platform::Num(WinMsg::PaletteChanged), 0x4242, 0);
     EXPECT_EQ(WinScreenCanvas::WindowProc(w, platform::Num(WinMsg::QueryNewPalette), 0, 0), 0);
-    EXPECT_EQ(r.got, (std::vector<std::string>{"palette", "repaint 640x480", "repaint 640x480", "repaint 640x480"}));
+    EXPECT_EQ(r.got,
+              (std::vector<std::string>{"palette", "repaint 640x480", "repaint 640x480", "repaint 640x480"}));
     canvas.RemoveReceiver(&r);
 }
 
@@ -354,7 +382,8 @@ TEST(XAppScreenCanvasTest, TwentyFourBitCompositionUsesAThirtyTwoBitBackBuffer) 
     mix.GetRow(0)[1] = 0x20;
     mix.GetRow(0)[2] = 0x30;
     mix.BlitFrom({0, 0, 1, 1}, canvas, {7, 7, 8, 8});
-    EXPECT_EQ(platform::GetBackBuffer(canvas.GetWindow())->PixelColour(7, 7), (platform::Rgb{0x30, 0x20, 0x10}));
+    EXPECT_EQ(platform::GetBackBuffer(canvas.GetWindow())->PixelColour(7, 7),
+              (platform::Rgb{0x30, 0x20, 0x10}));
     platform::PresentAllWindows();
 }
 
@@ -364,9 +393,7 @@ TEST(XAppScreenCanvasTest, TheQueueLearnsOfTheWindowAndItsProcedure) {
         told.push_back(std::string(created ? "made" : "gone") +
                        (proc == &WinScreenCanvas::WindowProc ? " canvas" : " other"));
     });
-    {
-        XAppScreenCanvas canvas("Hooked", 8, 640, 480, false);
-    }
+    { XAppScreenCanvas canvas("Hooked", 8, 640, 480, false); }
     platform::SetWindowLifeHook(nullptr);
     EXPECT_EQ(told, (std::vector<std::string>{"made canvas", "gone canvas"}));
 }

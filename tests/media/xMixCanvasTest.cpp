@@ -30,7 +30,8 @@ using Picture = std::vector<std::string>;
 
 std::unique_ptr<xMixCanvas> CanvasOf(const Picture& rows, int depth = 8) {
     auto c = std::make_unique<xMixCanvas>();
-    c->Create(nullptr, static_cast<std::int16_t>(rows[0].size()), static_cast<std::int16_t>(rows.size()), depth);
+    c->Create(nullptr, static_cast<std::int16_t>(rows[0].size()), static_cast<std::int16_t>(rows.size()),
+              depth);
     for (std::size_t y = 0; y < rows.size(); ++y) {
         for (std::size_t x = 0; x < rows[y].size(); ++x) {
             c->GetRow(static_cast<int>(y))[x * static_cast<std::size_t>(depth / 8)] = ValueOf(rows[y][x]);
@@ -107,6 +108,7 @@ constexpr int kCopy = xMixCanvas::kModeCopy;
 constexpr std::uint16_t kMirror = xMixCanvas::kMirror;
 constexpr std::uint16_t kFlip = xMixCanvas::kFlip;
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Modes, DrawPixelsTest,
     testing::Values(
@@ -160,6 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         WriterCase{"vertical shrink with source top clipped", {"1", "2", "3", "4", "5", "6", "7", "8"}, {0, 0, 1, 8}, {0, 2, 1, 8}, {".", ".", ".", "."}, {0, 0, 1, 4}, kCopy, 0, {".", "3", "5", "7"}},
         WriterCase{"vertical shrink flipped with source bottom clipped", {"1", "2", "3", "4", "5", "6", "7", "8"}, {0, 0, 1, 8}, {0, 0, 1, 6}, {".", ".", ".", "."}, {0, 0, 1, 4}, kCopy, kFlip, {".", "5", "3", "1"}}),
     NameOf<WriterCase>);
+// clang-format on
 
 TEST(xMixCanvasTest, StridesAndRowTableAreBottomUp) {
     struct Case {
@@ -195,8 +198,10 @@ TEST(xMixCanvasTest, OtherDepthsThrowZero) {
 TEST(xMixCanvasTest, DrawPixelsRefusesWhatItCannotWrite) {
     auto source = CanvasOf({"1234"});
     auto deep = CanvasOf({"...."}, 24);
-    const std::vector<std::uint8_t> before(deep->GetSurface()->Bits().begin(), deep->GetSurface()->Bits().end());
-    EXPECT_EQ(deep->DrawPixelsSimple({0, 0, 4, 1}, *source, {0, 0, 4, 1}, kEverything, 0), xMixCanvas::kRefused);
+    const std::vector<std::uint8_t> before(deep->GetSurface()->Bits().begin(),
+                                           deep->GetSurface()->Bits().end());
+    EXPECT_EQ(deep->DrawPixelsSimple({0, 0, 4, 1}, *source, {0, 0, 4, 1}, kEverything, 0),
+              xMixCanvas::kRefused);
     EXPECT_TRUE(std::equal(before.begin(), before.end(), deep->GetSurface()->Bits().begin()));
     auto target = CanvasOf({"...."});
     EXPECT_EQ(target->DrawPixels({0, 0, 4, 1}, *deep, {0, 0, 4, 1}, kEverything, 0, 0, nullptr, kCopy),
@@ -248,8 +253,8 @@ Picture RunSpan(xMixCanvas& target, const xRect& targetRect, const xRect& clip, 
     const int h = static_cast<int>(source.size());
     std::vector<std::uint8_t> row(static_cast<std::size_t>(w));
     xMixCanvas::Span span;
-    int next = target.BeginSpan(targetRect, clip, static_cast<std::int16_t>(w), static_cast<std::int16_t>(h), flags,
-                                row.data(), span);
+    int next = target.BeginSpan(targetRect, clip, static_cast<std::int16_t>(w), static_cast<std::int16_t>(h),
+                                flags, row.data(), span);
     if (firstAnswer != nullptr) {
         *firstAnswer = next;
     }
@@ -261,7 +266,8 @@ Picture RunSpan(xMixCanvas& target, const xRect& targetRect, const xRect& clip, 
             break;
         }
         for (int x = 0; x < w; ++x) {
-            row[static_cast<std::size_t>(x)] = ValueOf(source[static_cast<std::size_t>(sourceRow)][static_cast<std::size_t>(x)]);
+            row[static_cast<std::size_t>(x)] =
+                ValueOf(source[static_cast<std::size_t>(sourceRow)][static_cast<std::size_t>(x)]);
         }
         if (rowsGiven != nullptr) {
             rowsGiven->push_back(sourceRow);
@@ -292,6 +298,7 @@ TEST_P(SpanTest, WalksTheRowsItAsksFor) {
     EXPECT_EQ(first, c.firstAnswer);
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     Walks, SpanTest,
     testing::Values(
@@ -310,6 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
         SpanCase{"off the canvas", {"1"}, {"."}, {3, 3, 4, 4}, kEverything, 0, 0, {"."}},
         SpanCase{"outside the clip", {"1"}, {".."}, {0, 0, 1, 1}, {1, 0, 2, 1}, 0, 0, {".."}}),
     NameOf<SpanCase>);
+// clang-format on
 
 TEST(xMixCanvasTest, SpanDrawsEachSourceRowThriceBeforeAskingAgain) {
     xMixCanvas target;

@@ -17,10 +17,10 @@ TEST(xPaletteTest, DefaultTableHoldsTheStaticColoursWhereExpected) {
         int index;
         xRGB colour;
     } cases[] = {
-        {0, {255, 255, 255}},   {1, {0x80, 0, 0}},         {4, {0, 0, 0x80}},     {7, {0xc0, 0xc0, 0xc0}},
-        {8, {255, 255, 255}},   {9, {255, 255, 255}},      {10, {255, 255, 204}}, {245, {0, 0, 1}},
-        {246, {255, 255, 255}}, {247, {255, 255, 255}},    {248, {0x80, 0x80, 0x80}},
-        {249, {255, 0, 0}},     {252, {0, 0, 255}},        {254, {0, 255, 255}},  {255, {0, 0, 0}},
+        {0, {255, 255, 255}},   {1, {0x80, 0, 0}},      {4, {0, 0, 0x80}},         {7, {0xc0, 0xc0, 0xc0}},
+        {8, {255, 255, 255}},   {9, {255, 255, 255}},   {10, {255, 255, 204}},     {245, {0, 0, 1}},
+        {246, {255, 255, 255}}, {247, {255, 255, 255}}, {248, {0x80, 0x80, 0x80}}, {249, {255, 0, 0}},
+        {252, {0, 0, 255}},     {254, {0, 255, 255}},   {255, {0, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
@@ -36,15 +36,15 @@ TEST(xPaletteTest, EntriesPackAsBlueGreenRed) {
 }
 
 TEST(xPaletteTest, FindNearestFollowsTheCandidateRules) {
-    xPalette p;  // all black
-    p.SetEntry(8, 0x0000FF);      // exact red, but 8 is never answered
-    p.SetEntry(20, 0x0000F0);     // near red with zero green and blue
-    p.SetEntry(21, 0x0000FF);     // exact red
-    p.SetEntry(30, 0x808080);     // grey
-    p.SetEntry(31, 0x7F8081);     // almost grey, not a grey
-    p.SetEntry(40, 0x10FF10);     // green at 255 with some red and blue
-    p.SetEntry(41, 0x20F020);     // nearer, but green is not 255
-    p.SetEntry(254, 0x00FF00);    // exact green, beyond the searched range
+    xPalette p;                 // all black
+    p.SetEntry(8, 0x0000FF);    // exact red, but 8 is never answered
+    p.SetEntry(20, 0x0000F0);   // near red with zero green and blue
+    p.SetEntry(21, 0x0000FF);   // exact red
+    p.SetEntry(30, 0x808080);   // grey
+    p.SetEntry(31, 0x7F8081);   // almost grey, not a grey
+    p.SetEntry(40, 0x10FF10);   // green at 255 with some red and blue
+    p.SetEntry(41, 0x20F020);   // nearer, but green is not 255
+    p.SetEntry(254, 0x00FF00);  // exact green, beyond the searched range
     struct Case {
         const char* name;
         std::uint32_t wanted;

@@ -12,7 +12,7 @@
 // device context (the screen canvas's exists only inside a drawing section) and
 // point dc_ at it.
 class WinCanvas : public xCanvas {
-public:
+  public:
     ~WinCanvas() override;
 
     void SetColor(const xRGB& colour) override;
@@ -35,7 +35,7 @@ public:
     // The face of a built-in font number (1-4); empty for any other number.
     static const char* BuiltInFace(std::uint16_t number);
 
-protected:
+  protected:
     WinCanvas() = default;
 
     // Puts the canvas's own pen, brush and font into a fresh context.

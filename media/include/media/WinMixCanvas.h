@@ -16,7 +16,7 @@ class WinScreenCanvas;
 // table is the screen palette) or 24 bits (blue, green, red). A row table gives
 // the address of row y directly.
 class WinMixCanvas : public WinCanvas {
-public:
+  public:
     WinMixCanvas();
     ~WinMixCanvas() override;
 
@@ -40,7 +40,7 @@ public:
     platform::Surface* GetSurface() const { return surface_.get(); }
     WinScreenCanvas* GetScreen() const { return screen_; }
 
-protected:
+  protected:
     void LoadColourTable();
 
     std::unique_ptr<platform::Surface> surface_;

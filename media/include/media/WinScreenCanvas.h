@@ -14,7 +14,7 @@
 // Where the window procedure sends mouse messages (client x and y, unsigned
 // 16-bit). The framework's mouse service takes this role.
 class ScreenMouseTarget {
-public:
+  public:
     virtual ~ScreenMouseTarget() = default;
     virtual void OnMouseMove(std::uint16_t x, std::uint16_t y) = 0;
     virtual void OnLeftButtonDown(std::uint16_t x, std::uint16_t y) = 0;
@@ -30,15 +30,15 @@ struct WindowGeometry {
     std::uint32_t style = 0;  // kFullScreenStyle or kWindowedStyle
     int x = 0;
     int y = 0;
-    int width = 0;   // outer size as the old system made it
+    int width = 0;  // outer size as the old system made it
     int height = 0;
 };
 
 // The system's one window and the canvas that draws into its back buffer.
 class WinScreenCanvas : public WinCanvas {
-public:
+  public:
     static constexpr std::uint32_t kFullScreenStyle = 0x900A0000;  // popup, visible, system menu, minimise
-    static constexpr std::uint32_t kWindowedStyle = 0x100A0001;    // overlapped, visible, system menu, minimise
+    static constexpr std::uint32_t kWindowedStyle = 0x100A0001;  // overlapped, visible, system menu, minimise
     static constexpr int kFrameWidth = 6;
     static constexpr int kFrameHeight = 25;
 
@@ -51,13 +51,15 @@ public:
     void BlitFromOther(const xRect& mine, xCanvas& source, const xRect& theirs) override;
     int GetDepth() const override { return depth_; }
 
-    virtual void Create(const char* className, int depth, std::int16_t width, std::int16_t height, bool fullScreen);
+    virtual void Create(const char* className, int depth, std::int16_t width, std::int16_t height,
+                        bool fullScreen);
     virtual void SetPalette(const xPalette& palette);
     virtual void OnActivated(bool active);
     virtual void Repaint(const xRect& r);
-    virtual std::intptr_t OnDefault(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                    std::intptr_t lParam);
-    virtual void OnSize(platform::WindowHandle window, std::uint32_t sizeType, std::int16_t width, std::int16_t height);
+    virtual std::intptr_t OnDefault(platform::WindowHandle window, std::uint32_t message,
+                                    std::uintptr_t wParam, std::intptr_t lParam);
+    virtual void OnSize(platform::WindowHandle window, std::uint32_t sizeType, std::int16_t width,
+                        std::int16_t height);
     virtual void OnClose(platform::WindowHandle window);
     virtual void OnDestroy(platform::WindowHandle window);
     virtual std::intptr_t OnEraseBackground(platform::WindowHandle window, std::uintptr_t dc);
@@ -70,13 +72,14 @@ public:
     // The procedure of the window class: routes the window's messages to the
     // canvas stored in the window's data word and mouse messages to the mouse
     // target.
-    static std::intptr_t WindowProc(platform::WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                    std::intptr_t lParam);
+    static std::intptr_t WindowProc(platform::WindowHandle window, std::uint32_t message,
+                                    std::uintptr_t wParam, std::intptr_t lParam);
 
     // The placement rules of the old window: windowed on a screen taller than 480
     // a framed window of the client size plus the frame (or the work area when
     // that is smaller), otherwise a popup over the whole screen; always at (0, 0).
-    static WindowGeometry ChooseGeometry(bool fullScreen, int width, int height, const platform::ScreenMetrics& screen);
+    static WindowGeometry ChooseGeometry(bool fullScreen, int width, int height,
+                                         const platform::ScreenMetrics& screen);
 
     // The mouse target is looked up on each mouse message (none: dropped).
     using MouseTargetLookup = ScreenMouseTarget* (*)();
@@ -93,7 +96,7 @@ public:
     platform::WindowHandle GetWindow() const { return window_; }
     bool IsFullScreen() const { return fullScreen_; }
 
-private:
+  private:
     void ReleaseDrawContext();
 
     xPalette screenPalette_;

@@ -6,10 +6,10 @@
 // Sent by the screen canvas when a rectangle of the window (client coordinates)
 // must be drawn again.
 class WindowRepaintMsg : public CloneableMsg<WindowRepaintMsg> {
-public:
+  public:
     explicit WindowRepaintMsg(const xRect& rect) : rect_(rect) {}
     const xRect& GetRect() const { return rect_; }
 
-private:
+  private:
     xRect rect_;
 };

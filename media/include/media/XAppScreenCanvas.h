@@ -11,8 +11,9 @@
 // changed (PaletteChangedMsg) and when part of the window must be redrawn
 // (WindowRepaintMsg). The UI root makes one and owns it for the whole run.
 class XAppScreenCanvas : public xScreenCanvas, public MsgSenderForwarder {
-public:
-    XAppScreenCanvas(const std::string& name, int depth, std::int16_t width, std::int16_t height, bool fullScreen);
+  public:
+    XAppScreenCanvas(const std::string& name, int depth, std::int16_t width, std::int16_t height,
+                     bool fullScreen);
     ~XAppScreenCanvas() override;
 
     void SetPalette(const xPalette& palette) override;

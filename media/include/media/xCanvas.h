@@ -14,7 +14,7 @@ class DrawContext;
 // A drawing surface with a drawing state and a fixed set of operations on 16-bit
 // coordinates. The screen canvas and the off-screen mix canvas are the two kinds.
 class xCanvas : public xCanvasState {
-public:
+  public:
     // Bits of the kind word; blits test them on the partner canvas.
     static constexpr std::uint16_t kScreen = 1;
     static constexpr std::uint16_t kMix = 2;
@@ -51,7 +51,7 @@ public:
     std::uint16_t GetKind() const { return kind_; }
     std::uint16_t GetDrawDepth() const { return drawDepth_; }
 
-protected:
+  protected:
     std::uint16_t drawDepth_ = 0;
     xRect bounds_{};
     std::uint16_t kind_ = 0;

@@ -40,4 +40,6 @@ int xDeleteGdiObject(std::unique_ptr<T>& object) {
     return 1;
 }
 
-inline platform::ColourRef xPaletteRef(const xRGB& c) { return platform::PaletteRgb(c.red, c.green, c.blue); }
+inline platform::ColourRef xPaletteRef(const xRGB& c) {
+    return platform::PaletteRgb(c.red, c.green, c.blue);
+}

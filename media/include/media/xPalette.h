@@ -9,10 +9,10 @@
 // 256 red, green, blue entries and an entry count. The screen canvas embeds one;
 // palette resources derive from it.
 class xPalette {
-public:
-    xPalette();  // all black
+  public:
+    xPalette();                                                   // all black
     explicit xPalette(std::span<const std::uint8_t, 768> table);  // red, green, blue triples
-    xPalette(const xPalette& other);  // each entry read through other's GetEntry
+    xPalette(const xPalette& other);                              // each entry read through other's GetEntry
     xPalette& operator=(const xPalette& other);
     virtual ~xPalette() = default;
 
@@ -31,10 +31,11 @@ public:
     static const std::array<std::uint8_t, 768>& DefaultTable();
 
     static constexpr std::uint32_t Pack(const xRGB& c) {
-        return c.red | (static_cast<std::uint32_t>(c.green) << 8) | (static_cast<std::uint32_t>(c.blue) << 16);
+        return c.red | (static_cast<std::uint32_t>(c.green) << 8) |
+               (static_cast<std::uint32_t>(c.blue) << 16);
     }
 
-private:
+  private:
     std::array<xRGB, 256> entries_{};
     std::uint16_t count_ = 256;
 };

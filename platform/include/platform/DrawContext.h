@@ -64,7 +64,7 @@ struct Extent {
 };
 
 class DrawContext {
-public:
+  public:
     explicit DrawContext(Surface* surface = nullptr);
 
     void Bind(Surface* surface) { surface_ = surface; }
@@ -116,7 +116,7 @@ public:
     // The pixel value this surface stores for a colour (index, or packed bytes).
     std::uint32_t PixelFor(ColourRef colour) const;
 
-private:
+  private:
     void FillSpan(int y, int x0, int x1, std::uint32_t pixel);
     void PutPixel(int x, int y, std::uint32_t pixel);
     void Stamp(int x, int y, int width, std::uint32_t pixel);

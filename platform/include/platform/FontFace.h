@@ -27,7 +27,7 @@ struct Glyph {
     int top = 0;
     int width = 0;
     int rows = 0;
-    int advance = 0;  // hinted advance in whole pixels
+    int advance = 0;                 // hinted advance in whole pixels
     std::vector<std::uint8_t> bits;  // rows x width
 };
 
@@ -39,7 +39,7 @@ struct FontRequest {
 };
 
 class FontFace {
-public:
+  public:
     virtual ~FontFace() = default;
     virtual const FontMetrics& Metrics() const = 0;
     // The family of the face actually opened (e.g. "Liberation Sans").

@@ -22,7 +22,7 @@ struct Rgb {
 using ColourTable = std::array<Rgb, 256>;
 
 class Surface {
-public:
+  public:
     // depth is 8 (indices into the colour table), 24 (blue, green, red) or 32
     // (blue, green, red, unused). Pixels start zero-filled. Any other depth or a
     // size outside 1..32767 gives an empty surface (Valid() false).
@@ -55,7 +55,7 @@ public:
 
     static int StrideFor(int width, int depth) { return ((width * depth + 31) >> 3) & ~3; }
 
-private:
+  private:
     std::size_t RowOffset(int y) const {
         return static_cast<std::size_t>(bottomUp_ ? height_ - 1 - y : y) * static_cast<std::size_t>(stride_);
     }

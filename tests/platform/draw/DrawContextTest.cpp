@@ -10,7 +10,7 @@ namespace {
 
 // Every glyph a 3x5 block standing on the baseline, advance 4.
 class BlockFont : public FontFace {
-public:
+  public:
     BlockFont() {
         metrics_ = FontMetrics{6, 2, 8, 0, 1};
         glyph_ = Glyph{0, 5, 3, 5, 4, std::vector<std::uint8_t>(15, 1)};
@@ -19,7 +19,7 @@ public:
     std::string FamilyName() const override { return "Block"; }
     const Glyph& GetGlyph(std::uint8_t) override { return glyph_; }
 
-private:
+  private:
     FontMetrics metrics_;
     Glyph glyph_;
 };
@@ -108,10 +108,8 @@ TEST(DrawContextTest, LinesLeaveOutTheirLastPixelAndMoveThePosition) {
         Point from, to;
         std::vector<std::string> picture;
     } cases[] = {
-        {{0, 0}, {4, 0}, {"1111.", ".....", "....."}},
-        {{4, 2}, {0, 2}, {".....", ".....", ".1111"}},
-        {{0, 0}, {2, 2}, {"1....", ".1...", "....."}},
-        {{2, 0}, {2, 3}, {"..1..", "..1..", "..1.."}},
+        {{0, 0}, {4, 0}, {"1111.", ".....", "....."}}, {{4, 2}, {0, 2}, {".....", ".....", ".1111"}},
+        {{0, 0}, {2, 2}, {"1....", ".1...", "....."}}, {{2, 0}, {2, 3}, {"..1..", "..1..", "..1.."}},
         {{1, 1}, {1, 1}, {".....", ".....", "....."}},
     };
     for (const Case& c : cases) {
@@ -153,9 +151,9 @@ TEST(DrawContextTest, TextOnTheBaselineMovesTheCurrentPosition) {
     dc.MoveTo({1, 6});
     dc.TextOut(0, 0, "ab");
     EXPECT_EQ(dc.CurrentPosition(), (Point{9, 6}));
-    EXPECT_EQ(Picture(s), (std::vector<std::string>{"............", ".444.444....", ".444.444....", ".444.444....",
-                                                    ".444.444....", ".444.444....", "............",
-                                                    "............"}));
+    EXPECT_EQ(Picture(s),
+              (std::vector<std::string>{"............", ".444.444....", ".444.444....", ".444.444....",
+                                        ".444.444....", ".444.444....", "............", "............"}));
     EXPECT_EQ(dc.GetTextExtent("abc").cx, 12);
     EXPECT_EQ(dc.GetTextExtent("abc").cy, 8);
 }
@@ -168,8 +166,8 @@ TEST(DrawContextTest, TextTopAlignedAndOpaqueFillsTheCell) {
     dc.SetTextColour(PaletteRgb(0, 0, 255));
     dc.SetBackgroundColour(PaletteRgb(255, 0, 0));
     dc.TextOut(0, 1, "a");  // cell rows 1-8, baseline at 7
-    EXPECT_EQ(Picture(s), (std::vector<std::string>{".....", "2222.", "4442.", "4442.", "4442.", "4442.", "4442.",
-                                                    "2222.", "2222."}));
+    EXPECT_EQ(Picture(s), (std::vector<std::string>{".....", "2222.", "4442.", "4442.", "4442.", "4442.",
+                                                    "4442.", "2222.", "2222."}));
     EXPECT_EQ(dc.CurrentPosition(), (Point{0, 0}));
 }
 
@@ -183,7 +181,8 @@ TEST(DrawContextTest, StretchBlitNearestNeighbourAndConversion) {
     Surface wide(4, 2, 8, false);
     DrawContext to(&wide);
     to.StretchBlit(0, 0, 4, 2, from, 0, 0, 2, 1);
-    EXPECT_EQ(std::vector<std::uint8_t>(wide.Row(1), wide.Row(1) + 4), (std::vector<std::uint8_t>{7, 7, 9, 9}));
+    EXPECT_EQ(std::vector<std::uint8_t>(wide.Row(1), wide.Row(1) + 4),
+              (std::vector<std::uint8_t>{7, 7, 9, 9}));
     Surface deep(3, 1, 32, false);
     DrawContext toDeep(&deep);
     toDeep.StretchBlit(1, 0, 2, 1, from, 0, 0, 2, 1);  // the last pixel is outside: clipped
