@@ -135,9 +135,15 @@ void DrawContext::Stamp(int x, int y, int width, std::uint32_t pixel) {
         PutPixel(x, y, pixel);
         return;
     }
+    if (surface_ == nullptr || !surface_->Valid()) {
+        return;
+    }
     const int x0 = x - width / 2;
     const int y0 = y - width / 2;
-    for (int yy = y0; yy < y0 + width; ++yy) {
+    // Only the rows on the surface: a wide pen costs no more than its visible part.
+    const int top = std::max(y0, 0);
+    const int bottom = std::min(y0 + width, surface_->Height());
+    for (int yy = top; yy < bottom; ++yy) {
         FillSpan(yy, x0, x0 + width, pixel);
     }
 }

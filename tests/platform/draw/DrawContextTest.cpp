@@ -207,3 +207,24 @@ TEST(DrawContextTest, PaletteColoursMatchTheNearestEntryOnEightBits) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST(DrawContextTest, WidePensAreCentredOnTheLine) {
+    Surface s = SmallSurface(7, 5);
+    DrawContext dc(&s);
+    const Pen wide{false, 3, PaletteRgb(255, 0, 0)};
+    dc.SelectPen(wide);
+    dc.MoveTo({2, 2});
+    dc.LineTo({5, 2});
+    EXPECT_EQ(Picture(s), (std::vector<std::string>{".......", ".22222.", ".22222.", ".22222.", "......."}));
+    const Pen huge{false, 30000, PaletteRgb(0, 255, 0)};
+    dc.SelectPen(huge);
+    dc.MoveTo({0, 0});
+    dc.LineTo({3, 0});  // clipped to the surface, and quickly
+    EXPECT_EQ(Picture(s)[4], "3333333");
+}
+
+}  // namespace
+}  // namespace platform
