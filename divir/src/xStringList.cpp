@@ -45,7 +45,7 @@ std::int16_t xLoadStringListEntry(char* out, std::int16_t resourceId, std::int16
     if (out == nullptr) return 0;
     const std::string_view text = Entry(resourceId, index);
     const std::size_t length = std::min<std::size_t>(text.size(), kStringListEntryMax);
-    std::memcpy(out, text.data(), length);
+    if (length > 0) std::memcpy(out, text.data(), length);
     return static_cast<std::int16_t>(length);
 }
 
@@ -53,7 +53,7 @@ std::int16_t xGetStringListEntry(std::int16_t resourceId, std::int16_t index, ch
     if (buffer == nullptr || size <= 0) return 0;
     const std::string_view text = Entry(resourceId, index);
     const std::size_t length = std::min<std::size_t>({text.size(), kStringListEntryMax, static_cast<std::size_t>(size - 1)});
-    std::memcpy(buffer, text.data(), length);
+    if (length > 0) std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';
     return static_cast<std::int16_t>(length);
 }

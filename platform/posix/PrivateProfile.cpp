@@ -75,7 +75,7 @@ std::vector<std::string> ReadLines(const std::string& host) {
 std::uint32_t CopyOut(std::string_view text, char* out, std::uint32_t size) {
     if (out == nullptr || size == 0) return 0;
     const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), size - 1));
-    std::memcpy(out, text.data(), count);
+    if (count > 0) std::memcpy(out, text.data(), count);
     out[count] = '\0';
     return count;
 }
@@ -92,7 +92,7 @@ std::uint32_t CopyList(const std::vector<std::string_view>& names, char* out, st
         const std::uint32_t room = size - 1 - used;  // keep one byte for the final terminator
         if (room == 0) break;
         const std::uint32_t take = static_cast<std::uint32_t>(std::min<std::size_t>(name.size(), room - 1));
-        std::memcpy(out + used, name.data(), take);
+        if (take > 0) std::memcpy(out + used, name.data(), take);
         used += take;
         out[used++] = '\0';
         if (take < name.size()) break;

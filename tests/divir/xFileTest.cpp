@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -47,6 +49,8 @@ struct OpenCase {
     const char* written;     // written after the open, when it succeeded
     const char* afterwards;  // the file's content at the end; null: no file
 };
+
+void PrintTo(const OpenCase& c, std::ostream* os) { *os << c.name; }
 
 class xFileOpenModes : public xFileTest, public ::testing::WithParamInterface<OpenCase> {};
 
@@ -107,6 +111,8 @@ struct LineCase {
     std::int16_t size;
     std::vector<std::pair<std::uint32_t, std::string>> lines;  // then the end
 };
+
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 
 class xFileReadLines : public xFileTest, public ::testing::WithParamInterface<LineCase> {};
 
