@@ -54,4 +54,6 @@ bool HostSetModTime(const std::string& hostPath, std::int64_t seconds) {
     return ::utimensat(AT_FDCWD, hostPath.c_str(), times, 0) == 0;
 }
 
+bool HostSetCurrentDirectory(const std::string& hostPath) { return ::chdir(hostPath.c_str()) == 0; }
+
 }  // namespace platform

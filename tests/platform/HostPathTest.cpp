@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/HostFileSystem.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -62,6 +63,17 @@ TEST(HostPathTest, ProgramPathIsThisExecutable) {
     const auto program = platform::ProgramPath();
     ASSERT_TRUE(program.has_value());
     EXPECT_EQ(std::filesystem::path(*program).filename(), "platform_tests");
+}
+
+TEST(HostPathTest, RelativePathsRestOnTheCurrentFolder) {
+    TempFolder dir;
+    dir.Write("Game/Settings.INI", "x");
+    const std::filesystem::path before = std::filesystem::current_path();
+    ASSERT_TRUE(platform::HostSetCurrentDirectory(platform::ResolveHostPath(dir.Win("game"))));
+    EXPECT_EQ(platform::ResolveHostPath(".\\settings.ini"), "./Settings.INI");
+    EXPECT_TRUE(platform::HostFileExists(platform::ResolveHostPath("SETTINGS.ini")));
+    EXPECT_FALSE(platform::HostSetCurrentDirectory(dir.Host("missing")));
+    std::filesystem::current_path(before);
 }
 
 }  // namespace
