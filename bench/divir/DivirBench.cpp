@@ -15,7 +15,7 @@ namespace {
 
 // A scratch folder for one benchmark run.
 class Scratch {
-public:
+  public:
     Scratch() {
         std::string pattern = (std::filesystem::temp_directory_path() / "divir-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
@@ -26,7 +26,7 @@ public:
     }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -36,7 +36,8 @@ void BM_ReadLines(benchmark::State& state) {
     const std::string file = scratch.Path() + "/log.txt";
     {
         std::ofstream out(file, std::ios::binary);
-        for (int i = 0; i < 10000; ++i) out << "<player" << i << "> a line of chat text number " << i << "\r\n";
+        for (int i = 0; i < 10000; ++i)
+            out << "<player" << i << "> a line of chat text number " << i << "\r\n";
     }
     const xFileSpec spec(platform::ToWindowsPath(file).c_str());
     xFileStartup(10);
@@ -77,7 +78,9 @@ BENCHMARK(BM_LogonChallenge);
 void BM_TokenizeChatLine(benchmark::State& state) {
     const std::string line = "PRIVMSG #room :\"quoted caption text\" and some more words to split up";
     xTokenizer tokenizer;
-    for (auto _ : state) benchmark::DoNotOptimize(tokenizer.TokenizeLine(line.c_str(), static_cast<std::int16_t>(line.size())));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            tokenizer.TokenizeLine(line.c_str(), static_cast<std::int16_t>(line.size())));
 }
 BENCHMARK(BM_TokenizeChatLine);
 

@@ -28,7 +28,8 @@ constexpr int kCursorStepsMax = 64;
 void xGripe(platform::WindowHandle /*owner*/, const char* text, const char* caption) {
     if (text == nullptr || caption == nullptr) return;
     using platform::BoxStyle;
-    platform::MessageBoxSink::Current().Show(caption, text, platform::Num(BoxStyle::Ok) | platform::Num(BoxStyle::IconStop));
+    platform::MessageBoxSink::Current().Show(caption, text,
+                                             platform::Num(BoxStyle::Ok) | platform::Num(BoxStyle::IconStop));
 }
 
 std::int16_t xGripeOkCancel(platform::WindowHandle /*owner*/, const char* text, const char* caption) {

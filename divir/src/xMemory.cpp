@@ -10,4 +10,6 @@ void* xMemAlloc(std::size_t size) {
     return std::calloc(1, size == 0 ? 1 : size);
 }
 
-void xMemFree(void* block) { std::free(block); }
+void xMemFree(void* block) {
+    std::free(block);
+}

@@ -49,10 +49,12 @@ std::int16_t xLoadStringListEntry(char* out, std::int16_t resourceId, std::int16
     return static_cast<std::int16_t>(length);
 }
 
-std::int16_t xGetStringListEntry(std::int16_t resourceId, std::int16_t index, char* buffer, std::int16_t size) {
+std::int16_t xGetStringListEntry(std::int16_t resourceId, std::int16_t index, char* buffer,
+                                 std::int16_t size) {
     if (buffer == nullptr || size <= 0) return 0;
     const std::string_view text = Entry(resourceId, index);
-    const std::size_t length = std::min<std::size_t>({text.size(), kStringListEntryMax, static_cast<std::size_t>(size - 1)});
+    const std::size_t length =
+        std::min<std::size_t>({text.size(), kStringListEntryMax, static_cast<std::size_t>(size - 1)});
     if (length > 0) std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';
     return static_cast<std::int16_t>(length);

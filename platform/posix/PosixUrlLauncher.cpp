@@ -9,7 +9,9 @@ extern char** environ;
 
 namespace platform {
 
-PosixUrlLauncher::~PosixUrlLauncher() { ReapFinished(); }
+PosixUrlLauncher::~PosixUrlLauncher() {
+    ReapFinished();
+}
 
 void PosixUrlLauncher::Launch(const std::string& url) {
     ReapFinished();

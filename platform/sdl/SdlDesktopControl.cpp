@@ -6,11 +6,15 @@ namespace platform {
 
 namespace {
 
-bool VideoRunning() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+bool VideoRunning() {
+    return SDL_WasInit(SDL_INIT_VIDEO) != 0;
+}
 
 }  // namespace
 
-bool SdlDesktopControl::IsScreenSaverEnabled() { return VideoRunning() && SDL_IsScreenSaverEnabled() == SDL_TRUE; }
+bool SdlDesktopControl::IsScreenSaverEnabled() {
+    return VideoRunning() && SDL_IsScreenSaverEnabled() == SDL_TRUE;
+}
 
 void SdlDesktopControl::SetScreenSaverEnabled(bool enabled) {
     if (!VideoRunning()) return;

@@ -14,9 +14,12 @@ constexpr std::uint32_t kButtonMask = 0x0F;
 
 Uint32 IconFlags(std::uint32_t style) {
     switch (style & kIconMask) {
-        case Num(BoxStyle::IconStop): return SDL_MESSAGEBOX_ERROR;
-        case Num(BoxStyle::IconExclamation): return SDL_MESSAGEBOX_WARNING;
-        default: return SDL_MESSAGEBOX_INFORMATION;
+        case Num(BoxStyle::IconStop):
+            return SDL_MESSAGEBOX_ERROR;
+        case Num(BoxStyle::IconExclamation):
+            return SDL_MESSAGEBOX_WARNING;
+        default:
+            return SDL_MESSAGEBOX_INFORMATION;
     }
 }
 

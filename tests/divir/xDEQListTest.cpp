@@ -73,7 +73,9 @@ struct ReleaseCase {
     std::vector<std::int16_t> newestFirst;
 };
 
-void PrintTo(const ReleaseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ReleaseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class xDEQListRelease : public ::testing::TestWithParam<ReleaseCase> {};
 

@@ -38,7 +38,7 @@ TEST(xDesktopTest, GripesShowStopBoxes) {
 }
 
 class FakeDesktop : public platform::DesktopControl {
-public:
+  public:
     FakeDesktop() : before_(Install(this)) {}
     ~FakeDesktop() override { Install(before_); }
     bool IsScreenSaverEnabled() override { return saver; }
@@ -55,7 +55,7 @@ public:
     int count = 0;
     int cursorCalls = 0;
 
-private:
+  private:
     DesktopControl* before_;
 };
 
@@ -86,21 +86,28 @@ TEST(xDesktopTest, CursorCountIsDrivenAcrossZero) {
 }
 
 class RecordingLauncher : public platform::UrlLauncher {
-public:
+  public:
     RecordingLauncher() : before_(Install(this)) {}
     ~RecordingLauncher() override { Install(before_); }
     void Launch(const std::string& url) override { urls.push_back(url); }
     std::vector<std::string> urls;
 
-private:
+  private:
     UrlLauncher* before_;
 };
 
 TEST(xDesktopTest, OnlyWebAddressesAreLaunched) {
     RecordingLauncher launcher;
     const char* accepted[] = {"http://example.com/sponsor?id=1&x=2", "HTTPS://Example.com/a;b$(c)"};
-    const char* refused[] = {"file:///etc/passwd", "javascript:alert(1)", "--help", "http://",
-                             "http://a b", "http://a\nb", "ftp://x", "http:/x", ""};
+    const char* refused[] = {"file:///etc/passwd",
+                             "javascript:alert(1)",
+                             "--help",
+                             "http://",
+                             "http://a b",
+                             "http://a\nb",
+                             "ftp://x",
+                             "http:/x",
+                             ""};
     for (const char* url : accepted) LaunchURL(url);
     for (const char* url : refused) LaunchURL(url);
     LaunchURL(nullptr);

@@ -47,9 +47,15 @@ TEST(HostPathTest, TellsWhetherAPathStaysInsideAFolder) {
         bool inside;
     };
     const Case cases[] = {
-        {"Resources\\a.srf", true},       {"resources\\NEW.srf", true},   {"new.txt", true},
-        {"..\\Outside\\b.txt", false},    {"Resources\\..\\..\\x", false}, {"Resources\\..\\ok.txt", true},
-        {"Link\\b.txt", false},           {".", false},                   {"", false},
+        {"Resources\\a.srf", true},
+        {"resources\\NEW.srf", true},
+        {"new.txt", true},
+        {"..\\Outside\\b.txt", false},
+        {"Resources\\..\\..\\x", false},
+        {"Resources\\..\\ok.txt", true},
+        {"Link\\b.txt", false},
+        {".", false},
+        {"", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

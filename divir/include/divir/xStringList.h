@@ -14,4 +14,5 @@ inline constexpr std::int16_t kStringListEntryMax = 254;
 // terminated; returns its length, 0 when the list or the entry is missing.
 std::int16_t xLoadStringListEntry(char* out, std::int16_t resourceId, std::int16_t index);
 // As above, cut to size - 1 and terminated.
-std::int16_t xGetStringListEntry(std::int16_t resourceId, std::int16_t index, char* buffer, std::int16_t size);
+std::int16_t xGetStringListEntry(std::int16_t resourceId, std::int16_t index, char* buffer,
+                                 std::int16_t size);

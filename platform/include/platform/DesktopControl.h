@@ -8,7 +8,7 @@
 namespace platform {
 
 class DesktopControl {
-public:
+  public:
     virtual ~DesktopControl() = default;
 
     virtual bool IsScreenSaverEnabled() = 0;
@@ -25,7 +25,7 @@ public:
         return before;
     }
 
-private:
+  private:
     static DesktopControl*& Installed() {
         static DesktopControl* installed = nullptr;
         return installed;
@@ -34,12 +34,12 @@ private:
 
 // No display: no screen saver, a cursor count of our own.
 class HeadlessDesktopControl : public DesktopControl {
-public:
+  public:
     bool IsScreenSaverEnabled() override { return false; }
     void SetScreenSaverEnabled(bool) override {}
     int ShowCursor(bool show) override { return show ? ++count_ : --count_; }
 
-private:
+  private:
     int count_ = 0;
 };
 

@@ -4,8 +4,8 @@
 // argument. Children are reaped without waiting on each later launch and at
 // destruction; WaitForChildren waits for them (tests).
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 #include "platform/UrlLauncher.h"
@@ -13,7 +13,7 @@
 namespace platform {
 
 class PosixUrlLauncher : public UrlLauncher {
-public:
+  public:
     explicit PosixUrlLauncher(std::string program = "xdg-open") : program_(std::move(program)) {}
     ~PosixUrlLauncher() override;
     PosixUrlLauncher(const PosixUrlLauncher&) = delete;
@@ -24,7 +24,7 @@ public:
     int ReapFinished();
     void WaitForChildren();
 
-private:
+  private:
     std::string program_;
     std::vector<pid_t> children_;
 };

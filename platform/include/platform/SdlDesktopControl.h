@@ -8,12 +8,12 @@
 namespace platform {
 
 class SdlDesktopControl : public DesktopControl {
-public:
+  public:
     bool IsScreenSaverEnabled() override;
     void SetScreenSaverEnabled(bool enabled) override;
     int ShowCursor(bool show) override;
 
-private:
+  private:
     int count_ = 0;
 };
 

@@ -13,14 +13,14 @@
 namespace platform {
 
 class SdlMessageBoxSink : public MessageBoxSink {
-public:
+  public:
     BoxAnswer Show(const std::string& title, const std::string& text, std::uint32_t style) override;
     // The desktop has no alert sound to ask for.
     void Beep(std::uint32_t style) override;
 
     static bool DisplayAvailable();
 
-private:
+  private:
     StderrMessageBoxSink fallback_;
 };
 

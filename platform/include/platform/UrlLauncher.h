@@ -30,7 +30,7 @@ inline bool IsLaunchableUrl(std::string_view url) {
 }
 
 class UrlLauncher {
-public:
+  public:
     virtual ~UrlLauncher() = default;
     // Starts the browser on a launchable address and returns at once.
     virtual void Launch(const std::string& url) = 0;
