@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,31 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"CrEndsTheFile", "abc\r", 5, {{4, "abc"}}}, LineCase{"SizeOneReadsNothing", "abc", 1, {}},
         LineCase{"SizeZeroReadsNothing", "abc", 0, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(xFileTest, RandomLinesAreConsumedExactlyOnce) {
+    std::mt19937 random(11);
+    const char alphabet[] = "ab\r\n\r\n";
+    for (int round = 0; round < 300; ++round) {
+        std::string content(random() % 60, 'a');
+        for (char& c : content) c = alphabet[random() % (sizeof alphabet - 1)];
+        dir_.Write("r.txt", content);
+        const auto size = static_cast<std::int16_t>(1 + random() % 12);
+        std::uint16_t h = 0;
+        ASSERT_EQ(Open("r.txt", 2, h), 0);
+        std::vector<char> buffer(size + 1, '#');
+        std::uint32_t total = 0;
+        for (int calls = 0; calls < 200; ++calls) {
+            const std::uint32_t n = xFileReadLine(h, buffer.data(), size);
+            if (n == kFileEnd) break;
+            ASSERT_GT(n, 0u) << "a call that consumes nothing would repeat forever";
+            ASSERT_LE(std::strlen(buffer.data()), static_cast<std::size_t>(std::max<int>(size - 1, 0)));
+            total += n;
+        }
+        EXPECT_EQ(buffer[size], '#');
+        EXPECT_EQ(total, size >= 2 ? content.size() : 0u) << "content " << ::testing::PrintToString(content);
+        xFileClose(h);
+    }
+}
 
 TEST_F(xFileTest, WrittenLinesEndWithCrLf) {
     std::uint16_t h = 0;
