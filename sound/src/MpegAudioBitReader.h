@@ -39,6 +39,14 @@ class MpegAudioBitReader {
 
  private:
   void Refill() {
+    if (count_ <= 32 && end_ - next_ >= 4) {
+      const std::uint32_t word = (std::uint32_t{next_[0]} << 24) | (std::uint32_t{next_[1]} << 16) |
+                                 (std::uint32_t{next_[2]} << 8) | std::uint32_t{next_[3]};
+      cache_ |= static_cast<std::uint64_t>(word) << (32 - count_);
+      next_ += 4;
+      count_ += 32;
+      return;
+    }
     while (count_ <= 56 && next_ != end_) {
       cache_ |= static_cast<std::uint64_t>(*next_++) << (56 - count_);
       count_ += 8;

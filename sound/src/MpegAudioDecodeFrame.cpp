@@ -28,6 +28,7 @@ inline void Dct(const float* x, float* out, const float* factors) {
     const float* f = factors + (32 - N);
     float sums[kHalf];
     float diffs[kHalf];
+#pragma GCC unroll 16
     for (int k = 0; k < kHalf; ++k) {
       sums[k] = x[k] + x[N - 1 - k];
       diffs[k] = (x[k] - x[N - 1 - k]) * f[k];
@@ -36,6 +37,7 @@ inline void Dct(const float* x, float* out, const float* factors) {
     float odd[kHalf];
     Dct<kHalf>(sums, even, factors);
     Dct<kHalf>(diffs, odd, factors);
+#pragma GCC unroll 16
     for (int r = 0; r < kHalf - 1; ++r) {
       out[2 * r] = even[r];
       out[2 * r + 1] = odd[r] + odd[r + 1];
@@ -88,6 +90,7 @@ void Synthesize(const MpegAudioTables& tables, const float* subbands, MpegAudioS
   float sums[32];
   for (int j = 0; j < 32; j += 8) {
     float sum[8] = {};
+#pragma GCC unroll 16
     for (int tap = 0; tap < 16; ++tap) {
       const float* coefficients = window + 32 * tap + j;
       const float* source = sources[tap] + j;
