@@ -1,5 +1,9 @@
 // Music decoding speed in frames per second (items_per_second), one channel, on the
 // committed fixtures. Each frame is 1152 samples, 52.2 ms of sound at 22050 Hz.
+#include "sound/MpegAudioDecodeFrame.h"
+#include "sound/MpegAudioTables.h"
+#include "sound/StoredMusic.h"
+
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -7,10 +11,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include "sound/MpegAudioDecodeFrame.h"
-#include "sound/MpegAudioTables.h"
-#include "sound/StoredMusic.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "sound/MpegAudioDecodeFrame.h"
 
+#include "MpegAudioBitReader.h"
+
 #include <algorithm>
 #include <array>
-
-#include "MpegAudioBitReader.h"
 
 namespace sound {
 namespace {

@@ -1,5 +1,8 @@
 #include "sound/MpegAudioDecodeFrame.h"
 
+#include "sound/SoundTestSupport.h"
+#include "sound/StoredMusic.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,9 +12,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include "sound/StoredMusic.h"
-#include "sound/SoundTestSupport.h"
 
 namespace sound {
 namespace {

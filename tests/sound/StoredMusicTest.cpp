@@ -1,13 +1,13 @@
 #include "sound/StoredMusic.h"
 
+#include "sound/SoundTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <memory>
 #include <random>
 #include <vector>
-
-#include "sound/SoundTestSupport.h"
 
 namespace sound {
 namespace {

@@ -1,6 +1,11 @@
 // sound-decode IN OUT [--rate native|22050] [--repeat N]
 // Decodes stored sound data (as a sound resource holds it) into raw signed 16-bit
 // little-endian mono PCM. The data's own header says which decoder applies.
+#include "sound/MpegAudioDecodeFrame.h"
+#include "sound/MpegAudioSynthesisHistory.h"
+#include "sound/MpegAudioTables.h"
+#include "sound/StoredMusic.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,11 +16,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "sound/MpegAudioDecodeFrame.h"
-#include "sound/MpegAudioSynthesisHistory.h"
-#include "sound/MpegAudioTables.h"
-#include "sound/StoredMusic.h"
 
 namespace {
 
