@@ -1,11 +1,11 @@
 #pragma once
 
+#include "sound/MpegAudioSynthesisHistory.h"
+#include "sound/MpegAudioTables.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
-
-#include "sound/MpegAudioSynthesisHistory.h"
-#include "sound/MpegAudioTables.h"
 
 namespace sound {
 

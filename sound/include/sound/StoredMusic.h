@@ -1,14 +1,14 @@
 #pragma once
 
+#include "sound/MpegAudioDecodeFrame.h"
+#include "sound/MpegAudioSynthesisHistory.h"
+#include "sound/MpegAudioTables.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
-
-#include "sound/MpegAudioDecodeFrame.h"
-#include "sound/MpegAudioSynthesisHistory.h"
-#include "sound/MpegAudioTables.h"
 
 namespace sound {
 
