@@ -119,6 +119,29 @@ TEST_F(MpegAudioDecodeFrameTest, MissingSyncDecodesNothing) {
     }
 }
 
+TEST_F(MpegAudioDecodeFrameTest, CrcWordIsSkipped) {
+    // The same side information and samples behind a header without and with a CRC word.
+    const std::vector<std::uint8_t> data = test::ReadFixture("music_96k.xmp");
+    ASSERT_GT(data.size(), 700u);
+    const std::uint8_t headerByte = data[3];
+    const std::size_t stride = StoredMusic::FrameLength(headerByte) - 3;
+    const auto payload = data.begin() + StoredMusic::kHeaderBytes;
+
+    std::vector<std::uint8_t> plain = {0xFF, 0xF5, headerByte, 0xC8};
+    plain.insert(plain.end(), payload, payload + stride);
+    std::vector<std::uint8_t> protectedFrame = {0xFF, 0xF4, headerByte, 0xC8, 0x5A, 0xA5};
+    protectedFrame.insert(protectedFrame.end(), payload, payload + stride);
+
+    MpegAudioSynthesisHistory a;
+    MpegAudioSynthesisHistory b;
+    Frame outA{};
+    Frame outB{};
+    MpegAudioDecodeFrame(Tables(), plain, a, outA);
+    MpegAudioDecodeFrame(Tables(), protectedFrame, b, outB);
+    EXPECT_EQ(outA, outB);
+    EXPECT_NE(outA[600], 0);
+}
+
 TEST_F(MpegAudioDecodeFrameTest, EmptyAllocationIsSilence) {
     const std::vector<std::uint8_t> frame = StartFrame(0x10).Bytes(52);
     MpegAudioSynthesisHistory history;
