@@ -21,6 +21,8 @@ struct SpeechDecoderState {
         std::array<int16_t, 10> synthesisMemory;
         std::array<int16_t, 10> postFirMemory;
         std::array<int16_t, 10> postIirMemory;
+
+        friend bool operator==(const Frame&, const Frame&) = default;
     };
     struct ComfortNoise {
         int16_t currentGain;
@@ -28,6 +30,8 @@ struct SpeechDecoderState {
         std::array<int16_t, 10> sidLsp;
         int16_t sidGain;
         int16_t randomSeed;
+
+        friend bool operator==(const ComfortNoise&, const ComfortNoise&) = default;
     };
 
     Frame frame;
