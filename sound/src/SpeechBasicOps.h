@@ -66,11 +66,30 @@ constexpr Word16 Shr(Word16 a, int n) {
 constexpr Word16 Mult(Word16 a, Word16 b) { return Saturate((int32_t{a} * b) >> 15); }
 constexpr Word16 MultR(Word16 a, Word16 b) { return Saturate((int32_t{a} * b + 0x4000) >> 15); }
 
-constexpr Word32 LAdd(Word32 a, Word32 b) { return Saturate32(int64_t{a} + b); }
-constexpr Word32 LSub(Word32 a, Word32 b) { return Saturate32(int64_t{a} - b); }
+constexpr Word32 LAdd(Word32 a, Word32 b) {
+    Word32 sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) {
+        return a < 0 ? kMin32 : kMax32;
+    }
+    return sum;
+}
+constexpr Word32 LSub(Word32 a, Word32 b) {
+    Word32 difference = 0;
+    if (__builtin_sub_overflow(a, b, &difference)) {
+        return a < 0 ? kMin32 : kMax32;
+    }
+    return difference;
+}
 constexpr Word32 LNegate(Word32 a) { return Saturate32(-int64_t{a}); }
 constexpr Word32 LAbs(Word32 a) { return Saturate32(a < 0 ? -int64_t{a} : a); }
-constexpr Word32 LMult(Word16 a, Word16 b) { return Saturate32(int64_t{a} * b * 2); }
+// Only -32768 * -32768 leaves the 32-bit range, and the saturated operators
+// never produce -32768; the check keeps the operator exact for any input.
+constexpr Word32 LMult(Word16 a, Word16 b) {
+    if (a == -32768 && b == -32768) [[unlikely]] {
+        return kMax32;
+    }
+    return int32_t{a} * b * 2;
+}
 constexpr Word32 LMac(Word32 acc, Word16 a, Word16 b) { return LAdd(acc, LMult(a, b)); }
 constexpr Word32 LMsu(Word32 acc, Word16 a, Word16 b) { return LSub(acc, LMult(a, b)); }
 constexpr Word32 LDepositH(Word16 a) { return static_cast<Word32>(static_cast<uint32_t>(static_cast<int32_t>(a)) << 16); }
