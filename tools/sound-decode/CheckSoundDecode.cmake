@@ -1,4 +1,5 @@
-# Runs sound-decode the way a user would and checks what it writes.
+# Runs sound-decode on stored speech the way a user would and checks what it
+# writes and how it refuses bad input.
 # cmake -DTOOL=... -DFIXTURES=... -DWORK=... -P CheckSoundDecode.cmake
 file(MAKE_DIRECTORY ${WORK})
 
@@ -9,8 +10,7 @@ function(expect_size file bytes)
   endif()
 endfunction()
 
-# Speech, native rate: 110 frames of 240 samples, identical to the reference
-# decode (the decoder is bit-exact on this fixture).
+# Native rate: 110 frames of 240 samples at 8000 Hz.
 execute_process(COMMAND ${TOOL} ${FIXTURES}/speech-male.ts ${WORK}/native.raw --rate native RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "native decode failed: ${rc}")

@@ -1,17 +1,11 @@
 // sound-decode IN OUT [--rate native|22050] [--repeat N]
-//
-// Decodes stored sound data exactly as a sound resource holds it and writes raw
-// signed 16-bit little-endian mono PCM. The header tells the form: "TS" speech
-// or "XMP" music. --rate native writes the decoder's own output (8000 Hz for
-// speech, before scaling and resampling); --rate 22050 (the default) writes
-// what the mixer's path produces. --repeat N decodes N times (for timing) and
-// writes the last result.
-
+// Decodes stored sound data (as a sound resource holds it) into raw signed 16-bit
+// little-endian mono PCM. The data's own header says which decoder applies.
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -21,154 +15,174 @@
 #include <vector>
 
 #include "sound/DecodeSpeechFrame.h"
+#include "sound/MpegAudioDecodeFrame.h"
+#include "sound/MpegAudioSynthesisHistory.h"
+#include "sound/MpegAudioTables.h"
 #include "sound/SharedSpeechDecoder.h"
 #include "sound/SpeechData.h"
+#include "sound/StoredMusic.h"
 
 namespace {
 
 enum class Rate { kNative, kMixer };
 
 struct Options {
-    std::string input;
-    std::string output;
-    Rate rate = Rate::kMixer;
-    int repeat = 1;
+  std::string in;
+  std::string out;
+  Rate rate = Rate::kMixer;
+  long repeat = 1;
 };
 
-struct Decoded {
-    std::vector<int16_t> samples;
-    std::string error;  // empty on success
+struct Failure {
+  std::string message;
 };
 
-std::optional<Options> ParseOptions(int argc, char** argv, std::string& error) {
-    Options options;
-    std::vector<std::string_view> positional;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--rate" || arg == "--repeat") {
-            if (i + 1 >= argc) {
-                error = std::string(arg) + " needs a value";
-                return std::nullopt;
-            }
-            const std::string_view value = argv[++i];
-            if (arg == "--rate") {
-                if (value == "native") {
-                    options.rate = Rate::kNative;
-                } else if (value == "22050") {
-                    options.rate = Rate::kMixer;
-                } else {
-                    error = "--rate must be native or 22050";
-                    return std::nullopt;
-                }
-            } else {
-                const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), options.repeat);
-                if (ec != std::errc{} || end != value.data() + value.size() || options.repeat < 1) {
-                    error = "--repeat must be a positive number";
-                    return std::nullopt;
-                }
-            }
-        } else {
-            positional.push_back(arg);
-        }
-    }
-    if (positional.size() != 2) {
-        error = "usage: sound-decode IN OUT [--rate native|22050] [--repeat N]";
-        return std::nullopt;
-    }
-    options.input = positional[0];
-    options.output = positional[1];
-    return options;
+using Samples = std::vector<std::int16_t>;
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::fprintf(stderr, "sound-decode: %s\n", message.c_str());
+  std::exit(1);
 }
 
-Decoded DecodeSpeech(const sound::SpeechData& speech, Rate rate) {
-    Decoded result;
-    if (rate == Rate::kNative) {
-        sound::SpeechDecoderState state = sound::SpeechDecoderState::Reset();
-        std::array<int16_t, sound::kSpeechFrameSamples> frame;
-        for (std::size_t position = 0;;) {
-            const sound::SpeechFrame taken = sound::SpeechFrame::Take(speech.frames, position);
-            if (taken.advance == 0) {
-                break;
-            }
-            position += taken.advance;
-            sound::DecodeSpeechFrame(state, frame, taken.bytes, false);
-            result.samples.insert(result.samples.end(), frame.begin(), frame.end());
-        }
-        return result;
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  std::vector<std::string_view> positional;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--rate" && i + 1 < argc) {
+      const std::string_view value = argv[++i];
+      if (value == "native") {
+        options.rate = Rate::kNative;
+      } else if (value == "22050") {
+        options.rate = Rate::kMixer;
+      } else {
+        Fail("--rate takes native or 22050");
+      }
+    } else if (arg == "--repeat" && i + 1 < argc) {
+      char* end = nullptr;
+      options.repeat = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || options.repeat < 1) {
+        Fail("--repeat takes a positive count");
+      }
+    } else if (arg.starts_with("--")) {
+      Fail("unknown option " + std::string(arg));
+    } else {
+      positional.push_back(arg);
     }
-
-    // As the mixer plays it on one channel: frame by frame until the header's
-    // sample count is delivered or the frames run out.
-    sound::SharedSpeechDecoder decoder;
-    sound::SpeechChannel channel;
-    decoder.StartSound(channel);
-    std::size_t remaining = speech.totalSamples;
-    std::array<int16_t, sound::SpeechResampler::kMaxFrameOutput> block;
-    for (std::size_t position = 0; remaining > 0;) {
-        const sound::SpeechFrame taken = sound::SpeechFrame::Take(speech.frames, position);
-        if (taken.advance == 0) {
-            break;
-        }
-        position += taken.advance;
-        const std::size_t produced = std::min(decoder.DecodeFrame(channel, taken.bytes, block), remaining);
-        result.samples.insert(result.samples.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(produced));
-        remaining -= produced;
-    }
-    return result;
+  }
+  if (positional.size() != 2) {
+    Fail("usage: sound-decode IN OUT [--rate native|22050] [--repeat N]");
+  }
+  options.in = positional[0];
+  options.out = positional[1];
+  return options;
 }
 
-// Music ("XMP") decoding joins here when its decoder is built.
-Decoded DecodeMusic(std::span<const uint8_t>, Rate) {
-    return {{}, "music (XMP) data is not supported by this build"};
+// Music: every frame gives 1152 samples at 22050 Hz. The mixer takes only the samples still
+// to deliver from each frame; the native output is every frame whole.
+std::optional<Failure> DecodeMusic(std::span<const std::uint8_t> data, Rate rate, Samples& out) {
+  const auto parsed = sound::StoredMusic::Parse(data);
+  if (!parsed.music) {
+    switch (parsed.error) {
+      case sound::StoredMusicError::kTooShort:
+        return Failure{"music data shorter than its header"};
+      case sound::StoredMusicError::kRefusedHeader:
+        return Failure{"music header refused (not 22050 Hz Layer II with a known bitrate)"};
+      case sound::StoredMusicError::kNotMusic:
+        return Failure{"not music data"};
+    }
+  }
+  const sound::StoredMusic& music = *parsed.music;
+  static const sound::MpegAudioTables tables;
+  sound::MpegAudioSynthesisHistory history;
+  std::int16_t frame[sound::kMpegAudioFrameSamples];
+  out.clear();
+  for (std::size_t i = 0; i < music.FrameCount(); ++i) {
+    const std::size_t delivered = music.DecodeFrame(i, tables, history, frame);
+    const std::size_t keep = rate == Rate::kNative ? sound::kMpegAudioFrameSamples : delivered;
+    out.insert(out.end(), frame, frame + keep);
+  }
+  return std::nullopt;
 }
 
-Decoded Decode(std::span<const uint8_t> data, Rate rate) {
-    if (const auto speech = sound::SpeechData::Read(data)) {
-        return DecodeSpeech(*speech, rate);
+// Speech: every G.723.1 frame gives 240 samples at 8000 Hz (the native output). The mixer's
+// path plays it on one channel: scaled and resampled to 22050 Hz, 661 or 662 samples a frame,
+// until the header's sample count is delivered or the frames run out.
+std::optional<Failure> DecodeSpeech(std::span<const std::uint8_t> data, Rate rate, Samples& out) {
+  const auto speech = sound::SpeechData::Read(data);
+  if (!speech) {
+    return Failure{"speech data shorter than its header"};
+  }
+  out.clear();
+  if (rate == Rate::kNative) {
+    sound::SpeechDecoderState state = sound::SpeechDecoderState::Reset();
+    std::array<std::int16_t, sound::kSpeechFrameSamples> frame;
+    for (std::size_t position = 0;;) {
+      const sound::SpeechFrame taken = sound::SpeechFrame::Take(speech->frames, position);
+      if (taken.advance == 0) {
+        break;
+      }
+      position += taken.advance;
+      sound::DecodeSpeechFrame(state, frame, taken.bytes, false);
+      out.insert(out.end(), frame.begin(), frame.end());
     }
-    if (data.size() >= 3 && data[0] == 'X' && data[1] == 'M' && data[2] == 'P') {
-        return DecodeMusic(data, rate);
+    return std::nullopt;
+  }
+  sound::SharedSpeechDecoder decoder;
+  sound::SpeechChannel channel;
+  decoder.StartSound(channel);
+  std::size_t remaining = speech->totalSamples;
+  std::array<std::int16_t, sound::SpeechResampler::kMaxFrameOutput> block;
+  for (std::size_t position = 0; remaining > 0;) {
+    const sound::SpeechFrame taken = sound::SpeechFrame::Take(speech->frames, position);
+    if (taken.advance == 0) {
+      break;
     }
-    return {{}, "not stored sound data (no \"TS\" or \"XMP\" header)"};
+    position += taken.advance;
+    const std::size_t produced = std::min(decoder.DecodeFrame(channel, taken.bytes, block), remaining);
+    out.insert(out.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(produced));
+    remaining -= produced;
+  }
+  return std::nullopt;
+}
+
+std::optional<Failure> Decode(std::span<const std::uint8_t> data, Rate rate, Samples& out) {
+  if (sound::StoredMusic::HasMusicTag(data)) {
+    return DecodeMusic(data, rate, out);
+  }
+  if (data.size() >= 2 && data[0] == 'T' && data[1] == 'S') {
+    return DecodeSpeech(data, rate, out);
+  }
+  return Failure{"not stored speech (\"TS\") or music (\"XMP\") data"};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string error;
-    const std::optional<Options> options = ParseOptions(argc, argv, error);
-    if (!options) {
-        std::fprintf(stderr, "sound-decode: %s\n", error.c_str());
-        return 1;
-    }
-    std::ifstream in(options->input, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "sound-decode: cannot read %s\n", options->input.c_str());
-        return 1;
-    }
-    const std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const Options options = ParseOptions(argc, argv);
 
-    Decoded decoded;
-    for (int i = 0; i < options->repeat; ++i) {
-        decoded = Decode(data, options->rate);
-        if (!decoded.error.empty()) {
-            std::fprintf(stderr, "sound-decode: %s: %s\n", options->input.c_str(), decoded.error.c_str());
-            return 1;
-        }
-    }
+  std::ifstream in(options.in, std::ios::binary);
+  if (!in) {
+    Fail("cannot read " + options.in);
+  }
+  const std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
-    std::vector<uint8_t> bytes;
-    bytes.reserve(decoded.samples.size() * 2);
-    for (const int16_t sample : decoded.samples) {
-        const auto value = static_cast<uint16_t>(sample);
-        bytes.push_back(static_cast<uint8_t>(value & 0xff));
-        bytes.push_back(static_cast<uint8_t>(value >> 8));
+  Samples samples;
+  for (long i = 0; i < options.repeat; ++i) {
+    if (const auto failure = Decode(data, options.rate, samples)) {
+      Fail(options.in + ": " + failure->message);
     }
-    std::ofstream out(options->output, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        std::fprintf(stderr, "sound-decode: cannot write %s\n", options->output.c_str());
-        return 1;
-    }
-    return 0;
+  }
+
+  std::vector<char> bytes(samples.size() * 2);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    const auto value = static_cast<std::uint16_t>(samples[i]);
+    bytes[2 * i] = static_cast<char>(value & 0xFF);
+    bytes[2 * i + 1] = static_cast<char>(value >> 8);
+  }
+  std::ofstream out(options.out, std::ios::binary | std::ios::trunc);
+  if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+    Fail("cannot write " + options.out);
+  }
+  return 0;
 }
