@@ -258,6 +258,7 @@ TEST(DecodeSpeechFrameTest, RandomInputStaysInRange) {
     SpeechDecoderState state = SpeechDecoderState::Reset();
     Frame frame;
     std::vector<uint8_t> bytes;
+    int lowest = 0;
     for (int i = 0; i < 3000; ++i) {
         bytes.resize(random() % 30);
         for (uint8_t& b : bytes) {
@@ -271,10 +272,12 @@ TEST(DecodeSpeechFrameTest, RandomInputStaysInRange) {
         DecodeSpeechFrame(state, frame, bytes, random() % 17 == 0);
         for (const int16_t v : frame) {
             ASSERT_GE(v, -32767);
+            lowest = std::min<int>(lowest, v);
         }
         EXPECT_GE(state.frame.erasureCount, 0);
         EXPECT_LE(state.frame.erasureCount, 3);
     }
+    EXPECT_EQ(lowest, -32767) << "loud random frames drive the output into saturation";
 }
 
 }  // namespace
