@@ -358,8 +358,11 @@ void PastResidual(Word16* out, const Word16* excitation, int lag) {
     for (int i = 0; i < kPitchOrder / 2; ++i) {
         out[i] = excitation[kPitchMax - lag - kPitchOrder / 2 + i];
     }
-    for (int i = 0; i < kSubLength + kPitchOrder / 2; ++i) {
-        out[kPitchOrder / 2 + i] = excitation[kPitchMax - lag + i % lag];
+    for (int i = 0, phase = 0; i < kSubLength + kPitchOrder / 2; ++i) {
+        out[kPitchOrder / 2 + i] = excitation[kPitchMax - lag + phase];
+        if (++phase == lag) {
+            phase = 0;
+        }
     }
 }
 
@@ -562,17 +565,21 @@ void ApplyPitchPostFilter(Word16* output, const Word16* buffer, const PitchPostF
     }
 }
 
+// Filter memories are kept newest first; inside a subframe they are unrolled
+// into one history buffer (oldest first) so no sample shifts them.
 void Synthesize(SpeechDecoderState::Frame& state, Word16* vector, const Word16* lpc) {
-    auto& memory = state.synthesisMemory;
+    std::array<Word16, kOrder + kSubLength> history;
+    std::reverse_copy(state.synthesisMemory.begin(), state.synthesisMemory.end(), history.begin());
     for (int i = 0; i < kSubLength; ++i) {
+        const Word16* past = &history[kOrder + i - 1];  // past[-j] is the output j + 1 samples back
         Word32 acc = LShr(LDepositH(vector[i]), 3);
         for (int j = 0; j < kOrder; ++j) {
-            acc = LMac(acc, lpc[j], memory[j]);
+            acc = LMac(acc, lpc[j], past[-j]);
         }
-        std::copy_backward(memory.begin(), memory.end() - 1, memory.end());
-        memory[0] = Round(LShl(acc, 2));
-        vector[i] = memory[0];
+        history[kOrder + i] = Round(LShl(acc, 2));
+        vector[i] = history[kOrder + i];
     }
+    std::reverse_copy(history.end() - kOrder, history.end(), state.synthesisMemory.begin());
 }
 
 // Formant post filter with tilt compensation; returns the input's energy for
@@ -611,22 +618,28 @@ Word32 FormantPostFilter(SpeechDecoderState::Frame& state, Word16* vector, const
     state.parcor = Round(acc);
     const Word16 tilt = static_cast<Word16>(Mult(state.parcor, kTiltCoefficient) & static_cast<Word16>(0xfffc));
 
+    std::array<Word16, kOrder + kSubLength> input;
+    std::array<Word16, kOrder + kSubLength> pole;
+    std::reverse_copy(state.postFirMemory.begin(), state.postFirMemory.end(), input.begin());
+    std::reverse_copy(state.postIirMemory.begin(), state.postIirMemory.end(), pole.begin());
+    std::copy_n(vector, kSubLength, input.begin() + kOrder);
     for (int i = 0; i < kSubLength; ++i) {
-        acc = LShr(LDepositH(vector[i]), 2);
+        const Word16* pastInput = &input[kOrder + i - 1];
+        const Word16* pastPole = &pole[kOrder + i - 1];
+        acc = LShr(LDepositH(input[kOrder + i]), 2);
         for (int j = 0; j < kOrder; ++j) {
-            acc = LMsu(acc, fir[j], state.postFirMemory[j]);
+            acc = LMsu(acc, fir[j], pastInput[-j]);
         }
-        std::copy_backward(state.postFirMemory.begin(), state.postFirMemory.end() - 1, state.postFirMemory.end());
-        state.postFirMemory[0] = vector[i];
         for (int j = 0; j < kOrder; ++j) {
-            acc = LMac(acc, iir[j], state.postIirMemory[j]);
+            acc = LMac(acc, iir[j], pastPole[-j]);
         }
-        std::copy_backward(state.postIirMemory.begin(), state.postIirMemory.end() - 1, state.postIirMemory.end());
         acc = LShl(acc, 2);
-        state.postIirMemory[0] = Round(acc);
-        acc = LMac(acc, state.postIirMemory[1], tilt);
+        pole[kOrder + i] = Round(acc);
+        acc = LMac(acc, pastPole[0], tilt);
         vector[i] = Round(acc);
     }
+    std::reverse_copy(input.end() - kOrder, input.end(), state.postFirMemory.begin());
+    std::reverse_copy(pole.end() - kOrder, pole.end(), state.postIirMemory.begin());
     return energy;
 }
 
