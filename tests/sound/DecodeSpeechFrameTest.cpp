@@ -204,6 +204,29 @@ TEST(DecodeSpeechFrameTest, ErasureDuringSilenceKeepsTheComfortNoiseGoing) {
     EXPECT_GT(Rms(frame), 0.5);
 }
 
+// Speech followed directly by untransmitted frames: the first silence
+// description was lost, so the noise level is estimated from the last active
+// frame's excitation energy and quantised like a transmitted one.
+TEST(DecodeSpeechFrameTest, LostFirstDescriptionTakesTheNoiseLevelFromTheSpeech) {
+    const std::array<uint8_t, 1> untransmitted = {3};
+    std::vector<int16_t> runs[2];
+    for (auto& run : runs) {
+        SpeechDecoderState state = StateAfterSpeech(40);
+        Frame frame;
+        for (int i = 0; i < 6; ++i) {
+            DecodeSpeechFrame(state, frame, untransmitted, false);
+            EXPECT_GT(Rms(frame), 0.5) << i;
+            run.insert(run.end(), frame.begin(), frame.end());
+        }
+        // A decoded silence gain: (level << segment width) + segment base, times 32.
+        EXPECT_EQ(state.noise.sidGain % 32, 0);
+        EXPECT_GT(state.noise.sidGain, 0);
+        EXPECT_LE(state.noise.sidGain, (15 * 8 + 96) * 32);
+        EXPECT_EQ(state.noise.pastFrameType, 0);
+    }
+    EXPECT_EQ(runs[0], runs[1]);
+}
+
 TEST(DecodeSpeechFrameTest, ForbiddenPitchCodeCountsAsErasure) {
     SpeechDecoderState state = StateAfterSpeech(20);
     Frame frame;
