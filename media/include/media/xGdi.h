@@ -4,7 +4,7 @@
 // resources) when the drawing layer cannot give the object. Colours are
 // palette-relative references (platform::PaletteRgb).
 
-#include "media/xRGB.h"
+#include "framework/xRGB.h"
 
 #include "platform/DrawContext.h"
 #include "platform/FontFace.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/xRGB.h"
+#include "framework/xRGB.h"
 
 #include <array>
 #include <cstdint>

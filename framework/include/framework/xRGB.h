@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-// A colour as the drawing state keeps it: three bytes red, green, blue.
+// A colour of three bytes red, green, blue, compared byte by byte: the
+// canvases' drawing colour, the root's background and the text items' colours.
 struct xRGB {
     std::uint8_t red = 0;
     std::uint8_t green = 0;
