@@ -216,6 +216,15 @@ Surface* GetBackBuffer(WindowHandle window) {
     return w != nullptr ? w->back.get() : nullptr;
 }
 
+WindowHandle WindowFromSurface(const Surface* surface) {
+    for (auto& w : Windows()) {
+        if (surface != nullptr && w->back.get() == surface) {
+            return w->window.get();
+        }
+    }
+    return nullptr;
+}
+
 void MarkBackBufferChanged(WindowHandle window) {
     if (Window* w = Find(window)) {
         w->changed = true;

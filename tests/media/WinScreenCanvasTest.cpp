@@ -265,6 +265,7 @@ TEST(WinScreenCanvasTest, BeginDrawStartsFromBlackAndNests) {
     canvas.Create("Draw", 8, 640, 480, false);
     canvas.BeginDraw(nullptr);
     ASSERT_NE(canvas.GetDC(), nullptr);
+    EXPECT_EQ(platform::WindowFromSurface(canvas.GetDC()->GetSurface()), canvas.GetWindow());
     EXPECT_EQ(canvas.GetDC()->TextAlign(), 0x19u);
     EXPECT_EQ(canvas.GetDC()->GetBackgroundMode(), platform::BackgroundMode::Transparent);
     canvas.SetColor(xRGB{255, 0, 0});

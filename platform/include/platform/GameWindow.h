@@ -69,6 +69,9 @@ bool IsCoveringDisplay(WindowHandle window);
 // The back buffer (top-down, client size). Writers mark it changed.
 Surface* GetBackBuffer(WindowHandle window);
 void MarkBackBufferChanged(WindowHandle window);
+// The window whose back buffer the surface is (a drawing context's window); null
+// for any other surface.
+WindowHandle WindowFromSurface(const Surface* surface);
 // New colours for an 8-bit back buffer: the whole picture is converted again at
 // the next present, so a palette swap recolours the screen at once.
 void SetBackBufferColours(WindowHandle window, const ColourTable& colours);
