@@ -1,3 +1,41 @@
-// The program's entry arrives with the main loop; until then the executable
-// only proves that every library links.
-int main() { return 0; }
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "app/WinMain.h"
+#include "framework/ObjectRegistry.h"
+#include "framework/XApplication.h"
+#include "platform/Display.h"
+#include "platform/InstanceLock.h"
+#include "platform/ProgramFile.h"
+#include "platform/SdlMessageQueue.h"
+
+int main() {
+    // The game's own application object registers itself during static
+    // initialisation; without it the base application runs the loop.
+    ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<XApplication>, &ObjectRegistry::DeleteInstance);
+
+    platform::SdlMessageQueue queue;
+    // Held until the process ends; the system releases it on a crash too.
+    std::unique_ptr<platform::InstanceLock> instanceLock;
+
+    EntryPlatform entry;
+    entry.instance = &queue;
+    entry.programPath = platform::ProgramFilePath();
+    entry.displayMode = &platform::DesktopDisplayMode;
+    entry.setCurrentFolder = [](const std::string& folder) {
+        // On failure relative paths rest on the folder the program was started from.
+        std::error_code ignored;
+        std::filesystem::current_path(folder, ignored);
+    };
+    entry.claimSingleInstance = [&instanceLock](const std::string& path) {
+        auto result = platform::InstanceLock::Acquire(path, platform::InstanceLock::DefaultLockFolder());
+        // A lock folder we cannot use must not keep the game from starting.
+        if (result.outcome == platform::InstanceLock::Outcome::HeldElsewhere) return false;
+        instanceLock = std::move(result.lock);
+        return true;
+    };
+    entry.queue = &queue;
+    return WinMain(entry);
+}

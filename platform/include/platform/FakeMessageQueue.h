@@ -20,6 +20,11 @@ public:
     std::uint32_t Now() override { return now_; }
 
     void SetForeground(bool foreground) { foreground_ = foreground; }
+    // Makes the system refuse new thread timers.
+    void RefuseTimers(bool refuse) { refuseTimers_ = refuse; }
+    std::uintptr_t StartThreadTimer(std::uint32_t periodMs) override {
+        return refuseTimers_ ? 0 : MessageQueue::StartThreadTimer(periodMs);
+    }
     void Advance(std::uint32_t ms) { now_ += ms; }
 
     // Input that the system delivers now, or once the clock reaches `at`.
@@ -75,6 +80,7 @@ protected:
 private:
     std::uint32_t now_ = 1000;
     bool foreground_ = true;
+    bool refuseTimers_ = false;
     std::vector<std::pair<std::uint32_t, WinMessage>> script_;
     std::vector<std::uint32_t> waits_;
 };

@@ -31,6 +31,9 @@ struct WindowClass {
     bool doubleClicks = false;  // a second press close in time and place becomes a double click
 };
 
+// Offered a message for a modeless dialog; true when the dialog took it.
+using DialogFilter = std::function<bool(WindowHandle dialog, const WinMessage& message)>;
+
 // Called while the queue blocks, with the longest time it may take in ms; the
 // sockets layer watches its descriptors here and posts its notifications, which
 // ends the wait.
@@ -73,9 +76,15 @@ public:
 
     // A thread timer without window: WM_TIMER (wParam = its id) once periodMs has
     // passed since it was started or last taken. Returns the id, 0 on failure.
-    std::uintptr_t StartThreadTimer(std::uint32_t periodMs);
+    virtual std::uintptr_t StartThreadTimer(std::uint32_t periodMs);
 
     void SetWaitHook(WaitHook hook) { waitHook_ = std::move(hook); }
+
+    // The dialog layer installs its filter; without one no dialog takes anything.
+    void SetDialogFilter(DialogFilter filter) { dialogFilter_ = std::move(filter); }
+    bool IsDialogMessage(WindowHandle dialog, const WinMessage& message) {
+        return dialogFilter_ && dialog != nullptr && dialogFilter_(dialog, message);
+    }
 
     // The program is in the foreground when one of its windows has keyboard focus
     // and is not minimised.
@@ -123,6 +132,7 @@ private:
     Press lastPress_;
     std::uintptr_t nextTimerId_ = 1;
     WaitHook waitHook_;
+    DialogFilter dialogFilter_;
 };
 
 }  // namespace platform
