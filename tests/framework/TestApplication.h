@@ -49,7 +49,7 @@ public:
         ++hides;
         panelUp = false;
     }
-    bool IsControlPanelUp() override { return panelUp; }
+    bool IsControlPanelUp() const override { return panelUp; }
 
     int passes = 0;
     int shows = 0;
