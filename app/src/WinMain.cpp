@@ -4,6 +4,8 @@
 #include <string>
 
 #include "divir/xError.h"
+#include "divir/xKeyQueue.h"
+#include "divir/xVersionInfo.h"
 #include "framework/ErrorMsg.h"
 #include "framework/MessagePump.h"
 #include "framework/ObjectRegistry.h"
@@ -16,6 +18,16 @@ constexpr char kDefaultProductName[] = "XApplication";
 constexpr char kInternalError[] =
     "An unusual internal error occurred.\nPlease check your connection to the Internet\nor try to play again "
     "later.";
+
+// The product name of the program's own version record, or empty.
+std::optional<std::string> ReadProductName(const std::string& programPath) {
+    char name[255] = {};
+    std::uint16_t major = 0, minor = 0, release = 0;
+    if (!ReadVersionInfo(programPath.c_str(), &major, &minor, &release, nullptr, name, sizeof name, nullptr, 0,
+                         nullptr, 0))
+        return std::nullopt;
+    return std::string(name);
+}
 
 // The machine checks in their order; the text of the first that fails, or empty.
 std::string CheckMachine(const EntryPlatform& p, const std::string& product) {
@@ -108,13 +120,15 @@ int WinMain(EntryPlatform& platform) {
     xInstance = platform.instance;
 
     std::string product = kDefaultProductName;
-    if (platform.productName) {
-        if (auto name = platform.productName(platform.programPath); name && !name->empty()) product = *name;
-    }
+    const auto name =
+        platform.productName ? platform.productName(platform.programPath) : ReadProductName(platform.programPath);
+    if (name && !name->empty()) product = *name;
 
     exitMessage = CheckMachine(platform, product);
     if (exitMessage.empty()) {
         SetMessageQueue(platform.queue);
+        // Key readers pump while they wait for a key.
+        xSetKeyPump(&PumpMessages);
         xErrorSetDetail(nullptr);
         xEscapeHandling = 0;
         xEscapePending = 0;
@@ -123,6 +137,7 @@ int WinMain(EntryPlatform& platform) {
         const std::int16_t kept = xErrorCode;
         ObjectRegistry::DestroyAll();
         xErrorCode = kept;
+        xSetKeyPump(nullptr);
         SetMessageQueue(nullptr);
 
         if (exitMessage.empty() && (xErrorCode > 0 || xPendingExitCode != 0))

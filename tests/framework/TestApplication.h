@@ -42,8 +42,8 @@ public:
     }
     void ShowControlPanel() override {
         ++shows;
-        panelUp = true;
         if (script().onShowPanel) script().onShowPanel();
+        panelUp = true;
     }
     void HideControlPanel() override {
         ++hides;
