@@ -7,8 +7,11 @@
 #include "framework/ObjectRegistry.h"
 #include "framework/XApplication.h"
 #include "platform/Display.h"
+#include "platform/HostPath.h"
 #include "platform/InstanceLock.h"
-#include "platform/ProgramFile.h"
+#include "platform/PosixUrlLauncher.h"
+#include "platform/SdlDesktopControl.h"
+#include "platform/SdlMessageBoxSink.h"
 #include "platform/SdlMessageQueue.h"
 
 int main() {
@@ -17,12 +20,18 @@ int main() {
     ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<XApplication>, &ObjectRegistry::DeleteInstance);
 
     platform::SdlMessageQueue queue;
+    platform::SdlMessageBoxSink boxes;
+    platform::SdlDesktopControl desktop;
+    platform::PosixUrlLauncher browser;
+    platform::MessageBoxSink::Install(&boxes);
+    platform::DesktopControl::Install(&desktop);
+    platform::UrlLauncher::Install(&browser);
     // Held until the process ends; the system releases it on a crash too.
     std::unique_ptr<platform::InstanceLock> instanceLock;
 
     EntryPlatform entry;
     entry.instance = &queue;
-    entry.programPath = platform::ProgramFilePath();
+    entry.programPath = platform::ProgramPath().value_or(std::string());
     entry.displayMode = &platform::DesktopDisplayMode;
     entry.setCurrentFolder = [](const std::string& folder) {
         // On failure relative paths rest on the folder the program was started from.
@@ -37,5 +46,9 @@ int main() {
         return true;
     };
     entry.queue = &queue;
-    return WinMain(entry);
+    const int result = WinMain(entry);
+    platform::UrlLauncher::Install(nullptr);
+    platform::DesktopControl::Install(nullptr);
+    platform::MessageBoxSink::Install(nullptr);
+    return result;
 }

@@ -9,9 +9,13 @@ LogonRandom& Generator() {
 
 }  // namespace
 
-void RandomSeed(std::uint32_t seed) { Generator().Seed(seed); }
+void RandomSeed(std::uint32_t seed) {
+    Generator().Seed(seed);
+}
 
-std::uint16_t RandomNext16() { return Generator().Next16(); }
+std::uint16_t RandomNext16() {
+    return Generator().Next16();
+}
 
 std::uint16_t LogonChallengeResponse(std::uint32_t challenge) {
     RandomSeed(challenge);

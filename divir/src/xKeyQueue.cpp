@@ -30,9 +30,13 @@ xKeyQueue& xGetKeyQueue() {
     return queue;
 }
 
-bool xPushKey(std::uint16_t key) { return xGetKeyQueue().Push(key); }
+bool xPushKey(std::uint16_t key) {
+    return xGetKeyQueue().Push(key);
+}
 
-void xSetKeyPump(xKeyPump pump) { Pump() = pump; }
+void xSetKeyPump(xKeyPump pump) {
+    Pump() = pump;
+}
 
 std::uint16_t xGetKey(std::int16_t flags) {
     xKeyQueue& queue = xGetKeyQueue();

@@ -30,6 +30,10 @@ xRandomGenerator& Generator() {
 
 }  // namespace
 
-void xRandomSeed(std::uint32_t seed) { Generator().Seed(seed); }
+void xRandomSeed(std::uint32_t seed) {
+    Generator().Seed(seed);
+}
 
-std::uint32_t xRandom(std::uint32_t n) { return Generator().Next(n); }
+std::uint32_t xRandom(std::uint32_t n) {
+    return Generator().Next(n);
+}

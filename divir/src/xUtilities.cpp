@@ -2,9 +2,9 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
-#include <algorithm>
 
 void xGetDateTime(xDateTime& out) {
     const std::time_t now = std::time(nullptr);
@@ -19,7 +19,9 @@ void xGetDateTime(xDateTime& out) {
     out.weekday = static_cast<std::uint16_t>(fields.tm_wday + 1);
 }
 
-void xSwapBytes16(std::uint16_t& value) { value = static_cast<std::uint16_t>((value << 8) | (value >> 8)); }
+void xSwapBytes16(std::uint16_t& value) {
+    value = static_cast<std::uint16_t>((value << 8) | (value >> 8));
+}
 
 void xSwapBytesInHalves32(std::uint32_t& value) {
     value = ((value & 0x00FF00FFu) << 8) | ((value >> 8) & 0x00FF00FFu);
@@ -60,8 +62,17 @@ bool IsWordCharacter(unsigned char c) {
     if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
     // Letters of Windows-1252 above ASCII.
     switch (c) {
-        case 0x83: case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
-        case 0xAA: case 0xB5: case 0xBA:
+        case 0x83:
+        case 0x8A:
+        case 0x8C:
+        case 0x8E:
+        case 0x9A:
+        case 0x9C:
+        case 0x9E:
+        case 0x9F:
+        case 0xAA:
+        case 0xB5:
+        case 0xBA:
             return true;
         default:
             return c >= 0xC0 && c != 0xD7 && c != 0xF7;
@@ -161,7 +172,8 @@ bool xParseKeyValue(const char* line, const char* key, char* value, std::int32_t
     ++line;
     while (blank(*line)) ++line;
     std::size_t length = std::strlen(line);
-    while (length > 0 && (blank(line[length - 1]) || line[length - 1] == '\r' || line[length - 1] == '\n')) --length;
+    while (length > 0 && (blank(line[length - 1]) || line[length - 1] == '\r' || line[length - 1] == '\n'))
+        --length;
     CopyCut(line, length, value, size);
     return true;
 }

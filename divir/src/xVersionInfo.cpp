@@ -30,7 +30,8 @@ bool ReadVersionInfo(const char* path, std::uint16_t* part1, std::uint16_t* part
         if (part != nullptr) *part = 0;
     }
     std::optional<platform::VersionInfo> info;
-    const std::int16_t code = xTry([&] { info = platform::ReadVersionRecord(platform::ResolveHostPath(spec.c_str())); });
+    const std::int16_t code =
+        xTry([&] { info = platform::ReadVersionRecord(platform::ResolveHostPath(spec.c_str())); });
     if (code == 0 && info) {
         std::uint16_t* parts[4] = {part1, part2, part3, part4};
         for (int i = 0; i < 4; ++i) {

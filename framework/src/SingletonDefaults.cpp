@@ -12,7 +12,9 @@ std::map<std::string, Pair>& Provided() {
     return provided;
 }
 
-XAppObject* RefuseCreation() { throw 0; }
+XAppObject* RefuseCreation() {
+    throw 0;
+}
 
 }  // namespace
 
@@ -21,7 +23,9 @@ void SingletonDefaults::Provide(const std::string& name, ObjectRegistry::Creator
     Provided()[name] = Pair{create, destroy};
 }
 
-void SingletonDefaults::Withdraw(const std::string& name) { Provided().erase(name); }
+void SingletonDefaults::Withdraw(const std::string& name) {
+    Provided().erase(name);
+}
 
 void SingletonDefaults::Register(const std::string& name) {
     auto it = Provided().find(name);

@@ -21,7 +21,8 @@ std::optional<std::string> FieldText(const std::uint8_t* field, std::size_t size
 
 std::optional<VersionInfo> ParseAt(const std::uint8_t* at) {
     std::uint32_t stored = 0;
-    for (std::size_t i = 0; i < 4; ++i) stored |= std::uint32_t{at[offsetof(VersionRecord, checksum) + i]} << (8 * i);
+    for (std::size_t i = 0; i < 4; ++i)
+        stored |= std::uint32_t{at[offsetof(VersionRecord, checksum) + i]} << (8 * i);
     if (VersionRecordChecksum(at, offsetof(VersionRecord, checksum)) != stored) return std::nullopt;
     VersionInfo info;
     for (std::size_t i = 0; i < 4; ++i) {

@@ -13,7 +13,7 @@ void ScriptedPump() {
 }
 
 class xKeyQueueTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         xGetKeyQueue().Clear();
         gPumps = 0;

@@ -17,9 +17,15 @@ std::string List(std::initializer_list<const char*> words) {
 
 TEST(xUtilitiesTest, FormatsDollars) {
     const std::pair<int, const char*> cases[] = {
-        {0, "$0"},           {5, "$5"},          {-5, "-$5"},          {999, "$999"},
-        {1000, "$1,000"},    {1234567, "$1,234,567"}, {-100000, "-$100,000"},
-        {INT_MAX, "$2,147,483,647"}, {INT_MIN, "-$2,147,483,648"},
+        {0, "$0"},
+        {5, "$5"},
+        {-5, "-$5"},
+        {999, "$999"},
+        {1000, "$1,000"},
+        {1234567, "$1,234,567"},
+        {-100000, "-$100,000"},
+        {INT_MAX, "$2,147,483,647"},
+        {INT_MIN, "-$2,147,483,648"},
     };
     for (const auto& [value, text] : cases) {
         char out[kDollarsTextSize + 1];
@@ -50,10 +56,14 @@ TEST(xUtilitiesTest, CountsAndCopiesFields) {
         const char* field;
     };
     const Case cases[] = {
-        {"a,bb,,ccc", ',', 4, 2, true, "bb"}, {"a,bb,,ccc", ',', 4, 3, true, ""},
-        {"a,bb,,ccc", ',', 4, 4, true, "cc"}, {"a,bb,,ccc", ',', 4, 5, false, ""},
-        {"", ',', 0, 1, false, ""},          {"one", ',', 1, 1, true, "on"},
-        {words.c_str(), '\0', 3, 1, true, "al"}, {words.c_str(), '\0', 3, 3, true, "c"},
+        {"a,bb,,ccc", ',', 4, 2, true, "bb"},
+        {"a,bb,,ccc", ',', 4, 3, true, ""},
+        {"a,bb,,ccc", ',', 4, 4, true, "cc"},
+        {"a,bb,,ccc", ',', 4, 5, false, ""},
+        {"", ',', 0, 1, false, ""},
+        {"one", ',', 1, 1, true, "on"},
+        {words.c_str(), '\0', 3, 1, true, "al"},
+        {words.c_str(), '\0', 3, 3, true, "c"},
         {words.c_str(), '\0', 3, 0, false, ""},
     };
     for (const Case& c : cases) {
@@ -88,9 +98,12 @@ TEST(xUtilitiesTest, ParsesKeyValueLines) {
         const char* value;
     };
     const Case cases[] = {
-        {"PlayerID=42", true, "42"},        {" \tPlayerID \t=  a b \t\r\n", true, "a b"},
-        {"PlayerID=", true, ""},             {"PlayerIDs=1", false, ""},
-        {"playerid=1", false, ""},           {"PlayerID 1", false, ""},
+        {"PlayerID=42", true, "42"},
+        {" \tPlayerID \t=  a b \t\r\n", true, "a b"},
+        {"PlayerID=", true, ""},
+        {"PlayerIDs=1", false, ""},
+        {"playerid=1", false, ""},
+        {"PlayerID 1", false, ""},
         {"PlayerID=0123456789abc", true, "012345678"},
     };
     for (const Case& c : cases) {

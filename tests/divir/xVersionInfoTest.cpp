@@ -13,7 +13,9 @@
 
 namespace {
 
-std::string ProgramSpec() { return xFileGetApplicationFileSpec().c_str(); }
+std::string ProgramSpec() {
+    return xFileGetApplicationFileSpec().c_str();
+}
 
 TEST(xVersionInfoTest, ReadsTheRecordOfThisTestProgram) {
     std::uint16_t parts[4] = {9, 9, 9, 9};

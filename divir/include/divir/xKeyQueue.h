@@ -12,7 +12,7 @@ inline constexpr std::int16_t kKeyPeek = 2;    // leave the key in the queue
 inline constexpr std::int16_t kKeyNoPump = 4;  // do not pump before looking
 
 class xKeyQueue {
-public:
+  public:
     static constexpr int kCapacity = 16;
 
     // False (and the key is lost) when 16 are queued.
@@ -23,7 +23,7 @@ public:
     int Count() const { return count_; }
     void Clear() { count_ = 0; }
 
-private:
+  private:
     std::uint16_t keys_[kCapacity] = {};
     int count_ = 0;
 };

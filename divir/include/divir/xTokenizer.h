@@ -9,7 +9,7 @@
 #include "divir/xAppObject.h"
 
 class xTokenizer : public xAppObject {
-public:
+  public:
     static constexpr std::int16_t kMaxLine = 512;
     static constexpr std::int16_t kMaxTokens = 256;
 
@@ -26,7 +26,7 @@ public:
     void CopyToken(std::int16_t index, char* buffer, std::int16_t size) const;
     void CopyRestOfLine(std::int16_t index, char* buffer, std::int16_t size) const;
 
-private:
+  private:
     char work_[kMaxLine + 1] = {};
     char line_[kMaxLine + 1] = {};
     std::int16_t starts_[kMaxTokens] = {};

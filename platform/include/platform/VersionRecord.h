@@ -28,8 +28,8 @@ struct VersionRecord {
 };
 static_assert(sizeof(VersionRecord) == 284, "the record is read by offsets");
 
-inline constexpr unsigned char kVersionRecordSignature[16] = {0x7F, 'V', 'z', 'V', 'e', 'r', 's', 'i',
-                                                              'o', 'n', 'R', 'e', 'c', 0x00, 0x01, 0xFE};
+inline constexpr unsigned char kVersionRecordSignature[16] = {0x7F, 'V', 'z', 'V', 'e', 'r',  's',  'i',
+                                                              'o',  'n', 'R', 'e', 'c', 0x00, 0x01, 0xFE};
 
 constexpr std::uint32_t VersionRecordChecksum(const unsigned char* bytes, std::size_t count) {
     std::uint32_t hash = 2166136261u;
