@@ -114,31 +114,31 @@ std::string RunApplication(platform::MessageQueue* queue) {
 
 }  // namespace
 
-int WinMain(EntryPlatform& platform) {
+int WinMain(EntryPlatform& entry) {
     std::string exitMessage;
     xIsWindowsNT = 0;
-    xInstance = platform.instance;
+    xInstance = entry.instance;
 
     std::string product = kDefaultProductName;
     const auto name =
-        platform.productName ? platform.productName(platform.programPath) : ReadProductName(platform.programPath);
+        entry.productName ? entry.productName(entry.programPath) : ReadProductName(entry.programPath);
     if (name && !name->empty()) product = *name;
 
-    exitMessage = CheckMachine(platform, product);
+    exitMessage = CheckMachine(entry, product);
     if (exitMessage.empty()) {
-        SetMessageQueue(platform.queue);
+        platform::MessageQueue* const queueBefore = platform::MessageQueue::Install(entry.queue);
         // Key readers pump while they wait for a key.
         xSetKeyPump(&PumpMessages);
         xErrorSetDetail(nullptr);
         xEscapeHandling = 0;
         xEscapePending = 0;
-        exitMessage = RunApplication(platform.queue);
+        exitMessage = RunApplication(entry.queue);
 
         const std::int16_t kept = xErrorCode;
         ObjectRegistry::DestroyAll();
         xErrorCode = kept;
         xSetKeyPump(nullptr);
-        SetMessageQueue(nullptr);
+        platform::MessageQueue::Install(queueBefore);
 
         if (exitMessage.empty() && (xErrorCode > 0 || xPendingExitCode != 0))
             exitMessage = ExitCodeText(xPendingExitCode != 0 ? xPendingExitCode : xErrorCode, product);

@@ -19,8 +19,6 @@ platform::WindowHandle xModelessDialog = nullptr;
 
 namespace {
 
-platform::MessageQueue* gQueue = nullptr;
-
 constexpr char kApplicationName[] = "XApplication";
 constexpr std::uint16_t kEscape = 27;
 
@@ -82,9 +80,6 @@ void RunEscapeHandling() {
 
 }  // namespace
 
-void SetMessageQueue(platform::MessageQueue* queue) { gQueue = queue; }
-platform::MessageQueue* GetMessageQueue() { return gQueue; }
-
 XApplication* GetApplicationObject() {
     auto* app = dynamic_cast<XApplication*>(ObjectRegistry::GetSingleton(kApplicationName));
     if (app == nullptr) throw 0;
@@ -102,12 +97,12 @@ void xClearModelessDialog(platform::WindowHandle dialog) {
 }
 
 void PumpMessages() {
-    if (gQueue != nullptr) {
+    if (platform::MessageQueue* queue = platform::MessageQueue::Current()) {
         WinMessage m;
-        bool got = gQueue->Peek(m, platform::kKeyFirst, platform::kKeyLast, true) ||
-                   gQueue->Peek(m, platform::kMouseFirst, platform::kMouseLast, true) || gQueue->Peek(m, 0, 0, true);
+        bool got = queue->Peek(m, platform::kKeyFirst, platform::kKeyLast, true) ||
+                   queue->Peek(m, platform::kMouseFirst, platform::kMouseLast, true) || queue->Peek(m, 0, 0, true);
         if (!got && xAppInBackground) {
-            gQueue->Get(m);
+            queue->Get(m);
             got = true;
         }
         if (got) DispatchAppMessage(m);
@@ -122,11 +117,11 @@ void DispatchAppMessage(const WinMessage& m) {
         if (IsApplicationCreated()) GetApplicationObject()->Quit();
         return;
     }
-    const bool takenByDialog =
-        xModelessDialog != nullptr && gQueue != nullptr && gQueue->IsDialogMessage(xModelessDialog, m);
-    if (!takenByDialog && gQueue != nullptr) {
-        gQueue->Translate(m);
-        gQueue->Dispatch(m);
+    platform::MessageQueue* queue = platform::MessageQueue::Current();
+    const bool takenByDialog = xModelessDialog != nullptr && queue != nullptr && queue->IsDialogMessage(xModelessDialog, m);
+    if (!takenByDialog && queue != nullptr) {
+        queue->Translate(m);
+        queue->Dispatch(m);
     }
     if (m.message == Num(WinMsg::KeyDown)) {
         if (const std::uint16_t code = NavigationCode(m.wParam)) xPushKey(code);

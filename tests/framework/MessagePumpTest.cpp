@@ -36,7 +36,7 @@ class MessagePumpTest : public testing::Test {
 protected:
     void SetUp() override {
         TestApplication::Register();
-        SetMessageQueue(&queue_);
+        platform::MessageQueue::Install(&queue_);
         queue_.RegisterWindow(kWindow, platform::WindowClass{[this](platform::WindowHandle, std::uint32_t m,
                                                                      std::uintptr_t, std::intptr_t) -> std::intptr_t {
                                                                  dispatched_.push_back(m);
@@ -52,7 +52,7 @@ protected:
     }
     void TearDown() override {
         ObjectRegistry::DestroyAll();
-        SetMessageQueue(nullptr);
+        platform::MessageQueue::Install(nullptr);
         xModelessDialog = nullptr;
         xErrorCode = 0;
         TakeKeys();

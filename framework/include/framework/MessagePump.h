@@ -28,11 +28,8 @@ extern std::uint8_t xEscapeHandling;
 // The one registered modeless dialog, null for none.
 extern platform::WindowHandle xModelessDialog;
 
-// The queue the pump serves; installed by the program's entry (borrowed, null to
-// uninstall). Without a queue the pump serves no message.
-void SetMessageQueue(platform::MessageQueue* queue);
-platform::MessageQueue* GetMessageQueue();
-
+// The queue served is platform::MessageQueue::Current(); without one the pump
+// serves no message.
 // Serves at most one message (keyboard first, then mouse, then any other; waits
 // for one only in the background), then the pending Escape handling.
 void PumpMessages();

@@ -46,6 +46,16 @@ public:
     // ...and within this many pixels of the first, either way on each axis.
     static constexpr std::int32_t kDoubleClickSlop = 2;
 
+    // The thread's queue: the program's entry installs it for the run, and window
+    // code registers its windows there. Null when none is installed.
+    static MessageQueue* Current() { return Installed(); }
+    // Installs a borrowed queue (null uninstalls); returns the one before.
+    static MessageQueue* Install(MessageQueue* queue) {
+        MessageQueue* before = Installed();
+        Installed() = queue;
+        return before;
+    }
+
     MessageQueue() = default;
     MessageQueue(const MessageQueue&) = delete;
     MessageQueue& operator=(const MessageQueue&) = delete;
@@ -103,6 +113,11 @@ protected:
     const WaitHook& waitHook() const { return waitHook_; }
 
 private:
+    static MessageQueue*& Installed() {
+        static MessageQueue* installed = nullptr;
+        return installed;
+    }
+
     struct Timer {
         std::uintptr_t id;
         std::uint32_t period;
