@@ -17,7 +17,8 @@
 int main() {
     // The game's own application object registers itself during static
     // initialisation; without it the base application runs the loop.
-    ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<XApplication>, &ObjectRegistry::DeleteInstance);
+    ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<XApplication>,
+                                        &ObjectRegistry::DeleteInstance);
 
     platform::SdlMessageQueue queue;
     platform::SdlMessageBoxSink boxes;

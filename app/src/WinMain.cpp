@@ -23,8 +23,8 @@ constexpr char kInternalError[] =
 std::optional<std::string> ReadProductName(const std::string& programPath) {
     char name[255] = {};
     std::uint16_t major = 0, minor = 0, release = 0;
-    if (!ReadVersionInfo(programPath.c_str(), &major, &minor, &release, nullptr, name, sizeof name, nullptr, 0,
-                         nullptr, 0))
+    if (!ReadVersionInfo(programPath.c_str(), &major, &minor, &release, nullptr, name, sizeof name, nullptr,
+                         0, nullptr, 0))
         return std::nullopt;
     return std::string(name);
 }
@@ -45,11 +45,13 @@ std::string CheckMachine(const EntryPlatform& p, const std::string& product) {
     // Without any display the colour-depth check is the one that fails.
     if (!mode || mode->bitsPerPixel < 8)
         return "You need to set your video display to at least 256 colors to run " + product +
-               ".\nOpen the Control Panel, double-click Display, and click on the Settings tab\nto change the color "
+               ".\nOpen the Control Panel, double-click Display, and click on the Settings tab\nto change "
+               "the color "
                "palette.";
     if (mode->width < 640 || mode->height < 480)
         return "You need to set your video display to at least 640x480 to run " + product +
-               ".\nOpen the Control Panel, double-click Display, and click on the Settings tab\nto change the desktop "
+               ".\nOpen the Control Panel, double-click Display, and click on the Settings tab\nto change "
+               "the desktop "
                "area.";
 
     if (p.claimSingleInstance && !p.claimSingleInstance(path))
@@ -61,29 +63,40 @@ std::string ExitCodeText(std::int32_t code, const std::string& product) {
     switch (code) {
         case 1:
             return "There is not enough memory available to run " + product +
-                   " (10MB required). Try closing other programs or restarting Windows, and make sure there is at "
+                   " (10MB required). Try closing other programs or restarting Windows, and make sure there "
+                   "is at "
                    "least 10MB of free space on your hard drive for virtual memory.";
         case 2:
-            return "There are not enough system resources available. Try closing other applications or restarting "
+            return "There are not enough system resources available. Try closing other applications or "
+                   "restarting "
                    "Windows.";
-        case 8: return "User break.  (This is not an error.)";
+        case 8:
+            return "User break.  (This is not an error.)";
         case 17:
-            return product + " can't find any sound card drivers. You MUST have a properly-installed sound card to play " +
-                   product + ".  If you have a sound card, make sure you have the appropriate drivers installed.";
+            return product +
+                   " can't find any sound card drivers. You MUST have a properly-installed sound card to "
+                   "play " +
+                   product +
+                   ".  If you have a sound card, make sure you have the appropriate drivers installed.";
         case 18:
-            return "Your sound card does not appear to support 16-bit sound.  If you have the right sound card, make "
-                   "sure you are using the most recent drivers, which you may be able to download from the sound "
+            return "Your sound card does not appear to support 16-bit sound.  If you have the right sound "
+                   "card, make "
+                   "sure you are using the most recent drivers, which you may be able to download from the "
+                   "sound "
                    "card manufacturer's Web pages.";
         case 19:
-            return "Your sound card is in use by another program (such as Media Player or some Web browsers).  Try "
+            return "Your sound card is in use by another program (such as Media Player or some Web "
+                   "browsers).  Try "
                    "quitting your Web browser and launching " +
                    product + " from the Start menu or try restarting Windows.";
         case 27:
             // The missing space and "you system" are the system's own text.
             return product + "can't use the sound support in you system.  " + product +
-                   " can't play without sound support.  If you have a sound card, make sure you have the appropriate "
+                   " can't play without sound support.  If you have a sound card, make sure you have the "
+                   "appropriate "
                    "drivers installed.";
-        default: return kInternalError;
+        default:
+            return kInternalError;
     }
 }
 

@@ -26,23 +26,36 @@ constexpr std::uint16_t kEscape = 27;
 std::uint16_t NavigationCode(std::uintptr_t vk) {
     using platform::VirtualKey;
     switch (vk) {
-        case Num(VirtualKey::Up): return 16;
-        case Num(VirtualKey::Down): return 17;
-        case Num(VirtualKey::Left): return 18;
-        case Num(VirtualKey::Right): return 19;
-        case Num(VirtualKey::Prior): return 20;
-        case Num(VirtualKey::Next): return 21;
-        case Num(VirtualKey::Insert): return 22;
-        case Num(VirtualKey::Delete): return 23;
-        case Num(VirtualKey::Home): return 24;
-        case Num(VirtualKey::End): return 25;
-        default: return 0;
+        case Num(VirtualKey::Up):
+            return 16;
+        case Num(VirtualKey::Down):
+            return 17;
+        case Num(VirtualKey::Left):
+            return 18;
+        case Num(VirtualKey::Right):
+            return 19;
+        case Num(VirtualKey::Prior):
+            return 20;
+        case Num(VirtualKey::Next):
+            return 21;
+        case Num(VirtualKey::Insert):
+            return 22;
+        case Num(VirtualKey::Delete):
+            return 23;
+        case Num(VirtualKey::Home):
+            return 24;
+        case Num(VirtualKey::End):
+            return 25;
+        default:
+            return 0;
     }
 }
 
 // Characters 16-25 (Ctrl+P to Ctrl+Y) would read as navigation keys in the key
 // queue (Ctrl+Q as Down), so they are not queued.
-bool CollidesWithNavigation(std::uint16_t code) { return code >= 16 && code <= 25; }
+bool CollidesWithNavigation(std::uint16_t code) {
+    return code >= 16 && code <= 25;
+}
 
 bool IsCloseCommand(const WinMessage& m) {
     return m.message == Num(WinMsg::Quit) ||
@@ -51,7 +64,7 @@ bool IsCloseCommand(const WinMessage& m) {
 
 // Clears both Escape flags however the handling ends, an exception included.
 class EscapeHandlingScope {
-public:
+  public:
     EscapeHandlingScope() { xEscapeHandling = 1; }
     ~EscapeHandlingScope() {
         xEscapeHandling = 0;
@@ -86,7 +99,9 @@ XApplication* GetApplicationObject() {
     return app;
 }
 
-bool IsApplicationCreated() { return ObjectRegistry::IsSingletonCreated(kApplicationName); }
+bool IsApplicationCreated() {
+    return ObjectRegistry::IsSingletonCreated(kApplicationName);
+}
 
 void xSetModelessDialog(platform::WindowHandle dialog) {
     if (xModelessDialog == nullptr) xModelessDialog = dialog;
@@ -100,7 +115,8 @@ void PumpMessages() {
     if (platform::MessageQueue* queue = platform::MessageQueue::Current()) {
         WinMessage m;
         bool got = queue->Peek(m, platform::kKeyFirst, platform::kKeyLast, true) ||
-                   queue->Peek(m, platform::kMouseFirst, platform::kMouseLast, true) || queue->Peek(m, 0, 0, true);
+                   queue->Peek(m, platform::kMouseFirst, platform::kMouseLast, true) ||
+                   queue->Peek(m, 0, 0, true);
         if (!got && xAppInBackground) {
             queue->Get(m);
             got = true;
@@ -118,7 +134,8 @@ void DispatchAppMessage(const WinMessage& m) {
         return;
     }
     platform::MessageQueue* queue = platform::MessageQueue::Current();
-    const bool takenByDialog = xModelessDialog != nullptr && queue != nullptr && queue->IsDialogMessage(xModelessDialog, m);
+    const bool takenByDialog =
+        xModelessDialog != nullptr && queue != nullptr && queue->IsDialogMessage(xModelessDialog, m);
     if (!takenByDialog && queue != nullptr) {
         queue->Translate(m);
         queue->Dispatch(m);

@@ -27,7 +27,8 @@ std::string InstanceLock::LockFileName(std::string_view programPath) {
 std::string InstanceLock::DefaultLockFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     struct stat st {};
-    if (runtime != nullptr && *runtime != '\0' && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode)) return runtime;
+    if (runtime != nullptr && *runtime != '\0' && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode))
+        return runtime;
     return "/tmp";
 }
 
@@ -47,6 +48,8 @@ InstanceLock::Result InstanceLock::Acquire(std::string_view programPath, const s
     return {Outcome::Acquired, std::unique_ptr<InstanceLock>(new InstanceLock(fd))};
 }
 
-InstanceLock::~InstanceLock() { ::close(fd_); }
+InstanceLock::~InstanceLock() {
+    ::close(fd_);
+}
 
 }  // namespace platform

@@ -16,14 +16,18 @@ volatile std::sig_atomic_t gSignalled = 0;
 struct sigaction gOldInt {};
 struct sigaction gOldTerm {};
 
-extern "C" void OnSignal(int) { gSignalled = 1; }
+extern "C" void OnSignal(int) {
+    gSignalled = 1;
+}
 
 // Longest single block, so that a signal is noticed soon even without a timer.
 constexpr std::uint32_t kWaitSliceMs = 50;
 // Slice while the sockets layer also waits: SDL's events are checked this often.
 constexpr std::uint32_t kHookSliceMs = 10;
 
-WindowHandle WindowOf(std::uint32_t windowId) { return static_cast<WindowHandle>(SDL_GetWindowFromID(windowId)); }
+WindowHandle WindowOf(std::uint32_t windowId) {
+    return static_cast<WindowHandle>(SDL_GetWindowFromID(windowId));
+}
 
 std::uint32_t KeypadKey(SDL_Keycode sym, bool numLock) {
     struct Pad {
@@ -48,33 +52,55 @@ std::uint32_t KeypadKey(SDL_Keycode sym, bool numLock) {
 // The platform's virtual key of an SDL key; 0 for keys the game never sees.
 std::uint32_t VirtualKeyOf(const SDL_Keysym& key) {
     const SDL_Keycode sym = key.sym;
-    if (sym >= SDLK_a && sym <= SDLK_z) return Num(VirtualKey::LetterA) + static_cast<std::uint32_t>(sym - SDLK_a);
-    if (sym >= SDLK_0 && sym <= SDLK_9) return Num(VirtualKey::Digit0) + static_cast<std::uint32_t>(sym - SDLK_0);
-    if (sym >= SDLK_F1 && sym <= SDLK_F12) return Num(VirtualKey::F1) + static_cast<std::uint32_t>(sym - SDLK_F1);
+    if (sym >= SDLK_a && sym <= SDLK_z)
+        return Num(VirtualKey::LetterA) + static_cast<std::uint32_t>(sym - SDLK_a);
+    if (sym >= SDLK_0 && sym <= SDLK_9)
+        return Num(VirtualKey::Digit0) + static_cast<std::uint32_t>(sym - SDLK_0);
+    if (sym >= SDLK_F1 && sym <= SDLK_F12)
+        return Num(VirtualKey::F1) + static_cast<std::uint32_t>(sym - SDLK_F1);
     if (const std::uint32_t pad = KeypadKey(sym, (key.mod & KMOD_NUM) != 0)) return pad;
     switch (sym) {
-        case SDLK_BACKSPACE: return Num(VirtualKey::Back);
-        case SDLK_TAB: return Num(VirtualKey::Tab);
-        case SDLK_RETURN: return Num(VirtualKey::Return);
-        case SDLK_ESCAPE: return Num(VirtualKey::Escape);
-        case SDLK_SPACE: return Num(VirtualKey::Space);
-        case SDLK_PAGEUP: return Num(VirtualKey::Prior);
-        case SDLK_PAGEDOWN: return Num(VirtualKey::Next);
-        case SDLK_END: return Num(VirtualKey::End);
-        case SDLK_HOME: return Num(VirtualKey::Home);
-        case SDLK_LEFT: return Num(VirtualKey::Left);
-        case SDLK_UP: return Num(VirtualKey::Up);
-        case SDLK_RIGHT: return Num(VirtualKey::Right);
-        case SDLK_DOWN: return Num(VirtualKey::Down);
-        case SDLK_INSERT: return Num(VirtualKey::Insert);
-        case SDLK_DELETE: return Num(VirtualKey::Delete);
+        case SDLK_BACKSPACE:
+            return Num(VirtualKey::Back);
+        case SDLK_TAB:
+            return Num(VirtualKey::Tab);
+        case SDLK_RETURN:
+            return Num(VirtualKey::Return);
+        case SDLK_ESCAPE:
+            return Num(VirtualKey::Escape);
+        case SDLK_SPACE:
+            return Num(VirtualKey::Space);
+        case SDLK_PAGEUP:
+            return Num(VirtualKey::Prior);
+        case SDLK_PAGEDOWN:
+            return Num(VirtualKey::Next);
+        case SDLK_END:
+            return Num(VirtualKey::End);
+        case SDLK_HOME:
+            return Num(VirtualKey::Home);
+        case SDLK_LEFT:
+            return Num(VirtualKey::Left);
+        case SDLK_UP:
+            return Num(VirtualKey::Up);
+        case SDLK_RIGHT:
+            return Num(VirtualKey::Right);
+        case SDLK_DOWN:
+            return Num(VirtualKey::Down);
+        case SDLK_INSERT:
+            return Num(VirtualKey::Insert);
+        case SDLK_DELETE:
+            return Num(VirtualKey::Delete);
         case SDLK_LSHIFT:
-        case SDLK_RSHIFT: return Num(VirtualKey::Shift);
+        case SDLK_RSHIFT:
+            return Num(VirtualKey::Shift);
         case SDLK_LCTRL:
-        case SDLK_RCTRL: return Num(VirtualKey::Control);
+        case SDLK_RCTRL:
+            return Num(VirtualKey::Control);
         case SDLK_LALT:
-        case SDLK_RALT: return Num(VirtualKey::Menu);
-        default: return 0;
+        case SDLK_RALT:
+            return Num(VirtualKey::Menu);
+        default:
+            return 0;
     }
 }
 
@@ -88,18 +114,25 @@ std::uint32_t ModifierKeys() {
 
 std::uint32_t ButtonBit(std::uint8_t button) {
     switch (button) {
-        case SDL_BUTTON_LEFT: return Num(MouseKeys::LButton);
-        case SDL_BUTTON_RIGHT: return Num(MouseKeys::RButton);
-        case SDL_BUTTON_MIDDLE: return Num(MouseKeys::MButton);
-        default: return 0;
+        case SDL_BUTTON_LEFT:
+            return Num(MouseKeys::LButton);
+        case SDL_BUTTON_RIGHT:
+            return Num(MouseKeys::RButton);
+        case SDL_BUTTON_MIDDLE:
+            return Num(MouseKeys::MButton);
+        default:
+            return 0;
     }
 }
 
 WinMsg ButtonMessage(std::uint8_t button, bool down) {
     switch (button) {
-        case SDL_BUTTON_LEFT: return down ? WinMsg::LButtonDown : WinMsg::LButtonUp;
-        case SDL_BUTTON_RIGHT: return down ? WinMsg::RButtonDown : WinMsg::RButtonUp;
-        default: return down ? WinMsg::MButtonDown : WinMsg::MButtonUp;
+        case SDL_BUTTON_LEFT:
+            return down ? WinMsg::LButtonDown : WinMsg::LButtonUp;
+        case SDL_BUTTON_RIGHT:
+            return down ? WinMsg::RButtonDown : WinMsg::RButtonUp;
+        default:
+            return down ? WinMsg::MButtonDown : WinMsg::MButtonUp;
     }
 }
 
@@ -129,7 +162,9 @@ SdlMessageQueue::~SdlMessageQueue() {
     if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-std::uint32_t SdlMessageQueue::Now() { return SDL_GetTicks(); }
+std::uint32_t SdlMessageQueue::Now() {
+    return SDL_GetTicks();
+}
 
 bool SdlMessageQueue::IsForeground() {
     SDL_Window* focus = SDL_GetKeyboardFocus();
@@ -157,17 +192,19 @@ void SdlMessageQueue::CollectInput() {
                 if (!down || e.key.repeat) bits |= 1u << 30;
                 if (!down) bits |= 1u << 31;
                 AddInput(WinMessage{WindowOf(e.key.windowID), Num(m), vk,
-                                    static_cast<std::intptr_t>(static_cast<std::int32_t>(bits)), e.key.timestamp, 0, 0});
+                                    static_cast<std::intptr_t>(static_cast<std::int32_t>(bits)),
+                                    e.key.timestamp, 0, 0});
                 break;
             }
             case SDL_TEXTINPUT:
                 for (const char c : Utf8ToCp1252(e.text.text))
-                    AddInput(WinMessage{WindowOf(e.text.windowID), Num(WinMsg::Char), static_cast<unsigned char>(c), 1,
-                                        e.text.timestamp, 0, 0});
+                    AddInput(WinMessage{WindowOf(e.text.windowID), Num(WinMsg::Char),
+                                        static_cast<unsigned char>(c), 1, e.text.timestamp, 0, 0});
                 break;
             case SDL_MOUSEMOTION:
-                AddInput(WinMessage{WindowOf(e.motion.windowID), Num(WinMsg::MouseMove), buttons_ | ModifierKeys(),
-                                    MakeLParam(e.motion.x, e.motion.y), e.motion.timestamp, e.motion.x, e.motion.y});
+                AddInput(WinMessage{WindowOf(e.motion.windowID), Num(WinMsg::MouseMove),
+                                    buttons_ | ModifierKeys(), MakeLParam(e.motion.x, e.motion.y),
+                                    e.motion.timestamp, e.motion.x, e.motion.y});
                 break;
             case SDL_MOUSEBUTTONDOWN:
             case SDL_MOUSEBUTTONUP: {
@@ -178,8 +215,8 @@ void SdlMessageQueue::CollectInput() {
                     buttons_ &= ~ButtonBit(e.button.button);
                 if (ButtonBit(e.button.button) == 0) break;
                 AddInput(WinMessage{WindowOf(e.button.windowID), Num(ButtonMessage(e.button.button, down)),
-                                    buttons_ | ModifierKeys(), MakeLParam(e.button.x, e.button.y), e.button.timestamp,
-                                    e.button.x, e.button.y});
+                                    buttons_ | ModifierKeys(), MakeLParam(e.button.x, e.button.y),
+                                    e.button.timestamp, e.button.x, e.button.y});
                 break;
             }
             case SDL_WINDOWEVENT:

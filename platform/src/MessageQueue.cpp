@@ -17,7 +17,9 @@ bool IsPress(std::uint32_t m) {
 }
 
 // Each button's double-click message comes two after its down message.
-std::uint32_t DoubleClickOf(std::uint32_t press) { return press + 2; }
+std::uint32_t DoubleClickOf(std::uint32_t press) {
+    return press + 2;
+}
 
 // Only the keys whose character the platform derives from the key itself; printable
 // characters come from the system's text input.
@@ -95,7 +97,8 @@ bool MessageQueue::Get(WinMessage& out) {
     return out.message != Num(WinMsg::Quit);
 }
 
-void MessageQueue::Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+void MessageQueue::Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                        std::intptr_t lParam) {
     posted_.push_back(WinMessage{window, message, wParam, lParam, Now(), 0, 0});
 }
 
@@ -129,7 +132,9 @@ void MessageQueue::UnregisterWindow(WindowHandle window) {
     if (lastPress_.window == window) lastPress_.valid = false;
 }
 
-bool MessageQueue::IsRegistered(WindowHandle window) const { return windows_.contains(window); }
+bool MessageQueue::IsRegistered(WindowHandle window) const {
+    return windows_.contains(window);
+}
 
 void MessageQueue::Invalidate(WindowHandle window) {
     if (window != nullptr && std::find(invalid_.begin(), invalid_.end(), window) == invalid_.end())
@@ -155,13 +160,15 @@ void MessageQueue::AddInput(WinMessage message) {
         const bool wants = it != windows_.end() && it->second.doubleClicks;
         const Press& p = lastPress_;
         if (wants && p.valid && p.window == message.window && p.message == m &&
-            message.time - p.time <= kDoubleClickMs && std::abs(LowWord(message.lParam) - p.x) <= kDoubleClickSlop &&
+            message.time - p.time <= kDoubleClickMs &&
+            std::abs(LowWord(message.lParam) - p.x) <= kDoubleClickSlop &&
             std::abs(HighWord(message.lParam) - p.y) <= kDoubleClickSlop) {
             message.message = DoubleClickOf(m);
             // A third press starts a new pair.
             lastPress_.valid = false;
         } else {
-            lastPress_ = Press{message.window, m, message.time, LowWord(message.lParam), HighWord(message.lParam), true};
+            lastPress_ = Press{message.window,           m,   message.time, LowWord(message.lParam),
+                               HighWord(message.lParam), true};
         }
     }
     input_.push_back(message);

@@ -27,7 +27,7 @@ struct Child {
 };
 
 class ProgramProcessTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(fs::exists(kProgram)) << kProgram;
         root_ = fs::temp_directory_path() / ("program-process-" + std::to_string(::getpid()));
@@ -123,7 +123,8 @@ TEST_F(ProgramProcessTest, ASecondStartOfTheSameFileIsRefusedAndACopyElsewhereRu
     Child second = Start(here);
     EXPECT_EQ(WaitForExit(children_[1]), 0);
     const std::string err = ReadAll(second.errFd);
-    EXPECT_NE(err.find(" is already running.\nYou cannot run more than one client."), std::string::npos) << err;
+    EXPECT_NE(err.find(" is already running.\nYou cannot run more than one client."), std::string::npos)
+        << err;
 
     Child copy = Start(there);
     ASSERT_TRUE(WaitUntilRunning(there, copy));

@@ -20,17 +20,18 @@ using platform::Num;
 using platform::WinMsg;
 
 class SdlPumpTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(queue_.HasVideo()) << SDL_GetError();
         window_ = SDL_CreateWindow("pump", 0, 0, 640, 480, SDL_WINDOW_HIDDEN);
         ASSERT_NE(window_, nullptr) << SDL_GetError();
-        queue_.RegisterWindow(window_, platform::WindowClass{[this](platform::WindowHandle, std::uint32_t m,
-                                                                     std::uintptr_t, std::intptr_t) -> std::intptr_t {
-                                                                 if (m != Num(WinMsg::Paint)) dispatched_.push_back(m);
-                                                                 return 0;
-                                                             },
-                                                             true});
+        queue_.RegisterWindow(
+            window_, platform::WindowClass{[this](platform::WindowHandle, std::uint32_t m, std::uintptr_t,
+                                                  std::intptr_t) -> std::intptr_t {
+                                               if (m != Num(WinMsg::Paint)) dispatched_.push_back(m);
+                                               return 0;
+                                           },
+                                           true});
         platform::MessageQueue::Install(&queue_);
         TestApplication::Register();
         app_ = &dynamic_cast<TestApplication&>(*GetApplicationObject());
@@ -92,7 +93,7 @@ TEST_F(SdlPumpTest, KeysAndTextBecomeKeyCodesAheadOfTheMouse) {
     Push(Button(SDL_MOUSEBUTTONDOWN, 100, 50));
     Push(Button(SDL_MOUSEBUTTONUP, 100, 50));
     Push(Key(SDLK_PAGEUP));
-    Push(Key(SDLK_KP_2));             // Down on the keypad with Num Lock off
+    Push(Key(SDLK_KP_2));            // Down on the keypad with Num Lock off
     Push(Key(SDLK_KP_2, KMOD_NUM));  // a digit key with Num Lock on: no navigation code
     Push(Text("a\xC3\xA9"));
     Push(Key(SDLK_BACKSPACE));
@@ -101,8 +102,8 @@ TEST_F(SdlPumpTest, KeysAndTextBecomeKeyCodesAheadOfTheMouse) {
 
     EXPECT_EQ(Keys(), (std::vector<std::uint16_t>{20, 17, 'a', 0xE9, 8, 13}));
     const std::uint32_t kd = Num(WinMsg::KeyDown), ch = Num(WinMsg::Char);
-    EXPECT_EQ(dispatched_, (std::vector<std::uint32_t>{kd, kd, kd, ch, ch, kd, ch, kd, ch, Num(WinMsg::LButtonDown),
-                                                       Num(WinMsg::LButtonUp)}));
+    EXPECT_EQ(dispatched_, (std::vector<std::uint32_t>{kd, kd, kd, ch, ch, kd, ch, kd, ch,
+                                                       Num(WinMsg::LButtonDown), Num(WinMsg::LButtonUp)}));
 }
 
 TEST_F(SdlPumpTest, EscapeTogglesThePanelAndCtrlCharactersStayOutOfTheKeyQueue) {

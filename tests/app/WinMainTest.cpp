@@ -21,10 +21,11 @@ using platform::Num;
 using platform::WinMsg;
 
 const std::string kInternal =
-    "An unusual internal error occurred.\nPlease check your connection to the Internet\nor try to play again later.";
+    "An unusual internal error occurred.\nPlease check your connection to the Internet\nor try to play again "
+    "later.";
 
 class WinMainTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         TestApplication::Register();
         xErrorCode = 0;
@@ -73,6 +74,10 @@ struct ExitCase {
     std::string text;  // empty: no box
 };
 
+void PrintTo(const ExitCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class WinMainExitTest : public WinMainTest, public testing::WithParamInterface<ExitCase> {};
 
 TEST_P(WinMainExitTest, ShowsTheOneExitMessageThatApplies) {
@@ -92,7 +97,8 @@ TEST_P(WinMainExitTest, ShowsTheOneExitMessageThatApplies) {
     }
 }
 
-using Machine = std::function<void(WinMainTest&, EntryPlatform&, std::optional<platform::DisplayMode>&, bool&)>;
+using Machine =
+    std::function<void(WinMainTest&, EntryPlatform&, std::optional<platform::DisplayMode>&, bool&)>;
 const Machine k386 = [](WinMainTest&, EntryPlatform& e, auto&, bool&) { e.processorIs386 = true; };
 const Machine kWin32s = [](WinMainTest&, EntryPlatform& e, auto&, bool&) { e.systemIsWin32s = true; };
 const Machine kSixteenColours = [](WinMainTest&, EntryPlatform&, auto& d, bool&) { d->bitsPerPixel = 4; };
@@ -130,58 +136,99 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ExitCase{"quit", {}, {}, true, ""},
         ExitCase{"processor", k386, {}, false, "You need a 486/66 processor or better to run Vizuzor."},
-        ExitCase{"everything wrong reports the processor", kEverythingWrong, {}, false,
+        ExitCase{"everything wrong reports the processor",
+                 kEverythingWrong,
+                 {},
+                 false,
                  "You need a 486/66 processor or better to run Vizuzor."},
         ExitCase{"windows version", kWin32s, {}, false, "You need Windows95 or later to run Vizuzor."},
         ExitCase{"colour depth", kSixteenColours, {}, false, kDepthText},
         ExitCase{"no display", kNoDisplay, {}, false, kDepthText},
-        ExitCase{"screen size", kSmallScreen, {}, false,
-                 "You need to set your video display to at least 640x480 to run Vizuzor.\nOpen the Control Panel, "
-                 "double-click Display, and click on the Settings tab\nto change the desktop area."},
-        ExitCase{"second instance", kSecond, {}, false,
+        ExitCase{
+            "screen size",
+            kSmallScreen,
+            {},
+            false,
+            "You need to set your video display to at least 640x480 to run Vizuzor.\nOpen the Control Panel, "
+            "double-click Display, and click on the Settings tab\nto change the desktop area."},
+        ExitCase{"second instance",
+                 kSecond,
+                 {},
+                 false,
                  "Vizuzor is already running.\nYou cannot run more than one client."},
-        ExitCase{"error message text", {}, OnPass(2, [](TestApplication&) { throw ErrorMsg("The room closed."); }),
-                 true, "The room closed."},
-        ExitCase{"error message text over a code", {},
-                 OnPass(2, [](TestApplication&) {
-                     xPendingExitCode = 17;
-                     throw ErrorMsg("Lost.");
-                 }),
-                 true, "Lost."},
-        ExitCase{"pending code over the error code", {},
+        ExitCase{"error message text",
+                 {},
+                 OnPass(2, [](TestApplication&) { throw ErrorMsg("The room closed."); }),
+                 true,
+                 "The room closed."},
+        ExitCase{"error message text over a code",
+                 {},
                  OnPass(2,
                         [](TestApplication&) {
-                            xThrow(1);
-                            xPendingExitCode = 19;
+                            xPendingExitCode = 17;
+                            throw ErrorMsg("Lost.");
                         }),
                  true,
-                 "Your sound card is in use by another program (such as Media Player or some Web browsers).  Try "
-                 "quitting your Web browser and launching Vizuzor from the Start menu or try restarting Windows."},
-        ExitCase{"empty error text falls through to the code", {},
+                 "Lost."},
+        ExitCase{
+            "pending code over the error code",
+            {},
+            OnPass(2,
+                   [](TestApplication&) {
+                       xThrow(1);
+                       xPendingExitCode = 19;
+                   }),
+            true,
+            "Your sound card is in use by another program (such as Media Player or some Web browsers).  Try "
+            "quitting your Web browser and launching Vizuzor from the Start menu or try restarting Windows."},
+        ExitCase{"empty error text falls through to the code",
+                 {},
                  OnPass(2,
                         [](TestApplication&) {
                             xThrow(27);
                             throw ErrorMsg("");
                         }),
                  true,
-                 "Vizuzorcan't use the sound support in you system.  Vizuzor can't play without sound support.  If "
+                 "Vizuzorcan't use the sound support in you system.  Vizuzor can't play without sound "
+                 "support.  If "
                  "you have a sound card, make sure you have the appropriate drivers installed."},
-        ExitCase{"empty error text without a code", {}, OnPass(2, [](TestApplication&) { throw ErrorMsg(""); }), true,
+        ExitCase{"empty error text without a code",
+                 {},
+                 OnPass(2, [](TestApplication&) { throw ErrorMsg(""); }),
+                 true,
                  ""},
         ExitCase{"user break", {}, RaiseAndQuit(8), true, "User break.  (This is not an error.)"},
-        ExitCase{"memory", {}, RaiseAndQuit(1), true,
-                 "There is not enough memory available to run Vizuzor (10MB required). Try closing other programs or "
-                 "restarting Windows, and make sure there is at least 10MB of free space on your hard drive for "
-                 "virtual memory."},
-        ExitCase{"system resources", {}, RaiseAndQuit(2), true,
-                 "There are not enough system resources available. Try closing other applications or restarting "
-                 "Windows."},
-        ExitCase{"no sound driver", {}, RaiseAndQuit(17), true,
-                 "Vizuzor can't find any sound card drivers. You MUST have a properly-installed sound card to play "
+        ExitCase{
+            "memory",
+            {},
+            RaiseAndQuit(1),
+            true,
+            "There is not enough memory available to run Vizuzor (10MB required). Try closing other programs "
+            "or "
+            "restarting Windows, and make sure there is at least 10MB of free space on your hard drive for "
+            "virtual memory."},
+        ExitCase{
+            "system resources",
+            {},
+            RaiseAndQuit(2),
+            true,
+            "There are not enough system resources available. Try closing other applications or restarting "
+            "Windows."},
+        ExitCase{"no sound driver",
+                 {},
+                 RaiseAndQuit(17),
+                 true,
+                 "Vizuzor can't find any sound card drivers. You MUST have a properly-installed sound card "
+                 "to play "
                  "Vizuzor.  If you have a sound card, make sure you have the appropriate drivers installed."},
-        ExitCase{"no 16-bit sound", {}, RaiseAndQuit(18), true,
-                 "Your sound card does not appear to support 16-bit sound.  If you have the right sound card, make "
-                 "sure you are using the most recent drivers, which you may be able to download from the sound card "
+        ExitCase{"no 16-bit sound",
+                 {},
+                 RaiseAndQuit(18),
+                 true,
+                 "Your sound card does not appear to support 16-bit sound.  If you have the right sound "
+                 "card, make "
+                 "sure you are using the most recent drivers, which you may be able to download from the "
+                 "sound card "
                  "manufacturer's Web pages."},
         ExitCase{"other code", {}, RaiseAndQuit(12003), true, kInternal},
         ExitCase{"negative code shows nothing", {}, RaiseAndQuit(-3), true, ""},
@@ -238,12 +285,13 @@ TEST_F(WinMainTest, CloseAndQuitEndTheLoopThroughTheApplicationAndAreNeverDispat
         SetUp();
         int window = 0;
         std::vector<std::uint32_t> dispatched;
-        queue_.RegisterWindow(&window, platform::WindowClass{[&](platform::WindowHandle, std::uint32_t m,
-                                                                  std::uintptr_t, std::intptr_t) -> std::intptr_t {
-                                                                  dispatched.push_back(m);
-                                                                  return 0;
-                                                              },
-                                                              false});
+        queue_.RegisterWindow(
+            &window, platform::WindowClass{[&](platform::WindowHandle, std::uint32_t m, std::uintptr_t,
+                                               std::intptr_t) -> std::intptr_t {
+                                               dispatched.push_back(m);
+                                               return 0;
+                                           },
+                                           false});
         int lastPass = 0;
         Run(
             [&](TestApplication& app) {

@@ -33,16 +33,17 @@ std::vector<std::uint16_t> TakeKeys() {
 }
 
 class MessagePumpTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         TestApplication::Register();
         platform::MessageQueue::Install(&queue_);
-        queue_.RegisterWindow(kWindow, platform::WindowClass{[this](platform::WindowHandle, std::uint32_t m,
-                                                                     std::uintptr_t, std::intptr_t) -> std::intptr_t {
-                                                                 dispatched_.push_back(m);
-                                                                 return 0;
-                                                             },
-                                                             false});
+        queue_.RegisterWindow(
+            kWindow, platform::WindowClass{[this](platform::WindowHandle, std::uint32_t m, std::uintptr_t,
+                                                  std::intptr_t) -> std::intptr_t {
+                                               dispatched_.push_back(m);
+                                               return 0;
+                                           },
+                                           false});
         xAppInBackground = 0;
         xEscapePending = 0;
         xEscapeHandling = 0;
@@ -84,8 +85,9 @@ TEST_F(MessagePumpTest, KeyboardBeforeMouseBeforeEverythingElseOnePerCall) {
     PumpMessages();
     EXPECT_EQ(dispatched_, std::vector<std::uint32_t>{Num(WinMsg::KeyDown)});
     Pump(5);
-    EXPECT_EQ(dispatched_, (std::vector<std::uint32_t>{Num(WinMsg::KeyDown), Num(WinMsg::Char), Num(WinMsg::MouseMove),
-                                                       Num(WinMsg::LButtonDown), Num(WinMsg::User)}));
+    EXPECT_EQ(dispatched_,
+              (std::vector<std::uint32_t>{Num(WinMsg::KeyDown), Num(WinMsg::Char), Num(WinMsg::MouseMove),
+                                          Num(WinMsg::LButtonDown), Num(WinMsg::User)}));
 }
 
 TEST_F(MessagePumpTest, WaitsOnlyInTheBackgroundAndTheTimerWakesIt) {
@@ -114,18 +116,27 @@ TEST_F(MessagePumpTest, KeyDownsAndCharactersFeedTheKeyQueue) {
     WinMessage released = chr('r');
     released.lParam = static_cast<std::intptr_t>(static_cast<std::int32_t>(0xC0000001u));
     const std::vector<Case> cases = {
-        {"up", key(VirtualKey::Up), {16}},          {"down", key(VirtualKey::Down), {17}},
-        {"left", key(VirtualKey::Left), {18}},      {"right", key(VirtualKey::Right), {19}},
-        {"page up", key(VirtualKey::Prior), {20}},  {"page down", key(VirtualKey::Next), {21}},
-        {"insert", key(VirtualKey::Insert), {22}},  {"delete", key(VirtualKey::Delete), {23}},
-        {"home", key(VirtualKey::Home), {24}},      {"end", key(VirtualKey::End), {25}},
+        {"up", key(VirtualKey::Up), {16}},
+        {"down", key(VirtualKey::Down), {17}},
+        {"left", key(VirtualKey::Left), {18}},
+        {"right", key(VirtualKey::Right), {19}},
+        {"page up", key(VirtualKey::Prior), {20}},
+        {"page down", key(VirtualKey::Next), {21}},
+        {"insert", key(VirtualKey::Insert), {22}},
+        {"delete", key(VirtualKey::Delete), {23}},
+        {"home", key(VirtualKey::Home), {24}},
+        {"end", key(VirtualKey::End), {25}},
         {"letter key", key(VirtualKey::LetterA), {}},
         {"key up", FakeMessageQueue::Key(kWindow, WinMsg::KeyUp, VirtualKey::Up), {}},
-        {"a", chr('a'), {97}},                      {"e acute", chr(0xE9), {0xE9}},
+        {"a", chr('a'), {97}},
+        {"e acute", chr(0xE9), {0xE9}},
         {"backspace key", key(VirtualKey::Back), {8}},  // its character, made by translation
-        {"ctrl+p", chr(16), {}},                    {"ctrl+q", chr(17), {}},
-        {"ctrl+y", chr(25), {}},                    {"ctrl+o", chr(15), {15}},
-        {"ctrl+z", chr(26), {26}},                  {"released", released, {}},
+        {"ctrl+p", chr(16), {}},
+        {"ctrl+q", chr(17), {}},
+        {"ctrl+y", chr(25), {}},
+        {"ctrl+o", chr(15), {15}},
+        {"ctrl+z", chr(26), {26}},
+        {"released", released, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -136,7 +147,8 @@ TEST_F(MessagePumpTest, KeyDownsAndCharactersFeedTheKeyQueue) {
 }
 
 TEST_F(MessagePumpTest, AFullKeyQueueDropsTheSeventeenthKey) {
-    for (int i = 0; i < 17; ++i) queue_.PushInput(FakeMessageQueue::Char(kWindow, static_cast<std::uint8_t>('a' + i)));
+    for (int i = 0; i < 17; ++i)
+        queue_.PushInput(FakeMessageQueue::Char(kWindow, static_cast<std::uint8_t>('a' + i)));
     Pump(17);
     const auto keys = TakeKeys();
     ASSERT_EQ(keys.size(), 16u);

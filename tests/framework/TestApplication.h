@@ -10,7 +10,7 @@
 #include "framework/XApplication.h"
 
 class TestApplication : public XApplication {
-public:
+  public:
     struct Script {
         std::function<void()> onConstruct;
         std::function<void(TestApplication&)> onPass;
@@ -56,6 +56,6 @@ public:
     int hides = 0;
     bool panelUp = false;
 
-private:
+  private:
     static XAppObject* Create() { return new TestApplication(); }
 };

@@ -17,7 +17,10 @@ TEST(Cp1252Test, ConvertsWhatTheCodePageHoldsAndDropsTheRest) {
         {"latin-1", "\xC3\xA9\xC3\xBF\xC2\xA0", "\xE9\xFF\xA0"},
         {"euro and quotes", "\xE2\x82\xAC\xE2\x80\x9C\xE2\x80\x9D", "\x80\x93\x94"},
         {"caron and ligature", "\xC5\xA0\xC5\x93\xC5\xB8", "\x8A\x9C\x9F"},
-        {"cjk dropped", "a\xE4\xB8\xAD" "b", "ab"},
+        {"cjk dropped",
+         "a\xE4\xB8\xAD"
+         "b",
+         "ab"},
         {"emoji dropped", "\xF0\x9F\x98\x80!", "!"},
         {"c1 control dropped", "\xC2\x81x", "x"},
         {"overlong dropped", "\xC0\xAFy", "y"},

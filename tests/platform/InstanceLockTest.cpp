@@ -9,10 +9,11 @@ namespace {
 using platform::InstanceLock;
 
 class InstanceLockTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("instance-lock-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        folder_ =
+            std::filesystem::temp_directory_path() /
+            ("instance-lock-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(folder_);
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
@@ -24,7 +25,8 @@ TEST_F(InstanceLockTest, OnePathOneHolderUntilReleased) {
     ASSERT_EQ(first.outcome, InstanceLock::Outcome::Acquired);
     ASSERT_NE(first.lock, nullptr);
 
-    EXPECT_EQ(InstanceLock::Acquire("/games/a/client", folder_).outcome, InstanceLock::Outcome::HeldElsewhere);
+    EXPECT_EQ(InstanceLock::Acquire("/games/a/client", folder_).outcome,
+              InstanceLock::Outcome::HeldElsewhere);
     EXPECT_EQ(InstanceLock::Acquire("/games/b/client", folder_).outcome, InstanceLock::Outcome::Acquired);
 
     first.lock.reset();

@@ -37,7 +37,7 @@ TEST(MessageQueueTest, AnyOrderIsPostedInputQuitPaintTimer) {
     q.Post(A, Num(WinMsg::User), 7, 8);
 
     const std::vector<std::uint32_t> want = {Num(WinMsg::User), Num(WinMsg::MouseMove), Num(WinMsg::KeyDown),
-                                             Num(WinMsg::Quit), Num(WinMsg::Paint), Num(WinMsg::Timer)};
+                                             Num(WinMsg::Quit), Num(WinMsg::Paint),     Num(WinMsg::Timer)};
     EXPECT_EQ(DrainAll(q), want);
 }
 
@@ -49,7 +49,10 @@ TEST(MessageQueueTest, RangesTakeOnlyTheirMessagesAndLeaveTheRest) {
     };
     const std::vector<Case> cases = {
         {"keyboard", platform::kKeyFirst, platform::kKeyLast, {Num(WinMsg::KeyDown), Num(WinMsg::Char)}},
-        {"mouse", platform::kMouseFirst, platform::kMouseLast, {Num(WinMsg::LButtonDown), Num(WinMsg::MouseMove)}},
+        {"mouse",
+         platform::kMouseFirst,
+         platform::kMouseLast,
+         {Num(WinMsg::LButtonDown), Num(WinMsg::MouseMove)}},
         {"timer only", Num(WinMsg::Timer), Num(WinMsg::Timer), {Num(WinMsg::Timer)}},
     };
     for (const Case& c : cases) {
@@ -121,8 +124,8 @@ TEST(MessageQueueTest, SecondPressCloseInTimeAndPlaceIsADoubleClick) {
         FakeMessageQueue q;
         q.RegisterWindow(A, platform::WindowClass{{}, c.classWants});
         q.PushInput(FakeMessageQueue::Mouse(A, c.press, 100, 100));
-        q.PushInput(FakeMessageQueue::Mouse(A, c.press == WinMsg::LButtonDown ? WinMsg::LButtonUp : WinMsg::RButtonUp,
-                                            100, 100));
+        q.PushInput(FakeMessageQueue::Mouse(
+            A, c.press == WinMsg::LButtonDown ? WinMsg::LButtonUp : WinMsg::RButtonUp, 100, 100));
         q.Advance(c.gapMs);
         q.PushInput(FakeMessageQueue::Mouse(A, c.second, 100 + c.dx, 100 + c.dy));
         const auto got = DrainAll(q);
@@ -147,8 +150,9 @@ TEST(MessageQueueTest, TranslateMakesCharactersOnlyForItsFourKeys) {
         VirtualKey key;
         bool makesChar;
     };
-    for (const Case c : {Case{VirtualKey::Back, true}, Case{VirtualKey::Tab, true}, Case{VirtualKey::Return, true},
-                         Case{VirtualKey::Escape, true}, Case{VirtualKey::Up, false}, Case{VirtualKey::Space, false}}) {
+    for (const Case c :
+         {Case{VirtualKey::Back, true}, Case{VirtualKey::Tab, true}, Case{VirtualKey::Return, true},
+          Case{VirtualKey::Escape, true}, Case{VirtualKey::Up, false}, Case{VirtualKey::Space, false}}) {
         SCOPED_TRACE(Num(c.key));
         FakeMessageQueue q;
         q.PushInput(FakeMessageQueue::Key(A, WinMsg::KeyDown, c.key));

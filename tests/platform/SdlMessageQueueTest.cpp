@@ -19,7 +19,7 @@ using platform::WinMsg;
 // Runs under SDL's dummy video driver: events are pushed with SDL_PushEvent and
 // come out of the queue as the game's window messages.
 class SdlMessageQueueTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(queue_.HasVideo()) << SDL_GetError();
         window_ = SDL_CreateWindow("test", 0, 0, 640, 480, SDL_WINDOW_HIDDEN);
@@ -90,17 +90,28 @@ TEST_F(SdlMessageQueueTest, KeysBecomeVirtualKeys) {
         std::uint32_t vk;
     };
     const Case cases[] = {
-        {SDLK_UP, KMOD_NONE, Num(VirtualKey::Up)},          {SDLK_DOWN, KMOD_NONE, Num(VirtualKey::Down)},
-        {SDLK_LEFT, KMOD_NONE, Num(VirtualKey::Left)},      {SDLK_RIGHT, KMOD_NONE, Num(VirtualKey::Right)},
-        {SDLK_PAGEUP, KMOD_NONE, Num(VirtualKey::Prior)},   {SDLK_PAGEDOWN, KMOD_NONE, Num(VirtualKey::Next)},
-        {SDLK_INSERT, KMOD_NONE, Num(VirtualKey::Insert)},  {SDLK_DELETE, KMOD_NONE, Num(VirtualKey::Delete)},
-        {SDLK_HOME, KMOD_NONE, Num(VirtualKey::Home)},      {SDLK_END, KMOD_NONE, Num(VirtualKey::End)},
-        {SDLK_KP_8, KMOD_NONE, Num(VirtualKey::Up)},        {SDLK_KP_3, KMOD_NONE, Num(VirtualKey::Next)},
-        {SDLK_KP_0, KMOD_NONE, Num(VirtualKey::Insert)},    {SDLK_KP_PERIOD, KMOD_NONE, Num(VirtualKey::Delete)},
-        {SDLK_KP_7, KMOD_NONE, Num(VirtualKey::Home)},      {SDLK_KP_1, KMOD_NONE, Num(VirtualKey::End)},
-        {SDLK_KP_8, KMOD_NUM, Num(VirtualKey::Numpad0) + 8}, {SDLK_KP_PERIOD, KMOD_NUM, Num(VirtualKey::Decimal)},
-        {SDLK_a, KMOD_NONE, 'A'},                           {SDLK_7, KMOD_NONE, '7'},
-        {SDLK_F1, KMOD_NONE, Num(VirtualKey::F1)},          {SDLK_ESCAPE, KMOD_NONE, Num(VirtualKey::Escape)},
+        {SDLK_UP, KMOD_NONE, Num(VirtualKey::Up)},
+        {SDLK_DOWN, KMOD_NONE, Num(VirtualKey::Down)},
+        {SDLK_LEFT, KMOD_NONE, Num(VirtualKey::Left)},
+        {SDLK_RIGHT, KMOD_NONE, Num(VirtualKey::Right)},
+        {SDLK_PAGEUP, KMOD_NONE, Num(VirtualKey::Prior)},
+        {SDLK_PAGEDOWN, KMOD_NONE, Num(VirtualKey::Next)},
+        {SDLK_INSERT, KMOD_NONE, Num(VirtualKey::Insert)},
+        {SDLK_DELETE, KMOD_NONE, Num(VirtualKey::Delete)},
+        {SDLK_HOME, KMOD_NONE, Num(VirtualKey::Home)},
+        {SDLK_END, KMOD_NONE, Num(VirtualKey::End)},
+        {SDLK_KP_8, KMOD_NONE, Num(VirtualKey::Up)},
+        {SDLK_KP_3, KMOD_NONE, Num(VirtualKey::Next)},
+        {SDLK_KP_0, KMOD_NONE, Num(VirtualKey::Insert)},
+        {SDLK_KP_PERIOD, KMOD_NONE, Num(VirtualKey::Delete)},
+        {SDLK_KP_7, KMOD_NONE, Num(VirtualKey::Home)},
+        {SDLK_KP_1, KMOD_NONE, Num(VirtualKey::End)},
+        {SDLK_KP_8, KMOD_NUM, Num(VirtualKey::Numpad0) + 8},
+        {SDLK_KP_PERIOD, KMOD_NUM, Num(VirtualKey::Decimal)},
+        {SDLK_a, KMOD_NONE, 'A'},
+        {SDLK_7, KMOD_NONE, '7'},
+        {SDLK_F1, KMOD_NONE, Num(VirtualKey::F1)},
+        {SDLK_ESCAPE, KMOD_NONE, Num(VirtualKey::Escape)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(SDL_GetKeyName(c.sym));
@@ -134,8 +145,8 @@ TEST_F(SdlMessageQueueTest, CharactersComeFromTextInputAndFromTranslatedKeys) {
     }
     const std::uint32_t kd = Num(WinMsg::KeyDown), ch = Num(WinMsg::Char);
     const std::vector<std::pair<std::uint32_t, std::uintptr_t>> want = {
-        {ch, 'a'}, {ch, 0xE9}, {ch, 0x80}, {kd, 8}, {ch, 8}, {kd, 13}, {ch, 13}, {kd, 9}, {ch, 9},
-        {kd, 27},  {ch, 27},   {kd, 38},
+        {ch, 'a'}, {ch, 0xE9}, {ch, 0x80}, {kd, 8},  {ch, 8},  {kd, 13},
+        {ch, 13},  {kd, 9},    {ch, 9},    {kd, 27}, {ch, 27}, {kd, 38},
     };
     EXPECT_EQ(got, want);
 }

@@ -15,7 +15,7 @@
 namespace platform {
 
 class FakeMessageQueue : public MessageQueue {
-public:
+  public:
     bool IsForeground() override { return foreground_; }
     std::uint32_t Now() override { return now_; }
 
@@ -31,14 +31,13 @@ public:
     void PushInput(const WinMessage& message) { Schedule(now_, message); }
     void Schedule(std::uint32_t at, WinMessage message) {
         message.time = at;
-        const auto later = std::find_if(script_.begin(), script_.end(),
-                                        [&](const auto& s) { return static_cast<std::int32_t>(s.first - at) > 0; });
+        const auto later = std::find_if(script_.begin(), script_.end(), [&](const auto& s) {
+            return static_cast<std::int32_t>(s.first - at) > 0;
+        });
         script_.insert(later, {at, message});
     }
     // The window manager's close, as the SDL layer reports it.
-    void PushClose(WindowHandle window) {
-        Post(window, Num(WinMsg::SysCommand), Num(SysCommand::Close), 0);
-    }
+    void PushClose(WindowHandle window) { Post(window, Num(WinMsg::SysCommand), Num(SysCommand::Close), 0); }
 
     // How often and for how long the queue blocked.
     const std::vector<std::uint32_t>& waits() const { return waits_; }
@@ -46,16 +45,18 @@ public:
     static WinMessage Key(WindowHandle w, WinMsg m, VirtualKey vk) {
         const bool up = m == WinMsg::KeyUp || m == WinMsg::SysKeyUp;
         const std::uint32_t bits = up ? 0xC0000001u : 0x00000001u;
-        return WinMessage{w, Num(m), Num(vk), static_cast<std::intptr_t>(static_cast<std::int32_t>(bits)), 0, 0, 0};
+        return WinMessage{w, Num(m), Num(vk), static_cast<std::intptr_t>(static_cast<std::int32_t>(bits)),
+                          0, 0,      0};
     }
     static WinMessage Char(WindowHandle w, std::uint8_t c) {
         return WinMessage{w, Num(WinMsg::Char), c, 1, 0, 0, 0};
     }
-    static WinMessage Mouse(WindowHandle w, WinMsg m, std::int32_t x, std::int32_t y, std::uint32_t keys = 0) {
+    static WinMessage Mouse(WindowHandle w, WinMsg m, std::int32_t x, std::int32_t y,
+                            std::uint32_t keys = 0) {
         return WinMessage{w, Num(m), keys, MakeLParam(x, y), 0, x, y};
     }
 
-protected:
+  protected:
     void CollectInput() override {
         for (auto it = script_.begin(); it != script_.end();) {
             if (static_cast<std::int32_t>(now_ - it->first) >= 0) {
@@ -77,7 +78,7 @@ protected:
         now_ += step;
     }
 
-private:
+  private:
     std::uint32_t now_ = 1000;
     bool foreground_ = true;
     bool refuseTimers_ = false;

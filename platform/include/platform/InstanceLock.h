@@ -12,7 +12,7 @@
 namespace platform {
 
 class InstanceLock {
-public:
+  public:
     enum class Outcome { Acquired, HeldElsewhere, Unavailable };
 
     struct Result {
@@ -29,7 +29,7 @@ public:
     InstanceLock& operator=(const InstanceLock&) = delete;
     ~InstanceLock();
 
-private:
+  private:
     explicit InstanceLock(int fd) : fd_(fd) {}
     int fd_;
 };

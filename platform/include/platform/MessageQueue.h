@@ -21,9 +21,8 @@
 
 namespace platform {
 
-using WindowProc =
-    std::function<std::intptr_t(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
-                                std::intptr_t lParam)>;
+using WindowProc = std::function<std::intptr_t(WindowHandle window, std::uint32_t message,
+                                               std::uintptr_t wParam, std::intptr_t lParam)>;
 
 // What a window asks of the queue when it is registered.
 struct WindowClass {
@@ -40,7 +39,7 @@ using DialogFilter = std::function<bool(WindowHandle dialog, const WinMessage& m
 using WaitHook = std::function<void(std::uint32_t maxMs)>;
 
 class MessageQueue {
-public:
+  public:
     // Double clicks: the second press of the same button within this time (ms)...
     static constexpr std::uint32_t kDoubleClickMs = 500;
     // ...and within this many pixels of the first, either way on each axis.
@@ -102,7 +101,7 @@ public:
     // The tick count in ms that stamps messages and drives timers and double clicks.
     virtual std::uint32_t Now() = 0;
 
-protected:
+  protected:
     // Moves what the system has delivered into the queue through AddInput and Post.
     virtual void CollectInput() = 0;
     // Blocks until the system may have input or maxMs has passed.
@@ -112,7 +111,7 @@ protected:
     void AddInput(WinMessage message);
     const WaitHook& waitHook() const { return waitHook_; }
 
-private:
+  private:
     static MessageQueue*& Installed() {
         static MessageQueue* installed = nullptr;
         return installed;

@@ -15,7 +15,7 @@
 namespace platform {
 
 class SdlMessageQueue : public MessageQueue {
-public:
+  public:
     // Initialises SDL's event and (when it can) video subsystems and installs the
     // SIGINT/SIGTERM handlers; the destructor undoes both.
     SdlMessageQueue();
@@ -27,11 +27,11 @@ public:
     // signals then reach the queue.
     bool HasVideo() const { return video_; }
 
-protected:
+  protected:
     void CollectInput() override;
     void WaitForInput(std::uint32_t maxMs) override;
 
-private:
+  private:
     bool video_ = false;
     std::uint32_t buttons_ = 0;  // MouseKeys bits of the buttons held
 };
