@@ -184,7 +184,11 @@ void SdlMessageQueue::CollectInput() {
                 const std::uint32_t vk = VirtualKeyOf(e.key.keysym);
                 if (vk == 0) break;
                 const bool down = e.type == SDL_KEYDOWN;
-                const bool system = vk == Num(VirtualKey::Menu) || (e.key.keysym.mod & KMOD_ALT) != 0;
+                // Keys with Alt are the system's; AltGr (Ctrl+Alt to the platform,
+                // or SDL's mode key) types characters and is not.
+                const Uint16 mod = e.key.keysym.mod;
+                const bool system = vk == Num(VirtualKey::Menu) ||
+                                    ((mod & KMOD_ALT) != 0 && (mod & (KMOD_CTRL | KMOD_MODE)) == 0);
                 const WinMsg m = system ? (down ? WinMsg::SysKeyDown : WinMsg::SysKeyUp)
                                         : (down ? WinMsg::KeyDown : WinMsg::KeyUp);
                 // Repeat count 1; bit 30 the key's previous state; bit 31 set on release.

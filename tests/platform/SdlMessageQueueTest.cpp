@@ -129,6 +129,30 @@ TEST_F(SdlMessageQueueTest, KeysBecomeVirtualKeys) {
     }
 }
 
+TEST_F(SdlMessageQueueTest, KeysWithAltAreSystemKeysButAltGrIsNot) {
+    struct Case {
+        const char* name;
+        SDL_Keycode sym;
+        Uint16 mod;
+        WinMsg down, up;
+    };
+    const Case cases[] = {
+        {"alt+f", SDLK_f, KMOD_LALT, WinMsg::SysKeyDown, WinMsg::SysKeyUp},
+        {"alt itself", SDLK_LALT, KMOD_NONE, WinMsg::SysKeyDown, WinMsg::SysKeyUp},
+        {"altgr+q", SDLK_q, KMOD_RALT | KMOD_LCTRL, WinMsg::KeyDown, WinMsg::KeyUp},
+        {"ctrl+q", SDLK_q, KMOD_LCTRL, WinMsg::KeyDown, WinMsg::KeyUp},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PushKey(true, c.sym, c.mod);
+        PushKey(false, c.sym, c.mod);
+        const auto got = Drain();
+        ASSERT_EQ(got.size(), 2u);
+        EXPECT_EQ(got[0].message, Num(c.down));
+        EXPECT_EQ(got[1].message, Num(c.up));
+    }
+}
+
 TEST_F(SdlMessageQueueTest, CharactersComeFromTextInputAndFromTranslatedKeys) {
     PushText("a\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD");  // a, e acute, euro, a CJK character
     PushKey(true, SDLK_BACKSPACE);
