@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Cp1252.h"
+#include "platform/GameWindow.h"
 
 namespace platform {
 
@@ -18,6 +19,17 @@ struct sigaction gOldTerm {};
 
 extern "C" void OnSignal(int) {
     gSignalled = 1;
+}
+
+// The queue that registers the game windows' procedures as they come and go.
+SdlMessageQueue* gLiveQueue = nullptr;
+
+void OnGameWindow(WindowHandle window, WindowProcedure procedure, bool created) {
+    if (gLiveQueue == nullptr) return;
+    if (created)
+        gLiveQueue->RegisterWindow(window, WindowClass{procedure, true});
+    else
+        gLiveQueue->UnregisterWindow(window);
 }
 
 // Longest single block, so that a signal is noticed soon even without a timer.
@@ -146,6 +158,8 @@ SdlMessageQueue::SdlMessageQueue() {
     video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     SDL_InitSubSystem(SDL_INIT_EVENTS);
     if (video_) SDL_StartTextInput();
+    gLiveQueue = this;
+    SetWindowLifeHook(&OnGameWindow);
 
     gSignalled = 0;
     struct sigaction action {};
@@ -156,6 +170,8 @@ SdlMessageQueue::SdlMessageQueue() {
 }
 
 SdlMessageQueue::~SdlMessageQueue() {
+    SetWindowLifeHook(nullptr);
+    gLiveQueue = nullptr;
     sigaction(SIGINT, &gOldInt, nullptr);
     sigaction(SIGTERM, &gOldTerm, nullptr);
     SDL_QuitSubSystem(SDL_INIT_EVENTS);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Display.h"
+#include "platform/GameWindow.h"
 
 namespace {
 
@@ -245,6 +246,41 @@ TEST_F(SdlMessageQueueTest, TheThreadTimerWakesAWaitingGet) {
 
 TEST_F(SdlMessageQueueTest, AHiddenWindowIsNotTheForeground) {
     EXPECT_FALSE(queue_.IsForeground());
+}
+
+std::vector<std::uint32_t> gGameWindowMessages;
+
+std::intptr_t RecordGameWindow(platform::WindowHandle, std::uint32_t message, std::uintptr_t, std::intptr_t) {
+    gGameWindowMessages.push_back(message);
+    return 0;
+}
+
+TEST(SdlGameWindowQueueTest, GameWindowsAreRegisteredWithDoubleClicksWhileTheyLive) {
+    platform::SdlMessageQueue queue;
+    platform::GameWindowDesc desc;
+    desc.title = "game";
+    desc.procedure = &RecordGameWindow;
+    const platform::WindowHandle window = platform::CreateGameWindow(desc);
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(queue.IsRegistered(window));
+
+    gGameWindowMessages.clear();
+    for (int i = 0; i < 2; ++i) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEBUTTONDOWN;
+        e.button.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(window));
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.x = 320;
+        e.button.y = 240;
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+    }
+    WinMessage m;
+    while (queue.Peek(m, platform::kMouseFirst, platform::kMouseLast, true)) queue.Dispatch(m);
+    EXPECT_EQ(gGameWindowMessages,
+              (std::vector<std::uint32_t>{Num(WinMsg::LButtonDown), Num(WinMsg::LButtonDblClk)}));
+
+    platform::DestroyGameWindow(window);
+    EXPECT_FALSE(queue.IsRegistered(window));
 }
 
 TEST(DisplayTest, TheDummyDesktopPassesTheMachineChecks) {

@@ -6,6 +6,8 @@
 // window coordinates, which the renderer's logical size already maps to the
 // 640x480 presentation. The window manager's close, SDL_QUIT, SIGINT and SIGTERM
 // all arrive as WM_SYSCOMMAND SC_CLOSE. A WindowHandle here is the SDL_Window*.
+// Game windows (GameWindow.h) made while the queue lives are registered with their
+// procedures and double clicks.
 
 #include <cstdint>
 #include <memory>
