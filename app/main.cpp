@@ -1,12 +1,11 @@
-#include <filesystem>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "app/WinMain.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/XApplication.h"
 #include "platform/Display.h"
+#include "platform/HostFileSystem.h"
 #include "platform/HostPath.h"
 #include "platform/InstanceLock.h"
 #include "platform/PosixUrlLauncher.h"
@@ -34,11 +33,8 @@ int main() {
     entry.instance = &queue;
     entry.programPath = platform::ProgramPath().value_or(std::string());
     entry.displayMode = &platform::DesktopDisplayMode;
-    entry.setCurrentFolder = [](const std::string& folder) {
-        // On failure relative paths rest on the folder the program was started from.
-        std::error_code ignored;
-        std::filesystem::current_path(folder, ignored);
-    };
+    // On failure relative paths rest on the folder the program was started from.
+    entry.setCurrentFolder = [](const std::string& folder) { platform::HostSetCurrentDirectory(folder); };
     entry.claimSingleInstance = [&instanceLock](const std::string& path) {
         auto result = platform::InstanceLock::Acquire(path, platform::InstanceLock::DefaultLockFolder());
         // A lock folder we cannot use must not keep the game from starting.
