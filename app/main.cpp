@@ -1,10 +1,11 @@
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/WinMain.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/XApplication.h"
-#include "platform/Display.h"
+#include "platform/GameWindow.h"
 #include "platform/HostFileSystem.h"
 #include "platform/HostPath.h"
 #include "platform/InstanceLock.h"
@@ -32,7 +33,12 @@ int main() {
     EntryPlatform entry;
     entry.instance = &queue;
     entry.programPath = platform::ProgramPath().value_or(std::string());
-    entry.displayMode = &platform::DesktopDisplayMode;
+    entry.displayMode = []() -> std::optional<DisplayMode> {
+        const platform::ScreenMetrics screen = platform::GetScreenMetrics();
+        // No display at all reports no depth.
+        if (screen.bitsPerPixel == 0) return std::nullopt;
+        return DisplayMode{screen.bitsPerPixel, screen.screenWidth, screen.screenHeight};
+    };
     // On failure relative paths rest on the folder the program was started from.
     entry.setCurrentFolder = [](const std::string& folder) { platform::HostSetCurrentDirectory(folder); };
     entry.claimSingleInstance = [&instanceLock](const std::string& path) {

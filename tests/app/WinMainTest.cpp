@@ -59,7 +59,7 @@ class WinMainTest : public testing::Test {
 
     FakeMessageQueue queue_;
     EntryPlatform entry_;
-    std::optional<platform::DisplayMode> display_ = platform::DisplayMode{32, 1024, 768};
+    std::optional<DisplayMode> display_ = DisplayMode{32, 1024, 768};
     std::vector<std::string> folders_;
     std::vector<std::string> claimed_;
     bool secondInstance_ = false;
@@ -68,7 +68,7 @@ class WinMainTest : public testing::Test {
 
 struct ExitCase {
     const char* name;
-    std::function<void(WinMainTest&, EntryPlatform&, std::optional<platform::DisplayMode>&, bool&)> machine;
+    std::function<void(WinMainTest&, EntryPlatform&, std::optional<DisplayMode>&, bool&)> machine;
     std::function<void(TestApplication&)> onPass;
     bool startsApplication;
     std::string text;  // empty: no box
@@ -97,8 +97,7 @@ TEST_P(WinMainExitTest, ShowsTheOneExitMessageThatApplies) {
     }
 }
 
-using Machine =
-    std::function<void(WinMainTest&, EntryPlatform&, std::optional<platform::DisplayMode>&, bool&)>;
+using Machine = std::function<void(WinMainTest&, EntryPlatform&, std::optional<DisplayMode>&, bool&)>;
 const Machine k386 = [](WinMainTest&, EntryPlatform& e, auto&, bool&) { e.processorIs386 = true; };
 const Machine kWin32s = [](WinMainTest&, EntryPlatform& e, auto&, bool&) { e.systemIsWin32s = true; };
 const Machine kSixteenColours = [](WinMainTest&, EntryPlatform&, auto& d, bool&) { d->bitsPerPixel = 4; };

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/Display.h"
 #include "platform/GameWindow.h"
 
 namespace {
@@ -281,14 +280,6 @@ TEST(SdlGameWindowQueueTest, GameWindowsAreRegisteredWithDoubleClicksWhileTheyLi
 
     platform::DestroyGameWindow(window);
     EXPECT_FALSE(queue.IsRegistered(window));
-}
-
-TEST(DisplayTest, TheDummyDesktopPassesTheMachineChecks) {
-    const auto mode = platform::DesktopDisplayMode();
-    ASSERT_TRUE(mode.has_value());
-    EXPECT_GE(mode->bitsPerPixel, 8);
-    EXPECT_GE(mode->width, 640);
-    EXPECT_GE(mode->height, 480);
 }
 
 }  // namespace

@@ -8,8 +8,14 @@
 #include <optional>
 #include <string>
 
-#include "platform/Display.h"
 #include "platform/MessageQueue.h"
+
+// The desktop's display mode as the machine checks read it.
+struct DisplayMode {
+    int bitsPerPixel = 0;
+    int width = 0;
+    int height = 0;
+};
 
 struct EntryPlatform {
     const void* instance = nullptr;
@@ -23,7 +29,7 @@ struct EntryPlatform {
     bool systemIsWin32s = false;
     bool systemIsNT = true;
     // The desktop's display mode; empty when there is no display at all.
-    std::function<std::optional<platform::DisplayMode>()> displayMode;
+    std::function<std::optional<DisplayMode>()> displayMode;
     // Makes the folder the current directory.
     std::function<void(const std::string& folder)> setCurrentFolder;
     // Takes the single-instance lock for the program path for the rest of the run;
