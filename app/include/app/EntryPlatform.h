@@ -24,7 +24,7 @@ struct EntryPlatform {
     // The product name of the program's version record, empty without a record;
     // unset: read from the program file's own record.
     std::function<std::optional<std::string>(const std::string& programPath)> productName;
-    // The processor and system checks of the original machine; both always pass here.
+    // The processor and system-version checks; every machine we run on passes them.
     bool processorIs386 = false;
     bool systemIsWin32s = false;
     bool systemIsNT = true;
