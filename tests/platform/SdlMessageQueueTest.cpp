@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <vector>
@@ -241,6 +242,32 @@ TEST_F(SdlMessageQueueTest, TheThreadTimerWakesAWaitingGet) {
     EXPECT_TRUE(queue_.Get(m));
     EXPECT_EQ(m.message, Num(WinMsg::Timer));
     EXPECT_GE(queue_.Now() - start, 33u);
+}
+
+TEST_F(SdlMessageQueueTest, AWatchedSocketWakesTheWait) {
+    std::uint32_t longest = 0;
+    queue_.SetWaitHook([&](std::uint32_t maxMs) {
+        longest = std::max(longest, maxMs);
+        // A socket became ready: its notification is posted.
+        queue_.Post(nullptr, Num(WinMsg::User) + 1, 7, 0);
+    });
+    EXPECT_TRUE(queue_.Wait(10000));
+    EXPECT_GT(longest, 0u);
+    EXPECT_LE(longest, 10u);  // SDL's own events are still looked at often
+    WinMessage m;
+    ASSERT_TRUE(queue_.Peek(m, 0, 0, true));
+    EXPECT_EQ(m.wParam, 7u);
+    queue_.SetWaitHook({});
+}
+
+TEST_F(SdlMessageQueueTest, AutoRepeatMarksThePreviousKeyState) {
+    PushKey(true, SDLK_DOWN);
+    PushKey(true, SDLK_DOWN, KMOD_NONE, true);
+    const auto got = Drain();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].lParam & (1 << 30), 0);
+    EXPECT_NE(got[1].lParam & (1 << 30), 0);
+    EXPECT_EQ(got[1].wParam, Num(VirtualKey::Down));
 }
 
 TEST_F(SdlMessageQueueTest, AHiddenWindowIsNotTheForeground) {
