@@ -1,0 +1,62 @@
+#pragma once
+
+#include "media/JpegDecoder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace media {
+
+// A JPEG picture decoded once into a 32-bit top-down bitmap of 0x00RRGGBB
+// pixels. The bitmap is one MCU wider and taller than the picture (whole MCUs
+// are decoded); only the picture's own rectangle is meant to be shown.
+class JpegPicture {
+public:
+    // The picture's rectangle: right and bottom exclusive.
+    struct Rect {
+        std::int32_t left = 0;
+        std::int32_t top = 0;
+        std::int32_t right = 0;
+        std::int32_t bottom = 0;
+    };
+
+    JpegPicture() = default;
+    ~JpegPicture();
+    JpegPicture(const JpegPicture&) = delete;
+    JpegPicture& operator=(const JpegPicture&) = delete;
+
+    // Reads the whole file and decodes it; false when the file cannot be read or
+    // the picture is refused. On success `rect` is (0, 0, width, height).
+    bool LoadFile(const std::string& path, Rect& rect);
+    // The same from memory; the data is needed only during the call.
+    bool LoadMemory(std::span<const std::uint8_t> data, Rect& rect);
+    // Makes the bitmap for the headers just read and decodes the whole picture
+    // into it. False when no headers are held or the bitmap cannot be allocated.
+    bool CreateBitmap();
+    void Free();
+
+    bool IsEmpty() const { return bitmap_ == nullptr; }
+    // The bitmap, rows BitmapWidth() pixels apart; empty when no picture is held.
+    std::span<const std::uint32_t> Pixels() const;
+    int BitmapWidth() const { return bitmapWidth_; }
+    int BitmapHeight() const { return bitmapHeight_; }
+    // The picture's own size; 0 when empty.
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // The decoder's reason for the last refusal, or nullptr.
+    const char* LastError() const { return lastError_; }
+
+private:
+    std::unique_ptr<std::uint32_t[]> bitmap_;
+    int bitmapWidth_ = 0;
+    int bitmapHeight_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    JpegDecoder decoder_;
+    const char* lastError_ = nullptr;
+};
+
+}  // namespace media
