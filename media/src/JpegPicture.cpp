@@ -12,6 +12,7 @@ JpegPicture::~JpegPicture() {
 }
 
 bool JpegPicture::LoadFile(const std::string& path, Rect& rect) {
+    Free();
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         return false;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -405,6 +406,355 @@ TEST(JpegDecoderTest, BlocksMatchTheTextbookTransform) {
             }
         }
     }
+}
+
+// Pictures for the header checks: libjpeg output, then patched.
+Bytes Colour420() {
+    return testing::Encode(testing::MakePattern(32, 32, 3), EncodeOptions{});
+}
+
+Bytes Grey() {
+    EncodeOptions options;
+    options.hSampling = 1;
+    options.vSampling = 1;
+    return testing::Encode(testing::MakePattern(16, 16, 1), options);
+}
+
+// Sets the byte at `offset` from the start (the 0xFF) of the first `marker` segment.
+Bytes Patch(Bytes jpeg, std::uint8_t marker, std::size_t offset, std::uint8_t value) {
+    const std::size_t at = FindSegment(jpeg, marker);
+    EXPECT_NE(at, testing::kNotFound);
+    if (at != testing::kNotFound) {
+        jpeg.at(at + offset) = value;
+    }
+    return jpeg;
+}
+
+Bytes Truncated(Bytes jpeg, std::size_t size) {
+    jpeg.resize(size);
+    return jpeg;
+}
+
+Bytes WithoutSegment(Bytes jpeg, std::uint8_t marker) {
+    const std::size_t at = FindSegment(jpeg, marker);
+    const std::size_t length = (jpeg.at(at + 2) << 8 | jpeg.at(at + 3)) + 2;
+    jpeg.erase(jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.begin() + static_cast<std::ptrdiff_t>(at + length));
+    return jpeg;
+}
+
+Bytes WithSegmentBefore(Bytes jpeg, std::uint8_t before, std::uint8_t marker, const Bytes& body) {
+    Bytes segment;
+    AddSegment(segment, marker, body);
+    const std::size_t at = FindSegment(jpeg, before);
+    jpeg.insert(jpeg.begin() + static_cast<std::ptrdiff_t>(at), segment.begin(), segment.end());
+    return jpeg;
+}
+
+// Body offsets: a segment's body starts 4 bytes after its 0xFF.
+// SOF0 body: precision, height (2), width (2), count, then id, sampling, table per component.
+// SOS body: count, then id and tables per component, then start, end, approximation.
+constexpr std::size_t kBody = 4;
+
+struct RefusalCase {
+    const char* name;
+    std::function<Bytes()> make;
+    const char* message;  // nullptr: accepted
+};
+
+class JpegRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(JpegRefusalTest, GivesItsMessage) {
+    const RefusalCase& c = GetParam();
+    const Bytes jpeg = c.make();
+    JpegDecoder decoder;
+    const char* error = decoder.ReadHeaders(jpeg);
+    if (c.message == nullptr) {
+        EXPECT_EQ(error, nullptr) << error;
+        return;
+    }
+    ASSERT_NE(error, nullptr);
+    EXPECT_STREQ(error, c.message);
+    std::vector<std::uint32_t> pixels(64 * 64);
+    EXPECT_FALSE(decoder.DecodeRegion(pixels, 64, 0, 0, 4, 4)) << "a refused picture decodes nothing";
+}
+
+const char* const kNoSoi = "Invalid JPEG image, no 0xFFD8 SOI marker";
+const char* const kIncomplete = "Incomplete JPEG data, no SOS segment";
+const char* const kNotBaseline = "SOF? - This is not a baseline JPEG image";
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, JpegRefusalTest,
+    ::testing::Values(
+        RefusalCase{"Accepted", Colour420, nullptr},
+        RefusalCase{"AcceptedGrey", Grey, nullptr},
+        RefusalCase{"Empty", [] { return Bytes{}; }, kNoSoi},
+        RefusalCase{"ThreeBytes", [] { return Bytes{0xFF, 0xD8, 0xFF}; }, kNoSoi},
+        RefusalCase{"NoSoi",
+                    [] {
+                        Bytes jpeg = Colour420();
+                        jpeg[1] = 0xD9;
+                        return jpeg;
+                    },
+                    kNoSoi},
+        RefusalCase{"FiveBytes", [] { return Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00}; }, kIncomplete},
+        RefusalCase{"NoMarker", [] { return Patch(Colour420(), 0xE0, 0, 0x00); }, "Invalid JPEG image, no 0xFF marker"},
+        RefusalCase{"CutInFrame", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xC0) + 8); }, kIncomplete},
+        RefusalCase{"CutAfterFrame",
+                    [] {
+                        const Bytes jpeg = Colour420();
+                        const std::size_t sof = FindSegment(jpeg, 0xC0);
+                        return Truncated(jpeg, sof + 2 + (jpeg[sof + 2] << 8 | jpeg[sof + 3]) + 2);
+                    },
+                    kIncomplete},
+        RefusalCase{"CutAtScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA) + 13); }, kIncomplete},
+        RefusalCase{"NoScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA)); }, kIncomplete},
+        RefusalCase{"Progressive",
+                    [] {
+                        EncodeOptions options;
+                        options.progressive = true;
+                        return testing::Encode(testing::MakePattern(16, 16, 3), options);
+                    },
+                    "SOF2 - Progressive JPEG not supported"},
+        RefusalCase{"Arithmetic",
+                    [] {
+                        EncodeOptions options;
+                        options.arithmetic = true;
+                        return testing::Encode(testing::MakePattern(16, 16, 3), options);
+                    },
+                    kNotBaseline},
+        RefusalCase{"Extended", [] { return Patch(Colour420(), 0xC0, 1, 0xC1); }, kNotBaseline},
+        RefusalCase{"Lossless", [] { return Patch(Colour420(), 0xC0, 1, 0xC3); }, kNotBaseline},
+        RefusalCase{"HierarchicalArithmetic", [] { return Patch(Colour420(), 0xC0, 1, 0xCF); }, kNotBaseline},
+        RefusalCase{"Precision12", [] { return Patch(Colour420(), 0xC0, kBody, 12); }, "SOF0 - Sample precision is not 8 bits"},
+        RefusalCase{"TwoComponents", [] { return Patch(Colour420(), 0xC0, kBody + 5, 2); }, "SOF0 - # Of components is not 1 or 3"},
+        RefusalCase{"ZeroHeight", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0), 0xC0, kBody + 2, 0); },
+                    "SOF0 - Image has zero area"},
+        RefusalCase{"ZeroWidth", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0), 0xC0, kBody + 4, 0); },
+                    "SOF0 - Image has zero area"},
+        RefusalCase{"Width4097", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0x10), 0xC0, kBody + 4, 0x01); },
+                    "SOF0 - Image larger than 4096 x 4096"},
+        RefusalCase{"Height65535", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0xFF), 0xC0, kBody + 2, 0xFF); },
+                    "SOF0 - Image larger than 4096 x 4096"},
+        RefusalCase{"Size4096Accepted",
+                    [] {
+                        Bytes jpeg = Patch(Patch(Colour420(), 0xC0, kBody + 3, 0x10), 0xC0, kBody + 4, 0x00);
+                        return Patch(Patch(jpeg, 0xC0, kBody + 1, 0x10), 0xC0, kBody + 2, 0x00);
+                    },
+                    nullptr},
+        RefusalCase{"FrameComponentId4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3, 4); }, "SOF0 - Component ids not in range"},
+        RefusalCase{"FrameComponentId0", [] { return Patch(Colour420(), 0xC0, kBody + 6, 0); }, "SOF0 - Component ids not in range"},
+        RefusalCase{"QuantTableIndex2", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3 + 2, 2); },
+                    "SOF0 - Quantization table id out of range"},
+        RefusalCase{"QuantTableIndex255", [] { return Patch(Grey(), 0xC0, kBody + 6 + 2, 255); },
+                    "SOF0 - Quantization table id out of range"},
+        RefusalCase{"SamplingZero", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x20); }, "SOF0 - Image subsampling not 1..4"},
+        RefusalCase{"SamplingFive", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x51); }, "SOF0 - Image subsampling not 1..4"},
+        RefusalCase{"Sampling4x4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x44); }, "SOF0 - Image subsampling too large"},
+        RefusalCase{"ChromaSampled", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3 + 1, 0x21); },
+                    "SOF0 - Color Image needs 1x1 color sampling"},
+        RefusalCase{"FrameTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 9); }, "SOF0 - Segment too short"},
+        RefusalCase{"FrameHeaderTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 5); }, "SOF0 - Segment too short"},
+        RefusalCase{"HuffmanId2", [] { return Patch(Colour420(), 0xC4, kBody, 0x02); }, "DHT - Huffman table id out of range"},
+        RefusalCase{"HuffmanClass2", [] { return Patch(Colour420(), 0xC4, kBody, 0x20); }, "DHT - Huffman table id out of range"},
+        RefusalCase{"HuffmanTooManyShortCodes", [] { return HandMadeGrey({0}, HuffmanBody(0x00, {3}, {0, 1, 2})); },
+                    "DHT - Corrupted Huffman Table"},
+        RefusalCase{"HuffmanOnlyLongCodes",
+                    [] {
+                        Bytes dht = HuffmanBody(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4}, {0, 1, 2, 3});
+                        const Bytes ac = HuffmanBody(0x10, {1}, {0});
+                        dht.insert(dht.end(), ac.begin(), ac.end());
+                        return HandMadeGrey({0}, dht);
+                    },
+                    nullptr},
+        RefusalCase{"HuffmanOverflow",
+                    [] {
+                        // 255 codes of 16 bits fill a whole subtree below one prefix.
+                        Bytes values(255);
+                        for (int i = 0; i < 255; ++i) {
+                            values[i] = static_cast<std::uint8_t>(i);
+                        }
+                        std::vector<int> counts(16, 0);
+                        counts[15] = 255;
+                        return HandMadeGrey({0}, HuffmanBody(0x00, counts, values));
+                    },
+                    "DHT - Huffman Table Overflow"},
+        RefusalCase{"HuffmanCountsCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 10); }, "DHT - Segment too short"},
+        RefusalCase{"HuffmanValuesCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 18); }, "DHT - Segment too short"},
+        RefusalCase{"QuantPrecision16", [] { return Patch(Colour420(), 0xDB, kBody, 0x10); }, "DQT - Quant precision is not 8-bit"},
+        RefusalCase{"QuantId2", [] { return Patch(Colour420(), 0xDB, kBody, 0x02); }, "DQT - Too many Quantization tables"},
+        RefusalCase{"QuantCut", [] { return Patch(Colour420(), 0xDB, 3, 2 + 40); }, "DQT - Segment too short"},
+        RefusalCase{"RestartIntervalCut", [] { return WithSegmentBefore(Colour420(), 0xDA, 0xDD, {}); }, "DRI - Segment too short"},
+        RefusalCase{"CommentAndAppSkipped",
+                    [] {
+                        return WithSegmentBefore(WithSegmentBefore(Colour420(), 0xC0, 0xFE, {'h', 'i'}), 0xDA, 0xEF, {1, 2, 3});
+                    },
+                    nullptr},
+        RefusalCase{"ScanWithoutFrame", [] { return WithoutSegment(Colour420(), 0xC0); }, "SOS - Missing SOF0 segment"},
+        RefusalCase{"ScanOfOneComponent", [] { return Patch(Colour420(), 0xDA, kBody, 1); }, "SOS - Multiscan image not allowed"},
+        RefusalCase{"ScanComponentId4", [] { return Patch(Colour420(), 0xDA, kBody + 1 + 2, 4); }, "SOS - Component ids not in range"},
+        RefusalCase{"ScanComponentRepeated", [] { return Patch(Colour420(), 0xDA, kBody + 1 + 4, 2); },
+                    "SOS - Component ids not in range"},
+        RefusalCase{"ScanDcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x20); }, "SOS - Huffman tables out of range"},
+        RefusalCase{"ScanAcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x02); }, "SOS - Huffman tables out of range"},
+        RefusalCase{"ScanTableUndefined", [] { return Patch(Grey(), 0xDA, kBody + 2, 0x11); }, "SOS - Missing DHT segment"},
+        RefusalCase{"ScanWithoutTables",
+                    [] { return WithoutSegment(WithoutSegment(Grey(), 0xC4), 0xC4); }, "SOS - Missing DHT segment"},
+        RefusalCase{"SpectralStart1", [] { return Patch(Colour420(), 0xDA, kBody + 7, 1); }, "SOS - Spectral selection start is not 0"},
+        RefusalCase{"SpectralEnd62", [] { return Patch(Colour420(), 0xDA, kBody + 8, 62); }, "SOS - Spectral selection end is not 63"},
+        RefusalCase{"Approximation", [] { return Patch(Colour420(), 0xDA, kBody + 9, 0x10); }, "SOS - Spectral selection is not 0"},
+        RefusalCase{"ScanHeaderCut", [] { return Patch(Colour420(), 0xDA, 3, 2 + 4); }, "SOS - Segment too short"}),
+    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+
+TEST(JpegDecoderTest, ReadsTwoQuantTablesFromOneSegment) {
+    // libjpeg writes one table per segment; joined into one they must decode
+    // the same, and a third table in that segment is refused.
+    const Bytes jpeg = Colour420();
+    const std::size_t first = FindSegment(jpeg, 0xDB);
+    const std::size_t second = FindSegment(jpeg, 0xDB, first + 2 + 2 + 65);
+    ASSERT_EQ(second, first + 2 + 2 + 65);
+    Bytes joined = jpeg;
+    joined.erase(joined.begin() + static_cast<std::ptrdiff_t>(second), joined.begin() + static_cast<std::ptrdiff_t>(second + 4));
+    joined[first + 3] = 2 + 2 * 65;
+    const Decoded a = DecodeAll(jpeg);
+    const Decoded b = DecodeAll(joined);
+    ASSERT_EQ(b.error, nullptr);
+    EXPECT_EQ(a.pixels, b.pixels);
+
+    Bytes three = joined;
+    Bytes extra{0x02};
+    extra.insert(extra.end(), 64, 1);
+    three.insert(three.begin() + static_cast<std::ptrdiff_t>(first + 4 + 2 * 65), extra.begin(), extra.end());
+    three[first + 3] = 2 + 3 * 65;
+    JpegDecoder decoder;
+    EXPECT_STREQ(decoder.ReadHeaders(three), "DQT - Too many Quantization tables");
+}
+
+TEST(JpegDecoderTest, RegionsMatchTheFullPictureInAnyOrder) {
+    // 100 x 72 at 4:2:0 is 7 x 5 MCUs; with and without restart markers.
+    const RawImage image = testing::MakePattern(100, 72, 3);
+    struct Window {
+        int x0, y0, x1, y1;
+    };
+    // Forwards, then backwards (a rewind), a window clipped at the edges, one
+    // continuing on the same row and one starting at the position just reached.
+    const Window windows[] = {{2, 1, 5, 3}, {0, 0, 1, 1}, {5, 3, 99, 99}, {1, 4, 3, 5},
+                              {3, 4, 7, 5}, {6, 0, 7, 5}, {0, 2, 7, 3}, {0, 3, 2, 4}};
+    for (int restart : {0, 3}) {
+        EncodeOptions options;
+        options.restartInterval = restart;
+        const Bytes jpeg = testing::Encode(image, options);
+        const Decoded full = DecodeAll(jpeg);
+        ASSERT_EQ(full.error, nullptr);
+        JpegDecoder decoder;
+        ASSERT_EQ(decoder.ReadHeaders(jpeg), nullptr);
+        for (const Window& w : windows) {
+            SCOPED_TRACE(::testing::Message() << "restart " << restart << " window " << w.x0 << "," << w.y0 << " to "
+                                              << w.x1 << "," << w.y1);
+            const int x1 = std::min(w.x1, 7);
+            const int y1 = std::min(w.y1, 5);
+            const int stride = (x1 - w.x0) * 16 + 3;
+            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(stride) * (y1 - w.y0) * 16, 0xDEADBEEF);
+            ASSERT_TRUE(decoder.DecodeRegion(pixels, stride, w.x0, w.y0, w.x1, w.y1));
+            for (int y = 0; y < (y1 - w.y0) * 16; ++y) {
+                for (int x = 0; x < stride; ++x) {
+                    const std::uint32_t got = pixels[static_cast<std::size_t>(y) * stride + x];
+                    if (x >= (x1 - w.x0) * 16) {
+                        ASSERT_EQ(got, 0xDEADBEEF) << "written past the window at " << x << "," << y;
+                    } else {
+                        ASSERT_EQ(got, full.At(w.x0 * 16 + x, w.y0 * 16 + y)) << "at " << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(JpegDecoderTest, RefusesBuffersTooSmallForTheWindow) {
+    const Bytes jpeg = Colour420();  // 2 x 2 MCUs of 16 pixels
+    JpegDecoder decoder;
+    ASSERT_EQ(decoder.ReadHeaders(jpeg), nullptr);
+    std::vector<std::uint32_t> pixels(32 * 32);
+    EXPECT_FALSE(decoder.DecodeRegion(pixels, 31, 0, 0, 2, 2)) << "stride narrower than the window";
+    EXPECT_FALSE(decoder.DecodeRegion(std::span(pixels).first(32 * 32 - 1), 32, 0, 0, 2, 2)) << "one pixel short";
+    EXPECT_TRUE(decoder.DecodeRegion(std::span(pixels).first(31 * 32 + 16), 32, 1, 1, 2, 2)) << "exactly enough";
+    EXPECT_TRUE(decoder.DecodeRegion(pixels, 32, 2, 0, 9, 9)) << "empty after clipping";
+    JpegDecoder fresh;
+    EXPECT_FALSE(fresh.DecodeRegion(pixels, 32, 0, 0, 1, 1)) << "no headers read";
+}
+
+TEST(JpegDecoderTest, TruncatedPictureDecodesWhatIsThere) {
+    // Pictures are cut at 50,000 bytes on the way in. Every MCU whose data lies
+    // wholly before the cut decodes as in the whole picture; the rest reads as
+    // zero bits and the decode ends normally.
+    EncodeOptions options;
+    options.quality = 95;
+    const Bytes jpeg = testing::Encode(testing::MakePattern(640, 480, 3), options);
+    ASSERT_GT(jpeg.size(), 50000u);
+    const Decoded full = DecodeAll(jpeg);
+    const std::size_t scan = FindSegment(jpeg, 0xDA);
+    for (std::size_t cut : {std::size_t{50000}, jpeg.size() / 2, scan + 15, jpeg.size() - 2}) {
+        SCOPED_TRACE(::testing::Message() << "cut at " << cut << " of " << jpeg.size());
+        const Decoded part = DecodeAll(Bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(cut)));
+        ASSERT_EQ(part.error, nullptr);
+        ASSERT_EQ(part.pixels.size(), full.pixels.size());
+        // Without its end marker the picture is whole; the first MCU row lies
+        // inside every other cut but the shortest.
+        const int rowsIntact = cut == jpeg.size() - 2 ? 480 : (cut > scan + 1000 ? 16 : 0);
+        for (int y = 0; y < rowsIntact; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                ASSERT_EQ(part.At(x, y), full.At(x, y)) << "at " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(JpegDecoderTest, SurvivesDamagedAndRandomInput) {
+    // Fixed seed: flipped bytes, cuts and random runs in real pictures of each
+    // layout, and pure noise after a valid SOI. Nothing may read or write out
+    // of bounds (the sanitizer build checks) and every decode must end.
+    std::mt19937 random(20261210);
+    std::vector<Bytes> seeds;
+    for (const auto& [h, v, channels, restart] :
+         std::vector<std::array<int, 4>>{{2, 2, 3, 0}, {1, 1, 3, 2}, {2, 1, 3, 0}, {1, 1, 1, 0}, {4, 1, 3, 1}}) {
+        EncodeOptions options;
+        options.hSampling = h;
+        options.vSampling = v;
+        options.restartInterval = restart;
+        seeds.push_back(testing::Encode(testing::MakePattern(37, 29, channels, 3), options));
+    }
+    int decoded = 0;
+    for (int round = 0; round < 3000; ++round) {
+        Bytes data;
+        const int kind = round % 4;
+        if (kind == 3) {
+            data = {0xFF, 0xD8};
+            const int length = std::uniform_int_distribution<int>(0, 400)(random);
+            for (int i = 0; i < length; ++i) {
+                data.push_back(static_cast<std::uint8_t>(random()));
+            }
+        } else {
+            data = seeds[round % seeds.size()];
+            const int flips = std::uniform_int_distribution<int>(1, 12)(random);
+            for (int i = 0; i < flips; ++i) {
+                const std::size_t at = std::uniform_int_distribution<std::size_t>(2, data.size() - 1)(random);
+                data[at] = kind == 1 ? 0xFF : static_cast<std::uint8_t>(random());
+            }
+            if (kind == 2) {
+                data.resize(std::uniform_int_distribution<std::size_t>(0, data.size())(random));
+            }
+        }
+        JpegDecoder decoder;
+        if (decoder.ReadHeaders(data) != nullptr) {
+            continue;
+        }
+        ++decoded;
+        const std::size_t stride = static_cast<std::size_t>(decoder.McusAcross()) * decoder.McuWidth();
+        std::vector<std::uint32_t> pixels(stride * decoder.McusDown() * decoder.McuHeight());
+        ASSERT_TRUE(decoder.DecodeRegion(pixels, static_cast<int>(stride), 0, 0, decoder.McusAcross(), decoder.McusDown()));
+        // A second, partial pass after a rewind.
+        ASSERT_TRUE(decoder.DecodeRegion(pixels, static_cast<int>(stride), 0, 0, 1, 1));
+    }
+    EXPECT_GT(decoded, 500) << "the damage should leave many headers readable";
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ public:
     JpegPicture(const JpegPicture&) = delete;
     JpegPicture& operator=(const JpegPicture&) = delete;
 
+    // Both loads drop any picture held first.
     // Reads the whole file and decodes it; false when the file cannot be read or
     // the picture is refused. On success `rect` is (0, 0, width, height).
     bool LoadFile(const std::string& path, Rect& rect);
