@@ -4,6 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#include <xmmintrin.h>
+#endif
+
 namespace media {
 
 namespace {
@@ -64,84 +69,161 @@ int ReadWord(const std::uint8_t* p) {
     return (p[0] << 8) | p[1];
 }
 
-// Separable float AAN inverse transform of one dequantised block, columns then
-// rows; the output is rounded, offset by 128 and clamped.
-void InverseTransform(const float* in, std::uint8_t* out, const std::uint8_t* clamp) {
-    alignas(32) float ws[64];
-    // Columns: each step works on all eight columns at once, which vectorises.
-    {
-        float t0[8], t1[8], t2[8], t3[8], t4[8], t5[8], t6[8], t7[8];
-        for (int c = 0; c < 8; ++c) {
-            const float e10 = in[c] + in[32 + c];
-            const float e11 = in[c] - in[32 + c];
-            const float e13 = in[16 + c] + in[48 + c];
-            const float e12 = (in[16 + c] - in[48 + c]) * 1.414213562f - e13;
-            t0[c] = e10 + e13;
-            t3[c] = e10 - e13;
-            t1[c] = e11 + e12;
-            t2[c] = e11 - e12;
+// Rounds a transform output (offset by 128) to a sample. Values that cannot
+// be a sample saturate to 0 or 255, as the vector path's packing does.
+std::uint8_t ToSample(float value) {
+    const float v = std::clamp(value + 128.5f, 0.0f, 255.0f);
+    return static_cast<std::uint8_t>(v);
+}
 
-            const float z13 = in[40 + c] + in[24 + c];
-            const float z10 = in[40 + c] - in[24 + c];
-            const float z11 = in[8 + c] + in[56 + c];
-            const float z12 = in[8 + c] - in[56 + c];
-            t7[c] = z11 + z13;
-            const float o11 = (z11 - z13) * 1.414213562f;
-            const float z5 = (z10 + z12) * 1.847759065f;
-            const float o10 = z5 - z12 * 1.082392200f;
-            const float o12 = z5 - z10 * 2.613125930f;
-            t6[c] = o12 - t7[c];
-            t5[c] = o11 - t6[c];
-            t4[c] = o10 - t5[c];
+#if defined(__SSE2__)
+
+// One eight-point AAN inverse transform on four lanes at once: d[k] holds input
+// k of each lane and receives output k.
+inline void Transform8(__m128* d) {
+    const __m128 k1414 = _mm_set1_ps(1.414213562f);
+    const __m128 k1847 = _mm_set1_ps(1.847759065f);
+    const __m128 k1082 = _mm_set1_ps(1.082392200f);
+    const __m128 k2613 = _mm_set1_ps(2.613125930f);
+
+    const __m128 e10 = _mm_add_ps(d[0], d[4]);
+    const __m128 e11 = _mm_sub_ps(d[0], d[4]);
+    const __m128 e13 = _mm_add_ps(d[2], d[6]);
+    const __m128 e12 = _mm_sub_ps(_mm_mul_ps(_mm_sub_ps(d[2], d[6]), k1414), e13);
+    const __m128 t0 = _mm_add_ps(e10, e13);
+    const __m128 t3 = _mm_sub_ps(e10, e13);
+    const __m128 t1 = _mm_add_ps(e11, e12);
+    const __m128 t2 = _mm_sub_ps(e11, e12);
+
+    const __m128 z13 = _mm_add_ps(d[5], d[3]);
+    const __m128 z10 = _mm_sub_ps(d[5], d[3]);
+    const __m128 z11 = _mm_add_ps(d[1], d[7]);
+    const __m128 z12 = _mm_sub_ps(d[1], d[7]);
+    const __m128 t7 = _mm_add_ps(z11, z13);
+    const __m128 o11 = _mm_mul_ps(_mm_sub_ps(z11, z13), k1414);
+    const __m128 z5 = _mm_mul_ps(_mm_add_ps(z10, z12), k1847);
+    const __m128 o10 = _mm_sub_ps(z5, _mm_mul_ps(z12, k1082));
+    const __m128 o12 = _mm_sub_ps(z5, _mm_mul_ps(z10, k2613));
+    const __m128 t6 = _mm_sub_ps(o12, t7);
+    const __m128 t5 = _mm_sub_ps(o11, t6);
+    const __m128 t4 = _mm_sub_ps(o10, t5);
+
+    d[0] = _mm_add_ps(t0, t7);
+    d[7] = _mm_sub_ps(t0, t7);
+    d[1] = _mm_add_ps(t1, t6);
+    d[6] = _mm_sub_ps(t1, t6);
+    d[2] = _mm_add_ps(t2, t5);
+    d[5] = _mm_sub_ps(t2, t5);
+    d[3] = _mm_add_ps(t3, t4);
+    d[4] = _mm_sub_ps(t3, t4);
+}
+
+// Transposes an 8 x 8 matrix held as rows of two halves: m[2 * row + half].
+inline void Transpose8(__m128* m) {
+    __m128 a0 = m[0], a1 = m[2], a2 = m[4], a3 = m[6];
+    __m128 b0 = m[1], b1 = m[3], b2 = m[5], b3 = m[7];
+    __m128 c0 = m[8], c1 = m[10], c2 = m[12], c3 = m[14];
+    __m128 d0 = m[9], d1 = m[11], d2 = m[13], d3 = m[15];
+    _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
+    _MM_TRANSPOSE4_PS(b0, b1, b2, b3);
+    _MM_TRANSPOSE4_PS(c0, c1, c2, c3);
+    _MM_TRANSPOSE4_PS(d0, d1, d2, d3);
+    m[0] = a0, m[2] = a1, m[4] = a2, m[6] = a3;
+    m[1] = c0, m[3] = c1, m[5] = c2, m[7] = c3;
+    m[8] = b0, m[10] = b1, m[12] = b2, m[14] = b3;
+    m[9] = d0, m[11] = d1, m[13] = d2, m[15] = d3;
+}
+
+// Separable float AAN inverse transform of one dequantised block, columns then
+// rows, four lanes at a time; outputs rounded, offset by 128 and saturated.
+void InverseTransform(const float* in, std::uint8_t* out) {
+    __m128 m[16];
+    for (int i = 0; i < 16; ++i) {
+        m[i] = _mm_load_ps(in + 4 * i);
+    }
+    __m128 d[8];
+    for (int half = 0; half < 2; ++half) {
+        for (int k = 0; k < 8; ++k) {
+            d[k] = m[2 * k + half];
         }
-        for (int c = 0; c < 8; ++c) {
-            ws[c] = t0[c] + t7[c];
-            ws[56 + c] = t0[c] - t7[c];
-            ws[8 + c] = t1[c] + t6[c];
-            ws[48 + c] = t1[c] - t6[c];
-            ws[16 + c] = t2[c] + t5[c];
-            ws[40 + c] = t2[c] - t5[c];
-            ws[24 + c] = t3[c] + t4[c];
-            ws[32 + c] = t3[c] - t4[c];
+        Transform8(d);
+        for (int k = 0; k < 8; ++k) {
+            m[2 * k + half] = d[k];
         }
     }
-    // Rows. Adding 128.5 and truncating rounds every value that can survive the
-    // clamp; anything below zero lands on a 0 entry either way.
-    for (int r = 0; r < 8; ++r) {
-        const float* w = ws + r * 8;
-        const float e10 = w[0] + w[4];
-        const float e11 = w[0] - w[4];
-        const float e13 = w[2] + w[6];
-        const float e12 = (w[2] - w[6]) * 1.414213562f - e13;
-        const float t0 = e10 + e13;
-        const float t3 = e10 - e13;
-        const float t1 = e11 + e12;
-        const float t2 = e11 - e12;
-
-        const float z13 = w[5] + w[3];
-        const float z10 = w[5] - w[3];
-        const float z11 = w[1] + w[7];
-        const float z12 = w[1] - w[7];
-        const float t7 = z11 + z13;
-        const float o11 = (z11 - z13) * 1.414213562f;
-        const float z5 = (z10 + z12) * 1.847759065f;
-        const float o10 = z5 - z12 * 1.082392200f;
-        const float o12 = z5 - z10 * 2.613125930f;
-        const float t6 = o12 - t7;
-        const float t5 = o11 - t6;
-        const float t4 = o10 - t5;
-
-        std::uint8_t* o = out + r * 8;
-        o[0] = clamp[static_cast<int>(t0 + t7 + 128.5f) & 1023];
-        o[7] = clamp[static_cast<int>(t0 - t7 + 128.5f) & 1023];
-        o[1] = clamp[static_cast<int>(t1 + t6 + 128.5f) & 1023];
-        o[6] = clamp[static_cast<int>(t1 - t6 + 128.5f) & 1023];
-        o[2] = clamp[static_cast<int>(t2 + t5 + 128.5f) & 1023];
-        o[5] = clamp[static_cast<int>(t2 - t5 + 128.5f) & 1023];
-        o[3] = clamp[static_cast<int>(t3 + t4 + 128.5f) & 1023];
-        o[4] = clamp[static_cast<int>(t3 - t4 + 128.5f) & 1023];
+    Transpose8(m);
+    for (int half = 0; half < 2; ++half) {
+        for (int k = 0; k < 8; ++k) {
+            d[k] = m[2 * k + half];
+        }
+        Transform8(d);
+        for (int k = 0; k < 8; ++k) {
+            m[2 * k + half] = d[k];
+        }
+    }
+    Transpose8(m);
+    const __m128 bias = _mm_set1_ps(128.5f);
+    for (int row = 0; row < 8; row += 2) {
+        const __m128i r0 = _mm_packs_epi32(_mm_cvttps_epi32(_mm_add_ps(m[2 * row], bias)),
+                                           _mm_cvttps_epi32(_mm_add_ps(m[2 * row + 1], bias)));
+        const __m128i r1 = _mm_packs_epi32(_mm_cvttps_epi32(_mm_add_ps(m[2 * row + 2], bias)),
+                                           _mm_cvttps_epi32(_mm_add_ps(m[2 * row + 3], bias)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + row * 8), _mm_packus_epi16(r0, r1));
     }
 }
+
+#else
+
+void Transform8(float* d, int step) {
+    const float e10 = d[0] + d[4 * step];
+    const float e11 = d[0] - d[4 * step];
+    const float e13 = d[2 * step] + d[6 * step];
+    const float e12 = (d[2 * step] - d[6 * step]) * 1.414213562f - e13;
+    const float t0 = e10 + e13;
+    const float t3 = e10 - e13;
+    const float t1 = e11 + e12;
+    const float t2 = e11 - e12;
+
+    const float z13 = d[5 * step] + d[3 * step];
+    const float z10 = d[5 * step] - d[3 * step];
+    const float z11 = d[step] + d[7 * step];
+    const float z12 = d[step] - d[7 * step];
+    const float t7 = z11 + z13;
+    const float o11 = (z11 - z13) * 1.414213562f;
+    const float z5 = (z10 + z12) * 1.847759065f;
+    const float o10 = z5 - z12 * 1.082392200f;
+    const float o12 = z5 - z10 * 2.613125930f;
+    const float t6 = o12 - t7;
+    const float t5 = o11 - t6;
+    const float t4 = o10 - t5;
+
+    d[0] = t0 + t7;
+    d[7 * step] = t0 - t7;
+    d[step] = t1 + t6;
+    d[6 * step] = t1 - t6;
+    d[2 * step] = t2 + t5;
+    d[5 * step] = t2 - t5;
+    d[3 * step] = t3 + t4;
+    d[4 * step] = t3 - t4;
+}
+
+// Separable float AAN inverse transform of one dequantised block, columns then
+// rows; outputs rounded, offset by 128 and saturated.
+void InverseTransform(const float* in, std::uint8_t* out) {
+    alignas(32) float ws[64];
+    std::copy(in, in + 64, ws);
+    for (int c = 0; c < 8; ++c) {
+        Transform8(ws + c, 8);
+    }
+    for (int r = 0; r < 8; ++r) {
+        Transform8(ws + 8 * r, 1);
+    }
+    for (int i = 0; i < 64; ++i) {
+        out[i] = ToSample(ws[i]);
+    }
+}
+
+#endif
 
 }  // namespace
 
@@ -509,94 +591,72 @@ void JpegDecoder::Fill() {
     }
 }
 
-int JpegDecoder::DecodeSymbol(const HuffmanTable& t) {
-    if (bitCount_ < 16) {
-        Fill();
-    }
-    const int prefix = static_cast<int>(bits_ >> 56);
-    int value = t[prefix];
-    if (value < 256) {
-        const int length = t[256 + prefix];
-        bits_ <<= length;
-        bitCount_ -= length;
-        return value;
-    }
-    std::uint64_t rest = bits_ << 8;
-    int length = 8;
-    do {
-        value = t[value + static_cast<int>(rest >> 63)];
-        rest <<= 1;
-        ++length;
-    } while (value >= kFirstNode);
-    if (value == kMissing) {
-        return 0;
-    }
-    bits_ <<= length;
-    bitCount_ -= length;
-    return value;
-}
-
-int JpegDecoder::ReceiveExtend(int size) {
-    if (bitCount_ < size) {
-        Fill();
-    }
-    const int value = static_cast<int>(bits_ >> (64 - size));
-    bits_ <<= size;
-    bitCount_ -= size;
-    return value < (1 << (size - 1)) ? value - (1 << size) + 1 : value;
-}
-
-void JpegDecoder::SkipBlock(int component) {
-    const int dc = DecodeSymbol(huffman_[dcTable_[component]]);
-    if (dc > 11) {
-        corrupt_ = true;
-        return;
-    }
-    if (dc != 0) {
-        const int diff = ReceiveExtend(dc);
-        dcPredictor_[component] = std::clamp(dcPredictor_[component] + diff, -32768, 32767);
-    }
-    const HuffmanTable& ac = huffman_[acTable_[component]];
-    for (int k = 1; k < 64;) {
-        const int symbol = DecodeSymbol(ac);
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
-        if (size == 0) {
-            if (run != 15) {
-                return;
-            }
-            k += 16;
-            continue;
-        }
-        k += run;
-        if (k > 63 || size > 10) {
-            corrupt_ = true;
-            return;
-        }
-        ReceiveExtend(size);
-        ++k;
-    }
-}
-
 void JpegDecoder::DecodeBlock(int component, std::uint8_t* out) {
-    const SharedTables& tables = Tables();
-    const float* q = quant_[quantTable_[component]].data();
-    alignas(32) float coef[64] = {};
-    bool onlyDc = true;
+    // The bit reader's state lives in locals through the block; Fill works on
+    // the members, so it is handed over around each call.
+    std::uint64_t bits = bits_;
+    int count = bitCount_;
+    auto need = [&](int n) {
+        if (count < n) {
+            bits_ = bits;
+            bitCount_ = count;
+            Fill();
+            bits = bits_;
+            count = bitCount_;
+        }
+    };
+    // Needs 16 bits in hand. A code missing from the table reads as symbol 0
+    // and consumes nothing.
+    auto symbol = [&](const HuffmanTable& t) {
+        const int prefix = static_cast<int>(bits >> 56);
+        int value = t[prefix];
+        int length = t[256 + prefix];
+        if (value >= 256) {
+            std::uint64_t rest = bits << 8;
+            do {
+                value = t[value + static_cast<int>(rest >> 63)];
+                rest <<= 1;
+                ++length;
+            } while (value >= kFirstNode);
+            if (value == kMissing) {
+                return 0;
+            }
+        }
+        bits <<= length;
+        count -= length;
+        return value;
+    };
+    // Reads a magnitude of `size` (1..16) bits and extends its sign.
+    auto extend = [&](int size) {
+        const int value = static_cast<int>(bits >> (64 - size));
+        bits <<= size;
+        count -= size;
+        // Without a branch: the sign bit is a coin toss to the predictor.
+        const int negative = ((value >> (size - 1)) & 1) - 1;
+        return value + (negative & (1 - (1 << size)));
+    };
 
-    const int dc = DecodeSymbol(huffman_[dcTable_[component]]);
+    const float* q = quant_[quantTable_[component]].data();
+    alignas(16) float coef[64];
+    if (out != nullptr) {
+        std::memset(coef, 0, sizeof coef);
+    }
+    bool onlyDc = true;
+    // A symbol and its magnitude take at most 16 + 16 bits.
+    need(32);
+    const int dc = symbol(huffman_[dcTable_[component]]);
     if (dc > 11) {
         corrupt_ = true;
     } else {
         if (dc != 0) {
-            const int diff = ReceiveExtend(dc);
-            dcPredictor_[component] = std::clamp(dcPredictor_[component] + diff, -32768, 32767);
+            dcPredictor_[component] = std::clamp(dcPredictor_[component] + extend(dc), -32768, 32767);
         }
         const HuffmanTable& ac = huffman_[acTable_[component]];
         for (int k = 1; k < 64;) {
-            const int symbol = DecodeSymbol(ac);
-            const int run = symbol >> 4;
-            const int size = symbol & 15;
+            need(32);
+            const int rs = symbol(ac);
+            const int run = rs >> 4;
+            const int size = rs & 15;
             if (size == 0) {
                 if (run != 15) {
                     break;
@@ -609,25 +669,48 @@ void JpegDecoder::DecodeBlock(int component, std::uint8_t* out) {
                 corrupt_ = true;
                 break;
             }
-            const int n = kZigZag[k];
-            coef[n] = static_cast<float>(ReceiveExtend(size)) * q[n];
-            onlyDc = false;
+            const int value = extend(size);
+            if (out != nullptr) {
+                const int n = kZigZag[k];
+                coef[n] = static_cast<float>(value) * q[n];
+                onlyDc = false;
+            }
             ++k;
         }
     }
-    coef[0] = static_cast<float>(dcPredictor_[component]) * q[0];
-
-    if (onlyDc) {
-        // Every output of the transform equals the DC term.
-        const std::uint8_t value = tables.clamp[static_cast<int>(coef[0] + 128.5f) & 1023];
-        std::memset(out, value, 64);
+    bits_ = bits;
+    bitCount_ = count;
+    if (out == nullptr) {
         return;
     }
-    InverseTransform(coef, out, tables.clamp.data());
+    coef[0] = static_cast<float>(dcPredictor_[component]) * q[0];
+    if (onlyDc) {
+        // Every output of the transform equals the DC term.
+        std::memset(out, ToSample(coef[0]), 64);
+        return;
+    }
+    InverseTransform(coef, out);
 }
 
 void JpegDecoder::WriteMcu(std::uint32_t* dest, int stride) const {
     const std::uint8_t* luma = samples_[0].data();
+#if defined(__SSE2__)
+    // Pixels are 0x00RRGGBB words: in memory blue, green, red, 0.
+    const __m128i zero = _mm_setzero_si128();
+    auto store8 = [&](std::uint32_t* to, __m128i r, __m128i g, __m128i b) {
+        const __m128i bg = _mm_unpacklo_epi8(b, g);
+        const __m128i r0 = _mm_unpacklo_epi8(r, zero);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi16(bg, r0));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4), _mm_unpackhi_epi16(bg, r0));
+    };
+    if (components_ == 1) {
+        for (int y = 0; y < 8; ++y) {
+            const __m128i g = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(luma + y * 8));
+            store8(dest + static_cast<std::ptrdiff_t>(y) * stride, g, g, g);
+        }
+        return;
+    }
+#else
     if (components_ == 1) {
         for (int y = 0; y < 8; ++y) {
             std::uint32_t* row = dest + static_cast<std::ptrdiff_t>(y) * stride;
@@ -638,18 +721,49 @@ void JpegDecoder::WriteMcu(std::uint32_t* dest, int stride) const {
         }
         return;
     }
+#endif
     const SharedTables& t = Tables();
     const int lumaBlocks = h_ * v_;
     const std::uint8_t* cb = samples_[lumaBlocks].data();
     const std::uint8_t* cr = samples_[lumaBlocks + 1].data();
-    int red[64];
-    int green[64];
-    int blue[64];
+    // Each chroma sample's offsets, shared by the H x V pixels it covers.
+    alignas(16) std::int16_t red[64];
+    alignas(16) std::int16_t green[64];
+    alignas(16) std::int16_t blue[64];
     for (int i = 0; i < 64; ++i) {
-        red[i] = t.crToRed[cr[i]];
-        green[i] = t.cbToGreen[cb[i]] + t.crToGreen[cr[i]];
-        blue[i] = t.cbToBlue[cb[i]];
+        red[i] = static_cast<std::int16_t>(t.crToRed[cr[i]]);
+        green[i] = static_cast<std::int16_t>(t.cbToGreen[cb[i]] + t.crToGreen[cr[i]]);
+        blue[i] = static_cast<std::int16_t>(t.cbToBlue[cb[i]]);
     }
+#if defined(__SSE2__)
+    // Eight pixels at a time. Sums stay within -227..482, where saturating to
+    // 0..255 is what the clamping table gives.
+    if (h_ <= 2) {
+        for (int py = 0; py < mcuHeight_; ++py) {
+            const int chromaRow = (py / v_) * 8;
+            const __m128i r = _mm_load_si128(reinterpret_cast<const __m128i*>(red + chromaRow));
+            const __m128i g = _mm_load_si128(reinterpret_cast<const __m128i*>(green + chromaRow));
+            const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(blue + chromaRow));
+            std::uint32_t* row = dest + static_cast<std::ptrdiff_t>(py) * stride;
+            for (int bx = 0; bx < h_; ++bx) {
+                const std::uint8_t* y8 = samples_[(py / 8) * h_ + bx].data() + (py % 8) * 8;
+                const __m128i y = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y8)), zero);
+                __m128i rs = r;
+                __m128i gs = g;
+                __m128i bs = b;
+                if (h_ == 2) {
+                    // Each chroma sample covers two pixels across.
+                    rs = bx == 0 ? _mm_unpacklo_epi16(r, r) : _mm_unpackhi_epi16(r, r);
+                    gs = bx == 0 ? _mm_unpacklo_epi16(g, g) : _mm_unpackhi_epi16(g, g);
+                    bs = bx == 0 ? _mm_unpacklo_epi16(b, b) : _mm_unpackhi_epi16(b, b);
+                }
+                store8(row + bx * 8, _mm_packus_epi16(_mm_add_epi16(y, rs), zero),
+                       _mm_packus_epi16(_mm_add_epi16(y, gs), zero), _mm_packus_epi16(_mm_add_epi16(y, bs), zero));
+            }
+        }
+        return;
+    }
+#endif
     const std::uint8_t* clamp = t.clamp.data();
     for (int y = 0; y < mcuHeight_; ++y) {
         std::uint32_t* row = dest + static_cast<std::ptrdiff_t>(y) * stride;
@@ -709,11 +823,11 @@ bool JpegDecoder::DecodeRegion(std::span<std::uint32_t> pixels, int stride, int 
                      stride);
         } else {
             for (int b = 0; b < lumaBlocks; ++b) {
-                SkipBlock(0);
+                DecodeBlock(0, nullptr);
             }
             if (components_ == 3) {
-                SkipBlock(1);
-                SkipBlock(2);
+                DecodeBlock(1, nullptr);
+                DecodeBlock(2, nullptr);
             }
         }
         if (restartInterval_ != 0 && ++sinceRestart_ == restartInterval_) {

@@ -65,9 +65,8 @@ private:
 
     void Rewind();
     void Fill();
-    int DecodeSymbol(const HuffmanTable& table);
-    int ReceiveExtend(int size);
-    void SkipBlock(int component);
+    // Decodes one block of the component into 64 samples at `out`, or only
+    // consumes its symbols when `out` is null.
     void DecodeBlock(int component, std::uint8_t* out);
     void WriteMcu(std::uint32_t* dest, int stride) const;
     void Restart();
