@@ -1,6 +1,7 @@
 #include "media/JpegDecoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -573,6 +574,23 @@ void JpegDecoder::Rewind() {
 void JpegDecoder::Fill() {
     const std::uint8_t* d = data_.data();
     const std::size_t size = data_.size();
+    if (bitCount_ <= 56 && pos_ + 8 <= size) {
+        // Fast path: the next eight bytes hold no 0xFF, so take as many whole
+        // bytes as fit, in one go.
+        std::uint64_t word;
+        std::memcpy(&word, d + pos_, 8);
+        const std::uint64_t inverted = ~word;
+        if (((inverted - 0x0101010101010101ull) & ~inverted & 0x8080808080808080ull) == 0) {
+            if constexpr (std::endian::native == std::endian::little) {
+                word = __builtin_bswap64(word);
+            }
+            const int take = (64 - bitCount_) >> 3;
+            bits_ |= (word >> (64 - 8 * take)) << (64 - bitCount_ - 8 * take);
+            bitCount_ += 8 * take;
+            pos_ += static_cast<std::size_t>(take);
+            return;
+        }
+    }
     while (bitCount_ <= 56) {
         std::uint64_t byte = 0;
         if (pos_ < size) {

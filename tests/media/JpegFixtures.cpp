@@ -173,11 +173,11 @@ RawImage ReferenceDecodeYCbCr(std::span<const std::uint8_t> jpeg) {
     return image;
 }
 
-bool ReferenceDecodeDefault(std::span<const std::uint8_t> jpeg, std::vector<std::uint8_t>& rgb) {
+bool LibjpegDecode(std::span<const std::uint8_t> jpeg, bool floatAndBox, std::vector<std::uint8_t>& rgb) {
     int width = 0;
     int height = 0;
     int channels = 0;
-    return DecodeInto(jpeg, false, false, rgb.data(), rgb.size(), &width, &height, &channels);
+    return DecodeInto(jpeg, floatAndBox, false, rgb.data(), rgb.size(), &width, &height, &channels);
 }
 
 std::size_t FindSegment(std::span<const std::uint8_t> jpeg, std::uint8_t marker, std::size_t from) {

@@ -41,9 +41,10 @@ RawImage ReferenceDecode(std::span<const std::uint8_t> jpeg);
 // The same but stopping at the Y, Cb, Cr samples (colour pictures only).
 RawImage ReferenceDecodeYCbCr(std::span<const std::uint8_t> jpeg);
 
-// libjpeg's default decode (integer transform, smooth upsampling), for the
-// benchmark.
-bool ReferenceDecodeDefault(std::span<const std::uint8_t> jpeg, std::vector<std::uint8_t>& rgb);
+// For the benchmark: libjpeg's decode into a buffer already of the right size,
+// with the float transform and box upsampling, or else with its defaults
+// (integer transform, smooth upsampling).
+bool LibjpegDecode(std::span<const std::uint8_t> jpeg, bool floatAndBox, std::vector<std::uint8_t>& rgb);
 
 // Offset of the first segment with this marker (at its 0xFF byte), or npos.
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
