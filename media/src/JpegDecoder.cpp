@@ -479,9 +479,31 @@ const char* JpegDecoder::ReadHuffmanTables(const std::uint8_t* p, int length) {
             }
             code <<= 1;
         }
+        if ((classAndId >> 4) == 1) {
+            BuildFastAc(classAndId & 1);
+        }
         offset += 17 + total;
     }
     return nullptr;
+}
+
+void JpegDecoder::BuildFastAc(int table) {
+    const HuffmanTable& t = huffman_[2 + table];
+    for (int prefix = 0; prefix < 256; ++prefix) {
+        std::int32_t entry = 0;
+        const int symbol = t[prefix];
+        const int length = t[256 + prefix];
+        const int size = symbol & 15;
+        if (symbol < 256 && length > 0 && size > 0 && size <= 10 && length + size <= 8) {
+            int value = (prefix >> (8 - length - size)) & ((1 << size) - 1);
+            if (value < (1 << (size - 1))) {
+                value -= (1 << size) - 1;
+            }
+            entry = static_cast<std::int32_t>(static_cast<std::uint32_t>(value) << 16) | (symbol >> 4) << 8 |
+                    (length + size);
+        }
+        fastAc_[table][prefix] = entry;
+    }
 }
 
 const char* JpegDecoder::ReadQuantTables(const std::uint8_t* p, int length) {
@@ -670,8 +692,27 @@ void JpegDecoder::DecodeBlock(int component, std::uint8_t* out) {
             dcPredictor_[component] = std::clamp(dcPredictor_[component] + extend(dc), -32768, 32767);
         }
         const HuffmanTable& ac = huffman_[acTable_[component]];
+        const std::int32_t* fast = fastAc_[acTable_[component] - 2].data();
         for (int k = 1; k < 64;) {
             need(32);
+            const std::int32_t shortcut = fast[bits >> 56];
+            if (shortcut != 0) {
+                const int used = shortcut & 255;
+                bits <<= used;
+                count -= used;
+                k += (shortcut >> 8) & 15;
+                if (k > 63) {
+                    corrupt_ = true;
+                    break;
+                }
+                if (out != nullptr) {
+                    const int n = kZigZag[k];
+                    coef[n] = static_cast<float>(shortcut >> 16) * q[n];
+                    onlyDc = false;
+                }
+                ++k;
+                continue;
+            }
             const int rs = symbol(ac);
             const int run = rs >> 4;
             const int size = rs & 15;

@@ -253,25 +253,57 @@ Bytes HandMadeGrey(const Bytes& entropy, const Bytes& dht = {}) {
 }
 
 TEST(JpegDecoderTest, MalformedEntropyDataIsContained) {
+    // Written in symbols: d = DC category 0, D = DC category 12, E = end of
+    // block, F = run 15 size 1, B = size 11, O = run 0 size 1; 0 and 1 are
+    // magnitude bits. Each case runs with short AC codes (whole coefficients
+    // fit the 8-bit look-up) and with 9-bit ones (they never do).
     struct Case {
         const char* name;
-        std::string bits;
+        std::string symbols;
         bool corrupt;
     };
     const Case cases[] = {
-        {"well formed", "0" "1110" "1" "0", false},
-        {"run past the last coefficient", "0" "10" "1" "10" "1" "10" "1" "10" "1", true},
-        {"AC magnitude category 11", "0" "110", true},
-        {"DC magnitude category 12", "10", true},
-        {"no such code reads as symbol 0", "1111111111111111", false},
+        {"well formed", "dO1E", false},
+        {"run past the last coefficient", "dF1F1F1F1", true},
+        {"AC magnitude category 11", "dB", true},
+        {"DC magnitude category 12", "D", true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const Decoded d = DecodeAll(HandMadeGrey(PackBits(c.bits)));
-        ASSERT_EQ(d.error, nullptr);
-        EXPECT_EQ(d.corrupt, c.corrupt);
-        for (std::uint32_t p : d.pixels) {
-            ASSERT_EQ(p, (p & 255) * 0x010101u);
+    struct Codes {
+        const char* name;
+        Bytes acTable;
+        const char* eob;
+        const char* run15;
+        const char* size11;
+        const char* size1;
+    };
+    const Codes codes[] = {
+        {"short codes", HuffmanBody(0x10, {1, 1, 1, 1}, {0x00, 0xF1, 0x0B, 0x01}), "0", "10", "110", "1110"},
+        {"9-bit codes", HuffmanBody(0x10, {0, 0, 0, 0, 0, 0, 0, 0, 4}, {0x00, 0xF1, 0x0B, 0x01}), "000000000",
+         "000000001", "000000010", "000000011"},
+    };
+    for (const Codes& table : codes) {
+        Bytes dht = HuffmanBody(0x00, {1, 1}, {0, 12});
+        dht.insert(dht.end(), table.acTable.begin(), table.acTable.end());
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.name << " with " << table.name);
+            std::string bits;
+            for (char symbol : c.symbols) {
+                switch (symbol) {
+                case 'd': bits += "0"; break;
+                case 'D': bits += "10"; break;
+                case 'E': bits += table.eob; break;
+                case 'F': bits += table.run15; break;
+                case 'B': bits += table.size11; break;
+                case 'O': bits += table.size1; break;
+                default: bits += symbol; break;
+                }
+            }
+            const Decoded d = DecodeAll(HandMadeGrey(PackBits(bits), dht));
+            ASSERT_EQ(d.error, nullptr);
+            EXPECT_EQ(d.corrupt, c.corrupt);
+            for (std::uint32_t p : d.pixels) {
+                ASSERT_EQ(p, (p & 255) * 0x010101u);
+            }
         }
     }
 }

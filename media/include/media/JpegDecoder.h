@@ -62,6 +62,7 @@ private:
     const char* ReadHuffmanTables(const std::uint8_t* p, int length);
     const char* ReadQuantTables(const std::uint8_t* p, int length);
     const char* ReadScan(const std::uint8_t* p, int length);
+    void BuildFastAc(int table);
 
     void Rewind();
     void Fill();
@@ -97,6 +98,10 @@ private:
     bool scanReady_ = false;
     bool corrupt_ = false;
     std::array<HuffmanTable, 4> huffman_{};
+    // Per AC table and 8-bit prefix, when a whole coefficient (code and
+    // magnitude) fits in those 8 bits: value << 16 | run << 8 | bits used;
+    // else 0.
+    std::array<std::array<std::int32_t, 256>, 2> fastAc_{};
     // Natural (row-major) order, scaled for the inverse transform.
     std::array<std::array<float, 64>, 2> quant_{};
     // Decoded samples of one MCU: H x V luminance blocks (at most 9), then Cb
