@@ -20,7 +20,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kTool = std::string(VIZUZOR_BINARY_DIR) + "/tools/jpeg-decode";
+const std::string kTool = JPEG_DECODE_TOOL;
 
 void WriteFile(const std::string& path, const Bytes& data) {
     std::ofstream file(path, std::ios::binary);
