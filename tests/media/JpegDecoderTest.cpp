@@ -23,7 +23,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Largest difference per channel allowed against libjpeg's float decode: both
 // use the same transform, but the colour offsets here are rounded per table.
-constexpr int kTolerance = 3;
+constexpr int kTolerance = 2;
 
 struct Decoded {
     const char* error = nullptr;
