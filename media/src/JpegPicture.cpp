@@ -1,8 +1,11 @@
 #include "media/JpegPicture.h"
 
-#include <fstream>
-#include <iterator>
+#include "platform/HostFile.h"
+#include "platform/HostPath.h"
+
+#include <exception>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace media {
@@ -13,18 +16,28 @@ JpegPicture::~JpegPicture() {
 
 bool JpegPicture::LoadFile(const std::string& path, Rect& rect) {
     Free();
-    std::ifstream file(path, std::ios::binary);
+    std::optional<platform::HostFile> file =
+        platform::HostFile::Open(platform::ResolveHostPath(path), platform::HostFile::Access::Read);
     if (!file) {
+        return false;
+    }
+    const std::int64_t size = file->Size();
+    if (size < 0) {
         return false;
     }
     std::vector<std::uint8_t> data;
     try {
-        data.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    } catch (const std::bad_alloc&) {
+        data.resize(static_cast<std::size_t>(size));
+    } catch (const std::exception&) {
         return false;
     }
-    if (file.bad()) {
-        return false;
+    std::size_t filled = 0;
+    while (filled < data.size()) {
+        const std::int64_t got = file->Read(std::span(data).subspan(filled));
+        if (got <= 0) {
+            return false;
+        }
+        filled += static_cast<std::size_t>(got);
     }
     return LoadMemory(data, rect);
 }

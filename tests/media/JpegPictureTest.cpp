@@ -2,6 +2,8 @@
 
 #include "JpegFixtures.h"
 
+#include "platform/HostPath.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -111,6 +113,11 @@ TEST(JpegPictureTest, LoadsFilesAndReplacesThePicture) {
     JpegPicture fromMemory;
     ASSERT_TRUE(fromMemory.LoadMemory(jpeg, rect));
     EXPECT_TRUE(std::equal(picture.Pixels().begin(), picture.Pixels().end(), fromMemory.Pixels().begin()));
+
+    // The program names files by Windows path texts, in any case.
+    JpegPicture byWindowsPath;
+    ASSERT_TRUE(byWindowsPath.LoadFile(platform::ToWindowsPath(::testing::TempDir()) + "JPEG_Picture_Test.JPG", rect));
+    EXPECT_EQ(byWindowsPath.Width(), 40);
 
     EXPECT_FALSE(picture.LoadFile(path + ".missing", rect));
     EXPECT_TRUE(picture.IsEmpty());

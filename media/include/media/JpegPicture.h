@@ -29,8 +29,9 @@ public:
     JpegPicture& operator=(const JpegPicture&) = delete;
 
     // Both loads drop any picture held first.
-    // Reads the whole file and decodes it; false when the file cannot be read or
-    // the picture is refused. On success `rect` is (0, 0, width, height).
+    // Reads the whole file (a Windows path text, resolved on the host) and
+    // decodes it; false when the file cannot be read or the picture is refused.
+    // On success `rect` is (0, 0, width, height).
     bool LoadFile(const std::string& path, Rect& rect);
     // The same from memory; the data is needed only during the call.
     bool LoadMemory(std::span<const std::uint8_t> data, Rect& rect);
