@@ -1,8 +1,11 @@
 #include "media/JpegPicture.h"
 
+#include "platform/DrawContext.h"
 #include "platform/HostFile.h"
 #include "platform/HostPath.h"
 
+#include <algorithm>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <optional>
@@ -69,32 +72,55 @@ bool JpegPicture::CreateBitmap() {
     const int mcuHeight = decoder_.McuHeight();
     const int across = decoder_.Width() / mcuWidth + 1;
     const int down = decoder_.Height() / mcuHeight + 1;
-    const std::size_t count = static_cast<std::size_t>(across * mcuWidth) * static_cast<std::size_t>(down * mcuHeight);
-    bitmap_.reset(new (std::nothrow) std::uint32_t[count]());
-    if (bitmap_ == nullptr) {
+    const int bitmapWidth = across * mcuWidth;
+    std::unique_ptr<platform::Surface> bitmap;
+    std::vector<std::uint32_t> strip;
+    try {
+        bitmap = std::make_unique<platform::Surface>(bitmapWidth, down * mcuHeight, 32, false);
+        strip.resize(static_cast<std::size_t>(bitmapWidth) * mcuHeight);
+    } catch (const std::exception&) {
         return false;
     }
-    bitmapWidth_ = across * mcuWidth;
-    bitmapHeight_ = down * mcuHeight;
+    if (!bitmap->Valid()) {
+        return false;
+    }
+    // One row of MCUs at a time: each window starts where the last one ended,
+    // so the scan is read once. The spare MCU row stays zero.
+    const std::size_t rowBytes = static_cast<std::size_t>(bitmapWidth) * 4;
+    const int rows = std::min(down, decoder_.McusDown());
+    for (int row = 0; row < rows; ++row) {
+        decoder_.DecodeRegion(strip, bitmapWidth, 0, row, across, row + 1);
+        for (int y = 0; y < mcuHeight; ++y) {
+            std::memcpy(bitmap->Row(row * mcuHeight + y), strip.data() + static_cast<std::size_t>(y) * bitmapWidth,
+                        rowBytes);
+        }
+    }
+    bitmap_ = std::move(bitmap);
     width_ = decoder_.Width();
     height_ = decoder_.Height();
-    decoder_.DecodeRegion({bitmap_.get(), count}, bitmapWidth_, 0, 0, across, down);
+    return true;
+}
+
+bool JpegPicture::Draw(platform::DrawContext* dc, const xRect& source, const xRect& target, bool stretch) const {
+    if (dc == nullptr || bitmap_ == nullptr || target.IsEmpty()) {
+        return false;
+    }
+    const xRect from = source.IsEmpty() ? xRect(0, 0, width_, height_) : source;
+    const platform::DrawContext memory(bitmap_.get());
+    if (stretch) {
+        dc->StretchBlit(target.left, target.top, target.Width(), target.Height(), memory, from.left, from.top,
+                        from.Width(), from.Height());
+    } else {
+        dc->StretchBlit(target.left, target.top, target.Width(), target.Height(), memory, from.left, from.top,
+                        target.Width(), target.Height());
+    }
     return true;
 }
 
 void JpegPicture::Free() {
     bitmap_.reset();
-    bitmapWidth_ = 0;
-    bitmapHeight_ = 0;
     width_ = 0;
     height_ = 0;
-}
-
-std::span<const std::uint32_t> JpegPicture::Pixels() const {
-    if (bitmap_ == nullptr) {
-        return {};
-    }
-    return {bitmap_.get(), static_cast<std::size_t>(bitmapWidth_) * static_cast<std::size_t>(bitmapHeight_)};
 }
 
 }  // namespace media

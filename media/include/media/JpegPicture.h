@@ -2,17 +2,25 @@
 
 #include "media/JpegDecoder.h"
 
+#include "framework/xRect.h"
+#include "platform/Surface.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 
+namespace platform {
+class DrawContext;
+}
+
 namespace media {
 
-// A JPEG picture decoded once into a 32-bit top-down bitmap of 0x00RRGGBB
-// pixels. The bitmap is one MCU wider and taller than the picture (whole MCUs
-// are decoded); only the picture's own rectangle is meant to be shown.
+// A JPEG picture decoded once into a 32-bit top-down bitmap (blue, green, red,
+// 0 per pixel) and drawn from there. The bitmap is one MCU wider and taller
+// than the picture (whole MCUs are decoded); only the picture's own rectangle
+// is meant to be shown.
 class JpegPicture {
 public:
     // The picture's rectangle: right and bottom exclusive.
@@ -36,15 +44,22 @@ public:
     // The same from memory; the data is needed only during the call.
     bool LoadMemory(std::span<const std::uint8_t> data, Rect& rect);
     // Makes the bitmap for the headers just read and decodes the whole picture
-    // into it. False when no headers are held or the bitmap cannot be allocated.
+    // into it. False when no headers are held or the bitmap cannot be made.
     bool CreateBitmap();
+
+    // Draws onto `dc`'s surface; false when there is no picture, no context or
+    // the target is empty. Without `stretch` the target's size is copied
+    // unscaled from the source's top-left corner; with it the source rectangle
+    // is scaled onto the target (nearest pixel). An empty source stands for the
+    // picture's rectangle. Rectangles are in bitmap and surface pixels; what
+    // falls outside either is left out.
+    bool Draw(platform::DrawContext* dc, const xRect& source, const xRect& target, bool stretch) const;
+
     void Free();
 
     bool IsEmpty() const { return bitmap_ == nullptr; }
-    // The bitmap, rows BitmapWidth() pixels apart; empty when no picture is held.
-    std::span<const std::uint32_t> Pixels() const;
-    int BitmapWidth() const { return bitmapWidth_; }
-    int BitmapHeight() const { return bitmapHeight_; }
+    // The bitmap, or nullptr when no picture is held.
+    const platform::Surface* Bitmap() const { return bitmap_.get(); }
     // The picture's own size; 0 when empty.
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -52,9 +67,7 @@ public:
     const char* LastError() const { return lastError_; }
 
 private:
-    std::unique_ptr<std::uint32_t[]> bitmap_;
-    int bitmapWidth_ = 0;
-    int bitmapHeight_ = 0;
+    std::unique_ptr<platform::Surface> bitmap_;
     int width_ = 0;
     int height_ = 0;
     JpegDecoder decoder_;
