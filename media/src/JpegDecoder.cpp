@@ -137,30 +137,28 @@ inline void Transpose8(__m128* m) {
 
 // Separable float AAN inverse transform of one dequantised block, columns then
 // rows, four lanes at a time; outputs rounded, offset by 128 and saturated.
+// Written out without loops so that the whole block stays in registers.
 void InverseTransform(const float* in, std::uint8_t* out) {
     __m128 m[16];
     for (int i = 0; i < 16; ++i) {
         m[i] = _mm_load_ps(in + 4 * i);
     }
-    __m128 d[8];
-    for (int half = 0; half < 2; ++half) {
-        for (int k = 0; k < 8; ++k) {
-            d[k] = m[2 * k + half];
-        }
-        Transform8(d);
-        for (int k = 0; k < 8; ++k) {
-            m[2 * k + half] = d[k];
-        }
+    __m128 left[8] = {m[0], m[2], m[4], m[6], m[8], m[10], m[12], m[14]};
+    __m128 right[8] = {m[1], m[3], m[5], m[7], m[9], m[11], m[13], m[15]};
+    Transform8(left);
+    Transform8(right);
+    for (int k = 0; k < 8; ++k) {
+        m[2 * k] = left[k];
+        m[2 * k + 1] = right[k];
     }
     Transpose8(m);
-    for (int half = 0; half < 2; ++half) {
-        for (int k = 0; k < 8; ++k) {
-            d[k] = m[2 * k + half];
-        }
-        Transform8(d);
-        for (int k = 0; k < 8; ++k) {
-            m[2 * k + half] = d[k];
-        }
+    __m128 top[8] = {m[0], m[2], m[4], m[6], m[8], m[10], m[12], m[14]};
+    __m128 bottom[8] = {m[1], m[3], m[5], m[7], m[9], m[11], m[13], m[15]};
+    Transform8(top);
+    Transform8(bottom);
+    for (int k = 0; k < 8; ++k) {
+        m[2 * k] = top[k];
+        m[2 * k + 1] = bottom[k];
     }
     Transpose8(m);
     const __m128 bias = _mm_set1_ps(128.5f);
