@@ -687,6 +687,8 @@ void JpegDecoder::DecodeBlock(int component, std::uint8_t* out) {
         corrupt_ = true;
     } else {
         if (dc != 0) {
+            // Real pictures keep the DC term within +-2048; the bound only stops
+            // hostile data from summing differences without limit.
             dcPredictor_[component] = std::clamp(dcPredictor_[component] + extend(dc), -32768, 32767);
         }
         const HuffmanTable& ac = huffman_[acTable_[component]];

@@ -47,6 +47,7 @@ bool JpegPicture::LoadFile(const std::string& path, Rect& rect) {
 
 bool JpegPicture::LoadMemory(std::span<const std::uint8_t> data, Rect& rect) {
     Free();
+    lastError_ = nullptr;
     if (data.data() == nullptr) {
         return false;
     }
