@@ -30,7 +30,8 @@ void BM_JpegDecoder(benchmark::State& state) {
         decoder.DecodeRegion(pixels, 656, 0, 0, decoder.McusAcross(), decoder.McusDown());
         benchmark::DoNotOptimize(pixels.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(jpeg.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(jpeg.size()));
     state.counters["bytes"] = static_cast<double>(jpeg.size());
 }
 BENCHMARK(BM_JpegDecoder)->Unit(benchmark::kMillisecond);

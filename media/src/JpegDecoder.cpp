@@ -23,8 +23,8 @@ constexpr std::array<std::uint8_t, 64> kZigZag = {
     30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
 // Scale factors of the AAN inverse transform: a[0] = 1, a[k] = cos(k pi / 16) sqrt(2).
-constexpr std::array<float, 8> kAanScale = {1.0f,      1.387039845f, 1.306562965f, 1.175875602f,
-                                            1.0f,      0.785694958f, 0.541196100f, 0.275899379f};
+constexpr std::array<float, 8> kAanScale = {1.0f, 1.387039845f, 1.306562965f, 1.175875602f,
+                                            1.0f, 0.785694958f, 0.541196100f, 0.275899379f};
 
 // A node entry no code reaches.
 constexpr std::int16_t kMissing = -2;
@@ -271,47 +271,47 @@ const char* JpegDecoder::ReadHeaders(std::span<const std::uint8_t> data) {
         const int bodyLength = std::max(length - 2, 0);
         const char* error = nullptr;
         switch (marker) {
-        case 0xC0:
-            error = ReadFrame(body, bodyLength);
-            break;
-        case 0xC2:
-            return "SOF2 - Progressive JPEG not supported";
-        case 0xC1:
-        case 0xC3:
-        case 0xC5:
-        case 0xC6:
-        case 0xC7:
-        case 0xC9:
-        case 0xCA:
-        case 0xCB:
-        case 0xCC:
-        case 0xCD:
-        case 0xCE:
-        case 0xCF:
-            return "SOF? - This is not a baseline JPEG image";
-        case 0xC4:
-            error = ReadHuffmanTables(body, bodyLength);
-            break;
-        case 0xDB:
-            error = ReadQuantTables(body, bodyLength);
-            break;
-        case 0xDD:
-            if (bodyLength < 2) {
-                return "DRI - Segment too short";
-            }
-            restartInterval_ = ReadWord(body);
-            break;
-        case 0xDA:
-            error = ReadScan(body, bodyLength);
-            if (error != nullptr) {
-                return error;
-            }
-            scanStart_ = next;
-            scanReady_ = true;
-            Rewind();
-            return nullptr;
-        default:
-            break;
+            case 0xC0:
+                error = ReadFrame(body, bodyLength);
+                break;
+            case 0xC2:
+                return "SOF2 - Progressive JPEG not supported";
+            case 0xC1:
+            case 0xC3:
+            case 0xC5:
+            case 0xC6:
+            case 0xC7:
+            case 0xC9:
+            case 0xCA:
+            case 0xCB:
+            case 0xCC:
+            case 0xCD:
+            case 0xCE:
+            case 0xCF:
+                return "SOF? - This is not a baseline JPEG image";
+            case 0xC4:
+                error = ReadHuffmanTables(body, bodyLength);
+                break;
+            case 0xDB:
+                error = ReadQuantTables(body, bodyLength);
+                break;
+            case 0xDD:
+                if (bodyLength < 2) {
+                    return "DRI - Segment too short";
+                }
+                restartInterval_ = ReadWord(body);
+                break;
+            case 0xDA:
+                error = ReadScan(body, bodyLength);
+                if (error != nullptr) {
+                    return error;
+                }
+                scanStart_ = next;
+                scanReady_ = true;
+                Rewind();
+                return nullptr;
+            default:
+                break;
         }
         if (error != nullptr) {
             return error;
@@ -520,7 +520,8 @@ const char* JpegDecoder::ReadQuantTables(const std::uint8_t* p, int length) {
         }
         for (int k = 0; k < 64; ++k) {
             const int n = kZigZag[k];
-            quant_[id][n] = static_cast<float>(p[offset + 1 + k]) * kAanScale[n / 8] * kAanScale[n % 8] * 0.125f;
+            quant_[id][n] =
+                static_cast<float>(p[offset + 1 + k]) * kAanScale[n / 8] * kAanScale[n % 8] * 0.125f;
         }
         offset += 65;
     }
@@ -806,7 +807,8 @@ void JpegDecoder::WriteMcu(std::uint32_t* dest, int stride) const {
             std::uint32_t* row = dest + static_cast<std::ptrdiff_t>(py) * stride;
             for (int bx = 0; bx < h_; ++bx) {
                 const std::uint8_t* y8 = samples_[(py / 8) * h_ + bx].data() + (py % 8) * 8;
-                const __m128i y = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y8)), zero);
+                const __m128i y =
+                    _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y8)), zero);
                 __m128i rs = r;
                 __m128i gs = g;
                 __m128i bs = b;
@@ -817,7 +819,8 @@ void JpegDecoder::WriteMcu(std::uint32_t* dest, int stride) const {
                     bs = bx == 0 ? _mm_unpacklo_epi16(b, b) : _mm_unpackhi_epi16(b, b);
                 }
                 store8(row + bx * 8, _mm_packus_epi16(_mm_add_epi16(y, rs), zero),
-                       _mm_packus_epi16(_mm_add_epi16(y, gs), zero), _mm_packus_epi16(_mm_add_epi16(y, bs), zero));
+                       _mm_packus_epi16(_mm_add_epi16(y, gs), zero),
+                       _mm_packus_epi16(_mm_add_epi16(y, bs), zero));
             }
         }
         return;

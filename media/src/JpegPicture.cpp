@@ -92,8 +92,8 @@ bool JpegPicture::CreateBitmap() {
     for (int row = 0; row < rows; ++row) {
         decoder_.DecodeRegion(strip, bitmapWidth, 0, row, across, row + 1);
         for (int y = 0; y < mcuHeight; ++y) {
-            std::memcpy(bitmap->Row(row * mcuHeight + y), strip.data() + static_cast<std::size_t>(y) * bitmapWidth,
-                        rowBytes);
+            std::memcpy(bitmap->Row(row * mcuHeight + y),
+                        strip.data() + static_cast<std::size_t>(y) * bitmapWidth, rowBytes);
         }
     }
     bitmap_ = std::move(bitmap);
@@ -102,7 +102,8 @@ bool JpegPicture::CreateBitmap() {
     return true;
 }
 
-bool JpegPicture::Draw(platform::DrawContext* dc, const xRect& source, const xRect& target, bool stretch) const {
+bool JpegPicture::Draw(platform::DrawContext* dc, const xRect& source, const xRect& target,
+                       bool stretch) const {
     if (dc == nullptr || bitmap_ == nullptr || target.IsEmpty()) {
         return false;
     }

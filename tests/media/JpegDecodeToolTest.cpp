@@ -6,13 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace media {
@@ -46,7 +46,8 @@ TEST(JpegDecodeToolTest, WritesThePictureAsPpm) {
     JpegDecoder decoder;
     ASSERT_EQ(decoder.ReadHeaders(jpeg), nullptr);
     const int stride = decoder.McusAcross() * decoder.McuWidth();
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(stride) * decoder.McusDown() * decoder.McuHeight());
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(stride) * decoder.McusDown() *
+                                      decoder.McuHeight());
     ASSERT_TRUE(decoder.DecodeRegion(pixels, stride, 0, 0, decoder.McusAcross(), decoder.McusDown()));
     std::string expected = "P6\n33 17\n255\n";
     for (int y = 0; y < 17; ++y) {

@@ -46,7 +46,8 @@ Decoded DecodeAll(const Bytes& jpeg) {
     out.width = decoder.Width();
     out.height = decoder.Height();
     out.stride = decoder.McusAcross() * decoder.McuWidth();
-    out.pixels.assign(static_cast<std::size_t>(out.stride) * decoder.McusDown() * decoder.McuHeight(), 0xDEADBEEF);
+    out.pixels.assign(static_cast<std::size_t>(out.stride) * decoder.McusDown() * decoder.McuHeight(),
+                      0xDEADBEEF);
     EXPECT_TRUE(decoder.DecodeRegion(out.pixels, out.stride, 0, 0, decoder.McusAcross(), decoder.McusDown()));
     out.corrupt = decoder.SawCorruptData();
     return out;
@@ -62,7 +63,8 @@ int MaxDifference(const Decoded& ours, const RawImage& reference) {
                                 static_cast<int>(p & 255)};
             for (int c = 0; c < 3; ++c) {
                 const std::size_t index = static_cast<std::size_t>(y) * reference.width + x;
-                const int want = reference.channels == 3 ? reference.samples[index * 3 + c] : reference.samples[index];
+                const int want =
+                    reference.channels == 3 ? reference.samples[index * 3 + c] : reference.samples[index];
                 worst = std::max(worst, std::abs(got[c] - want));
             }
         }
@@ -124,26 +126,27 @@ TEST_P(JpegAccuracyTest, MatchesLibjpegFloatDecode) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, JpegAccuracyTest,
-    ::testing::Values(AccuracyCase{"Colour444", 64, 48, 3, 1, 1, 0, 85, 8, 8},
-                      AccuracyCase{"Colour422", 64, 48, 3, 2, 1, 0, 85, 16, 8},
-                      AccuracyCase{"Colour420", 64, 48, 3, 2, 2, 0, 85, 16, 16},
-                      AccuracyCase{"Colour440", 40, 48, 3, 1, 2, 0, 85, 8, 16},
-                      AccuracyCase{"Colour411", 64, 24, 3, 4, 1, 0, 85, 32, 8},
-                      AccuracyCase{"Grey", 64, 48, 1, 1, 1, 0, 85, 8, 8},
-                      // A lone component is one block per MCU whatever its factors say.
-                      AccuracyCase{"GreySampled2x2", 40, 24, 1, 2, 2, 0, 85, 8, 8},
-                      AccuracyCase{"OddSize420", 33, 17, 3, 2, 2, 0, 85, 16, 16},
-                      AccuracyCase{"OddSize444", 33, 17, 3, 1, 1, 0, 85, 8, 8},
-                      AccuracyCase{"OddSizeGrey", 33, 17, 1, 1, 1, 0, 85, 8, 8},
-                      AccuracyCase{"Full420", 640, 480, 3, 2, 2, 0, 75, 16, 16},
-                      AccuracyCase{"Quality100", 48, 32, 3, 2, 2, 0, 100, 16, 16},
-                      AccuracyCase{"Quality10", 48, 32, 3, 2, 2, 0, 10, 16, 16},
-                      AccuracyCase{"RestartEveryMcu", 33, 17, 3, 2, 2, 1, 85, 16, 16},
-                      AccuracyCase{"RestartEvery7", 200, 72, 3, 2, 2, 7, 85, 16, 16},
-                      AccuracyCase{"RestartGrey", 40, 40, 1, 1, 1, 3, 85, 8, 8}),
-    [](const ::testing::TestParamInfo<AccuracyCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Layouts, JpegAccuracyTest,
+                         ::testing::Values(AccuracyCase{"Colour444", 64, 48, 3, 1, 1, 0, 85, 8, 8},
+                                           AccuracyCase{"Colour422", 64, 48, 3, 2, 1, 0, 85, 16, 8},
+                                           AccuracyCase{"Colour420", 64, 48, 3, 2, 2, 0, 85, 16, 16},
+                                           AccuracyCase{"Colour440", 40, 48, 3, 1, 2, 0, 85, 8, 16},
+                                           AccuracyCase{"Colour411", 64, 24, 3, 4, 1, 0, 85, 32, 8},
+                                           AccuracyCase{"Grey", 64, 48, 1, 1, 1, 0, 85, 8, 8},
+                                           // A lone component is one block per MCU whatever its factors say.
+                                           AccuracyCase{"GreySampled2x2", 40, 24, 1, 2, 2, 0, 85, 8, 8},
+                                           AccuracyCase{"OddSize420", 33, 17, 3, 2, 2, 0, 85, 16, 16},
+                                           AccuracyCase{"OddSize444", 33, 17, 3, 1, 1, 0, 85, 8, 8},
+                                           AccuracyCase{"OddSizeGrey", 33, 17, 1, 1, 1, 0, 85, 8, 8},
+                                           AccuracyCase{"Full420", 640, 480, 3, 2, 2, 0, 75, 16, 16},
+                                           AccuracyCase{"Quality100", 48, 32, 3, 2, 2, 0, 100, 16, 16},
+                                           AccuracyCase{"Quality10", 48, 32, 3, 2, 2, 0, 10, 16, 16},
+                                           AccuracyCase{"RestartEveryMcu", 33, 17, 3, 2, 2, 1, 85, 16, 16},
+                                           AccuracyCase{"RestartEvery7", 200, 72, 3, 2, 2, 7, 85, 16, 16},
+                                           AccuracyCase{"RestartGrey", 40, 40, 1, 1, 1, 3, 85, 8, 8}),
+                         [](const ::testing::TestParamInfo<AccuracyCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 int RoundHalfUp(double v) {
     return static_cast<int>(std::floor(v + 0.5));
@@ -153,7 +156,8 @@ int RoundHalfUp(double v) {
 // own, so green may sit a level away from libjpeg's single rounding.
 std::uint32_t ExpectedRgb(int y, int cb, int cr) {
     const int r = std::clamp(y + RoundHalfUp(1.402 * (cr - 128)), 0, 255);
-    const int g = std::clamp(y + RoundHalfUp(-0.34414 * (cb - 128)) + RoundHalfUp(-0.71414 * (cr - 128)), 0, 255);
+    const int g =
+        std::clamp(y + RoundHalfUp(-0.34414 * (cb - 128)) + RoundHalfUp(-0.71414 * (cr - 128)), 0, 255);
     const int b = std::clamp(y + RoundHalfUp(1.772 * (cb - 128)), 0, 255);
     return static_cast<std::uint32_t>(r << 16 | g << 8 | b);
 }
@@ -165,12 +169,14 @@ TEST(JpegDecoderTest, FlatColoursAreExact) {
     const int samplings[][2] = {{1, 1}, {2, 1}, {2, 2}};
     for (const auto& colour : colours) {
         for (const auto& sampling : samplings) {
-            SCOPED_TRACE(::testing::Message() << "colour " << int(colour[0]) << "," << int(colour[1]) << ","
-                                              << int(colour[2]) << " sampling " << sampling[0] << "x" << sampling[1]);
+            SCOPED_TRACE(::testing::Message()
+                         << "colour " << int(colour[0]) << "," << int(colour[1]) << "," << int(colour[2])
+                         << " sampling " << sampling[0] << "x" << sampling[1]);
             EncodeOptions options;
             options.hSampling = sampling[0];
             options.vSampling = sampling[1];
-            const Bytes jpeg = testing::Encode(testing::MakeFlat(37, 21, colour[0], colour[1], colour[2]), options);
+            const Bytes jpeg =
+                testing::Encode(testing::MakeFlat(37, 21, colour[0], colour[1], colour[2]), options);
             const RawImage ycc = testing::ReferenceDecodeYCbCr(jpeg);
             const Decoded ours = DecodeAll(jpeg);
             ASSERT_EQ(ours.error, nullptr);
@@ -202,7 +208,8 @@ void AddSegment(Bytes& out, std::uint8_t marker, const Bytes& body) {
 Bytes HuffmanBody(std::uint8_t classAndId, const std::vector<int>& countsByLength, const Bytes& values) {
     Bytes body{classAndId};
     for (int i = 0; i < 16; ++i) {
-        body.push_back(static_cast<std::uint8_t>(i < static_cast<int>(countsByLength.size()) ? countsByLength[i] : 0));
+        body.push_back(
+            static_cast<std::uint8_t>(i < static_cast<int>(countsByLength.size()) ? countsByLength[i] : 0));
     }
     body.insert(body.end(), values.begin(), values.end());
     return body;
@@ -289,13 +296,27 @@ TEST(JpegDecoderTest, MalformedEntropyDataIsContained) {
             std::string bits;
             for (char symbol : c.symbols) {
                 switch (symbol) {
-                case 'd': bits += "0"; break;
-                case 'D': bits += "10"; break;
-                case 'E': bits += table.eob; break;
-                case 'F': bits += table.run15; break;
-                case 'B': bits += table.size11; break;
-                case 'O': bits += table.size1; break;
-                default: bits += symbol; break;
+                    case 'd':
+                        bits += "0";
+                        break;
+                    case 'D':
+                        bits += "10";
+                        break;
+                    case 'E':
+                        bits += table.eob;
+                        break;
+                    case 'F':
+                        bits += table.run15;
+                        break;
+                    case 'B':
+                        bits += table.size11;
+                        break;
+                    case 'O':
+                        bits += table.size1;
+                        break;
+                    default:
+                        bits += symbol;
+                        break;
                 }
             }
             const Decoded d = DecodeAll(HandMadeGrey(PackBits(bits), dht));
@@ -399,8 +420,8 @@ TEST(JpegDecoderTest, BlocksMatchTheTextbookTransform) {
         const Bytes ac = HuffmanBody(0x10, *counts, acSymbols);
         dht.insert(dht.end(), ac.begin(), ac.end());
         for (int round = 0; round < 30; ++round) {
-            SCOPED_TRACE(::testing::Message() << (counts == &shortCounts ? "8-bit" : "12-bit") << " codes, round "
-                                              << round);
+            SCOPED_TRACE(::testing::Message()
+                         << (counts == &shortCounts ? "8-bit" : "12-bit") << " codes, round " << round);
             int coefficients[64] = {};
             coefficients[0] = value(random) * 3;
             for (int n = howMany(random); n > 0; --n) {
@@ -470,7 +491,8 @@ Bytes Truncated(Bytes jpeg, std::size_t size) {
 Bytes WithoutSegment(Bytes jpeg, std::uint8_t marker) {
     const std::size_t at = FindSegment(jpeg, marker);
     const std::size_t length = (jpeg.at(at + 2) << 8 | jpeg.at(at + 3)) + 2;
-    jpeg.erase(jpeg.begin() + static_cast<std::ptrdiff_t>(at), jpeg.begin() + static_cast<std::ptrdiff_t>(at + length));
+    jpeg.erase(jpeg.begin() + static_cast<std::ptrdiff_t>(at),
+               jpeg.begin() + static_cast<std::ptrdiff_t>(at + length));
     return jpeg;
 }
 
@@ -517,10 +539,13 @@ const char* const kNotBaseline = "SOF? - This is not a baseline JPEG image";
 INSTANTIATE_TEST_SUITE_P(
     Headers, JpegRefusalTest,
     ::testing::Values(
-        RefusalCase{"Accepted", Colour420, nullptr},
-        RefusalCase{"AcceptedGrey", Grey, nullptr},
+        RefusalCase{"Accepted", Colour420, nullptr}, RefusalCase{"AcceptedGrey", Grey, nullptr},
         RefusalCase{"Empty", [] { return Bytes{}; }, kNoSoi},
-        RefusalCase{"ThreeBytes", [] { return Bytes{0xFF, 0xD8, 0xFF}; }, kNoSoi},
+        RefusalCase{"ThreeBytes",
+                    [] {
+                        return Bytes{0xFF, 0xD8, 0xFF};
+                    },
+                    kNoSoi},
         RefusalCase{"NoSoi",
                     [] {
                         Bytes jpeg = Colour420();
@@ -528,9 +553,15 @@ INSTANTIATE_TEST_SUITE_P(
                         return jpeg;
                     },
                     kNoSoi},
-        RefusalCase{"FiveBytes", [] { return Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00}; }, kIncomplete},
-        RefusalCase{"NoMarker", [] { return Patch(Colour420(), 0xE0, 0, 0x00); }, "Invalid JPEG image, no 0xFF marker"},
-        RefusalCase{"CutInFrame", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xC0) + 8); }, kIncomplete},
+        RefusalCase{"FiveBytes",
+                    [] {
+                        return Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00};
+                    },
+                    kIncomplete},
+        RefusalCase{"NoMarker", [] { return Patch(Colour420(), 0xE0, 0, 0x00); },
+                    "Invalid JPEG image, no 0xFF marker"},
+        RefusalCase{"CutInFrame", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xC0) + 8); },
+                    kIncomplete},
         RefusalCase{"CutAfterFrame",
                     [] {
                         const Bytes jpeg = Colour420();
@@ -538,8 +569,10 @@ INSTANTIATE_TEST_SUITE_P(
                         return Truncated(jpeg, sof + 2 + (jpeg[sof + 2] << 8 | jpeg[sof + 3]) + 2);
                     },
                     kIncomplete},
-        RefusalCase{"CutAtScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA) + 13); }, kIncomplete},
-        RefusalCase{"NoScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA)); }, kIncomplete},
+        RefusalCase{"CutAtScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA) + 13); },
+                    kIncomplete},
+        RefusalCase{"NoScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA)); },
+                    kIncomplete},
         RefusalCase{"Progressive",
                     [] {
                         EncodeOptions options;
@@ -557,15 +590,21 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"Extended", [] { return Patch(Colour420(), 0xC0, 1, 0xC1); }, kNotBaseline},
         RefusalCase{"Lossless", [] { return Patch(Colour420(), 0xC0, 1, 0xC3); }, kNotBaseline},
         RefusalCase{"HierarchicalArithmetic", [] { return Patch(Colour420(), 0xC0, 1, 0xCF); }, kNotBaseline},
-        RefusalCase{"Precision12", [] { return Patch(Colour420(), 0xC0, kBody, 12); }, "SOF0 - Sample precision is not 8 bits"},
-        RefusalCase{"TwoComponents", [] { return Patch(Colour420(), 0xC0, kBody + 5, 2); }, "SOF0 - # Of components is not 1 or 3"},
-        RefusalCase{"ZeroHeight", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0), 0xC0, kBody + 2, 0); },
+        RefusalCase{"Precision12", [] { return Patch(Colour420(), 0xC0, kBody, 12); },
+                    "SOF0 - Sample precision is not 8 bits"},
+        RefusalCase{"TwoComponents", [] { return Patch(Colour420(), 0xC0, kBody + 5, 2); },
+                    "SOF0 - # Of components is not 1 or 3"},
+        RefusalCase{"ZeroHeight",
+                    [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0), 0xC0, kBody + 2, 0); },
                     "SOF0 - Image has zero area"},
-        RefusalCase{"ZeroWidth", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0), 0xC0, kBody + 4, 0); },
+        RefusalCase{"ZeroWidth",
+                    [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0), 0xC0, kBody + 4, 0); },
                     "SOF0 - Image has zero area"},
-        RefusalCase{"Width4097", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0x10), 0xC0, kBody + 4, 0x01); },
+        RefusalCase{"Width4097",
+                    [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0x10), 0xC0, kBody + 4, 0x01); },
                     "SOF0 - Image larger than 4096 x 4096"},
-        RefusalCase{"Height65535", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0xFF), 0xC0, kBody + 2, 0xFF); },
+        RefusalCase{"Height65535",
+                    [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0xFF), 0xC0, kBody + 2, 0xFF); },
                     "SOF0 - Image larger than 4096 x 4096"},
         RefusalCase{"Size4096Accepted",
                     [] {
@@ -573,31 +612,44 @@ INSTANTIATE_TEST_SUITE_P(
                         return Patch(Patch(jpeg, 0xC0, kBody + 1, 0x10), 0xC0, kBody + 2, 0x00);
                     },
                     nullptr},
-        RefusalCase{"FrameComponentId4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3, 4); }, "SOF0 - Component ids not in range"},
-        RefusalCase{"FrameComponentId0", [] { return Patch(Colour420(), 0xC0, kBody + 6, 0); }, "SOF0 - Component ids not in range"},
+        RefusalCase{"FrameComponentId4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3, 4); },
+                    "SOF0 - Component ids not in range"},
+        RefusalCase{"FrameComponentId0", [] { return Patch(Colour420(), 0xC0, kBody + 6, 0); },
+                    "SOF0 - Component ids not in range"},
         RefusalCase{"QuantTableIndex2", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3 + 2, 2); },
                     "SOF0 - Quantization table id out of range"},
         RefusalCase{"QuantTableIndex255", [] { return Patch(Grey(), 0xC0, kBody + 6 + 2, 255); },
                     "SOF0 - Quantization table id out of range"},
-        RefusalCase{"SamplingZero", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x20); }, "SOF0 - Image subsampling not 1..4"},
-        RefusalCase{"SamplingFive", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x51); }, "SOF0 - Image subsampling not 1..4"},
-        RefusalCase{"Sampling4x4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x44); }, "SOF0 - Image subsampling too large"},
+        RefusalCase{"SamplingZero", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x20); },
+                    "SOF0 - Image subsampling not 1..4"},
+        RefusalCase{"SamplingFive", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x51); },
+                    "SOF0 - Image subsampling not 1..4"},
+        RefusalCase{"Sampling4x4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x44); },
+                    "SOF0 - Image subsampling too large"},
         RefusalCase{"ChromaSampled", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3 + 1, 0x21); },
                     "SOF0 - Color Image needs 1x1 color sampling"},
-        RefusalCase{"FrameTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 9); }, "SOF0 - Segment too short"},
-        RefusalCase{"FrameHeaderTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 5); }, "SOF0 - Segment too short"},
-        RefusalCase{"HuffmanId2", [] { return Patch(Colour420(), 0xC4, kBody, 0x02); }, "DHT - Huffman table id out of range"},
-        RefusalCase{"HuffmanClass2", [] { return Patch(Colour420(), 0xC4, kBody, 0x20); }, "DHT - Huffman table id out of range"},
-        RefusalCase{"HuffmanTooManyShortCodes", [] { return HandMadeGrey({0}, HuffmanBody(0x00, {3}, {0, 1, 2})); },
-                    "DHT - Corrupted Huffman Table"},
-        RefusalCase{"HuffmanOnlyLongCodes",
+        RefusalCase{"FrameTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 9); },
+                    "SOF0 - Segment too short"},
+        RefusalCase{"FrameHeaderTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 5); },
+                    "SOF0 - Segment too short"},
+        RefusalCase{"HuffmanId2", [] { return Patch(Colour420(), 0xC4, kBody, 0x02); },
+                    "DHT - Huffman table id out of range"},
+        RefusalCase{"HuffmanClass2", [] { return Patch(Colour420(), 0xC4, kBody, 0x20); },
+                    "DHT - Huffman table id out of range"},
+        RefusalCase{"HuffmanTooManyShortCodes",
                     [] {
-                        Bytes dht = HuffmanBody(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4}, {0, 1, 2, 3});
-                        const Bytes ac = HuffmanBody(0x10, {1}, {0});
-                        dht.insert(dht.end(), ac.begin(), ac.end());
-                        return HandMadeGrey({0}, dht);
+                        return HandMadeGrey({0}, HuffmanBody(0x00, {3}, {0, 1, 2}));
                     },
-                    nullptr},
+                    "DHT - Corrupted Huffman Table"},
+        RefusalCase{
+            "HuffmanOnlyLongCodes",
+            [] {
+                Bytes dht = HuffmanBody(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4}, {0, 1, 2, 3});
+                const Bytes ac = HuffmanBody(0x10, {1}, {0});
+                dht.insert(dht.end(), ac.begin(), ac.end());
+                return HandMadeGrey({0}, dht);
+            },
+            nullptr},
         RefusalCase{"HuffmanOverflow",
                     [] {
                         // 255 codes of 16 bits fill a whole subtree below one prefix.
@@ -610,31 +662,48 @@ INSTANTIATE_TEST_SUITE_P(
                         return HandMadeGrey({0}, HuffmanBody(0x00, counts, values));
                     },
                     "DHT - Huffman Table Overflow"},
-        RefusalCase{"HuffmanCountsCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 10); }, "DHT - Segment too short"},
-        RefusalCase{"HuffmanValuesCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 18); }, "DHT - Segment too short"},
-        RefusalCase{"QuantPrecision16", [] { return Patch(Colour420(), 0xDB, kBody, 0x10); }, "DQT - Quant precision is not 8-bit"},
-        RefusalCase{"QuantId2", [] { return Patch(Colour420(), 0xDB, kBody, 0x02); }, "DQT - Too many Quantization tables"},
-        RefusalCase{"QuantCut", [] { return Patch(Colour420(), 0xDB, 3, 2 + 40); }, "DQT - Segment too short"},
-        RefusalCase{"RestartIntervalCut", [] { return WithSegmentBefore(Colour420(), 0xDA, 0xDD, {}); }, "DRI - Segment too short"},
+        RefusalCase{"HuffmanCountsCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 10); },
+                    "DHT - Segment too short"},
+        RefusalCase{"HuffmanValuesCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 18); },
+                    "DHT - Segment too short"},
+        RefusalCase{"QuantPrecision16", [] { return Patch(Colour420(), 0xDB, kBody, 0x10); },
+                    "DQT - Quant precision is not 8-bit"},
+        RefusalCase{"QuantId2", [] { return Patch(Colour420(), 0xDB, kBody, 0x02); },
+                    "DQT - Too many Quantization tables"},
+        RefusalCase{"QuantCut", [] { return Patch(Colour420(), 0xDB, 3, 2 + 40); },
+                    "DQT - Segment too short"},
+        RefusalCase{"RestartIntervalCut", [] { return WithSegmentBefore(Colour420(), 0xDA, 0xDD, {}); },
+                    "DRI - Segment too short"},
         RefusalCase{"CommentAndAppSkipped",
                     [] {
-                        return WithSegmentBefore(WithSegmentBefore(Colour420(), 0xC0, 0xFE, {'h', 'i'}), 0xDA, 0xEF, {1, 2, 3});
+                        return WithSegmentBefore(WithSegmentBefore(Colour420(), 0xC0, 0xFE, {'h', 'i'}), 0xDA,
+                                                 0xEF, {1, 2, 3});
                     },
                     nullptr},
-        RefusalCase{"ScanWithoutFrame", [] { return WithoutSegment(Colour420(), 0xC0); }, "SOS - Missing SOF0 segment"},
-        RefusalCase{"ScanOfOneComponent", [] { return Patch(Colour420(), 0xDA, kBody, 1); }, "SOS - Multiscan image not allowed"},
-        RefusalCase{"ScanComponentId4", [] { return Patch(Colour420(), 0xDA, kBody + 1 + 2, 4); }, "SOS - Component ids not in range"},
+        RefusalCase{"ScanWithoutFrame", [] { return WithoutSegment(Colour420(), 0xC0); },
+                    "SOS - Missing SOF0 segment"},
+        RefusalCase{"ScanOfOneComponent", [] { return Patch(Colour420(), 0xDA, kBody, 1); },
+                    "SOS - Multiscan image not allowed"},
+        RefusalCase{"ScanComponentId4", [] { return Patch(Colour420(), 0xDA, kBody + 1 + 2, 4); },
+                    "SOS - Component ids not in range"},
         RefusalCase{"ScanComponentRepeated", [] { return Patch(Colour420(), 0xDA, kBody + 1 + 4, 2); },
                     "SOS - Component ids not in range"},
-        RefusalCase{"ScanDcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x20); }, "SOS - Huffman tables out of range"},
-        RefusalCase{"ScanAcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x02); }, "SOS - Huffman tables out of range"},
-        RefusalCase{"ScanTableUndefined", [] { return Patch(Grey(), 0xDA, kBody + 2, 0x11); }, "SOS - Missing DHT segment"},
-        RefusalCase{"ScanWithoutTables",
-                    [] { return WithoutSegment(WithoutSegment(Grey(), 0xC4), 0xC4); }, "SOS - Missing DHT segment"},
-        RefusalCase{"SpectralStart1", [] { return Patch(Colour420(), 0xDA, kBody + 7, 1); }, "SOS - Spectral selection start is not 0"},
-        RefusalCase{"SpectralEnd62", [] { return Patch(Colour420(), 0xDA, kBody + 8, 62); }, "SOS - Spectral selection end is not 63"},
-        RefusalCase{"Approximation", [] { return Patch(Colour420(), 0xDA, kBody + 9, 0x10); }, "SOS - Spectral selection is not 0"},
-        RefusalCase{"ScanHeaderCut", [] { return Patch(Colour420(), 0xDA, 3, 2 + 4); }, "SOS - Segment too short"}),
+        RefusalCase{"ScanDcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x20); },
+                    "SOS - Huffman tables out of range"},
+        RefusalCase{"ScanAcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x02); },
+                    "SOS - Huffman tables out of range"},
+        RefusalCase{"ScanTableUndefined", [] { return Patch(Grey(), 0xDA, kBody + 2, 0x11); },
+                    "SOS - Missing DHT segment"},
+        RefusalCase{"ScanWithoutTables", [] { return WithoutSegment(WithoutSegment(Grey(), 0xC4), 0xC4); },
+                    "SOS - Missing DHT segment"},
+        RefusalCase{"SpectralStart1", [] { return Patch(Colour420(), 0xDA, kBody + 7, 1); },
+                    "SOS - Spectral selection start is not 0"},
+        RefusalCase{"SpectralEnd62", [] { return Patch(Colour420(), 0xDA, kBody + 8, 62); },
+                    "SOS - Spectral selection end is not 63"},
+        RefusalCase{"Approximation", [] { return Patch(Colour420(), 0xDA, kBody + 9, 0x10); },
+                    "SOS - Spectral selection is not 0"},
+        RefusalCase{"ScanHeaderCut", [] { return Patch(Colour420(), 0xDA, 3, 2 + 4); },
+                    "SOS - Segment too short"}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 TEST(JpegDecoderTest, ReadsTwoQuantTablesFromOneSegment) {
@@ -645,7 +714,8 @@ TEST(JpegDecoderTest, ReadsTwoQuantTablesFromOneSegment) {
     const std::size_t second = FindSegment(jpeg, 0xDB, first + 2 + 2 + 65);
     ASSERT_EQ(second, first + 2 + 2 + 65);
     Bytes joined = jpeg;
-    joined.erase(joined.begin() + static_cast<std::ptrdiff_t>(second), joined.begin() + static_cast<std::ptrdiff_t>(second + 4));
+    joined.erase(joined.begin() + static_cast<std::ptrdiff_t>(second),
+                 joined.begin() + static_cast<std::ptrdiff_t>(second + 4));
     joined[first + 3] = 2 + 2 * 65;
     const Decoded a = DecodeAll(jpeg);
     const Decoded b = DecodeAll(joined);
@@ -670,7 +740,7 @@ TEST(JpegDecoderTest, RegionsMatchTheFullPictureInAnyOrder) {
     // Forwards, then backwards (a rewind), a window clipped at the edges, one
     // continuing on the same row and one starting at the position just reached.
     const Window windows[] = {{2, 1, 5, 3}, {0, 0, 1, 1}, {5, 3, 99, 99}, {1, 4, 3, 5},
-                              {3, 4, 7, 5}, {6, 0, 7, 5}, {0, 2, 7, 3}, {0, 3, 2, 4}};
+                              {3, 4, 7, 5}, {6, 0, 7, 5}, {0, 2, 7, 3},   {0, 3, 2, 4}};
     for (int restart : {0, 3}) {
         EncodeOptions options;
         options.restartInterval = restart;
@@ -680,12 +750,13 @@ TEST(JpegDecoderTest, RegionsMatchTheFullPictureInAnyOrder) {
         JpegDecoder decoder;
         ASSERT_EQ(decoder.ReadHeaders(jpeg), nullptr);
         for (const Window& w : windows) {
-            SCOPED_TRACE(::testing::Message() << "restart " << restart << " window " << w.x0 << "," << w.y0 << " to "
-                                              << w.x1 << "," << w.y1);
+            SCOPED_TRACE(::testing::Message() << "restart " << restart << " window " << w.x0 << "," << w.y0
+                                              << " to " << w.x1 << "," << w.y1);
             const int x1 = std::min(w.x1, 7);
             const int y1 = std::min(w.y1, 5);
             const int stride = (x1 - w.x0) * 16 + 3;
-            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(stride) * (y1 - w.y0) * 16, 0xDEADBEEF);
+            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(stride) * (y1 - w.y0) * 16,
+                                              0xDEADBEEF);
             ASSERT_TRUE(decoder.DecodeRegion(pixels, stride, w.x0, w.y0, w.x1, w.y1));
             for (int y = 0; y < (y1 - w.y0) * 16; ++y) {
                 for (int x = 0; x < stride; ++x) {
@@ -707,8 +778,10 @@ TEST(JpegDecoderTest, RefusesBuffersTooSmallForTheWindow) {
     ASSERT_EQ(decoder.ReadHeaders(jpeg), nullptr);
     std::vector<std::uint32_t> pixels(32 * 32);
     EXPECT_FALSE(decoder.DecodeRegion(pixels, 31, 0, 0, 2, 2)) << "stride narrower than the window";
-    EXPECT_FALSE(decoder.DecodeRegion(std::span(pixels).first(32 * 32 - 1), 32, 0, 0, 2, 2)) << "one pixel short";
-    EXPECT_TRUE(decoder.DecodeRegion(std::span(pixels).first(31 * 32 + 16), 32, 1, 1, 2, 2)) << "exactly enough";
+    EXPECT_FALSE(decoder.DecodeRegion(std::span(pixels).first(32 * 32 - 1), 32, 0, 0, 2, 2))
+        << "one pixel short";
+    EXPECT_TRUE(decoder.DecodeRegion(std::span(pixels).first(31 * 32 + 16), 32, 1, 1, 2, 2))
+        << "exactly enough";
     EXPECT_TRUE(decoder.DecodeRegion(pixels, 32, 2, 0, 9, 9)) << "empty after clipping";
     JpegDecoder fresh;
     EXPECT_FALSE(fresh.DecodeRegion(pixels, 32, 0, 0, 1, 1)) << "no headers read";
@@ -746,8 +819,8 @@ TEST(JpegDecoderTest, SurvivesDamagedAndRandomInput) {
     // of bounds (the sanitizer build checks) and every decode must end.
     std::mt19937 random(20261210);
     std::vector<Bytes> seeds;
-    for (const auto& [h, v, channels, restart] :
-         std::vector<std::array<int, 4>>{{2, 2, 3, 0}, {1, 1, 3, 2}, {2, 1, 3, 0}, {1, 1, 1, 0}, {4, 1, 3, 1}}) {
+    for (const auto& [h, v, channels, restart] : std::vector<std::array<int, 4>>{
+             {2, 2, 3, 0}, {1, 1, 3, 2}, {2, 1, 3, 0}, {1, 1, 1, 0}, {4, 1, 3, 1}}) {
         EncodeOptions options;
         options.hSampling = h;
         options.vSampling = v;
@@ -782,7 +855,8 @@ TEST(JpegDecoderTest, SurvivesDamagedAndRandomInput) {
         ++decoded;
         const std::size_t stride = static_cast<std::size_t>(decoder.McusAcross()) * decoder.McuWidth();
         std::vector<std::uint32_t> pixels(stride * decoder.McusDown() * decoder.McuHeight());
-        ASSERT_TRUE(decoder.DecodeRegion(pixels, static_cast<int>(stride), 0, 0, decoder.McusAcross(), decoder.McusDown()));
+        ASSERT_TRUE(decoder.DecodeRegion(pixels, static_cast<int>(stride), 0, 0, decoder.McusAcross(),
+                                         decoder.McusDown()));
         // A second, partial pass after a rewind.
         ASSERT_TRUE(decoder.DecodeRegion(pixels, static_cast<int>(stride), 0, 0, 1, 1));
     }

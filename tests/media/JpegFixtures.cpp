@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include <jpeglib.h>
@@ -25,7 +25,8 @@ void OnError(j_common_ptr info) {
 void Quiet(j_common_ptr, int) {}
 
 // Plain C style: no object with a destructor may live across the setjmp.
-bool EncodeInto(const RawImage& image, const EncodeOptions& options, unsigned char** out, unsigned long* outSize) {
+bool EncodeInto(const RawImage& image, const EncodeOptions& options, unsigned char** out,
+                unsigned long* outSize) {
     jpeg_compress_struct info;
     ErrorTrap trap;
     info.err = jpeg_std_error(&trap.manager);
@@ -53,7 +54,8 @@ bool EncodeInto(const RawImage& image, const EncodeOptions& options, unsigned ch
     jpeg_start_compress(&info, TRUE);
     const int rowBytes = image.width * image.channels;
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(image.samples.data() + static_cast<std::size_t>(info.next_scanline) * rowBytes);
+        JSAMPROW row = const_cast<JSAMPROW>(image.samples.data() +
+                                            static_cast<std::size_t>(info.next_scanline) * rowBytes);
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
@@ -61,8 +63,8 @@ bool EncodeInto(const RawImage& image, const EncodeOptions& options, unsigned ch
     return true;
 }
 
-bool DecodeInto(std::span<const std::uint8_t> jpeg, bool reference, bool ycc, unsigned char* out, std::size_t capacity, int* width,
-                int* height, int* channels) {
+bool DecodeInto(std::span<const std::uint8_t> jpeg, bool reference, bool ycc, unsigned char* out,
+                std::size_t capacity, int* width, int* height, int* channels) {
     jpeg_decompress_struct info;
     ErrorTrap trap;
     info.err = jpeg_std_error(&trap.manager);
@@ -103,8 +105,8 @@ bool Decode(std::span<const std::uint8_t> jpeg, bool reference, bool ycc, RawIma
         return false;
     }
     image.samples.assign(static_cast<std::size_t>(image.width) * image.height * image.channels, 0);
-    return DecodeInto(jpeg, reference, ycc, image.samples.data(), image.samples.size(), &image.width, &image.height,
-                      &image.channels);
+    return DecodeInto(jpeg, reference, ycc, image.samples.data(), image.samples.size(), &image.width,
+                      &image.height, &image.channels);
 }
 
 }  // namespace
@@ -117,7 +119,8 @@ RawImage MakePattern(int width, int height, int channels, unsigned seed) {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             for (int c = 0; c < channels; ++c) {
-                double v = 128 + 60 * std::sin((x * (c + 1) + y * 0.7) / 11.0) + 40 * std::cos(y / (7.0 + 3 * c));
+                double v =
+                    128 + 60 * std::sin((x * (c + 1) + y * 0.7) / 11.0) + 40 * std::cos(y / (7.0 + 3 * c));
                 v += (x * 90.0) / width - 45;
                 // A hard-edged box and a stripe give high frequencies and chroma steps.
                 if (x > width / 4 && x < width / 2 && y > height / 3 && y < 2 * height / 3) {

@@ -78,7 +78,8 @@ TEST(JpegPictureTest, BitmapIsOneMcuLargerThanThePicture) {
         JpegDecoder decoder;
         ASSERT_EQ(decoder.ReadHeaders(jpeg), nullptr);
         const int stride = decoder.McusAcross() * decoder.McuWidth();
-        std::vector<std::uint32_t> expected(static_cast<std::size_t>(stride) * decoder.McusDown() * decoder.McuHeight());
+        std::vector<std::uint32_t> expected(static_cast<std::size_t>(stride) * decoder.McusDown() *
+                                            decoder.McuHeight());
         ASSERT_TRUE(decoder.DecodeRegion(expected, stride, 0, 0, decoder.McusAcross(), decoder.McusDown()));
         for (int y = 0; y < c.height; ++y) {
             for (int x = 0; x < c.width; ++x) {
@@ -136,7 +137,8 @@ TEST(JpegPictureTest, LoadsFilesAndReplacesThePicture) {
 
     // The program names files by Windows path texts, in any case.
     JpegPicture byWindowsPath;
-    ASSERT_TRUE(byWindowsPath.LoadFile(platform::ToWindowsPath(::testing::TempDir()) + "JPEG_Picture_Test.JPG", rect));
+    ASSERT_TRUE(byWindowsPath.LoadFile(
+        platform::ToWindowsPath(::testing::TempDir()) + "JPEG_Picture_Test.JPG", rect));
     EXPECT_EQ(byWindowsPath.Width(), 40);
 
     EXPECT_FALSE(picture.LoadFile(path + ".missing", rect));
@@ -149,7 +151,7 @@ TEST(JpegPictureTest, LoadsFilesAndReplacesThePicture) {
 }
 
 class JpegPictureDrawTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // A 640 x 480 picture has a 656 x 496 bitmap at 4:2:0; the spare
         // column and row must never be shown by a plain copy of the picture.
@@ -178,8 +180,8 @@ TEST_F(JpegPictureDrawTest, CopiesTheTargetsSizeUnscaled) {
         int fromX, fromY;  // bitmap pixel drawn at the target's top-left
     };
     const Case cases[] = {
-        {{}, {0, 0, 640, 480}, 0, 0},            // the whole picture, nothing of the spare MCU
-        {{}, {30, 20, 130, 70}, 0, 0},           // a piece from the top-left corner
+        {{}, {0, 0, 640, 480}, 0, 0},                    // the whole picture, nothing of the spare MCU
+        {{}, {30, 20, 130, 70}, 0, 0},                   // a piece from the top-left corner
         {{100, 50, 400, 300}, {5, 7, 45, 37}, 100, 50},  // from the source's corner, the target's size
     };
     for (const Case& c : cases) {
@@ -189,7 +191,8 @@ TEST_F(JpegPictureDrawTest, CopiesTheTargetsSizeUnscaled) {
         ASSERT_TRUE(picture_.Draw(&dc_, c.source, c.target, false));
         for (int y = 0; y < target_.Height(); ++y) {
             for (int x = 0; x < target_.Width(); ++x) {
-                const bool inside = x >= c.target.left && x < c.target.right && y >= c.target.top && y < c.target.bottom;
+                const bool inside =
+                    x >= c.target.left && x < c.target.right && y >= c.target.top && y < c.target.bottom;
                 if (inside) {
                     ASSERT_EQ(Target(x, y), Bitmap(c.fromX + x - c.target.left, c.fromY + y - c.target.top))
                         << "at " << x << "," << y;

@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
         std::cerr << "jpeg-decode: cannot read " << argv[1] << "\n";
         return 1;
     }
-    const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in),
+                                         std::istreambuf_iterator<char>()};
 
     media::JpegDecoder decoder;
     if (const char* error = decoder.ReadHeaders(data)) {

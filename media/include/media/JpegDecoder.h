@@ -16,7 +16,7 @@ namespace media {
 // and refused with a short text, entropy-coded data is never trusted (it reads
 // as zero bits past its end and never writes outside a block or the buffer).
 class JpegDecoder {
-public:
+  public:
     // Larger pictures are refused: the bitmap would take hundreds of megabytes.
     static constexpr int kMaxDimension = 4096;
 
@@ -50,7 +50,7 @@ public:
     // end of a block or an impossible magnitude); decoding goes on regardless.
     bool SawCorruptData() const { return corrupt_; }
 
-private:
+  private:
     // Two-level decoding table: words 0..255 hold, per 8-bit prefix, the symbol
     // or (from kFirstNode on) the index of a node pair; words 256..511 the code
     // length of that prefix; node pairs from word kFirstNode on.

@@ -22,7 +22,7 @@ namespace media {
 // than the picture (whole MCUs are decoded); only the picture's own rectangle
 // is meant to be shown.
 class JpegPicture {
-public:
+  public:
     // The picture's rectangle: right and bottom exclusive.
     struct Rect {
         std::int32_t left = 0;
@@ -66,7 +66,7 @@ public:
     // The decoder's reason for the last refusal, or nullptr.
     const char* LastError() const { return lastError_; }
 
-private:
+  private:
     std::unique_ptr<platform::Surface> bitmap_;
     int width_ = 0;
     int height_ = 0;
