@@ -49,6 +49,9 @@ int main() {
         return true;
     };
     entry.queue = &queue;
+    // Many small blits per pass go to the window's back buffer; the screen shows
+    // the result once per pass.
+    entry.presentFrame = &platform::PresentAllWindows;
     const int result = WinMain(entry);
     platform::UrlLauncher::Install(nullptr);
     platform::DesktopControl::Install(nullptr);

@@ -102,7 +102,7 @@ std::string ExitCodeText(std::int32_t code, const std::string& product) {
 
 // The start and the main loop, inside the guarded block; the exit message when
 // something was thrown out of them.
-std::string RunApplication(platform::MessageQueue* queue) {
+std::string RunApplication(platform::MessageQueue* queue, const std::function<void()>& presentFrame) {
     try {
         if (queue == nullptr || queue->StartThreadTimer(kTimerPeriodMs) == 0) throw 0;
         GetApplicationObject()->Start();
@@ -114,6 +114,7 @@ std::string RunApplication(platform::MessageQueue* queue) {
             PumpMessages();
             xAppInBackground = 0;
             GetApplicationObject()->RunExecutables();
+            if (presentFrame) presentFrame();
         }
     } catch (const ErrorMsg& error) {
         xAppInBackground = 0;
@@ -145,7 +146,7 @@ int WinMain(EntryPlatform& entry) {
         xErrorSetDetail(nullptr);
         xEscapeHandling = 0;
         xEscapePending = 0;
-        exitMessage = RunApplication(entry.queue);
+        exitMessage = RunApplication(entry.queue, entry.presentFrame);
 
         const std::int16_t kept = xErrorCode;
         ObjectRegistry::DestroyAll();

@@ -2,6 +2,7 @@
 
 #include "divir/xError.h"
 #include "divir/xTryFrame.h"
+#include "platform/MessageQueue.h"
 
 #include <cstdio>
 #include <string>
@@ -27,10 +28,15 @@ constexpr const char* kDisplayErrorText =
 ScreenMouseTarget* NoMouseTarget() {
     return nullptr;
 }
-void NoQuitPoster(int) {}
+// Closing the window ends the main loop through the thread's queue.
+void PostQuitToQueue(int exitCode) {
+    if (platform::MessageQueue* queue = platform::MessageQueue::Current()) {
+        queue->PostQuit(exitCode);
+    }
+}
 
 WinScreenCanvas::MouseTargetLookup mouseLookup = NoMouseTarget;
-WinScreenCanvas::QuitPoster quitPoster = NoQuitPoster;
+WinScreenCanvas::QuitPoster quitPoster = PostQuitToQueue;
 
 xLogPaletteEntry StaticEntry(int k) {
     const std::uint32_t c = kStaticColours[k];
@@ -61,7 +67,7 @@ void WinScreenCanvas::SetMouseTargetLookup(MouseTargetLookup lookup) {
 }
 
 void WinScreenCanvas::SetQuitPoster(QuitPoster poster) {
-    quitPoster = poster != nullptr ? poster : NoQuitPoster;
+    quitPoster = poster != nullptr ? poster : PostQuitToQueue;
 }
 
 WindowGeometry WinScreenCanvas::ChooseGeometry(bool fullScreen, int width, int height,

@@ -326,4 +326,15 @@ TEST_F(WinMainTest, APendingExitCodeEndsTheLoop) {
     EXPECT_NE(boxes_.boxes[0].text.find("16-bit sound"), std::string::npos);
 }
 
+TEST_F(WinMainTest, TheFrameIsPresentedOnceAtTheEndOfEveryPass) {
+    std::vector<int> presentedAfterPass;
+    int passes = 0;
+    entry_.presentFrame = [&] { presentedAfterPass.push_back(passes); };
+    Run([&](TestApplication& app) { passes = app.passes; }, 3);
+    ASSERT_GE(passes, 3);
+    std::vector<int> everyPass;
+    for (int i = 1; i <= passes; ++i) everyPass.push_back(i);
+    EXPECT_EQ(presentedAfterPass, everyPass);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "divir/xTryFrame.h"
 #include "framework/MsgReceiver.h"
+#include "platform/FakeMessageQueue.h"
 #include "platform/GameWindow.h"
 
 #include <gtest/gtest.h>
@@ -420,6 +421,49 @@ TEST(WinScreenCanvasTest, FullScreenCoversTheDisplayWithAFixedClientArea) {
     // The presentation keeps its size; the platform scales it to the display.
     EXPECT_EQ(canvas.GetBounds(), xRect(0, 0, 640, 480));
     EXPECT_EQ(platform::ClientWidth(canvas.GetWindow()), 640);
+}
+
+}  // namespace
+
+namespace {
+
+// The window in the program's queue: its messages reach the canvas, a double
+// click is made from two presses, and closing the window posts the quit message.
+TEST(XAppScreenCanvasTest, TheThreadQueueDispatchesToTheCanvas) {
+    platform::FakeMessageQueue queue;
+    platform::MessageQueue* before = platform::MessageQueue::Install(&queue);
+    {
+        XAppScreenCanvas canvas("Queued", 8, 640, 480, false);
+        const platform::WindowHandle w = canvas.GetWindow();
+        ASSERT_TRUE(queue.IsRegistered(w));
+        RecordingCanvas mouse;
+        recorder = &mouse;
+        WinScreenCanvas::SetMouseTargetLookup(&RecorderLookup);
+        MsgRecorder r;
+        canvas.AddReceiver(&r);
+
+        queue.Invalidate(w);
+        queue.PushInput(platform::FakeMessageQueue::Mouse(w, WinMsg::LButtonDown, 10, 20));
+        queue.PushInput(platform::FakeMessageQueue::Mouse(w, WinMsg::LButtonUp, 10, 20));
+        queue.PushInput(platform::FakeMessageQueue::Mouse(w, WinMsg::LButtonDown, 11, 20));
+        platform::WinMessage m;
+        while (queue.Peek(m, 0, 0, true)) {
+            queue.Dispatch(m);
+        }
+        EXPECT_EQ(r.got, std::vector<std::string>{"repaint 640x480"});
+        EXPECT_EQ(mouse.calls,
+                  (std::vector<std::string>{"left down 10 20", "left up 10 20", "left double 11 20"}));
+
+        WinScreenCanvas::WindowProc(w, platform::Num(WinMsg::Close), 0, 0);
+        ASSERT_TRUE(queue.Peek(m, 0, 0, true));
+        EXPECT_EQ(m.message, platform::Num(WinMsg::Quit));
+        canvas.RemoveReceiver(&r);
+        WinScreenCanvas::SetMouseTargetLookup(nullptr);
+        recorder = nullptr;
+        platform::DestroyGameWindow(w);
+        EXPECT_FALSE(queue.IsRegistered(w));
+    }
+    platform::MessageQueue::Install(before);
 }
 
 }  // namespace

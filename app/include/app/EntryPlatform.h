@@ -37,4 +37,6 @@ struct EntryPlatform {
     std::function<bool(const std::string& programPath)> claimSingleInstance;
     // The thread's message queue (borrowed for the run).
     platform::MessageQueue* queue = nullptr;
+    // Shows what the pass composed; called once at the end of every main-loop pass.
+    std::function<void()> presentFrame;
 };

@@ -84,7 +84,8 @@ class WinScreenCanvas : public WinCanvas {
     // The mouse target is looked up on each mouse message (none: dropped).
     using MouseTargetLookup = ScreenMouseTarget* (*)();
     static void SetMouseTargetLookup(MouseTargetLookup lookup);
-    // What closing the window does: posts the quit message through this hook.
+    // What closing the window does: posts the quit message through this hook (by
+    // default to the thread's message queue; null restores that).
     using QuitPoster = void (*)(int exitCode);
     static void SetQuitPoster(QuitPoster poster);
 
