@@ -150,6 +150,9 @@ WindowHandle CreateGameWindow(const GameWindowDesc& desc) {
     if (desc.procedure != nullptr) {
         desc.procedure(handle, static_cast<std::uint32_t>(WinMsg::Create), 0,
                        reinterpret_cast<std::intptr_t>(desc.createParam));
+        // As window creation did: the procedure learns the client size at once.
+        desc.procedure(handle, static_cast<std::uint32_t>(WinMsg::Size), Num(SizeKind::Restored),
+                       MakeLParam(desc.clientWidth, desc.clientHeight));
     }
     // The thread's queue dispatches the window's messages to its procedure; game
     // windows want double clicks.

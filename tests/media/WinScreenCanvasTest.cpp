@@ -177,6 +177,15 @@ TEST_F(WindowProcTest, RoutesEachMessageToItsHandler) {
     }
 }
 
+TEST(WinScreenCanvasTest, CreationTellsTheCanvasItsClientSize) {
+    RecordingCanvas canvas;
+    canvas.Create("Sized", 8, 640, 480, false);
+    // The create message itself goes on to the default handling.
+    ASSERT_EQ(canvas.calls.size(), 2u);
+    EXPECT_EQ(canvas.calls[0].rfind("default 1 0 ", 0), 0u);
+    EXPECT_EQ(canvas.calls[1], "size 0 640 480");
+}
+
 TEST_F(WindowProcTest, MouseMessagesWithoutATargetAreDropped) {
     WinScreenCanvas::SetMouseTargetLookup(nullptr);
     EXPECT_EQ(WinScreenCanvas::WindowProc(canvas_.GetWindow(), platform::Num(WinMsg::LButtonDown), 0, 0), 0);

@@ -37,7 +37,8 @@ struct GameWindowDesc {
     // 8: the back buffer holds palette indices; anything else: 32-bit pixels.
     int depth = 8;
     WindowProcedure procedure = nullptr;
-    // Handed to the procedure as lParam of the Create message, before any other.
+    // Handed to the procedure as lParam of the Create message, before any other;
+    // a Size message with the client size follows it.
     void* createParam = nullptr;
 };
 
