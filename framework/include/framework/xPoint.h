@@ -2,8 +2,7 @@
 
 #include <cstdint>
 
-// A point of the lower layer: two signed 16-bit coordinates, as the window
-// reports them and as UI bounds use them.
+// A point of the lower layer: two signed 16-bit coordinates.
 struct xPoint {
     std::int16_t x = 0;
     std::int16_t y = 0;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+#include "framework/XAppObject.h"
+
+class Msg;
+class MsgSender;
+
+// Receiving role. Destroying a receiver does not tell its senders: whoever
+// subscribed it removes it before it goes.
+class MsgReceiver : public virtual XAppObject {
+public:
+    // Senders ignore the result.
+    virtual std::int32_t Receive(const Msg& msg, MsgSender* from) = 0;
+};

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "framework/CloneableMsg.h"
+
+// Sent by the lower layer's timer service when one of its countdowns runs out.
+class xMsgTimer : public CloneableMsg<xMsgTimer> {};

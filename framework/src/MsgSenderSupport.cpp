@@ -1,0 +1,46 @@
+#include "framework/MsgSenderSupport.h"
+
+#include <algorithm>
+
+#include "framework/Msg.h"
+#include "framework/MsgReceiver.h"
+
+MsgSenderSupport::MsgSenderSupport() : sender_(this) {}
+
+MsgSenderSupport::MsgSenderSupport(MsgSender* owner) : sender_(owner) {
+    if (owner == nullptr) {
+        throw 0;
+    }
+}
+
+void MsgSenderSupport::AddReceiver(MsgReceiver* receiver) {
+    if (receiver == nullptr || HasReceiver(receiver)) {
+        return;
+    }
+    receivers_.push_back(receiver);
+}
+
+void MsgSenderSupport::RemoveReceiver(MsgReceiver* receiver) {
+    if (receiver == nullptr) {
+        return;
+    }
+    auto it = std::find(receivers_.begin(), receivers_.end(), receiver);
+    if (it != receivers_.end()) {
+        receivers_.erase(it);
+    }
+}
+
+bool MsgSenderSupport::HasReceiver(MsgReceiver* receiver) const {
+    return std::find(receivers_.begin(), receivers_.end(), receiver) != receivers_.end();
+}
+
+std::int32_t MsgSenderSupport::GetReceiverCount() const { return static_cast<std::int32_t>(receivers_.size()); }
+
+void MsgSenderSupport::Send(const Msg& msg) {
+    // Both copied first: a receiver may unsubscribe others, or destroy the sender.
+    const std::vector<MsgReceiver*> receivers = receivers_;
+    MsgSender* const sender = sender_;
+    for (MsgReceiver* receiver : receivers) {
+        receiver->Receive(msg, sender);
+    }
+}
