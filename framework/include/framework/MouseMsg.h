@@ -12,6 +12,10 @@ public:
 
     xPoint GetFirstPoint() const { return first_; }
     xPoint GetSecondPoint() const { return second_; }
+    // The mouse service's names for the two: the point in the receiver's
+    // coordinates and the point as the window reported it.
+    xPoint GetPoint() const { return first_; }
+    xPoint GetScreenPoint() const { return second_; }
 
 private:
     xPoint first_;

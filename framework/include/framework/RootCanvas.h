@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+
+#include "framework/XAppObject.h"
+#include "framework/xRGB.h"
+#include "framework/xRect.h"
+#include "platform/WinTypes.h"
+
+// What the visible tree's root needs of the window's screen canvas. The screen
+// canvas lives above this library; it is given to the root through this
+// interface (see UIRoot::SetServiceMakers), and the root owns it.
+class RootCanvas : public virtual XAppObject {
+public:
+    // The canvas's whole drawing area, in which the root centres its game area.
+    virtual xRect GetFrameRect() = 0;
+    // The address of the canvas's embedded palette.
+    virtual void* GetPaletteMember() = 0;
+    // Fills the frame rectangle with the colour inside a drawing bracket that
+    // saves the drawing state (colour, pen, font) and restores it afterwards.
+    virtual void FillFrame(const xRGB& colour) = 0;
+    // Shows the composed picture inside a drawing bracket; the screen canvas
+    // then tells its receivers that the palette changed.
+    virtual void Present(std::int32_t value) = 0;
+    virtual platform::WindowHandle GetWindow() = 0;
+    virtual bool IsForeground() = 0;
+    // The cursor shown over the window; the change shows at once, without
+    // moving the pointer.
+    virtual void SetClassCursor(platform::SystemCursor cursor) = 0;
+    virtual platform::SystemCursor GetClassCursor() = 0;
+};

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "framework/RootAnimationService.h"
+#include "framework/RootCanvas.h"
+#include "framework/RootNode.h"
+#include "framework/RootSoundService.h"
+#include "platform/WinTypes.h"
+
+class KeyboardService;
+
+// The root of the visible tree: it owns the screen canvas, the animation, sound
+// and keyboard services, covers the 640x480 game area centred in the canvas's
+// frame, and controls the window's cursor, background colour and whole-screen
+// fills. The view is one, and the only one the program makes.
+class UIRoot : public RootNode {
+public:
+    // How the root gets the services that live above this library. The
+    // graphics and sound libraries install theirs before the view is made; an
+    // absent animation or sound maker gives a service that draws nothing or
+    // plays nothing. A root cannot be made without a canvas maker.
+    struct ServiceMakers {
+        std::function<std::unique_ptr<RootCanvas>(const char* name, std::int32_t depth, std::int32_t width,
+                                                  std::int32_t height, bool fullScreen)>
+            canvas;
+        std::function<std::unique_ptr<RootAnimationService>(UIRoot& root)> animation;
+        std::function<std::unique_ptr<RootSoundService>(UIRoot& root)> sound;
+    };
+    static void SetServiceMakers(ServiceMakers makers);
+
+    // The five display arguments go to the screen canvas unchanged.
+    UIRoot(const char* name, std::int32_t depth, std::int32_t width, std::int32_t height, bool fullScreen);
+    ~UIRoot() override;
+
+    UIRoot(const UIRoot&) = delete;
+    UIRoot& operator=(const UIRoot&) = delete;
+
+    virtual void ClearScreen(std::int32_t value);
+    virtual void* GetCanvasMember();
+    virtual void ShowCursor();
+    virtual void HideCursor();
+    virtual bool IsCursorShown();
+    virtual void SetArrowCursor();
+    virtual void SetWaitCursor();
+    virtual bool IsArrowCursor();
+    virtual bool IsWaitCursor();
+    virtual platform::WindowHandle GetWindow();
+    virtual bool IsForeground();
+    virtual void FillScreen(const xRGB& colour);
+    virtual void SetBackgroundColour(const xRGB& colour);
+    virtual RootCanvas* GetCanvas();
+    virtual RootAnimationService* GetAnimationService();
+    virtual RootSoundService* GetSoundService();
+    virtual KeyboardService* GetKeyboardService();
+
+private:
+    std::unique_ptr<RootCanvas> canvas_;
+    std::unique_ptr<RootAnimationService> animation_;
+    std::unique_ptr<RootSoundService> sound_;
+    std::unique_ptr<KeyboardService> keyboard_;
+    platform::SystemCursor cursor_ = platform::SystemCursor::None;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <vector>
+
+#include "framework/RootCanvas.h"
+
+// A canvas that records what the root asks of it.
+class FakeRootCanvas : public RootCanvas {
+public:
+    explicit FakeRootCanvas(xRect frame) : frame_(frame) {}
+
+    xRect GetFrameRect() override { return frame_; }
+    void* GetPaletteMember() override { return &palette; }
+    void FillFrame(const xRGB& colour) override { fills.push_back(colour); }
+    void Present(std::int32_t value) override { presents.push_back(value); }
+    platform::WindowHandle GetWindow() override { return &window; }
+    bool IsForeground() override { return foreground; }
+    void SetClassCursor(platform::SystemCursor c) override {
+        cursor = c;
+        ++cursorChanges;
+    }
+    platform::SystemCursor GetClassCursor() override { return cursor; }
+
+    int palette = 0;
+    int window = 0;
+    bool foreground = true;
+    std::vector<xRGB> fills;
+    std::vector<std::int32_t> presents;
+    platform::SystemCursor cursor = platform::SystemCursor::Arrow;
+    int cursorChanges = 0;
+
+private:
+    xRect frame_;
+};
