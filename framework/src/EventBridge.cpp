@@ -26,10 +26,10 @@ bool IsExactly(const Msg& msg) {
 }
 
 void SetPoints(xEvent& event, const MouseMsg& msg) {
-    event.SetShortParam(0, msg.GetFirstPoint().x);
-    event.SetShortParam(1, msg.GetFirstPoint().y);
-    event.SetShortParam(2, msg.GetSecondPoint().x);
-    event.SetShortParam(3, msg.GetSecondPoint().y);
+    event.SetShortParam(0, msg.GetPoint().x);
+    event.SetShortParam(1, msg.GetPoint().y);
+    event.SetShortParam(2, msg.GetScreenPoint().x);
+    event.SetShortParam(3, msg.GetScreenPoint().y);
 }
 
 template <typename M>

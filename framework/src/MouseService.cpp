@@ -102,7 +102,7 @@ UI* MouseService::GetCapture() { return capture_; }
 
 UI* MouseService::FindReceiverAt(xPoint point, xPoint& local) {
     if (capture_ != nullptr) {
-        local = Minus(point, UIGetBoundsOnScreen(capture_).TopLeft());
+        local = Minus(point, UITopLeft(UIGetBoundsOnScreen(capture_)));
         return capture_;
     }
     for (auto it = byLayer_.rbegin(); it != byLayer_.rend(); ++it) {
@@ -111,14 +111,14 @@ UI* MouseService::FindReceiverAt(xPoint point, xPoint& local) {
             continue;
         }
         const xRect bounds = UIGetBoundsOnScreen(receiver);
-        if (!bounds.Contains(point)) {
+        if (!UIContains(bounds, point)) {
             continue;
         }
         // A disabled receiver swallows the event.
         if (!UIIsEnabledInTree(receiver)) {
             return nullptr;
         }
-        local = Minus(point, bounds.TopLeft());
+        local = Minus(point, UITopLeft(bounds));
         return receiver;
     }
     return nullptr;

@@ -23,7 +23,7 @@ bool UIIsEnabledInTree(UI* node) {
 xRect UIGetBoundsOnScreen(UI* node) {
     xRect bounds = node->GetBounds();
     for (UI* n = node->GetParent(); n != nullptr; n = n->GetParent()) {
-        bounds = bounds.Offset(n->GetBounds().TopLeft());
+        bounds = bounds.Offset(UITopLeft(n->GetBounds()));
     }
     return bounds;
 }

@@ -28,7 +28,7 @@ void UISupport::Attach(UI* parent) {
 UISupport::~UISupport() {
     // A child's SetParent erases it from children_, so walk a copy.
     const std::vector<UI*> children = children_;
-    const xPoint corner = bounds_.TopLeft();
+    const xPoint corner = UITopLeft(bounds_);
     for (UI* child : children) {
         child->SetParent(parent_);
         child->SetLayer(child->GetLayer() + layer_);

@@ -39,8 +39,8 @@ struct RoundTrip {
 void SameMouse(const Msg& a, const Msg& b) {
     const auto& x = dynamic_cast<const MouseMsg&>(a);
     const auto& y = dynamic_cast<const MouseMsg&>(b);
-    EXPECT_EQ(x.GetFirstPoint(), y.GetFirstPoint());
-    EXPECT_EQ(x.GetSecondPoint(), y.GetSecondPoint());
+    EXPECT_EQ(x.GetPoint(), y.GetPoint());
+    EXPECT_EQ(x.GetScreenPoint(), y.GetScreenPoint());
 }
 
 void SameResource(const Msg& a, const Msg& b) {

@@ -158,3 +158,21 @@ TEST_F(UISupportTest, RootsKeepNoTree) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(UIContainsTest, RightAndBottomEdgesAreInside) {
+    const xRect r{10, 20, 30, 40};
+    struct Case {
+        xPoint p;
+        bool inside;
+    };
+    const Case cases[] = {{{10, 20}, true}, {{30, 40}, true},  {{30, 20}, true},
+                          {{31, 40}, false}, {{20, 41}, false}, {{9, 30}, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.p.x << "," << c.p.y);
+        EXPECT_EQ(UIContains(r, c.p), c.inside);
+    }
+}
+
+}  // namespace

@@ -3,21 +3,18 @@
 #include "framework/CloneableMsg.h"
 #include "framework/xPoint.h"
 
-// Base of the mouse messages. The first point is the position in the receiving
-// node's coordinates; what the second holds is up to the message's sender.
+// Base of the mouse messages: the point in the receiving node's coordinates and
+// a second point whose meaning its sender sets (the mouse service gives the point
+// as the window reported it).
 class MouseMsg : public CloneableMsg<MouseMsg> {
 public:
     MouseMsg() = default;
-    MouseMsg(xPoint first, xPoint second) : first_(first), second_(second) {}
+    MouseMsg(xPoint point, xPoint screenPoint) : point_(point), screenPoint_(screenPoint) {}
 
-    xPoint GetFirstPoint() const { return first_; }
-    xPoint GetSecondPoint() const { return second_; }
-    // The mouse service's names for the two: the point in the receiver's
-    // coordinates and the point as the window reported it.
-    xPoint GetPoint() const { return first_; }
-    xPoint GetScreenPoint() const { return second_; }
+    xPoint GetPoint() const { return point_; }
+    xPoint GetScreenPoint() const { return screenPoint_; }
 
 private:
-    xPoint first_;
-    xPoint second_;
+    xPoint point_;
+    xPoint screenPoint_;
 };

@@ -37,6 +37,12 @@ public:
     virtual void Idle() = 0;
 };
 
+// The tree's own containment: the right and bottom edges count as inside.
+inline bool UIContains(const xRect& r, xPoint p) {
+    return r.left <= p.x && p.x <= r.right && r.top <= p.y && p.y <= r.bottom;
+}
+inline xPoint UITopLeft(const xRect& r) { return {r.left, r.top}; }
+
 // Tree queries used by the mouse service, the lower-layer elements and the
 // animation service.
 std::int32_t UIGetLayer(UI* node);

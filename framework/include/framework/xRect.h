@@ -1,47 +1,42 @@
 #pragma once
 
-#include <cstdint>
-
 #include "framework/xPoint.h"
 
-// A rectangle of the lower layer: four signed 16-bit edges. The right and
-// bottom edges belong to the rectangle, so a point on them lies inside.
-// Arithmetic wraps at 16 bits as the stored fields do.
+#include <cstdint>
+
+// A rectangle of signed 16-bit values; right and bottom are exclusive. Every
+// operation computes in int and stores back into 16 bits, so results wrap the way
+// the old 16-bit code's did. The UI tree's hit test is the one place that counts
+// the right and bottom edges as inside; it has its own test for that.
 struct xRect {
     std::int16_t left = 0;
     std::int16_t top = 0;
     std::int16_t right = 0;
     std::int16_t bottom = 0;
 
-    friend bool operator==(const xRect&, const xRect&) = default;
+    constexpr xRect() = default;
+    constexpr xRect(int l, int t, int r, int b)
+        : left(static_cast<std::int16_t>(l)), top(static_cast<std::int16_t>(t)),
+          right(static_cast<std::int16_t>(r)), bottom(static_cast<std::int16_t>(b)) {}
 
+    void Set(int l, int t, int r, int b);
+    void Assign(const xRect& other) { *this = other; }
+    void OffsetBy(int dx, int dy);
+    xRect Offset(const xPoint& p) const;  // a moved copy
+    void MoveToOrigin();
+    xRect GetSize() const;  // (0, 0, width, height)
+    void Inset(int dx, int dy);
+    void CenterIn(const xRect& other);
+    void CenterAt(const xPoint& p);
+    void UnionWith(const xRect& other);
+    bool IntersectWith(const xRect& other);
+    static void Union(const xRect& a, const xRect& b, xRect& out);
+    static bool Intersect(const xRect& a, const xRect& b, xRect& out);
+
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    bool Contains(const xPoint& p) const { return left <= p.x && p.x < right && top <= p.y && p.y < bottom; }
     std::int16_t Width() const { return static_cast<std::int16_t>(right - left); }
     std::int16_t Height() const { return static_cast<std::int16_t>(bottom - top); }
-    xPoint TopLeft() const { return {left, top}; }
 
-    bool Contains(xPoint p) const { return left <= p.x && p.x <= right && top <= p.y && p.y <= bottom; }
-
-    // A copy moved by the point.
-    xRect Offset(xPoint by) const {
-        return {static_cast<std::int16_t>(left + by.x), static_cast<std::int16_t>(top + by.y),
-                static_cast<std::int16_t>(right + by.x), static_cast<std::int16_t>(bottom + by.y)};
-    }
-
-    void Assign(const xRect& other) { *this = other; }
-
-    // Keeps the size and moves the rectangle to the middle of the outer one;
-    // halves round down (towards minus infinity), as the game area's centring expects.
-    void CenterIn(const xRect& outer) {
-        const int width = right - left;
-        const int height = bottom - top;
-        const int newLeft = FloorHalf(outer.left + outer.right - width);
-        const int newTop = FloorHalf(outer.top + outer.bottom - height);
-        left = static_cast<std::int16_t>(newLeft);
-        top = static_cast<std::int16_t>(newTop);
-        right = static_cast<std::int16_t>(newLeft + width);
-        bottom = static_cast<std::int16_t>(newTop + height);
-    }
-
-private:
-    static int FloorHalf(int v) { return v >= 0 ? v / 2 : -((-v + 1) / 2); }
+    friend constexpr bool operator==(const xRect&, const xRect&) = default;
 };

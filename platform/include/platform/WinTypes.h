@@ -159,6 +159,21 @@ enum class SystemCursor : std::uint32_t {
     Wait = 32514,
 };
 
+// Registry roots (predefined key handles) and value types.
+enum class RegistryRoot : std::uint32_t {
+    ClassesRoot = 0x80000000,
+    CurrentUser = 0x80000001,
+    LocalMachine = 0x80000002,
+    Users = 0x80000003,
+};
+
+enum class RegistryType : std::uint32_t {
+    None = 0,
+    String = 1,
+    Binary = 3,
+    Dword = 4,
+};
+
 // An opaque window identity; null means no window.
 using WindowHandle = void*;
 

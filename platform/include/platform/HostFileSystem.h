@@ -1,0 +1,22 @@
+#pragma once
+
+// Whole-file operations on host paths (see HostPath.h for turning the program's
+// path texts into host paths).
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// A regular file that can be opened for reading.
+bool HostFileExists(const std::string& hostPath);
+bool HostIsDirectory(const std::string& hostPath);
+bool HostDeleteFile(const std::string& hostPath);
+// Moves a file; fails when the target exists, as the program expects.
+bool HostRenameFile(const std::string& from, const std::string& to);
+bool HostMakeDirectory(const std::string& hostPath);
+// Last-write time in seconds since 1970 (UTC).
+bool HostGetModTime(const std::string& hostPath, std::int64_t& seconds);
+bool HostSetModTime(const std::string& hostPath, std::int64_t seconds);
+
+}  // namespace platform

@@ -1,0 +1,235 @@
+#include "platform/PrivateProfile.h"
+
+#include <strings.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/HostPath.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view kBlanks = " \t\r\n";
+
+std::string_view Trim(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    const std::size_t last = text.find_last_not_of(kBlanks);
+    return text.substr(first, last - first + 1);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// The section name of a line, when it is a section header.
+std::optional<std::string_view> SectionOf(std::string_view line) {
+    line = Trim(line);
+    if (line.empty() || line.front() != '[') return std::nullopt;
+    line.remove_prefix(1);
+    const std::size_t close = line.find(']');
+    return Trim(close == std::string_view::npos ? line : line.substr(0, close));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::string_view value;
+};
+
+// A line inside a section: key=value, or a bare key with an empty value.
+std::optional<KeyLine> KeyOf(std::string_view line) {
+    const std::string_view trimmed = Trim(line);
+    if (trimmed.empty()) return std::nullopt;
+    const std::size_t equals = trimmed.find('=');
+    if (equals == std::string_view::npos) return KeyLine{trimmed, {}};
+    std::string_view value = Trim(trimmed.substr(equals + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return KeyLine{Trim(trimmed.substr(0, equals)), value};
+}
+
+std::string HostFor(const char* path) { return ResolveHostPath(path != nullptr ? path : ""); }
+
+std::vector<std::string> ReadLines(const std::string& host) {
+    std::vector<std::string> lines;
+    std::ifstream in(host, std::ios::binary);
+    if (!in) return lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::uint32_t CopyOut(std::string_view text, char* out, std::uint32_t size) {
+    if (out == nullptr || size == 0) return 0;
+    const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), size - 1));
+    std::memcpy(out, text.data(), count);
+    out[count] = '\0';
+    return count;
+}
+
+// A list of names, each terminated, and one more terminator; cut to whole room.
+std::uint32_t CopyList(const std::vector<std::string_view>& names, char* out, std::uint32_t size) {
+    if (out == nullptr || size == 0) return 0;
+    if (size == 1) {
+        out[0] = '\0';
+        return 0;
+    }
+    std::uint32_t used = 0;
+    for (std::string_view name : names) {
+        const std::uint32_t room = size - 1 - used;  // keep one byte for the final terminator
+        if (room == 0) break;
+        const std::uint32_t take = static_cast<std::uint32_t>(std::min<std::size_t>(name.size(), room - 1));
+        std::memcpy(out + used, name.data(), take);
+        used += take;
+        out[used++] = '\0';
+        if (take < name.size()) break;
+    }
+    out[used] = '\0';
+    return used;
+}
+
+// The value of section/key, when present.
+std::optional<std::string> Lookup(const std::vector<std::string>& lines, std::string_view section,
+                                  std::string_view key) {
+    bool inSection = false;
+    for (const std::string& line : lines) {
+        if (std::optional<std::string_view> name = SectionOf(line)) {
+            inSection = SameName(*name, section);
+            continue;
+        }
+        if (!inSection) continue;
+        if (std::optional<KeyLine> entry = KeyOf(line); entry && SameName(entry->key, key)) {
+            return std::string(entry->value);
+        }
+    }
+    return std::nullopt;
+}
+
+bool WriteLines(const std::string& host, const std::vector<std::string>& lines) {
+    const std::string temporary = host + ".tmp" + std::to_string(::getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        for (const std::string& line : lines) out << line << "\r\n";
+        out.flush();
+        if (!out) {
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), host.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultText, char* out,
+                                      std::uint32_t size, const char* path) {
+    const std::vector<std::string> lines = ReadLines(HostFor(path));
+    if (section == nullptr) {
+        std::vector<std::string_view> names;
+        for (const std::string& line : lines) {
+            if (std::optional<std::string_view> name = SectionOf(line)) names.push_back(*name);
+        }
+        return CopyList(names, out, size);
+    }
+    if (key == nullptr) {
+        std::vector<std::string_view> names;
+        bool inSection = false;
+        for (const std::string& line : lines) {
+            if (std::optional<std::string_view> name = SectionOf(line)) {
+                inSection = SameName(*name, section);
+            } else if (inSection) {
+                if (std::optional<KeyLine> entry = KeyOf(line)) names.push_back(entry->key);
+            }
+        }
+        return CopyList(names, out, size);
+    }
+    if (std::optional<std::string> value = Lookup(lines, section, key)) {
+        return CopyOut(*value, out, size);
+    }
+    std::string_view fallback = defaultText != nullptr ? defaultText : "";
+    // Trailing blanks of the default are dropped, as the platform does.
+    const std::size_t last = fallback.find_last_not_of(' ');
+    fallback = last == std::string_view::npos ? std::string_view{} : fallback.substr(0, last + 1);
+    return CopyOut(fallback, out, size);
+}
+
+std::int32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t defaultValue,
+                                  const char* path) {
+    if (section == nullptr || key == nullptr) return defaultValue;
+    const std::optional<std::string> value = Lookup(ReadLines(HostFor(path)), section, key);
+    if (!value) return defaultValue;
+    const char* text = value->c_str();
+    char* end = nullptr;
+    const long long number = std::strtoll(text, &end, 10);
+    if (end == text) return 0;
+    return static_cast<std::int32_t>(number);
+}
+
+bool WritePrivateProfileString(const char* section, const char* key, const char* value, const char* path) {
+    if (section == nullptr || path == nullptr) return false;
+    const std::string host = HostFor(path);
+    std::vector<std::string> lines = ReadLines(host);
+
+    // Locate the section: its header line and the end of its last non-blank line.
+    std::size_t header = lines.size();
+    std::size_t end = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (std::optional<std::string_view> name = SectionOf(lines[i])) {
+            if (header != lines.size()) {
+                end = i;
+                break;
+            }
+            if (SameName(*name, section)) header = i;
+        }
+    }
+    if (header != lines.size()) {
+        while (end > header + 1 && Trim(lines[end - 1]).empty()) --end;
+    }
+
+    if (key == nullptr) {
+        if (header == lines.size()) return true;
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header), lines.begin() + static_cast<std::ptrdiff_t>(end));
+        return WriteLines(host, lines);
+    }
+    const std::string entry = std::string(key) + "=" + (value != nullptr ? value : "");
+    if (header == lines.size()) {
+        if (value == nullptr) return true;
+        if (!lines.empty() && !Trim(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(entry);
+        return WriteLines(host, lines);
+    }
+    for (std::size_t i = header + 1; i < end; ++i) {
+        if (std::optional<KeyLine> found = KeyOf(lines[i]); found && SameName(found->key, key)) {
+            if (value == nullptr) {
+                lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+            } else {
+                lines[i] = entry;
+            }
+            return WriteLines(host, lines);
+        }
+    }
+    if (value == nullptr) return true;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(end), entry);
+    return WriteLines(host, lines);
+}
+
+}  // namespace platform

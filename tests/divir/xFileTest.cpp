@@ -1,0 +1,343 @@
+#include "divir/xFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/TempFolder.h"
+#include "divir/xError.h"
+#include "divir/xTryFrame.h"
+
+namespace {
+
+constexpr std::int32_t kText = xFourCC("TEXT");
+constexpr std::int32_t kAny = xFourCC("????");
+
+class xFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        xErrorCode = 0;
+        xErrorSetDetail(nullptr);
+        xFileStartup(2);  // a small table, so opening a few files grows it
+    }
+    void TearDown() override {
+        xFileResetSearchPath();
+        xFileCleanup();
+        EXPECT_EQ(xTryTop(), nullptr);
+        xErrorCode = 0;
+    }
+    xFileSpec Spec(const std::string& name) const { return xFileSpec(dir_.Win(name).c_str()); }
+
+    // Opens under a frame; the code is returned, the handle through out.
+    std::int16_t Open(const std::string& name, std::int16_t mode, std::uint16_t& out) {
+        return xTry([&] { out = xFileOpen(Spec(name), mode, kText, kAny); });
+    }
+
+    TempFolder dir_;
+};
+
+struct OpenCase {
+    const char* name;
+    bool present;
+    std::int16_t mode;
+    std::int16_t code;
+    const char* written;     // written after the open, when it succeeded
+    const char* afterwards;  // the file's content at the end; null: no file
+};
+
+class xFileOpenModes : public xFileTest, public ::testing::WithParamInterface<OpenCase> {};
+
+TEST_P(xFileOpenModes, OpenPresentAndMissingFiles) {
+    const OpenCase& c = GetParam();
+    if (c.present) dir_.Write("f.dat", "old!");
+    std::uint16_t h = 0;
+    EXPECT_EQ(Open("f.dat", c.mode, h), c.code);
+    if (c.code == 0) {
+        ASSERT_NE(h, 0);
+        EXPECT_EQ(xFileGetAttr(h), c.mode);
+        xFileWrite(h, c.written, static_cast<std::uint32_t>(std::strlen(c.written)));
+        xFileClose(h);
+        EXPECT_EQ(h, 0);
+    } else {
+        EXPECT_EQ(h, 0);
+        EXPECT_EQ(xErrorGetDetail(), " (" + dir_.Win("f.dat") + ")");
+    }
+    if (c.afterwards) {
+        EXPECT_EQ(dir_.Read("f.dat"), c.afterwards);
+    } else {
+        EXPECT_FALSE(std::filesystem::exists(dir_.Host("f.dat")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, xFileOpenModes,
+    ::testing::Values(OpenCase{"ReadPresent", true, 2, 0, "", "old!"},
+                      OpenCase{"ReadMissing", false, 2, kErrFileOpen, "", nullptr},
+                      OpenCase{"WriteMissingCreates", false, 4, 0, "new", "new"},
+                      OpenCase{"WriteOpensInPlace", true, 4, 0, "N", "Nld!"},
+                      OpenCase{"CreateWriteTruncates", true, 5, 0, "x", "x"},
+                      OpenCase{"ReadWritePresent", true, 6, 0, "ab", "abd!"},
+                      OpenCase{"CreateBitWithoutWriteFails", true, 3, kErrFileOpen, "", "old!"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(xFileTest, ChunkedReadStopsAtTheEnd) {
+    std::string content(120000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
+    dir_.Write("big.bin", content);
+    std::uint16_t h = 0;
+    ASSERT_EQ(Open("big.bin", 2, h), 0);
+    std::vector<char> buffer(250000);
+    EXPECT_EQ(xFileRead(h, buffer.data(), 0), 0u);
+    EXPECT_EQ(xFileRead(h, buffer.data(), 250000), 120000u);
+    EXPECT_EQ(std::string(buffer.data(), 120000), content);
+    EXPECT_EQ(xFileRead(h, buffer.data(), 250000), kFileEnd);
+    EXPECT_EQ(xFileGetSize(h), 120000);
+    EXPECT_EQ(xFileSeek(h, 100, 0), 100u);
+    EXPECT_EQ(xFileGetEOF(h), 120000);
+    EXPECT_EQ(xFileSeek(h, 0, 1), 100u) << "GetEOF seeks back";
+    xFileClose(h);
+}
+
+struct LineCase {
+    const char* name;
+    std::string content;
+    std::int16_t size;
+    std::vector<std::pair<std::uint32_t, std::string>> lines;  // then the end
+};
+
+class xFileReadLines : public xFileTest, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(xFileReadLines, SplitsLinesAndResumesAfterTheirEnds) {
+    const LineCase& c = GetParam();
+    dir_.Write("lines.txt", c.content);
+    std::uint16_t h = 0;
+    ASSERT_EQ(Open("lines.txt", 2, h), 0);
+    std::vector<char> buffer(std::max<int>(c.size, 1) + 4, 'Z');
+    for (const auto& [count, text] : c.lines) {
+        ASSERT_EQ(xFileReadLine(h, buffer.data(), c.size), count);
+        EXPECT_EQ(std::string(buffer.data()), text);
+    }
+    EXPECT_EQ(xFileReadLine(h, buffer.data(), c.size), kFileEnd);
+    EXPECT_EQ(buffer[std::max<int>(c.size, 1) + 3], 'Z') << "wrote past the buffer";
+    xFileClose(h);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, xFileReadLines,
+    ::testing::Values(LineCase{"CrLf", "ab\r\ncd", 10, {{4, "ab"}, {2, "cd"}}},
+                      LineCase{"LfCr", "ab\n\rcd", 10, {{4, "ab"}, {2, "cd"}}},
+                      LineCase{"LfOnly", "a\nb\n\nc", 10, {{2, "a"}, {2, "b"}, {1, ""}, {1, "c"}}},
+                      LineCase{"CrOnly", "a\rb", 10, {{2, "a"}, {1, "b"}}},
+                      LineCase{"LongLineInPieces", "abcdefghij\r\nk", 5, {{4, "abcd"}, {4, "efgh"}, {4, "ij"}, {1, "k"}}},
+                      LineCase{"CrEndsTheChunkLfStartsTheNext", "abc\r\nd", 5, {{5, "abc"}, {1, "d"}}},
+                      LineCase{"LfEndsTheChunkNoPartner", "abc\nd", 5, {{4, "abc"}, {1, "d"}}},
+                      LineCase{"CrEndsTheFile", "abc\r", 5, {{4, "abc"}}},
+                      LineCase{"SizeOneReadsNothing", "abc", 1, {}},
+                      LineCase{"SizeZeroReadsNothing", "abc", 0, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(xFileTest, WrittenLinesEndWithCrLf) {
+    std::uint16_t h = 0;
+    ASSERT_EQ(Open("out.txt", 5, h), 0);
+    xFileWriteLine(h, "one");
+    xFileWriteLine(h, "");
+    std::string big(70000, 'q');  // more than one write chunk
+    xFileWrite(h, big.data(), static_cast<std::uint32_t>(big.size()));
+    xFileSetEOF(h, 6);
+    xFileClose(h);
+    EXPECT_EQ(dir_.Read("out.txt"), "one\r\n\r");
+}
+
+TEST_F(xFileTest, UnknownHandlesRaiseMemoryOrDoNothing) {
+    std::uint16_t bogus = 77;
+    char buffer[4];
+    EXPECT_EQ(xTry([&] { xFileRead(bogus, buffer, 4); }), kErrMemory);
+    EXPECT_EQ(xTry([&] { xFileClose(bogus); }), kErrMemory);
+    bogus = 40000;
+    EXPECT_EQ(xTry([&] { xFileGetSize(bogus); }), kErrMemory);
+    // Without a frame the raise returns and the call does nothing.
+    EXPECT_EQ(xFileGetSize(bogus), 0);
+    EXPECT_EQ(xFileRead(bogus, buffer, 4), 0u);
+    xFileClose(bogus);
+    EXPECT_EQ(bogus, 0);
+    EXPECT_EQ(xErrorCode, kErrMemory);
+}
+
+TEST_F(xFileTest, SeekBeforeTheStartRaisesReadError) {
+    dir_.Write("s.txt", "abc");
+    std::uint16_t h = 0;
+    ASSERT_EQ(Open("s.txt", 2, h), 0);
+    EXPECT_EQ(xTry([&] { xFileSeek(h, -10, 0); }), kErrFileRead);
+    EXPECT_EQ(xTry([&] { xFileSeek(h, 0, 7); }), kErrFileRead);
+    xFileClose(h);
+}
+
+TEST_F(xFileTest, StartupsAreCountedAndTheLastCleanupClosesAll) {
+    xFileStartup(2);
+    dir_.Write("a.txt", "a");
+    std::uint16_t h = 0;
+    ASSERT_EQ(Open("a.txt", 2, h), 0);
+    xFileCleanup();
+    EXPECT_EQ(xFileGetAttr(h), 2) << "one cleanup of two keeps the table";
+    xFileCleanup();
+    EXPECT_EQ(xTry([&] { xFileGetAttr(h); }), kErrMemory);
+    EXPECT_EQ(Open("a.txt", 2, h), kErrMemory) << "no table, no files";
+    xFileStartup(2);  // for TearDown
+}
+
+TEST_F(xFileTest, CaseBlindResolutionFindsMixedCaseNames) {
+    dir_.Write("Resources/Music/Title.SRF", "music");
+    std::uint16_t h = 0;
+    ASSERT_EQ(Open("resources\\MUSIC\\title.srf", 2, h), 0);
+    char buffer[8] = {};
+    EXPECT_EQ(xFileRead(h, buffer, 7), 5u);
+    EXPECT_STREQ(buffer, "music");
+    xFileClose(h);
+    // New names are created as given inside the folder that matched.
+    ASSERT_EQ(Open("RESOURCES\\New.Txt", 5, h), 0);
+    xFileClose(h);
+    EXPECT_TRUE(std::filesystem::exists(dir_.Host("Resources/New.Txt")));
+    EXPECT_EQ(xFileExists(Spec("resources\\new.TXT")), 1);
+    EXPECT_EQ(xFileExists(Spec("resources")), 0) << "a folder is no file";
+    EXPECT_EQ(xFileExists(Spec("missing.txt")), 0);
+}
+
+TEST_F(xFileTest, RenameRefusesAnExistingTarget) {
+    dir_.Write("a.txt", "A");
+    dir_.Write("b.txt", "B");
+    xFileRename(Spec("a.txt"), Spec("b.txt"));
+    EXPECT_EQ(dir_.Read("b.txt"), "B");
+    EXPECT_EQ(dir_.Read("a.txt"), "A");
+    xFileRename(Spec("A.TXT"), Spec("c.txt"));
+    EXPECT_EQ(dir_.Read("c.txt"), "A");
+
+    xFileSpec path = Spec("c.txt");
+    xFileRenameInPlace(path, "d.txt");
+    EXPECT_EQ(std::string(path.c_str()), dir_.Win("d.txt"));
+    EXPECT_EQ(dir_.Read("d.txt"), "A");
+    EXPECT_EQ(xTry([&] { xFileRenameInPlace(path, "b.txt"); }), kErrMemory);
+    EXPECT_EQ(std::string(path.c_str()), dir_.Win("d.txt"));
+
+    xFileDelete(Spec("d.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir_.Host("d.txt")));
+    EXPECT_EQ(xTry([&] { xFileDelete(Spec("d.txt")); }), kErrFileWrite);
+    EXPECT_EQ(xErrorGetDetail(), " (" + dir_.Win("d.txt") + ")");
+}
+
+TEST(xFileChangeFileSpecTest, ReplacesTheLastComponent) {
+    struct Case {
+        const char* spec;
+        const char* name;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"C:\\Game\\Client.exe", "Resources:Music:a.srf", "C:\\Game\\Resources\\Music\\a.srf"},
+        {"a/x/y", "z\\w", "a/x/z/w"},
+        {"a/x/y", "p:q", "a/x/p/q"},
+        {"C:\\Game\\Client.exe", nullptr, "C:\\Game\\"},
+        {".\\", "settings.ini", ".\\settings.ini"},
+        {"plain", "other", "other"},
+        {"", nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.spec);
+        xFileSpec spec(c.spec);
+        xFileChangeFileSpec(spec, c.name);
+        EXPECT_STREQ(spec.c_str(), c.expected);
+    }
+    // Never past 259 characters.
+    xFileSpec spec((std::string(250, 'd') + "\\f").c_str());
+    xFileChangeFileSpec(spec, std::string(40, 'n').c_str());
+    EXPECT_EQ(std::strlen(spec.c_str()), xFileSpec::kMaxLength);
+}
+
+TEST(xFileIsAbsolutePathTest, RootsAndDrives) {
+    EXPECT_EQ(xFileIsAbsolutePath("\\x"), 1);
+    EXPECT_EQ(xFileIsAbsolutePath("/x"), 1);
+    EXPECT_EQ(xFileIsAbsolutePath("C:x"), 1);
+    EXPECT_EQ(xFileIsAbsolutePath(".\\x"), 0);
+    EXPECT_EQ(xFileIsAbsolutePath(""), 0);
+    EXPECT_EQ(xFileIsAbsolutePath(static_cast<const char*>(nullptr)), 0);
+}
+
+TEST_F(xFileTest, BareNamesFollowTheSearchPath) {
+    dir_.Write("one/x.txt", "1");
+    dir_.Write("two/x.txt", "2");
+    dir_.Write("two/y.txt", "Y");
+    const xFileSpec one((dir_.Win("one") + "\\").c_str());
+    const xFileSpec two((dir_.Win("two") + "\\").c_str());
+    xFileAddToSearchPath(one);
+    xFileAddToSearchPath(two);
+
+    xFileSpec found;
+    EXPECT_EQ(xFileFindOnPath("y.txt", &found), 1);
+    EXPECT_STREQ(found.c_str(), (dir_.Win("two") + "\\y.txt").c_str());
+    const xFileSpec before("unchanged");
+    found = before;
+    EXPECT_EQ(xFileFindOnPath("none.txt", &found), 0);
+    EXPECT_EQ(found, before);
+
+    std::uint16_t h = 0;
+    ASSERT_EQ(xTry([&] { h = xFileOpen("x.txt", 2, kText, kAny); }), 0);
+    char c = 0;
+    xFileRead(h, &c, 1);
+    EXPECT_EQ(c, '1');
+    xFileClose(h);
+    EXPECT_EQ(xTry([&] { h = xFileOpen("none.txt", 2, kText, kAny); }), kErrFileOpen);
+
+    xFileRemoveFromSearchPath(one);
+    ASSERT_EQ(xTry([&] { h = xFileOpen("X.TXT", 2, kText, kAny); }), 0);
+    xFileRead(h, &c, 1);
+    EXPECT_EQ(c, '2');
+    xFileClose(h);
+
+    xFileAddToSearchPath(one);
+    xFileAddToSearchPath(one);
+    xFileAddToSearchPath(one);
+    EXPECT_EQ(xTry([&] { xFileAddToSearchPath(one); }), kErrSearchPathFull);
+}
+
+TEST_F(xFileTest, WithNoSearchPathTheProgramFolderIsSearched) {
+    const xFileSpec program = xFileGetApplicationFileSpec();
+    ASSERT_FALSE(program.empty());
+    EXPECT_EQ(program.c_str()[0], '\\');
+    const std::string name = std::filesystem::path(platform::ResolveHostPath(program.c_str())).filename();
+    xFileSpec found;
+    EXPECT_EQ(xFileFindOnPath(name.c_str(), &found), 1);
+    EXPECT_EQ(found, program);
+}
+
+TEST_F(xFileTest, ModificationTimesRoundTripInUtc) {
+    dir_.Write("t.txt", "t");
+    const xDateTime set{4, 5, 6, 3, 2, 2001, 0};
+    xFileSetModTime(Spec("t.txt"), set);
+    xDateTime got;
+    xFileGetModTime(Spec("t.txt"), got);
+    EXPECT_EQ(got.hour, 4);
+    EXPECT_EQ(got.minute, 5);
+    EXPECT_EQ(got.second, 6);
+    EXPECT_EQ(got.day, 3);
+    EXPECT_EQ(got.month, 2);
+    EXPECT_EQ(got.year, 2001);
+    EXPECT_EQ(got.weekday, 7) << "3 February 2001 was a Saturday";
+    xFileSetModTime(Spec("t.txt"), xDateTime{1, 1, 1, 29, 2, 2001, 0});  // no such day
+    xFileSetModTime(Spec("t.txt"), xDateTime{1, 1, 1, 1, 13, 2001, 0});
+    xFileGetModTime(Spec("t.txt"), got);
+    EXPECT_EQ(got.day, 3);
+    EXPECT_EQ(xTry([&] { xFileGetModTime(Spec("gone.txt"), got); }), kErrMemory);
+}
+
+TEST_F(xFileTest, MakeDirectoryCreatesInsideTheProgramFolderOnce) {
+    const std::string name = "divir-made-" + std::to_string(::getpid());
+    const std::filesystem::path made =
+        std::filesystem::path(platform::ResolveHostPath(xFileGetApplicationFileSpec().c_str())).parent_path() / name;
+    xFileMakeDirectory(name.c_str());
+    EXPECT_TRUE(std::filesystem::is_directory(made));
+    xFileMakeDirectory(name.c_str());
+    std::filesystem::remove(made);
+}
+
+}  // namespace

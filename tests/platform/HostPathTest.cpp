@@ -1,0 +1,67 @@
+#include "platform/HostPath.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/TempFolder.h"
+
+namespace {
+
+TEST(HostPathTest, ResolvesEachComponentCaseBlindAndKeepsNewOnes) {
+    TempFolder dir;
+    dir.Write("Resources/Music/Title.srf", "x");
+    dir.Write("Resources/Music/title.SRF.bak", "x");
+    std::filesystem::create_directories(dir.Host("Resources/music2"));
+    const std::string root = dir.Win();
+    struct Case {
+        const char* win;
+        const char* host;
+    };
+    const Case cases[] = {
+        {"\\Resources\\Music\\Title.srf", "/Resources/Music/Title.srf"},
+        {"\\resources\\MUSIC\\title.SRF", "/Resources/Music/Title.srf"},
+        {"\\RESOURCES\\Music2\\", "/Resources/music2/"},
+        {"\\resources\\NewDir\\New.txt", "/Resources/NewDir/New.txt"},
+        {"\\resources\\\\music\\.\\TITLE.srf", "/Resources/Music/./Title.srf"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.win);
+        EXPECT_EQ(platform::ResolveHostPath(root + c.win), dir.Host() + c.host);
+    }
+    EXPECT_EQ(platform::ResolveHostPath("C:\\x\\y"), "/x/y");
+    EXPECT_EQ(platform::ResolveHostPath(".\\"), "./");
+    EXPECT_EQ(platform::ResolveHostPath(""), ".");
+    EXPECT_EQ(platform::ToWindowsPath("/a/b"), "\\a\\b");
+}
+
+TEST(HostPathTest, TellsWhetherAPathStaysInsideAFolder) {
+    TempFolder dir;
+    dir.Write("Game/Resources/a.srf", "x");
+    dir.Write("Outside/b.txt", "x");
+    std::filesystem::create_symlink(dir.Host("Outside"), dir.Host("Game/Link"));
+    const std::string game = dir.Win("Game") + "\\";
+    struct Case {
+        const char* name;
+        bool inside;
+    };
+    const Case cases[] = {
+        {"Resources\\a.srf", true},       {"resources\\NEW.srf", true},   {"new.txt", true},
+        {"..\\Outside\\b.txt", false},    {"Resources\\..\\..\\x", false}, {"Resources\\..\\ok.txt", true},
+        {"Link\\b.txt", false},           {".", false},                   {"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(platform::IsPathInsideFolder(game, game + c.name), c.inside);
+    }
+    EXPECT_FALSE(platform::IsPathInsideFolder(game, dir.Win("GameOther\\x")));
+    EXPECT_FALSE(platform::IsPathInsideFolder(game, "\\etc\\passwd"));
+}
+
+TEST(HostPathTest, ProgramPathIsThisExecutable) {
+    const auto program = platform::ProgramPath();
+    ASSERT_TRUE(program.has_value());
+    EXPECT_EQ(std::filesystem::path(*program).filename(), "platform_tests");
+}
+
+}  // namespace

@@ -1,0 +1,148 @@
+// sound-decode IN OUT [--rate native|22050] [--repeat N]
+// Decodes stored sound data (as a sound resource holds it) into raw signed 16-bit
+// little-endian mono PCM. The data's own header says which decoder applies.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sound/MpegAudioDecodeFrame.h"
+#include "sound/MpegAudioSynthesisHistory.h"
+#include "sound/MpegAudioTables.h"
+#include "sound/StoredMusic.h"
+
+namespace {
+
+enum class Rate { kNative, kMixer };
+
+struct Options {
+  std::string in;
+  std::string out;
+  Rate rate = Rate::kMixer;
+  long repeat = 1;
+};
+
+struct Failure {
+  std::string message;
+};
+
+using Samples = std::vector<std::int16_t>;
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::fprintf(stderr, "sound-decode: %s\n", message.c_str());
+  std::exit(1);
+}
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  std::vector<std::string_view> positional;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--rate" && i + 1 < argc) {
+      const std::string_view value = argv[++i];
+      if (value == "native") {
+        options.rate = Rate::kNative;
+      } else if (value == "22050") {
+        options.rate = Rate::kMixer;
+      } else {
+        Fail("--rate takes native or 22050");
+      }
+    } else if (arg == "--repeat" && i + 1 < argc) {
+      char* end = nullptr;
+      options.repeat = std::strtol(argv[++i], &end, 10);
+      if (*end != '\0' || options.repeat < 1) {
+        Fail("--repeat takes a positive count");
+      }
+    } else if (arg.starts_with("--")) {
+      Fail("unknown option " + std::string(arg));
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.size() != 2) {
+    Fail("usage: sound-decode IN OUT [--rate native|22050] [--repeat N]");
+  }
+  options.in = positional[0];
+  options.out = positional[1];
+  return options;
+}
+
+// Music: every frame gives 1152 samples at 22050 Hz. The mixer takes only the samples still
+// to deliver from each frame; the native output is every frame whole.
+std::optional<Failure> DecodeMusic(std::span<const std::uint8_t> data, Rate rate, Samples& out) {
+  const auto parsed = sound::StoredMusic::Parse(data);
+  if (!parsed.music) {
+    switch (parsed.error) {
+      case sound::StoredMusicError::kTooShort:
+        return Failure{"music data shorter than its header"};
+      case sound::StoredMusicError::kRefusedHeader:
+        return Failure{"music header refused (not 22050 Hz Layer II with a known bitrate)"};
+      case sound::StoredMusicError::kNotMusic:
+        return Failure{"not music data"};
+    }
+  }
+  const sound::StoredMusic& music = *parsed.music;
+  static const sound::MpegAudioTables tables;
+  sound::MpegAudioSynthesisHistory history;
+  std::int16_t frame[sound::kMpegAudioFrameSamples];
+  out.clear();
+  for (std::size_t i = 0; i < music.FrameCount(); ++i) {
+    const std::size_t delivered = music.DecodeFrame(i, tables, history, frame);
+    const std::size_t keep = rate == Rate::kNative ? sound::kMpegAudioFrameSamples : delivered;
+    out.insert(out.end(), frame, frame + keep);
+  }
+  return std::nullopt;
+}
+
+// Speech ("TS" data, G.723.1) is decoded by the speech decoder; until it is linked in, speech
+// input is reported as unsupported.
+std::optional<Failure> DecodeSpeech(std::span<const std::uint8_t>, Rate, Samples&) {
+  return Failure{"speech data is not supported by this build"};
+}
+
+std::optional<Failure> Decode(std::span<const std::uint8_t> data, Rate rate, Samples& out) {
+  if (sound::StoredMusic::HasMusicTag(data)) {
+    return DecodeMusic(data, rate, out);
+  }
+  if (data.size() >= 2 && data[0] == 'T' && data[1] == 'S') {
+    return DecodeSpeech(data, rate, out);
+  }
+  return Failure{"not stored speech (\"TS\") or music (\"XMP\") data"};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options options = ParseOptions(argc, argv);
+
+  std::ifstream in(options.in, std::ios::binary);
+  if (!in) {
+    Fail("cannot read " + options.in);
+  }
+  const std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+
+  Samples samples;
+  for (long i = 0; i < options.repeat; ++i) {
+    if (const auto failure = Decode(data, options.rate, samples)) {
+      Fail(options.in + ": " + failure->message);
+    }
+  }
+
+  std::vector<char> bytes(samples.size() * 2);
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    const auto value = static_cast<std::uint16_t>(samples[i]);
+    bytes[2 * i] = static_cast<char>(value & 0xFF);
+    bytes[2 * i + 1] = static_cast<char>(value >> 8);
+  }
+  std::ofstream out(options.out, std::ios::binary | std::ios::trunc);
+  if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+    Fail("cannot write " + options.out);
+  }
+  return 0;
+}
