@@ -129,3 +129,25 @@ TEST_F(UIElementTest, GotoStateCallsTheNumberedOperation) {
 }
 
 }  // namespace
+
+#include "framework/MouseService.h"
+#include "framework/XApplication.h"
+
+namespace {
+
+// The application object registers the framework's own mouse service and
+// dummy root under their names.
+TEST(UIElementRegistrationTest, TheApplicationRegistersTheFrameworksOwnServices) {
+    ManualClock clock;
+    ObjectRegistry::RegisterSingleton(XApplication::kName, &ObjectRegistry::CreateInstance<XApplication>,
+                                      &ObjectRegistry::DeleteInstance);
+    XApplication::GetInstance();
+    EXPECT_NE(dynamic_cast<MouseService*>(ObjectRegistry::GetSingleton(MouseService::kName)), nullptr);
+    {
+        UIElement element(nullptr);  // gone before the root it hangs under
+        EXPECT_NE(dynamic_cast<DummyUIRoot*>(element.GetParent()), nullptr);
+    }
+    ObjectRegistry::DestroyAll();
+}
+
+}  // namespace

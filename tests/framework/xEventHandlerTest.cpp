@@ -266,3 +266,51 @@ TEST_F(xEventHandlerTest, CentringAndSetup) {
 }
 
 }  // namespace
+
+#include "framework/xMyEventHandler.h"
+
+namespace {
+
+struct MyRecorder : xMyEventHandler {
+    explicit MyRecorder(UIElement* parent) : xMyEventHandler(parent) {}
+    std::int32_t HandleEvent(const xEvent& event) override {
+        codes.push_back(event.GetCode());
+        return xMyEventHandler::HandleEvent(event);
+    }
+    std::vector<std::int32_t> codes;
+};
+
+TEST_F(xEventHandlerTest, ParentEventsWaitForRunningAndComeOnePerPass) {
+    Target parent;
+    MyRecorder h(&parent);
+    auto fromParent = [&](std::int32_t code) {
+        xEvent e(code);
+        e.SetSender(&parent);
+        h.PostEvent(e);
+    };
+    fromParent(90);
+    fromParent(91);
+    Post(h, {60, 61});
+    EXPECT_EQ(h.GetParentEventCount(), 2u);
+    h.Idle();  // not running: only the ordinary queue
+    EXPECT_EQ(h.codes, (std::vector<std::int32_t>{60, 61}));
+
+    h.PostEvent(xEvent(2));
+    h.Idle();
+    EXPECT_TRUE(h.IsRunningEvents());
+    Post(h, {62});
+    h.Idle();  // one parent event, then the pass ends
+    EXPECT_EQ(h.codes, (std::vector<std::int32_t>{60, 61, 2, 90}));
+    h.Idle();
+    EXPECT_EQ(h.codes, (std::vector<std::int32_t>{60, 61, 2, 90, 91}));
+    h.Idle();
+    EXPECT_EQ(h.codes, (std::vector<std::int32_t>{60, 61, 2, 90, 91, 62}));
+
+    fromParent(92);
+    Post(h, {63});
+    h.FlushEvents();
+    EXPECT_EQ(h.GetEventCount(), 0);
+    EXPECT_EQ(h.GetParentEventCount(), 0u);
+}
+
+}  // namespace

@@ -2,11 +2,12 @@
 
 #include <cstdint>
 
-// A colour of three bytes, compared byte by byte.
+// A colour of three bytes red, green, blue, compared byte by byte: the
+// canvases' drawing colour, the root's background and the text items' colours.
 struct xRGB {
-    std::uint8_t r = 0;
-    std::uint8_t g = 0;
-    std::uint8_t b = 0;
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
 
-    friend bool operator==(const xRGB&, const xRGB&) = default;
+    friend constexpr bool operator==(const xRGB&, const xRGB&) = default;
 };
