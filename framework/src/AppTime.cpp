@@ -27,7 +27,9 @@ std::uint32_t Ticks() {
 
 }  // namespace
 
-std::uint32_t GetAppTime() { return Ticks() - TheClock().base; }
+std::uint32_t GetAppTime() {
+    return Ticks() - TheClock().base;
+}
 
 std::uint32_t RebaseAppTime() {
     const std::uint32_t reading = GetAppTime();

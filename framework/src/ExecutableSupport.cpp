@@ -18,7 +18,9 @@ ExecutableSupport::~ExecutableSupport() {
     }
 }
 
-void ExecutableSupport::Schedule() { ExecutionService::GetInstance().Add(executable_); }
+void ExecutableSupport::Schedule() {
+    ExecutionService::GetInstance().Add(executable_);
+}
 
 void ExecutableSupport::Unschedule() {
     if (ExecutionService* service = ExecutionService::FindInstance()) {

@@ -7,7 +7,9 @@ namespace {
 constexpr const char* kName = "ExecutionService";
 }
 
-ExecutionService& ExecutionService::GetInstance() { return ObjectRegistry::GetAs<ExecutionService>(kName); }
+ExecutionService& ExecutionService::GetInstance() {
+    return ObjectRegistry::GetAs<ExecutionService>(kName);
+}
 
 ExecutionService* ExecutionService::FindInstance() noexcept {
     return dynamic_cast<ExecutionService*>(ObjectRegistry::FindSingleton(kName));
@@ -46,7 +48,9 @@ void ExecutionService::Remove(Executable* executable) {
     executables_.erase(it);
 }
 
-bool ExecutionService::Contains(Executable* executable) const { return executables_.count(executable) != 0; }
+bool ExecutionService::Contains(Executable* executable) const {
+    return executables_.count(executable) != 0;
+}
 
 void ExecutionService::RunExecutables() {
     // Restores the idle state however the run ends, so that a later removal of

@@ -36,7 +36,9 @@ bool MsgSenderSupport::HasReceiver(MsgReceiver* receiver) const {
     return std::find(receivers_.begin(), receivers_.end(), receiver) != receivers_.end();
 }
 
-std::int32_t MsgSenderSupport::GetReceiverCount() const { return static_cast<std::int32_t>(receivers_.size()); }
+std::int32_t MsgSenderSupport::GetReceiverCount() const {
+    return static_cast<std::int32_t>(receivers_.size());
+}
 
 void MsgSenderSupport::Send(const Msg& msg) {
     // Both copied first: a receiver may unsubscribe others, or destroy the sender.

@@ -38,9 +38,12 @@ ObjectRegistry::Singleton& EntryOrRefuse(const std::string& name) {
 
 }  // namespace
 
-ObjectRegistry::Singleton::Singleton(Creator create, Destroyer destroy) : create_(create), destroy_(destroy) {}
+ObjectRegistry::Singleton::Singleton(Creator create, Destroyer destroy)
+    : create_(create), destroy_(destroy) {}
 
-ObjectRegistry::Singleton::~Singleton() { Destroy(); }
+ObjectRegistry::Singleton::~Singleton() {
+    Destroy();
+}
 
 XAppObject* ObjectRegistry::Singleton::Get() {
     if (object_ != nullptr) {
@@ -99,9 +102,13 @@ void ObjectRegistry::RegisterSingleton(const std::string& name, Creator create, 
     slot = std::move(entry);
 }
 
-XAppObject* ObjectRegistry::GetSingleton(const std::string& name) { return EntryOrRefuse(name).Get(); }
+XAppObject* ObjectRegistry::GetSingleton(const std::string& name) {
+    return EntryOrRefuse(name).Get();
+}
 
-bool ObjectRegistry::IsSingletonCreated(const std::string& name) { return EntryOrRefuse(name).IsCreated(); }
+bool ObjectRegistry::IsSingletonCreated(const std::string& name) {
+    return EntryOrRefuse(name).IsCreated();
+}
 
 XAppObject* ObjectRegistry::FindSingleton(const std::string& name) noexcept {
     Singleton* entry = FindEntry(name);

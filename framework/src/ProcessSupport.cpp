@@ -31,11 +31,21 @@ ProcessSupport::ProcessSupport(Process* owner)
 
 ProcessSupport::~ProcessSupport() = default;
 
-void ProcessSupport::AddReceiver(MsgReceiver* receiver) { sender_->AddReceiver(receiver); }
-void ProcessSupport::RemoveReceiver(MsgReceiver* receiver) { sender_->RemoveReceiver(receiver); }
-bool ProcessSupport::HasReceiver(MsgReceiver* receiver) const { return sender_->HasReceiver(receiver); }
-std::int32_t ProcessSupport::GetReceiverCount() const { return sender_->GetReceiverCount(); }
-void ProcessSupport::Send(const Msg& msg) { sender_->Send(msg); }
+void ProcessSupport::AddReceiver(MsgReceiver* receiver) {
+    sender_->AddReceiver(receiver);
+}
+void ProcessSupport::RemoveReceiver(MsgReceiver* receiver) {
+    sender_->RemoveReceiver(receiver);
+}
+bool ProcessSupport::HasReceiver(MsgReceiver* receiver) const {
+    return sender_->HasReceiver(receiver);
+}
+std::int32_t ProcessSupport::GetReceiverCount() const {
+    return sender_->GetReceiverCount();
+}
+void ProcessSupport::Send(const Msg& msg) {
+    sender_->Send(msg);
+}
 
 void ProcessSupport::Start() {
     if (!owner_->IsStopped()) {
@@ -146,23 +156,42 @@ bool ProcessSupport::HasErred() const {
 
 std::string ProcessSupport::GetStateName() const {
     switch (state_) {
-        case kStopped: return "stopped";
-        case kStarting: return "starting";
-        case kStarted: return "started";
-        case kPausing: return "pausing";
-        case kPaused: return "paused";
-        case kResuming: return "resuming";
-        case kStopping: return "stopping";
-        case kErred: return "erred";
-        default: return "unknown";
+        case kStopped:
+            return "stopped";
+        case kStarting:
+            return "starting";
+        case kStarted:
+            return "started";
+        case kPausing:
+            return "pausing";
+        case kPaused:
+            return "paused";
+        case kResuming:
+            return "resuming";
+        case kStopping:
+            return "stopping";
+        case kErred:
+            return "erred";
+        default:
+            return "unknown";
     }
 }
 
-void ProcessSupport::OnStarting() { owner_->Started(); }
-void ProcessSupport::OnPausing() { owner_->Paused(); }
-void ProcessSupport::OnResuming() { owner_->Resumed(); }
-void ProcessSupport::OnStopping() { owner_->Stopped(); }
-void ProcessSupport::OnErred() { owner_->Stopped(); }
+void ProcessSupport::OnStarting() {
+    owner_->Started();
+}
+void ProcessSupport::OnPausing() {
+    owner_->Paused();
+}
+void ProcessSupport::OnResuming() {
+    owner_->Resumed();
+}
+void ProcessSupport::OnStopping() {
+    owner_->Stopped();
+}
+void ProcessSupport::OnErred() {
+    owner_->Stopped();
+}
 
 void ProcessSupport::ClearHistory() {
     hasBeenStarting_ = hasBeenStarted_ = hasBeenPausing_ = hasBeenPaused_ = false;
@@ -213,13 +242,26 @@ void ProcessSupport::SetStopped() {
 
 void ProcessSupport::SetErred() {
     switch (state_) {
-        case kStarting: erredWhileStarting_ = true; break;
-        case kStarted: erredWhileStarted_ = true; break;
-        case kPausing: erredWhilePausing_ = true; break;
-        case kPaused: erredWhilePaused_ = true; break;
-        case kResuming: erredWhileResuming_ = true; break;
-        case kStopping: erredWhileStopping_ = true; break;
-        default: throw 0;
+        case kStarting:
+            erredWhileStarting_ = true;
+            break;
+        case kStarted:
+            erredWhileStarted_ = true;
+            break;
+        case kPausing:
+            erredWhilePausing_ = true;
+            break;
+        case kPaused:
+            erredWhilePaused_ = true;
+            break;
+        case kResuming:
+            erredWhileResuming_ = true;
+            break;
+        case kStopping:
+            erredWhileStopping_ = true;
+            break;
+        default:
+            throw 0;
     }
     state_ = kErred;
 }
@@ -227,14 +269,31 @@ void ProcessSupport::SetErred() {
 void ProcessSupport::Execute() {
     Unschedule();
     switch (state_) {
-        case kStopped: owner_->OnStopped(); break;
-        case kStarting: owner_->OnStarting(); break;
-        case kStarted: owner_->OnStarted(); break;
-        case kPausing: owner_->OnPausing(); break;
-        case kPaused: owner_->OnPaused(); break;
-        case kResuming: owner_->OnResuming(); break;
-        case kStopping: owner_->OnStopping(); break;
-        case kErred: owner_->OnErred(); break;
-        default: throw 0;
+        case kStopped:
+            owner_->OnStopped();
+            break;
+        case kStarting:
+            owner_->OnStarting();
+            break;
+        case kStarted:
+            owner_->OnStarted();
+            break;
+        case kPausing:
+            owner_->OnPausing();
+            break;
+        case kPaused:
+            owner_->OnPaused();
+            break;
+        case kResuming:
+            owner_->OnResuming();
+            break;
+        case kStopping:
+            owner_->OnStopping();
+            break;
+        case kErred:
+            owner_->OnErred();
+            break;
+        default:
+            throw 0;
     }
 }

@@ -23,7 +23,9 @@ std::int32_t QueuedMsgReceiverSupport::Receive(const Msg& msg, MsgSender* from) 
     return owner_->HandleMsg(msg, from, false, false);
 }
 
-std::int32_t QueuedMsgReceiverSupport::HandleMsg(const Msg&, MsgSender*, bool, bool) { return 0; }
+std::int32_t QueuedMsgReceiverSupport::HandleMsg(const Msg&, MsgSender*, bool, bool) {
+    return 0;
+}
 
 void QueuedMsgReceiverSupport::QueueMsg(const Msg& msg, MsgSender* from) {
     queue_.push_back(Entry{msg.Clone(), from});

@@ -15,7 +15,9 @@ std::map<std::string, Pair>& Provided() {
     return provided;
 }
 
-XAppObject* RefuseCreation() { throw 0; }
+XAppObject* RefuseCreation() {
+    throw 0;
+}
 
 // The classes of those names that this library defines itself.
 const std::map<std::string, Pair>& BuiltIn() {
@@ -33,7 +35,9 @@ void SingletonDefaults::Provide(const std::string& name, ObjectRegistry::Creator
     Provided()[name] = Pair{create, destroy};
 }
 
-void SingletonDefaults::Withdraw(const std::string& name) { Provided().erase(name); }
+void SingletonDefaults::Withdraw(const std::string& name) {
+    Provided().erase(name);
+}
 
 void SingletonDefaults::Register(const std::string& name) {
     auto it = Provided().find(name);

@@ -6,7 +6,9 @@
 namespace {
 
 // Wrap-safe "now is before due" on the 32-bit clock.
-bool IsBefore(std::uint32_t now, std::uint32_t due) { return static_cast<std::int32_t>(now - due) < 0; }
+bool IsBefore(std::uint32_t now, std::uint32_t due) {
+    return static_cast<std::int32_t>(now - due) < 0;
+}
 
 }  // namespace
 

@@ -16,7 +16,9 @@ XApplication::XApplication() {
 
 XApplication::~XApplication() = default;
 
-XApplication& XApplication::GetInstance() { return ObjectRegistry::GetAs<XApplication>(kName); }
+XApplication& XApplication::GetInstance() {
+    return ObjectRegistry::GetAs<XApplication>(kName);
+}
 
 void XApplication::Quit() {
     if (IsStarted()) {
@@ -24,4 +26,6 @@ void XApplication::Quit() {
     }
 }
 
-void XApplication::RunExecutables() { ExecutionService::GetInstance().RunExecutables(); }
+void XApplication::RunExecutables() {
+    ExecutionService::GetInstance().RunExecutables();
+}

@@ -17,7 +17,7 @@ std::vector<int>* gOrder = nullptr;
 
 // An executable whose address order is its position in an array.
 class Step : public ExecutableForwarder {
-public:
+  public:
     void Execute() override {
         gOrder->push_back(id);
         if (action) {
@@ -30,19 +30,19 @@ public:
 
 // Destroys itself, through its owner's pointer, when it runs.
 class SelfDestroyingStep : public ExecutableForwarder {
-public:
+  public:
     explicit SelfDestroyingStep(std::unique_ptr<SelfDestroyingStep>& holder) : holder_(holder) {}
     void Execute() override {
         gOrder->push_back(7);
         holder_.reset();
     }
 
-private:
+  private:
     std::unique_ptr<SelfDestroyingStep>& holder_;
 };
 
 class ExecutionServiceTest : public SchedulerFixture {
-protected:
+  protected:
     void SetUp() override {
         SchedulerFixture::SetUp();
         gOrder = &order_;
@@ -98,12 +98,14 @@ TEST_F(ExecutionServiceTest, SchedulingDuringARun) {
         {"schedules a lower one", 2, [](Step* s) { s[1].Schedule(); }, {0, 2}, {0, 1, 2}},
         {"unschedules a later one", 0, [](Step* s) { s[2].Unschedule(); }, {0}, {0}},
         {"unschedules an earlier one", 2, [](Step* s) { s[0].Unschedule(); }, {0, 2}, {2}},
-        {"unschedules itself and re-schedules", 0,
+        {"unschedules itself and re-schedules",
+         0,
          [](Step* s) {
              s[0].Unschedule();
              s[0].Schedule();
          },
-         {0, 2}, {0, 2}},
+         {0, 2},
+         {0, 2}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

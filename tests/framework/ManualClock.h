@@ -7,7 +7,7 @@
 // Installs a tick source that moves only when the test says so; the system clock
 // comes back when it goes out of scope.
 class ManualClock {
-public:
+  public:
     explicit ManualClock(std::uint32_t start = 1000) : ticks_(start) {
         SetAppTickSource([this] { return ticks_; });
     }
@@ -18,6 +18,6 @@ public:
     void Advance(std::uint32_t ms) { ticks_ += ms; }
     void Set(std::uint32_t ticks) { ticks_ = ticks; }
 
-private:
+  private:
     std::uint32_t ticks_;
 };

@@ -10,7 +10,7 @@
 
 // A direct receiver that writes down the class and sender of every message.
 class MsgLog : public MsgReceiver {
-public:
+  public:
     struct Entry {
         std::string name;
         MsgSender* from = nullptr;

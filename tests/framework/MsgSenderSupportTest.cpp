@@ -13,7 +13,7 @@ namespace {
 
 // A receiver that notes its turn in a shared order and runs an optional action.
 class Probe : public MsgReceiver {
-public:
+  public:
     Probe(int id, std::vector<int>& order) : id_(id), order_(order) {}
     std::int32_t Receive(const Msg&, MsgSender*) override {
         order_.push_back(id_);
@@ -24,7 +24,7 @@ public:
     }
     std::function<void()> action;
 
-private:
+  private:
     int id_;
     std::vector<int>& order_;
 };

@@ -15,7 +15,7 @@ std::vector<std::string>& Events() {
 // A singleton that notes its construction and destruction.
 template <int N>
 class Named : public XAppObject {
-public:
+  public:
     static std::string Name() { return "Named" + std::to_string(N); }
     Named() { Events().push_back("make " + Name()); }
     ~Named() override { Events().push_back("kill " + Name()); }
@@ -27,7 +27,7 @@ public:
 
 // A looks up B while it is being made.
 class Outer : public XAppObject {
-public:
+  public:
     Outer() {
         ObjectRegistry::GetSingleton(Named<1>::Name());
         Events().push_back("make Outer");
@@ -36,7 +36,7 @@ public:
 };
 
 class ObjectRegistryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Events().clear(); }
     void TearDown() override { ObjectRegistry::DestroyAll(); }
 };
@@ -90,7 +90,7 @@ TEST_F(ObjectRegistryTest, UnknownNamesAreRefusedWithZero) {
 }
 
 class SelfSeeker : public XAppObject {
-public:
+  public:
     SelfSeeker() { ObjectRegistry::GetSingleton("SelfSeeker"); }
 };
 
@@ -123,7 +123,7 @@ TEST_F(ObjectRegistryTest, ReentrantAndFailedCreationsLeaveTheEntryUncreated) {
 // Re-registers its own name while it is being made: the entry under creation
 // must survive.
 class SelfRegistrar : public XAppObject {
-public:
+  public:
     SelfRegistrar() {
         ObjectRegistry::RegisterSingleton("SelfRegistrar", &ObjectRegistry::CreateInstance<Named<5>>,
                                           &ObjectRegistry::DeleteInstance);
@@ -139,7 +139,7 @@ TEST_F(ObjectRegistryTest, RegisteringANameDuringItsOwnCreationIsIgnored) {
 // Looks up Named1 when it is destroyed; Named1 was created later, so it has been
 // destroyed already and comes back.
 class LateSeeker : public XAppObject {
-public:
+  public:
     ~LateSeeker() override {
         Events().push_back("kill LateSeeker");
         ObjectRegistry::GetSingleton(Named<1>::Name());
@@ -153,8 +153,8 @@ TEST_F(ObjectRegistryTest, ObjectRecreatedDuringDestroyAllIsDestroyedWithItsEntr
     ObjectRegistry::GetSingleton("LateSeeker");
     ObjectRegistry::GetSingleton(Named<1>::Name());
     ObjectRegistry::DestroyAll();
-    EXPECT_EQ(Events(), (std::vector<std::string>{"make Named1", "kill Named1", "kill LateSeeker", "make Named1",
-                                                  "kill Named1"}));
+    EXPECT_EQ(Events(), (std::vector<std::string>{"make Named1", "kill Named1", "kill LateSeeker",
+                                                  "make Named1", "kill Named1"}));
     EXPECT_EQ(RefusalOf([] { ObjectRegistry::GetSingleton(Named<1>::Name()); }), 0) << "no map after the end";
 }
 
@@ -165,7 +165,8 @@ void ThrowingDestroyer(XAppObject* object) {
 
 TEST_F(ObjectRegistryTest, RefusalDuringDestroyAllDoesNotStopTheCleanUp) {
     Named<1>::Register();
-    ObjectRegistry::RegisterSingleton("Thrower", &ObjectRegistry::CreateInstance<Named<2>>, &ThrowingDestroyer);
+    ObjectRegistry::RegisterSingleton("Thrower", &ObjectRegistry::CreateInstance<Named<2>>,
+                                      &ThrowingDestroyer);
     Named<3>::Register();
     ObjectRegistry::GetSingleton(Named<1>::Name());
     ObjectRegistry::GetSingleton("Thrower");
@@ -176,14 +177,16 @@ TEST_F(ObjectRegistryTest, RefusalDuringDestroyAllDoesNotStopTheCleanUp) {
 }
 
 TEST_F(ObjectRegistryTest, ApplicationRegistrationHappensOnce) {
-    ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<Named<1>>, &ObjectRegistry::DeleteInstance);
-    ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<Named<2>>, &ObjectRegistry::DeleteInstance);
+    ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<Named<1>>,
+                                        &ObjectRegistry::DeleteInstance);
+    ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<Named<2>>,
+                                        &ObjectRegistry::DeleteInstance);
     EXPECT_NE(dynamic_cast<Named<1>*>(ObjectRegistry::GetSingleton("XApplication")), nullptr);
 }
 
 TEST_F(ObjectRegistryTest, NullObjectIsIgnoredByTheDestroyer) {
-    ObjectRegistry::RegisterSingleton("Null", [] { return static_cast<XAppObject*>(nullptr); },
-                                      &ObjectRegistry::DeleteInstance);
+    ObjectRegistry::RegisterSingleton(
+        "Null", [] { return static_cast<XAppObject*>(nullptr); }, &ObjectRegistry::DeleteInstance);
     EXPECT_EQ(ObjectRegistry::GetSingleton("Null"), nullptr);
     EXPECT_FALSE(ObjectRegistry::IsSingletonCreated("Null"));
 }

@@ -19,7 +19,7 @@ using State = ProcessSupport::State;
 // A process that can pause and whose handlers can be switched off, so that a
 // test can hold it in any state.
 class TestProcess : public ProcessForwarder {
-public:
+  public:
     bool IsPausable() const override { return pausable; }
     void OnStarting() override {
         if (autoComplete) {
@@ -64,14 +64,35 @@ public:
 void Reach(TestProcess& p, State state) {
     p.autoComplete = false;
     switch (state) {
-        case ProcessSupport::kStopped: return;
-        case ProcessSupport::kStarting: p.Start(); return;
-        case ProcessSupport::kStarted: Reach(p, ProcessSupport::kStarting); p.Started(); return;
-        case ProcessSupport::kPausing: Reach(p, ProcessSupport::kStarted); p.Pause(); return;
-        case ProcessSupport::kPaused: Reach(p, ProcessSupport::kPausing); p.Paused(); return;
-        case ProcessSupport::kResuming: Reach(p, ProcessSupport::kPaused); p.Resume(); return;
-        case ProcessSupport::kStopping: Reach(p, ProcessSupport::kStarted); p.Stop(); return;
-        case ProcessSupport::kErred: Reach(p, ProcessSupport::kStarted); p.Fail(); return;
+        case ProcessSupport::kStopped:
+            return;
+        case ProcessSupport::kStarting:
+            p.Start();
+            return;
+        case ProcessSupport::kStarted:
+            Reach(p, ProcessSupport::kStarting);
+            p.Started();
+            return;
+        case ProcessSupport::kPausing:
+            Reach(p, ProcessSupport::kStarted);
+            p.Pause();
+            return;
+        case ProcessSupport::kPaused:
+            Reach(p, ProcessSupport::kPausing);
+            p.Paused();
+            return;
+        case ProcessSupport::kResuming:
+            Reach(p, ProcessSupport::kPaused);
+            p.Resume();
+            return;
+        case ProcessSupport::kStopping:
+            Reach(p, ProcessSupport::kStarted);
+            p.Stop();
+            return;
+        case ProcessSupport::kErred:
+            Reach(p, ProcessSupport::kStarted);
+            p.Fail();
+            return;
     }
 }
 
@@ -81,14 +102,14 @@ struct Operation {
 };
 
 const Operation kOperations[] = {
-    {"Start", [](Process& p) { p.Start(); }},       {"Pause", [](Process& p) { p.Pause(); }},
-    {"Resume", [](Process& p) { p.Resume(); }},     {"Stop", [](Process& p) { p.Stop(); }},
-    {"Started", [](Process& p) { p.Started(); }},   {"Paused", [](Process& p) { p.Paused(); }},
-    {"Resumed", [](Process& p) { p.Resumed(); }},   {"Stopped", [](Process& p) { p.Stopped(); }},
+    {"Start", [](Process& p) { p.Start(); }},     {"Pause", [](Process& p) { p.Pause(); }},
+    {"Resume", [](Process& p) { p.Resume(); }},   {"Stop", [](Process& p) { p.Stop(); }},
+    {"Started", [](Process& p) { p.Started(); }}, {"Paused", [](Process& p) { p.Paused(); }},
+    {"Resumed", [](Process& p) { p.Resumed(); }}, {"Stopped", [](Process& p) { p.Stopped(); }},
     {"Fail", [](Process& p) { p.Fail(); }},
 };
 
-const char* const kStateNames[] = {"stopped", "starting", "started", "pausing",
+const char* const kStateNames[] = {"stopped", "starting", "started",  "pausing",
                                    "paused",  "resuming", "stopping", "erred"};
 
 // Every accepted (operation, state) pair with the state it leads to and the
@@ -177,8 +198,9 @@ TEST_F(ProcessSupportTest, DefaultHandlersWalkTheLifeCycleOneRunAtATime) {
     Run();
     EXPECT_TRUE(p.IsStopped());
     Run();
-    EXPECT_EQ(log.Names(), (std::vector<std::string>{"StartingMsg", "StartedMsg", "PausingMsg", "PausedMsg",
-                                                     "ResumingMsg", "ResumedMsg", "StoppingMsg", "StoppedMsg"}));
+    EXPECT_EQ(log.Names(),
+              (std::vector<std::string>{"StartingMsg", "StartedMsg", "PausingMsg", "PausedMsg", "ResumingMsg",
+                                        "ResumedMsg", "StoppingMsg", "StoppedMsg"}));
     // Paused and resumed started again before a run reached their handlers.
     EXPECT_EQ(p.handled, (std::vector<std::string>{"OnStarted", "OnStopped"}));
     for (bool flag : {p.HasBeenStopped(), p.HasBeenStarting(), p.HasBeenStarted(), p.HasBeenPausing(),
@@ -198,7 +220,8 @@ TEST_F(ProcessSupportTest, HandlerRunsOnceForTheStateThatHoldsWhenReached) {
     p.autoComplete = true;
     Run();
     EXPECT_TRUE(p.IsStopped()) << "only the stopping handler ran";
-    EXPECT_EQ(log.Names(), (std::vector<std::string>{"StartingMsg", "StartedMsg", "StoppingMsg", "StoppedMsg"}));
+    EXPECT_EQ(log.Names(),
+              (std::vector<std::string>{"StartingMsg", "StartedMsg", "StoppingMsg", "StoppedMsg"}));
 }
 
 TEST_F(ProcessSupportTest, FailureStopsTheProcessAndKeepsErrorFlagsUntilTheNextStart) {
@@ -213,7 +236,8 @@ TEST_F(ProcessSupportTest, FailureStopsTheProcessAndKeepsErrorFlagsUntilTheNextS
     Run();
     EXPECT_TRUE(p.IsStopped());
     EXPECT_TRUE(p.HasErred());
-    EXPECT_EQ(log.Names(), (std::vector<std::string>{"StartingMsg", "StartedMsg", "StartedErrorMsg", "StoppedMsg"}));
+    EXPECT_EQ(log.Names(),
+              (std::vector<std::string>{"StartingMsg", "StartedMsg", "StartedErrorMsg", "StoppedMsg"}));
 
     p.Start();
     EXPECT_FALSE(p.HasErred());
@@ -236,7 +260,7 @@ TEST_F(ProcessSupportTest, ErredProcessRefusesFailButRunsItsErredHandlerAgain) {
 TEST_F(ProcessSupportTest, OwnersStateTestsGuardTheRequests) {
     // A process that claims to be stopped whatever holds may start again.
     class AlwaysStoppable : public TestProcess {
-    public:
+      public:
         bool IsStopped() const override { return true; }
     };
     AlwaysStoppable p;
@@ -250,6 +274,26 @@ TEST_F(ProcessSupportTest, OwnersStateTestsGuardTheRequests) {
     Reach(plain, ProcessSupport::kStarted);
     EXPECT_THROW(plain.Pause(), int);
     EXPECT_TRUE(plain.IsStarted());
+}
+
+TEST_F(ProcessSupportTest, StateMessagesGoThroughTheOwnersSend) {
+    class Observed : public TestProcess {
+      public:
+        void Send(const Msg& msg) override {
+            seen.push_back(MsgLog::NameOf(msg));
+            TestProcess::Send(msg);
+        }
+        std::vector<std::string> seen;
+    };
+    Observed p;
+    MsgLog log;
+    p.AddReceiver(&log);
+    p.Start();
+    Run();
+    p.Fail();
+    EXPECT_EQ(p.seen, (std::vector<std::string>{"StartingMsg", "StartedMsg", "StartedErrorMsg"}));
+    EXPECT_EQ(log.Names(), p.seen);
+    p.RemoveReceiver(&log);
 }
 
 TEST_F(ProcessSupportTest, InvalidStateIsNamedUnknownAndRefusedByTheHandler) {

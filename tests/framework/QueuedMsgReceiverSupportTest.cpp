@@ -19,7 +19,7 @@ namespace {
 
 // A message with a payload, to check order and copies.
 class NumberMsg : public CloneableMsg<NumberMsg> {
-public:
+  public:
     explicit NumberMsg(int n) : n(n) {}
     int n;
 };
@@ -27,7 +27,7 @@ public:
 // Base class of a two-class chain: wants StartedMsg from its watched sender and
 // every NumberMsg.
 class BaseReceiver : public QueuedMsgReceiverForwarder {
-public:
+  public:
     std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override {
         if (msg.Is<StartedMsg>() && IsWatchedSender(from, watchedStarted)) {
             if (!fromQueue) {
@@ -66,7 +66,7 @@ public:
 
 // Most derived class: wants StartedMsg from anyone and ErrorMsg.
 class DerivedReceiver : public BaseReceiver {
-public:
+  public:
     std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override {
         if (msg.Is<StartedMsg>() || msg.Is<ErrorMsg>()) {
             if (!fromQueue) {
@@ -199,7 +199,7 @@ TEST_F(QueuedMsgReceiverSupportTest, HandlerThatThrowsLeavesItsMessageAtTheFront
 // Destroys itself, through its owner's pointer, on the first message it acts on,
 // and returns at once.
 class SelfDestroyingReceiver : public QueuedMsgReceiverForwarder {
-public:
+  public:
     explicit SelfDestroyingReceiver(std::unique_ptr<SelfDestroyingReceiver>& holder) : holder_(holder) {}
     std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool) override {
         if (!fromQueue) {
@@ -212,7 +212,7 @@ public:
     }
     static inline int handled = 0;
 
-private:
+  private:
     std::unique_ptr<SelfDestroyingReceiver>& holder_;
 };
 

@@ -9,7 +9,7 @@
 // Registers the execution service on a manual clock and destroys every singleton
 // after the test, so each test starts with an empty registry.
 class SchedulerFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ExecutionService::Register(); }
     void TearDown() override { ObjectRegistry::DestroyAll(); }
 

@@ -14,7 +14,7 @@ namespace {
 
 // Counts TimerMsg and runs an optional action inside the send.
 class Listener : public MsgReceiver {
-public:
+  public:
     std::int32_t Receive(const Msg& msg, MsgSender* from) override {
         if (msg.Is<TimerMsg>()) {
             ++fired;
@@ -31,7 +31,7 @@ public:
 };
 
 class TimerTest : public SchedulerFixture {
-protected:
+  protected:
     // Start and let the start handler arm it.
     void StartAndSettle(Timer& timer) {
         timer.Start();

@@ -9,6 +9,7 @@
 #include "MsgLog.h"
 #include "SchedulerFixture.h"
 #include "framework/AnySender.h"
+#include "framework/AppTime.h"
 #include "framework/ExecutionService.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/SingletonDefaults.h"
@@ -16,8 +17,9 @@
 
 namespace {
 
-const char* const kFrameworkNames[] = {"ExecutionService", "MouseService",  "DummyUIRoot",        "RoomMsgFactory",
-                                       "RoomFactory",      "PlayerFactory", "FileResourceFactory"};
+const char* const kFrameworkNames[] = {"ExecutionService",   "MouseService", "DummyUIRoot",
+                                       "RoomMsgFactory",     "RoomFactory",  "PlayerFactory",
+                                       "FileResourceFactory"};
 
 class Factory : public XAppObject {};
 class GameFactory : public Factory {};
@@ -26,8 +28,9 @@ class MouseStandIn : public XAppObject {};
 // A game's application object: replaces one registration, handles StartedMsg
 // by queue, and counts its passes.
 class GameApp : public XApplication {
-public:
+  public:
     GameApp() {
+        RebaseAppTime();
         ObjectRegistry::RegisterSingleton("RoomMsgFactory", &ObjectRegistry::CreateInstance<GameFactory>,
                                           &ObjectRegistry::DeleteInstance);
     }
@@ -53,7 +56,7 @@ public:
 };
 
 class XApplicationTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         ObjectRegistry::DestroyAll();
         SingletonDefaults::Withdraw("MouseService");
@@ -101,8 +104,21 @@ TEST_F(XApplicationTest, ProvidedCreatorsAndDerivedRegistrationsAreTheOnesUsed) 
     SingletonDefaults::Provide("MouseService", &ObjectRegistry::CreateInstance<MouseStandIn>,
                                &ObjectRegistry::DeleteInstance);
     Make<GameApp>();
+    EXPECT_EQ(GetAppTime(), 0u) << "the game's application object rebases the clock";
     EXPECT_NE(dynamic_cast<MouseStandIn*>(ObjectRegistry::GetSingleton("MouseService")), nullptr);
     EXPECT_NE(dynamic_cast<GameFactory*>(ObjectRegistry::GetSingleton("RoomMsgFactory")), nullptr);
+}
+
+class FailingApp : public XApplication {
+  public:
+    FailingApp() { throw 0; }
+};
+
+TEST_F(XApplicationTest, ConstructorFailureReachesTheLookupAndLeavesNoApplication) {
+    ObjectRegistry::RegisterSingleton(XApplication::kName, &ObjectRegistry::CreateInstance<FailingApp>,
+                                      &ObjectRegistry::DeleteInstance);
+    EXPECT_THROW(XApplication::GetInstance(), int);
+    EXPECT_FALSE(ObjectRegistry::IsSingletonCreated(XApplication::kName));
 }
 
 TEST_F(XApplicationTest, StartsInOnePassAndQuitStopsItInOneMore) {

@@ -5,6 +5,6 @@
 
 // The mouse button went down.
 class ButtonDownMouseMsg : public CloneableMsg<ButtonDownMouseMsg, MouseMsg> {
-public:
+  public:
     using CloneableMsg<ButtonDownMouseMsg, MouseMsg>::CloneableMsg;
 };

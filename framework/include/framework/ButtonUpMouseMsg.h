@@ -5,6 +5,6 @@
 
 // The mouse button came up.
 class ButtonUpMouseMsg : public CloneableMsg<ButtonUpMouseMsg, MouseMsg> {
-public:
+  public:
     using CloneableMsg<ButtonUpMouseMsg, MouseMsg>::CloneableMsg;
 };

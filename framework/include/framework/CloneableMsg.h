@@ -9,7 +9,7 @@
 // another message class, `public CloneableMsg<FooMsg, BarMsg>`.
 template <class Derived, class Base = Msg>
 class CloneableMsg : public Base {
-public:
+  public:
     using Base::Base;
 
     std::unique_ptr<Msg> Clone() const override {

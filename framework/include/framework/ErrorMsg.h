@@ -9,12 +9,12 @@
 // (with its text); the failure messages of processes, downloads and rooms derive
 // from it.
 class ErrorMsg : public CloneableMsg<ErrorMsg> {
-public:
+  public:
     ErrorMsg() = default;
     explicit ErrorMsg(std::string text) : text_(std::move(text)) {}
 
     virtual const std::string& GetText() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };

@@ -5,6 +5,6 @@
 // An object that wants one step of work on each run of the execution service
 // while it is scheduled.
 class Executable : public virtual XAppObject {
-public:
+  public:
     virtual void Execute() = 0;
 };

@@ -9,7 +9,7 @@
 // ExecutableSupport with the class as the executable to schedule. The derived
 // class writes Execute; destroying it unschedules it.
 class ExecutableForwarder : public virtual Executable {
-public:
+  public:
     ExecutableForwarder() : executableSupport_(std::make_unique<ExecutableSupport>(this)) {}
     ExecutableForwarder(const ExecutableForwarder&) = delete;
     ExecutableForwarder& operator=(const ExecutableForwarder&) = delete;
@@ -19,6 +19,6 @@ public:
     virtual void Unschedule() { executableSupport_->Unschedule(); }
     virtual bool IsScheduled() const { return executableSupport_->IsScheduled(); }
 
-private:
+  private:
     std::unique_ptr<ExecutableSupport> executableSupport_;
 };

@@ -6,7 +6,7 @@
 // the execution service. Built without an owner it schedules itself, and a class
 // that inherits it overrides Execute (queue drains, process state handlers).
 class ExecutableSupport : public virtual Executable {
-public:
+  public:
     ExecutableSupport();
     // Throws the integer 0 for a null owner.
     explicit ExecutableSupport(Executable* owner);
@@ -21,6 +21,6 @@ public:
     void Unschedule();
     bool IsScheduled() const;
 
-private:
+  private:
     Executable* executable_ = nullptr;
 };

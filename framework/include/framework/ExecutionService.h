@@ -10,7 +10,7 @@ class Executable;
 // the executables' addresses (not of their scheduling). Registered in the object
 // registry as "ExecutionService"; the executables are not owned.
 class ExecutionService : public virtual XAppObject {
-public:
+  public:
     ExecutionService() = default;
     ExecutionService(const ExecutionService&) = delete;
     ExecutionService& operator=(const ExecutionService&) = delete;
@@ -34,7 +34,7 @@ public:
     // ends the run and passes on; the next run starts from the first entry.
     void RunExecutables();
 
-private:
+  private:
     using Set = std::set<Executable*>;
 
     Set executables_;

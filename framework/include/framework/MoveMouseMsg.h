@@ -5,6 +5,6 @@
 
 // The mouse moved.
 class MoveMouseMsg : public CloneableMsg<MoveMouseMsg, MouseMsg> {
-public:
+  public:
     using CloneableMsg<MoveMouseMsg, MouseMsg>::CloneableMsg;
 };

@@ -8,7 +8,7 @@
 // its identity. Senders create messages on the stack and pass them by reference;
 // whoever keeps one beyond the call keeps a Clone.
 class Msg : public XAppObject {
-public:
+  public:
     Msg() = default;
     Msg(const Msg&) = default;
     Msg& operator=(const Msg&) = default;

@@ -10,7 +10,7 @@ class MsgSender;
 // Receiving role. Destroying a receiver does not tell its senders: whoever
 // subscribed it removes it before it goes.
 class MsgReceiver : public virtual XAppObject {
-public:
+  public:
     // Senders ignore the result.
     virtual std::int32_t Receive(const Msg& msg, MsgSender* from) = 0;
 };

@@ -9,7 +9,7 @@ class MsgReceiver;
 
 // Sending role: a list of subscribed receivers, each handed every message at once.
 class MsgSender : public virtual XAppObject {
-public:
+  public:
     // A null receiver is ignored; a receiver already subscribed stays once.
     virtual void AddReceiver(MsgReceiver* receiver) = 0;
     // A null or absent receiver changes nothing.

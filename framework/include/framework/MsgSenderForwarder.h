@@ -10,7 +10,7 @@
 // its own): it creates the MsgSenderSupport with the class as the sender its
 // receivers see and forwards the role's operations to it.
 class MsgSenderForwarder : public virtual MsgSender {
-public:
+  public:
     MsgSenderForwarder() : senderSupport_(std::make_unique<MsgSenderSupport>(this)) {}
     MsgSenderForwarder(const MsgSenderForwarder&) = delete;
     MsgSenderForwarder& operator=(const MsgSenderForwarder&) = delete;
@@ -22,6 +22,6 @@ public:
     std::int32_t GetReceiverCount() const override { return senderSupport_->GetReceiverCount(); }
     void Send(const Msg& msg) override { senderSupport_->Send(msg); }
 
-private:
+  private:
     std::unique_ptr<MsgSenderSupport> senderSupport_;
 };

@@ -9,7 +9,7 @@
 // duplicates, not owned. Every delivered message names `sender` as its sender: the
 // owner given to the constructor, or the support itself when built without one.
 class MsgSenderSupport : public virtual MsgSender {
-public:
+  public:
     MsgSenderSupport();
     // Throws the integer 0 for a null owner.
     explicit MsgSenderSupport(MsgSender* owner);
@@ -25,7 +25,7 @@ public:
     // waits for the next message, one removed during it still gets this one.
     void Send(const Msg& msg) override;
 
-private:
+  private:
     MsgSender* sender_ = nullptr;
     std::vector<MsgReceiver*> receivers_;
 };

@@ -13,13 +13,13 @@
 // Refusals (an unknown name, a creation that leads back to its own lookup) throw
 // the integer 0.
 class ObjectRegistry {
-public:
+  public:
     using Creator = XAppObject* (*)();
     using Destroyer = void (*)(XAppObject*);
 
     // One registered name.
     class Singleton {
-    public:
+      public:
         Singleton(Creator create, Destroyer destroy);
         Singleton(const Singleton&) = delete;
         Singleton& operator=(const Singleton&) = delete;
@@ -34,7 +34,7 @@ public:
         std::uint32_t GetCreationIndex() const { return creationIndex_; }
         bool IsCreating() const { return creating_; }
 
-    private:
+      private:
         Creator create_ = nullptr;
         Destroyer destroy_ = nullptr;
         XAppObject* object_ = nullptr;

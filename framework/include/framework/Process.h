@@ -10,7 +10,7 @@
 // by a state message to the process's receivers and followed, on a later run of
 // the execution service, by the state handler of the state that then holds.
 class Process : public virtual MsgSender {
-public:
+  public:
     // Requests.
     virtual void Start() = 0;
     virtual void Pause() = 0;

@@ -13,7 +13,7 @@
 // test) and the support follows the override, because it calls back through the
 // owner.
 class ProcessForwarder : public virtual Process {
-public:
+  public:
     ProcessForwarder() : processSupport_(std::make_unique<ProcessSupport>(this)) {}
     ProcessForwarder(const ProcessForwarder&) = delete;
     ProcessForwarder& operator=(const ProcessForwarder&) = delete;
@@ -84,10 +84,10 @@ public:
     void SetStopped() override { processSupport_->SetStopped(); }
     void SetErred() override { processSupport_->SetErred(); }
 
-protected:
+  protected:
     ProcessSupport& GetProcessSupport() { return *processSupport_; }
     const ProcessSupport& GetProcessSupport() const { return *processSupport_; }
 
-private:
+  private:
     std::unique_ptr<ProcessSupport> processSupport_;
 };

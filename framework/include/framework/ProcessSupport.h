@@ -14,7 +14,7 @@
 // state itself moves only through this object's own setters. Its Execute (the
 // state handler) calls the owner's handler for the state that holds.
 class ProcessSupport : public virtual Process, public ExecutableSupport {
-public:
+  public:
     enum State : std::int32_t {
         kStopped = 0,
         kStarting = 1,
@@ -105,7 +105,7 @@ public:
     std::int32_t GetState() const { return state_; }
     void SetStateForTest(std::int32_t state) { state_ = state; }
 
-private:
+  private:
     Process* owner_ = nullptr;
     std::unique_ptr<MsgSenderSupport> sender_;
     std::int32_t state_ = kStopped;

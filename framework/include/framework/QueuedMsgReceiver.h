@@ -13,7 +13,7 @@
 // acted on. At the end the four values go on to the base class's HandleMsg. So a
 // message is queued at most once per receiver and every class that wants it acts.
 class QueuedMsgReceiver : public virtual MsgReceiver {
-public:
+  public:
     virtual std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) = 0;
     virtual void QueueMsg(const Msg& msg, MsgSender* from) = 0;
 };

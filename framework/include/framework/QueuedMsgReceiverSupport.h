@@ -15,7 +15,7 @@
 // drain stops once 200 ms of application time have passed and goes on at the next
 // run.
 class QueuedMsgReceiverSupport : public virtual QueuedMsgReceiver, public ExecutableSupport {
-public:
+  public:
     static constexpr std::uint32_t kDrainBudgetMs = 200;
 
     // Built without an owner it is its own owner (and handles nothing).
@@ -38,7 +38,7 @@ public:
 
     std::size_t GetQueuedCount() const { return queue_.size(); }
 
-private:
+  private:
     struct Entry {
         std::unique_ptr<Msg> msg;
         MsgSender* from = nullptr;

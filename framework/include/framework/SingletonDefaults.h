@@ -14,11 +14,12 @@
 // name nobody provided is registered with a creator that refuses with the
 // integer 0, so the application starts and only a lookup of that name fails.
 class SingletonDefaults {
-public:
+  public:
     SingletonDefaults() = delete;
 
     // Replaces what was provided for the name before.
-    static void Provide(const std::string& name, ObjectRegistry::Creator create, ObjectRegistry::Destroyer destroy);
+    static void Provide(const std::string& name, ObjectRegistry::Creator create,
+                        ObjectRegistry::Destroyer destroy);
     // Forgets the provided creator of the name.
     static void Withdraw(const std::string& name);
     // ObjectRegistry::RegisterSingleton with the provided pair, or the refusing one.

@@ -14,7 +14,7 @@
 // Typical use: construct with the listener, StartOnce or StartRepeating, then
 // Start; the listener tells its timers apart by the sender of TimerMsg.
 class Timer : public ProcessForwarder, public ExecutableForwarder {
-public:
+  public:
     // A non-null listener becomes the first receiver. The timer starts stopped,
     // idle and unscheduled.
     explicit Timer(MsgReceiver* listener = nullptr);
@@ -46,7 +46,7 @@ public:
     // Disarms: idle with interval 0 unless stop-when-fired is set; unscheduled.
     virtual void Cancel();
 
-private:
+  private:
     enum Mode : std::int32_t { kIdle = 0, kOnce = 1, kRepeating = 2 };
 
     void Arm();

@@ -6,7 +6,7 @@
 // object has one XAppObject part however many roles it takes; the registry keeps
 // its singletons through this base and recovers their classes with dynamic_cast.
 class XAppObject {
-public:
+  public:
     XAppObject() = default;
     XAppObject(const XAppObject&) = default;
     XAppObject& operator=(const XAppObject&) = default;

@@ -13,7 +13,7 @@
 // object, overriding the state handlers, the handler of messages, the per-pass
 // step and the control-panel operations.
 class XApplication : public ProcessForwarder, public QueuedMsgReceiverForwarder {
-public:
+  public:
     static constexpr const char* kName = "XApplication";
 
     // Registers, in this order, "ExecutionService", "MouseService", "DummyUIRoot",
@@ -42,6 +42,6 @@ public:
     // The per-pass step: one run of the execution service.
     virtual void RunExecutables();
 
-private:
+  private:
     std::string name_ = kName;
 };

@@ -6,12 +6,12 @@ class Resource;
 
 // Base of the resource service's requests about one resource (not owned).
 class xMsgResource : public CloneableMsg<xMsgResource> {
-public:
+  public:
     xMsgResource() = default;
     explicit xMsgResource(Resource* resource) : resource_(resource) {}
 
     Resource* GetResource() const { return resource_; }
 
-private:
+  private:
     Resource* resource_ = nullptr;
 };

@@ -5,6 +5,6 @@
 
 // Asks that the resource be locked.
 class xMsgResourceLockRequest : public CloneableMsg<xMsgResourceLockRequest, xMsgResource> {
-public:
+  public:
     using CloneableMsg<xMsgResourceLockRequest, xMsgResource>::CloneableMsg;
 };

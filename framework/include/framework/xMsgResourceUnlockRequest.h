@@ -5,6 +5,6 @@
 
 // Asks that the resource be unlocked.
 class xMsgResourceUnlockRequest : public CloneableMsg<xMsgResourceUnlockRequest, xMsgResource> {
-public:
+  public:
     using CloneableMsg<xMsgResourceUnlockRequest, xMsgResource>::CloneableMsg;
 };

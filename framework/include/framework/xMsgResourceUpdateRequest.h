@@ -5,6 +5,6 @@
 
 // Asks that the resource be updated.
 class xMsgResourceUpdateRequest : public CloneableMsg<xMsgResourceUpdateRequest, xMsgResource> {
-public:
+  public:
     using CloneableMsg<xMsgResourceUpdateRequest, xMsgResource>::CloneableMsg;
 };
