@@ -26,7 +26,9 @@ xEvent& xEvent::operator=(const xEvent& other) {
     sender_ = other.sender_;
     textUsed_ = other.textUsed_;
     params_ = other.params_;
-    text_ = other.text_;
+    // Only the used part of the area is ever read back: every text parameter
+    // lies inside it.
+    std::memcpy(text_.data(), other.text_.data(), other.textUsed_);
     return *this;
 }
 
@@ -126,7 +128,7 @@ const char* xEvent::GetTextParam(int index) const {
     }
     const Param& p = params_[index];
     const std::size_t offset = static_cast<std::size_t>(p.value);
-    if (p.length == 0 || offset >= kTextAreaSize || p.length > kTextAreaSize - offset) {
+    if (p.length == 0 || offset >= textUsed_ || p.length > textUsed_ - offset) {
         return kEmptyText;
     }
     return text_.data() + offset;

@@ -75,5 +75,7 @@ private:
     MsgSender* sender_ = nullptr;
     std::array<Param, kParamCount> params_{};
     std::uint16_t textUsed_ = 0;
-    std::array<char, kTextAreaSize> text_{};
+    // Bytes past text used are never read, so they are left uninitialised:
+    // queues make records by the hundred.
+    std::array<char, kTextAreaSize> text_;
 };
