@@ -9,6 +9,7 @@
 #include "framework/DummyUIRoot.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/StartedMsg.h"
+#include "framework/xAppThread.h"
 #include "framework/xProcess.h"
 
 namespace {
@@ -108,6 +109,29 @@ TEST_F(UIElementTest, SixteenBitBoundsAndVisibility) {
     EXPECT_EQ(element.IsVisible16(), 1);
     EXPECT_EQ(element.SetVisible(0), 1);
     EXPECT_EQ(element.IsVisibleInTree(), 0);
+}
+
+TEST_F(UIElementTest, ThreadsRunWhileScheduledWhateverTheirProcessState) {
+    struct Counting : xAppThread {
+        using xAppThread::xAppThread;
+        void Execute() override { ++steps; }
+        int steps = 0;
+    };
+    Counting thread(nullptr);
+    EXPECT_EQ(thread.IsRunning(), 0);
+    Run();
+    EXPECT_EQ(thread.steps, 0);
+    thread.SetRunning(7);
+    EXPECT_EQ(thread.IsRunning(), 1);
+    Run(2);
+    EXPECT_EQ(thread.steps, 2);
+    EXPECT_TRUE(thread.IsStopped());
+    thread.SetSuspended(1);
+    EXPECT_EQ(thread.IsRunning(), 0);
+    Run();
+    EXPECT_EQ(thread.steps, 2);
+    thread.SetSuspended(0);
+    EXPECT_EQ(thread.IsRunning(), 1);
 }
 
 TEST_F(UIElementTest, GotoStateCallsTheNumberedOperation) {
