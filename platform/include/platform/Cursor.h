@@ -1,0 +1,15 @@
+#pragma once
+
+// The mouse cursor shown over the game's window. Setting it takes effect at
+// once, without moving the pointer.
+
+#include "platform/WinTypes.h"
+
+namespace platform {
+
+// None hides the cursor over the window; Arrow and Wait show that system cursor.
+void SetGameCursor(SystemCursor cursor);
+// The cursor last set (Arrow before any call: a new window shows the arrow).
+SystemCursor GetGameCursor();
+
+}  // namespace platform
