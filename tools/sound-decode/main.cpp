@@ -1,6 +1,8 @@
 // sound-decode IN OUT [--rate native|22050] [--repeat N]
 // Decodes stored sound data (as a sound resource holds it) into raw signed 16-bit
 // little-endian mono PCM. The data's own header says which decoder applies.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,9 +14,12 @@
 #include <string_view>
 #include <vector>
 
+#include "sound/DecodeSpeechFrame.h"
 #include "sound/MpegAudioDecodeFrame.h"
 #include "sound/MpegAudioSynthesisHistory.h"
 #include "sound/MpegAudioTables.h"
+#include "sound/SharedSpeechDecoder.h"
+#include "sound/SpeechData.h"
 #include "sound/StoredMusic.h"
 
 namespace {
@@ -100,10 +105,45 @@ std::optional<Failure> DecodeMusic(std::span<const std::uint8_t> data, Rate rate
   return std::nullopt;
 }
 
-// Speech ("TS" data, G.723.1) is decoded by the speech decoder; until it is linked in, speech
-// input is reported as unsupported.
-std::optional<Failure> DecodeSpeech(std::span<const std::uint8_t>, Rate, Samples&) {
-  return Failure{"speech data is not supported by this build"};
+// Speech: every G.723.1 frame gives 240 samples at 8000 Hz (the native output). The mixer's
+// path plays it on one channel: scaled and resampled to 22050 Hz, 661 or 662 samples a frame,
+// until the header's sample count is delivered or the frames run out.
+std::optional<Failure> DecodeSpeech(std::span<const std::uint8_t> data, Rate rate, Samples& out) {
+  const auto speech = sound::SpeechData::Read(data);
+  if (!speech) {
+    return Failure{"speech data shorter than its header"};
+  }
+  out.clear();
+  if (rate == Rate::kNative) {
+    sound::SpeechDecoderState state = sound::SpeechDecoderState::Reset();
+    std::array<std::int16_t, sound::kSpeechFrameSamples> frame;
+    for (std::size_t position = 0;;) {
+      const sound::SpeechFrame taken = sound::SpeechFrame::Take(speech->frames, position);
+      if (taken.advance == 0) {
+        break;
+      }
+      position += taken.advance;
+      sound::DecodeSpeechFrame(state, frame, taken.bytes, false);
+      out.insert(out.end(), frame.begin(), frame.end());
+    }
+    return std::nullopt;
+  }
+  sound::SharedSpeechDecoder decoder;
+  sound::SpeechChannel channel;
+  decoder.StartSound(channel);
+  std::size_t remaining = speech->totalSamples;
+  std::array<std::int16_t, sound::SpeechResampler::kMaxFrameOutput> block;
+  for (std::size_t position = 0; remaining > 0;) {
+    const sound::SpeechFrame taken = sound::SpeechFrame::Take(speech->frames, position);
+    if (taken.advance == 0) {
+      break;
+    }
+    position += taken.advance;
+    const std::size_t produced = std::min(decoder.DecodeFrame(channel, taken.bytes, block), remaining);
+    out.insert(out.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(produced));
+    remaining -= produced;
+  }
+  return std::nullopt;
 }
 
 std::optional<Failure> Decode(std::span<const std::uint8_t> data, Rate rate, Samples& out) {

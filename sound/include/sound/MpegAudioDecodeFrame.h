@@ -1,19 +1,19 @@
 #pragma once
 
+#include "sound/MpegAudioSynthesisHistory.h"
+#include "sound/MpegAudioTables.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
-
-#include "sound/MpegAudioSynthesisHistory.h"
-#include "sound/MpegAudioTables.h"
 
 namespace sound {
 
 inline constexpr std::size_t kMpegAudioFrameSamples = 1152;
 
 struct MpegAudioFrameResult {
-  std::size_t frameBytes = 0;   // frame length by its header: L plus the padding bit
-  std::size_t outputBytes = 0;  // 2304 (1152 16-bit samples), or 0 when the sync is missing
+    std::size_t frameBytes = 0;   // frame length by its header: L plus the padding bit
+    std::size_t outputBytes = 0;  // 2304 (1152 16-bit samples), or 0 when the sync is missing
 };
 
 // Decodes one MPEG-2 LSF Layer II frame (header included) of one channel into 1152 samples.

@@ -10,13 +10,13 @@ namespace sound {
 // newest granule. The channel owns it, hands it to MpegAudioDecodeFrame for every frame and
 // clears it when a music sound starts, so several channels can play music with one decoder.
 struct MpegAudioSynthesisHistory {
-  std::array<float, 1024> values{};
-  std::uint32_t offset = 0;  // 0 .. 480 in steps of 32
+    std::array<float, 1024> values{};
+    std::uint32_t offset = 0;  // 0 .. 480 in steps of 32
 
-  void Clear() {
-    values.fill(0.0f);
-    offset = 0;
-  }
+    void Clear() {
+        values.fill(0.0f);
+        offset = 0;
+    }
 };
 
 }  // namespace sound

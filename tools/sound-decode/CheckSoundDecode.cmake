@@ -1,0 +1,37 @@
+# Runs sound-decode on stored speech the way a user would and checks what it
+# writes and how it refuses bad input.
+# cmake -DTOOL=... -DFIXTURES=... -DWORK=... -P CheckSoundDecode.cmake
+file(MAKE_DIRECTORY ${WORK})
+
+function(expect_size file bytes)
+  file(SIZE ${file} size)
+  if(NOT size EQUAL ${bytes})
+    message(FATAL_ERROR "${file}: ${size} bytes, expected ${bytes}")
+  endif()
+endfunction()
+
+# Native rate: 110 frames of 240 samples at 8000 Hz.
+execute_process(COMMAND ${TOOL} ${FIXTURES}/speech-male.ts ${WORK}/native.raw --rate native RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "native decode failed: ${rc}")
+endif()
+expect_size(${WORK}/native.raw 52800)
+
+# Speech through the mixer's path: the header's count of 22050 Hz samples.
+execute_process(COMMAND ${TOOL} ${FIXTURES}/speech-male.ts ${WORK}/mixed.raw --repeat 3 RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "mixer-path decode failed: ${rc}")
+endif()
+expect_size(${WORK}/mixed.raw 145530)
+
+# Bad input: exit status 1 and one line on standard error.
+file(WRITE ${WORK}/bad.bin "RIFF....WAVE")
+foreach(args "${WORK}/bad.bin;${WORK}/bad.raw" "${WORK}/missing.bin;${WORK}/bad.raw"
+             "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--rate;44100" "${FIXTURES}/speech-male.ts")
+  execute_process(COMMAND ${TOOL} ${args} RESULT_VARIABLE rc ERROR_VARIABLE err)
+  string(REGEX MATCHALL "\n" lines "${err}")
+  list(LENGTH lines count)
+  if(NOT rc EQUAL 1 OR NOT count EQUAL 1)
+    message(FATAL_ERROR "${args}: status ${rc}, stderr '${err}'")
+  endif()
+endforeach()
