@@ -3,10 +3,6 @@
 // one that has grown already), and a message sent to a handler through the
 // message/event bridge.
 
-#include <benchmark/benchmark.h>
-
-#include <memory>
-
 #include "framework/DummyUIRoot.h"
 #include "framework/ExecutionService.h"
 #include "framework/KeyboardCharMsg.h"
@@ -14,10 +10,14 @@
 #include "framework/ObjectRegistry.h"
 #include "framework/xEventHandler.h"
 
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
 namespace {
 
 class Counter : public xEventHandler {
-public:
+  public:
     Counter() : xEventHandler(nullptr) {}
     std::int32_t HandleEvent(const xEvent& event) override {
         benchmark::DoNotOptimize(event.GetTextParam(0));

@@ -7,4 +7,6 @@ void DummyUIRoot::Register() {
                                       &ObjectRegistry::DeleteInstance);
 }
 
-DummyUIRoot* DummyUIRoot::GetInstance() { return &ObjectRegistry::GetAs<DummyUIRoot>(kName); }
+DummyUIRoot* DummyUIRoot::GetInstance() {
+    return &ObjectRegistry::GetAs<DummyUIRoot>(kName);
+}

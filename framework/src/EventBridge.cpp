@@ -1,7 +1,5 @@
 #include "framework/EventBridge.h"
 
-#include <typeinfo>
-
 #include "framework/ButtonDownMouseMsg.h"
 #include "framework/ButtonUpMouseMsg.h"
 #include "framework/GainedKeyboardFocusMsg.h"
@@ -17,6 +15,8 @@
 #include "framework/xMsgResourceUnlockRequest.h"
 #include "framework/xMsgResourceUpdateRequest.h"
 #include "framework/xMsgTimer.h"
+
+#include <typeinfo>
 
 namespace {
 
@@ -60,7 +60,7 @@ std::unique_ptr<xEvent> MsgToXEvent(const Msg& msg, MsgSender* sender) {
                IsExactly<xMsgResourceUpdateRequest>(msg)) {
         event->SetCode(IsExactly<xMsgResourceUnlockRequest>(msg) ? xEventCode::kResourceUnlock
                        : IsExactly<xMsgResourceLockRequest>(msg) ? xEventCode::kResourceLock
-                                                                  : xEventCode::kResourceUpdate);
+                                                                 : xEventCode::kResourceUpdate);
         event->SetPointerParam(0, static_cast<const xMsgResource&>(msg).GetResource());
     } else if (IsExactly<xMsgTimer>(msg)) {
         event->SetCode(xEventCode::kTimer);

@@ -1,16 +1,20 @@
 #include "framework/KeyboardService.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "framework/GainedKeyboardFocusMsg.h"
 #include "framework/KeyboardCharMsg.h"
 #include "framework/LostKeyboardFocusMsg.h"
 #include "framework/UI.h"
 
-KeyboardService::KeyboardService() { Schedule(); }
+#include <algorithm>
+#include <vector>
 
-KeyboardService::~KeyboardService() { Unschedule(); }
+KeyboardService::KeyboardService() {
+    Schedule();
+}
+
+KeyboardService::~KeyboardService() {
+    Unschedule();
+}
 
 void KeyboardService::Execute() {
     const auto nextKey = [this]() -> std::uint16_t { return keySource_ ? keySource_() : 0; };
@@ -83,9 +87,13 @@ void KeyboardService::RemoveFocusCandidate(UI* node) {
     candidates_.erase(std::find(candidates_.begin(), candidates_.end(), node));
 }
 
-void KeyboardService::FocusNext() { MoveFocus(true); }
+void KeyboardService::FocusNext() {
+    MoveFocus(true);
+}
 
-void KeyboardService::FocusPrevious() { MoveFocus(false); }
+void KeyboardService::FocusPrevious() {
+    MoveFocus(false);
+}
 
 void KeyboardService::MoveFocus(bool forwards) {
     if (candidates_.empty()) {

@@ -9,14 +9,26 @@ MouseReceiverSupport::MouseReceiverSupport(UI* owner, std::int32_t layer) : owne
     GetMouseService()->AddReceiver(owner, layer);
 }
 
-MouseReceiverSupport::~MouseReceiverSupport() { GetMouseService()->RemoveReceiver(owner_); }
+MouseReceiverSupport::~MouseReceiverSupport() {
+    GetMouseService()->RemoveReceiver(owner_);
+}
 
-MouseService* MouseReceiverSupport::GetMouseService() { return MouseService::GetInstance(); }
+MouseService* MouseReceiverSupport::GetMouseService() {
+    return MouseService::GetInstance();
+}
 
-void MouseReceiverSupport::CaptureMouse() { GetMouseService()->SetCapture(owner_); }
+void MouseReceiverSupport::CaptureMouse() {
+    GetMouseService()->SetCapture(owner_);
+}
 
-void MouseReceiverSupport::ReleaseMouse() { GetMouseService()->ReleaseCapture(); }
+void MouseReceiverSupport::ReleaseMouse() {
+    GetMouseService()->ReleaseCapture();
+}
 
-UI* MouseReceiverSupport::GetMouseCapture() { return GetMouseService()->GetCapture(); }
+UI* MouseReceiverSupport::GetMouseCapture() {
+    return GetMouseService()->GetCapture();
+}
 
-void MouseReceiverSupport::UpdateMouseLayer() { GetMouseService()->UpdateReceiverLayer(owner_); }
+void MouseReceiverSupport::UpdateMouseLayer() {
+    GetMouseService()->UpdateReceiverLayer(owner_);
+}

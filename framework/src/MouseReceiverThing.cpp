@@ -26,9 +26,13 @@ MouseReceiverThing::MouseReceiverThing(UI* parent, std::int32_t layer, bool visi
     MouseReceiverSupport::GetMouseService()->AddReceiver(this, GetLayer());
 }
 
-MouseReceiverThing::~MouseReceiverThing() { MouseReceiverSupport::GetMouseService()->RemoveReceiver(this); }
+MouseReceiverThing::~MouseReceiverThing() {
+    MouseReceiverSupport::GetMouseService()->RemoveReceiver(this);
+}
 
-void MouseReceiverThing::Redraw() { UpdateMouseLayer(); }
+void MouseReceiverThing::Redraw() {
+    UpdateMouseLayer();
+}
 
 std::int32_t MouseReceiverThing::Receive(const Msg& msg, MsgSender*) {
     if (dynamic_cast<const MouseMsg*>(&msg) != nullptr) {
@@ -37,10 +41,18 @@ std::int32_t MouseReceiverThing::Receive(const Msg& msg, MsgSender*) {
     return 0;
 }
 
-void MouseReceiverThing::CaptureMouse() { MouseReceiverSupport::GetMouseService()->SetCapture(this); }
+void MouseReceiverThing::CaptureMouse() {
+    MouseReceiverSupport::GetMouseService()->SetCapture(this);
+}
 
-void MouseReceiverThing::ReleaseMouse() { MouseReceiverSupport::GetMouseService()->ReleaseCapture(); }
+void MouseReceiverThing::ReleaseMouse() {
+    MouseReceiverSupport::GetMouseService()->ReleaseCapture();
+}
 
-UI* MouseReceiverThing::GetMouseCapture() { return MouseReceiverSupport::GetMouseService()->GetCapture(); }
+UI* MouseReceiverThing::GetMouseCapture() {
+    return MouseReceiverSupport::GetMouseService()->GetCapture();
+}
 
-void MouseReceiverThing::UpdateMouseLayer() { MouseReceiverSupport::GetMouseService()->UpdateReceiverLayer(this); }
+void MouseReceiverThing::UpdateMouseLayer() {
+    MouseReceiverSupport::GetMouseService()->UpdateReceiverLayer(this);
+}

@@ -34,7 +34,9 @@ void MouseService::Register() {
                                       &ObjectRegistry::DeleteInstance);
 }
 
-MouseService* MouseService::GetInstance() { return &ObjectRegistry::GetAs<MouseService>(kName); }
+MouseService* MouseService::GetInstance() {
+    return &ObjectRegistry::GetAs<MouseService>(kName);
+}
 
 void MouseService::AddReceiver(UI* receiver, std::int32_t layer) {
     if (receiver == nullptr || layerOf_.contains(receiver)) {
@@ -59,7 +61,9 @@ void MouseService::RemoveReceiver(UI* receiver) {
     layerOf_.erase(it);
 }
 
-bool MouseService::HasReceiver(UI* receiver) { return receiver != nullptr && layerOf_.contains(receiver); }
+bool MouseService::HasReceiver(UI* receiver) {
+    return receiver != nullptr && layerOf_.contains(receiver);
+}
 
 void MouseService::UpdateReceiverLayer(UI* receiver) {
     if (receiver == nullptr) {
@@ -98,7 +102,9 @@ void MouseService::ReleaseCapture() {
     }
 }
 
-UI* MouseService::GetCapture() { return capture_; }
+UI* MouseService::GetCapture() {
+    return capture_;
+}
 
 UI* MouseService::FindReceiverAt(xPoint point, xPoint& local) {
     if (capture_ != nullptr) {
@@ -134,14 +140,24 @@ void MouseService::Deliver(std::int16_t x, std::int16_t y) {
     }
 }
 
-void MouseService::OnMouseMove(std::int16_t x, std::int16_t y) { Deliver<MoveMouseMsg>(x, y); }
-void MouseService::OnLeftButtonDown(std::int16_t x, std::int16_t y) { Deliver<LeftButtonDownMouseMsg>(x, y); }
-void MouseService::OnLeftButtonUp(std::int16_t x, std::int16_t y) { Deliver<LeftButtonUpMouseMsg>(x, y); }
+void MouseService::OnMouseMove(std::int16_t x, std::int16_t y) {
+    Deliver<MoveMouseMsg>(x, y);
+}
+void MouseService::OnLeftButtonDown(std::int16_t x, std::int16_t y) {
+    Deliver<LeftButtonDownMouseMsg>(x, y);
+}
+void MouseService::OnLeftButtonUp(std::int16_t x, std::int16_t y) {
+    Deliver<LeftButtonUpMouseMsg>(x, y);
+}
 void MouseService::OnLeftButtonDoubleClick(std::int16_t x, std::int16_t y) {
     Deliver<LeftButtonDoubleClickMouseMsg>(x, y);
 }
-void MouseService::OnRightButtonDown(std::int16_t x, std::int16_t y) { Deliver<RightButtonDownMouseMsg>(x, y); }
-void MouseService::OnRightButtonUp(std::int16_t x, std::int16_t y) { Deliver<RightButtonUpMouseMsg>(x, y); }
+void MouseService::OnRightButtonDown(std::int16_t x, std::int16_t y) {
+    Deliver<RightButtonDownMouseMsg>(x, y);
+}
+void MouseService::OnRightButtonUp(std::int16_t x, std::int16_t y) {
+    Deliver<RightButtonUpMouseMsg>(x, y);
+}
 void MouseService::OnRightButtonDoubleClick(std::int16_t x, std::int16_t y) {
     Deliver<RightButtonDoubleClickMouseMsg>(x, y);
 }

@@ -1,6 +1,8 @@
 #include "framework/UI.h"
 
-std::int32_t UIGetLayer(UI* node) { return node->GetLayer(); }
+std::int32_t UIGetLayer(UI* node) {
+    return node->GetLayer();
+}
 
 bool UIIsVisibleInTree(UI* node) {
     for (UI* n = node; n != nullptr; n = n->GetParent()) {

@@ -13,7 +13,9 @@ UIElement::UIElement(UIElement* parent) {
 }
 
 // The UI support goes first; the queue and process supports go with their bases.
-UIElement::~UIElement() { ui_.reset(); }
+UIElement::~UIElement() {
+    ui_.reset();
+}
 
 void UIElement::Idle() {
     if (IsActive()) {
@@ -25,7 +27,9 @@ void UIElement::ReceiveMsgQueued(const Msg& msg, MsgSender* sender, bool fromQue
     HandleMsg(msg, sender, fromQueue, false);
 }
 
-UIElement* UIElement::GetParentElement() { return dynamic_cast<UIElement*>(GetParent()); }
+UIElement* UIElement::GetParentElement() {
+    return dynamic_cast<UIElement*>(GetParent());
+}
 
 UIElement* UIElement::GetTopElement() {
     UIElement* parent = GetParentElement();

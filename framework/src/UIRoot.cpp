@@ -1,10 +1,10 @@
 #include "framework/UIRoot.h"
 
-#include <utility>
-
 #include "framework/KeyboardService.h"
 #include "framework/NullAnimationService.h"
 #include "framework/SilentSoundService.h"
+
+#include <utility>
 
 namespace {
 
@@ -17,7 +17,9 @@ UIRoot::ServiceMakers& Makers() {
 
 }  // namespace
 
-void UIRoot::SetServiceMakers(ServiceMakers makers) { Makers() = std::move(makers); }
+void UIRoot::SetServiceMakers(ServiceMakers makers) {
+    Makers() = std::move(makers);
+}
 
 UIRoot::UIRoot(const char* name, std::int32_t depth, std::int32_t width, std::int32_t height, bool fullScreen)
     : RootNode({0, 0, 640, 480}) {
@@ -60,14 +62,22 @@ void UIRoot::ClearScreen(std::int32_t value) {
     canvas_->Present(value);
 }
 
-void* UIRoot::GetCanvasMember() { return canvas_->GetPaletteMember(); }
+void* UIRoot::GetCanvasMember() {
+    return canvas_->GetPaletteMember();
+}
 
 // The cursor calls do not count: one show undoes any number of hides.
-void UIRoot::ShowCursor() { canvas_->SetClassCursor(cursor_); }
+void UIRoot::ShowCursor() {
+    canvas_->SetClassCursor(cursor_);
+}
 
-void UIRoot::HideCursor() { canvas_->SetClassCursor(platform::SystemCursor::None); }
+void UIRoot::HideCursor() {
+    canvas_->SetClassCursor(platform::SystemCursor::None);
+}
 
-bool UIRoot::IsCursorShown() { return canvas_->GetClassCursor() != platform::SystemCursor::None; }
+bool UIRoot::IsCursorShown() {
+    return canvas_->GetClassCursor() != platform::SystemCursor::None;
+}
 
 void UIRoot::SetArrowCursor() {
     cursor_ = platform::SystemCursor::Arrow;
@@ -79,22 +89,42 @@ void UIRoot::SetWaitCursor() {
     canvas_->SetClassCursor(cursor_);
 }
 
-bool UIRoot::IsArrowCursor() { return cursor_ == platform::SystemCursor::Arrow; }
+bool UIRoot::IsArrowCursor() {
+    return cursor_ == platform::SystemCursor::Arrow;
+}
 
-bool UIRoot::IsWaitCursor() { return cursor_ == platform::SystemCursor::Wait; }
+bool UIRoot::IsWaitCursor() {
+    return cursor_ == platform::SystemCursor::Wait;
+}
 
-platform::WindowHandle UIRoot::GetWindow() { return canvas_->GetWindow(); }
+platform::WindowHandle UIRoot::GetWindow() {
+    return canvas_->GetWindow();
+}
 
-bool UIRoot::IsForeground() { return canvas_->IsForeground(); }
+bool UIRoot::IsForeground() {
+    return canvas_->IsForeground();
+}
 
-void UIRoot::FillScreen(const xRGB& colour) { canvas_->FillFrame(colour); }
+void UIRoot::FillScreen(const xRGB& colour) {
+    canvas_->FillFrame(colour);
+}
 
-void UIRoot::SetBackgroundColour(const xRGB& colour) { animation_->RedrawAll(colour); }
+void UIRoot::SetBackgroundColour(const xRGB& colour) {
+    animation_->RedrawAll(colour);
+}
 
-RootCanvas* UIRoot::GetCanvas() { return canvas_.get(); }
+RootCanvas* UIRoot::GetCanvas() {
+    return canvas_.get();
+}
 
-RootAnimationService* UIRoot::GetAnimationService() { return animation_.get(); }
+RootAnimationService* UIRoot::GetAnimationService() {
+    return animation_.get();
+}
 
-RootSoundService* UIRoot::GetSoundService() { return sound_.get(); }
+RootSoundService* UIRoot::GetSoundService() {
+    return sound_.get();
+}
 
-KeyboardService* UIRoot::GetKeyboardService() { return keyboard_.get(); }
+KeyboardService* UIRoot::GetKeyboardService() {
+    return keyboard_.get();
+}

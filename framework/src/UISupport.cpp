@@ -9,7 +9,9 @@ UISupport::UISupport(UI* owner, UI* parent) : owner_(owner) {
     Attach(parent);
 }
 
-UISupport::UISupport(UI* parent) : owner_(this) { Attach(parent); }
+UISupport::UISupport(UI* parent) : owner_(this) {
+    Attach(parent);
+}
 
 void UISupport::Attach(UI* parent) {
     if (parent == nullptr) {
@@ -82,7 +84,9 @@ void UISupport::SetBounds(const xRect& bounds) {
     }
 }
 
-void UISupport::MoveBy(const xPoint& offset) { UISupport::SetBounds(UISupport::GetBounds().Offset(offset)); }
+void UISupport::MoveBy(const xPoint& offset) {
+    UISupport::SetBounds(UISupport::GetBounds().Offset(offset));
+}
 
 void UISupport::Enable() {
     if (!enabled_) {
@@ -121,7 +125,9 @@ void UISupport::RemoveChild(UI* child) {
     }
 }
 
-bool UISupport::HasChild(UI* child) { return std::find(children_.begin(), children_.end(), child) != children_.end(); }
+bool UISupport::HasChild(UI* child) {
+    return std::find(children_.begin(), children_.end(), child) != children_.end();
+}
 
 void UISupport::Idle() {
     const std::vector<UI*> children = children_;

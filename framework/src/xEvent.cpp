@@ -15,7 +15,9 @@ std::size_t BoundedLength(const char* text, std::size_t max) {
 
 xEvent::xEvent(std::int32_t code) : code_(code) {}
 
-xEvent::xEvent(const xEvent& other) { *this = other; }
+xEvent::xEvent(const xEvent& other) {
+    *this = other;
+}
 
 xEvent& xEvent::operator=(const xEvent& other) {
     if (this == &other) {
@@ -92,7 +94,9 @@ void xEvent::SetStringParam(int index, const char* text, std::size_t length) {
     textUsed_ = static_cast<std::uint16_t>(textUsed_ + stored);
 }
 
-std::int32_t xEvent::GetParamType(int index) const { return ValidIndex(index) ? params_[index].type : kNone; }
+std::int32_t xEvent::GetParamType(int index) const {
+    return ValidIndex(index) ? params_[index].type : kNone;
+}
 
 std::intptr_t xEvent::GetParam(int index) const {
     if (!ValidIndex(index)) {

@@ -1,11 +1,11 @@
 #include "framework/xEventHandler.h"
 
-#include <vector>
-
 #include "divir/xError.h"
-#include "framework/EventBridge.h"
 #include "framework/AppTime.h"
+#include "framework/EventBridge.h"
 #include "framework/Msg.h"
+
+#include <vector>
 
 namespace {
 // Application-clock ms that one pump call may work through its queue.
@@ -53,11 +53,14 @@ void xEventHandler::PostEvent(const xEvent& event) {
     }
 }
 
-std::int32_t xEventHandler::HandleEvent(const xEvent&) { return 0; }
+std::int32_t xEventHandler::HandleEvent(const xEvent&) {
+    return 0;
+}
 
 void xEventHandler::CenterOnScreen(std::int16_t width, std::int16_t height) {
     xRect previous;
-    MoveBy16(previous, {static_cast<std::int16_t>((640 - width) / 2), static_cast<std::int16_t>((480 - height) / 2)});
+    MoveBy16(previous,
+             {static_cast<std::int16_t>((640 - width) / 2), static_cast<std::int16_t>((480 - height) / 2)});
 }
 
 std::int32_t xEventHandler::SendEventCopy(UIElement* target, std::int32_t code) {
@@ -199,4 +202,6 @@ void xEventHandler::QueueEventFront(const xEvent& event) {
     queue_.PushFront(event);
 }
 
-std::int32_t xEventHandler::GetNextEvent(xEvent* event) { return queue_.PopFront(event); }
+std::int32_t xEventHandler::GetNextEvent(xEvent* event) {
+    return queue_.PopFront(event);
+}

@@ -2,7 +2,9 @@
 
 #include "divir/xError.h"
 
-std::int16_t xProcess::IsBusy() { return (IsStarted() || IsStarting() || IsResuming()) ? 1 : 0; }
+std::int16_t xProcess::IsBusy() {
+    return (IsStarted() || IsStarting() || IsResuming()) ? 1 : 0;
+}
 
 void xProcess::GotoState(std::int32_t state) {
     switch (state) {

@@ -45,6 +45,8 @@ void SetGameCursor(SystemCursor cursor) {
     SDL_ShowCursor(SDL_ENABLE);
 }
 
-SystemCursor GetGameCursor() { return current; }
+SystemCursor GetGameCursor() {
+    return current;
+}
 
 }  // namespace platform

@@ -1,10 +1,5 @@
 #include "framework/EventBridge.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <typeinfo>
-
 #include "framework/ButtonDownMouseMsg.h"
 #include "framework/ButtonUpMouseMsg.h"
 #include "framework/GainedKeyboardFocusMsg.h"
@@ -23,6 +18,11 @@
 #include "framework/xMsgResourceUnlockRequest.h"
 #include "framework/xMsgResourceUpdateRequest.h"
 #include "framework/xMsgTimer.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <typeinfo>
 
 namespace {
 
@@ -44,7 +44,8 @@ void SameMouse(const Msg& a, const Msg& b) {
 }
 
 void SameResource(const Msg& a, const Msg& b) {
-    EXPECT_EQ(dynamic_cast<const xMsgResource&>(a).GetResource(), dynamic_cast<const xMsgResource&>(b).GetResource());
+    EXPECT_EQ(dynamic_cast<const xMsgResource&>(a).GetResource(),
+              dynamic_cast<const xMsgResource&>(b).GetResource());
 }
 
 void Nothing(const Msg&, const Msg&) {}
@@ -77,7 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTrip{"Paused", [] { return std::make_unique<PausedMsg>(); }, 7, Nothing},
         RoundTrip{"Unlock", [] { return std::make_unique<xMsgResourceUnlockRequest>(kResource); }, 18,
                   SameResource},
-        RoundTrip{"Lock", [] { return std::make_unique<xMsgResourceLockRequest>(kResource); }, 19, SameResource},
+        RoundTrip{"Lock", [] { return std::make_unique<xMsgResourceLockRequest>(kResource); }, 19,
+                  SameResource},
         RoundTrip{"Update", [] { return std::make_unique<xMsgResourceUpdateRequest>(kResource); }, 20,
                   SameResource},
         RoundTrip{"Timer", [] { return std::make_unique<xMsgTimer>(); }, 32, Nothing},

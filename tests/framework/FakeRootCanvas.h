@@ -1,12 +1,12 @@
 #pragma once
 
-#include <vector>
-
 #include "framework/RootCanvas.h"
+
+#include <vector>
 
 // A canvas that records what the root asks of it.
 class FakeRootCanvas : public RootCanvas {
-public:
+  public:
     explicit FakeRootCanvas(xRect frame) : frame_(frame) {}
 
     xRect GetFrameRect() override { return frame_; }
@@ -29,6 +29,6 @@ public:
     platform::SystemCursor cursor = platform::SystemCursor::Arrow;
     int cursorChanges = 0;
 
-private:
+  private:
     xRect frame_;
 };

@@ -1,11 +1,5 @@
 #include "framework/KeyboardService.h"
 
-#include <gtest/gtest.h>
-
-#include <deque>
-#include <memory>
-#include <vector>
-
 #include "SchedulerFixture.h"
 #include "TestNode.h"
 #include "framework/DummyUIRoot.h"
@@ -13,10 +7,16 @@
 #include "framework/KeyboardCharMsg.h"
 #include "framework/LostKeyboardFocusMsg.h"
 
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
 namespace {
 
 class KeyboardServiceTest : public SchedulerFixture {
-protected:
+  protected:
     void SetUp() override {
         SchedulerFixture::SetUp();
         service = std::make_unique<KeyboardService>();

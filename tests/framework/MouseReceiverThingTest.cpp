@@ -1,9 +1,5 @@
 #include "framework/MouseReceiverThing.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 #include "TestNode.h"
 #include "framework/DummyUIRoot.h"
 #include "framework/KeyboardCharMsg.h"
@@ -12,10 +8,14 @@
 #include "framework/MouseService.h"
 #include "framework/ObjectRegistry.h"
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
 namespace {
 
 class MouseReceiverThingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { MouseService::Register(); }
     void TearDown() override { ObjectRegistry::DestroyAll(); }
     static MouseService& Service() { return *MouseService::GetInstance(); }

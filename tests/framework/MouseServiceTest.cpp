@@ -1,11 +1,5 @@
 #include "framework/MouseService.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <typeinfo>
-
 #include "TestNode.h"
 #include "framework/CaptureChangedMouseMsg.h"
 #include "framework/DummyUIRoot.h"
@@ -17,10 +11,16 @@
 #include "framework/RightButtonDownMouseMsg.h"
 #include "framework/RightButtonUpMouseMsg.h"
 
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <typeinfo>
+
 namespace {
 
 class MouseServiceTest : public ::testing::Test {
-protected:
+  protected:
     // A receiver filed at its layer with the given bounds under a parent at (100, 50).
     std::unique_ptr<TestNode> Receiver(std::int32_t layer, xRect bounds) {
         auto node = std::make_unique<TestNode>(&area);

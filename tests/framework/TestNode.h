@@ -1,18 +1,18 @@
 #pragma once
 
+#include "framework/Msg.h"
+#include "framework/UISupport.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <typeinfo>
 #include <vector>
 
-#include "framework/Msg.h"
-#include "framework/UISupport.h"
-
 // A composite UI node as controls and screens make them: it owns a UISupport and
 // forwards to it, counts its redraws and records the messages it receives.
 class TestNode : public virtual XAppObject, public UI {
-public:
+  public:
     explicit TestNode(UI* parent) : support_(std::make_unique<UISupport>(this, parent)) {}
 
     void SetParent(UI* parent) override { support_->SetParent(parent); }
@@ -71,6 +71,6 @@ public:
     std::vector<MsgSender*> senders;
     std::function<void(const Msg&)> onReceive;
 
-private:
+  private:
     std::unique_ptr<UISupport> support_;
 };

@@ -1,21 +1,23 @@
 #include "framework/UIElement.h"
 
-#include <gtest/gtest.h>
-
 #include "SchedulerFixture.h"
 #include "TestNode.h"
 #include "divir/xError.h"
 #include "divir/xTryFrame.h"
 #include "framework/DummyUIRoot.h"
+#include "framework/MouseService.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/StartedMsg.h"
+#include "framework/XApplication.h"
 #include "framework/xAppThread.h"
 #include "framework/xProcess.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
 class UIElementTest : public SchedulerFixture {
-protected:
+  protected:
     void SetUp() override {
         SchedulerFixture::SetUp();
         DummyUIRoot::Register();
@@ -153,9 +155,6 @@ TEST_F(UIElementTest, GotoStateCallsTheNumberedOperation) {
 }
 
 }  // namespace
-
-#include "framework/MouseService.h"
-#include "framework/XApplication.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 #include "framework/UIRoot.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "FakeRootCanvas.h"
 #include "SchedulerFixture.h"
 #include "framework/KeyboardService.h"
 #include "framework/NullAnimationService.h"
 #include "framework/ObjectRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -17,7 +17,7 @@ using platform::SystemCursor;
 // Makes roots on a recording canvas; the canvas outlives nothing, so the test
 // reads it through the root while the root lives.
 class UIRootTest : public SchedulerFixture {
-protected:
+  protected:
     void SetUp() override {
         SchedulerFixture::SetUp();
         UseFrame({0, 0, 640, 480});
@@ -64,8 +64,9 @@ TEST_F(UIRootTest, CentresTheGameAreaInTheFrame) {
     struct Case {
         xRect frame, bounds;
     };
-    for (const Case& c : {Case{{0, 0, 800, 600}, {80, 60, 720, 540}}, Case{{0, 0, 640, 480}, {0, 0, 640, 480}},
-                          Case{{0, 0, 1024, 768}, {192, 144, 832, 624}}}) {
+    for (const Case& c :
+         {Case{{0, 0, 800, 600}, {80, 60, 720, 540}}, Case{{0, 0, 640, 480}, {0, 0, 640, 480}},
+          Case{{0, 0, 1024, 768}, {192, 144, 832, 624}}}) {
         UseFrame(c.frame);
         UIRoot root("v", 8, c.frame.right, c.frame.bottom, true);
         EXPECT_EQ(root.GetBounds(), c.bounds);

@@ -1,14 +1,14 @@
 #include "framework/UISupport.h"
 
-#include <gtest/gtest.h>
-
 #include "TestNode.h"
 #include "framework/DummyUIRoot.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
 class UISupportTest : public ::testing::Test {
-protected:
+  protected:
     DummyUIRoot root;  // (0, 0, 640, 480)
 };
 
@@ -45,18 +45,47 @@ TEST_F(UISupportTest, SettersRedrawOnlyOnChange) {
     const Case cases[] = {
         {"show visible", [](TestNode& n) { n.Show(); }, 0},
         {"hide", [](TestNode& n) { n.Hide(); }, 1},
-        {"hide twice", [](TestNode& n) { n.Hide(); n.Hide(); }, 1},
+        {"hide twice",
+         [](TestNode& n) {
+             n.Hide();
+             n.Hide();
+         },
+         1},
         {"enable enabled", [](TestNode& n) { n.Enable(); }, 0},
         {"disable", [](TestNode& n) { n.Disable(); }, 1},
         {"same layer", [](TestNode& n) { n.SetLayer(n.GetLayer()); }, 0},
         {"new layer", [](TestNode& n) { n.SetLayer(9); }, 1},
         {"same bounds", [](TestNode& n) { n.SetBounds(n.GetBounds()); }, 0},
-        {"left", [](TestNode& n) { n.SetBounds({1, 0, 640, 480}); }, 1},
-        {"top", [](TestNode& n) { n.SetBounds({0, 1, 640, 480}); }, 1},
-        {"right", [](TestNode& n) { n.SetBounds({0, 0, 641, 480}); }, 1},
-        {"bottom", [](TestNode& n) { n.SetBounds({0, 0, 640, 481}); }, 1},
-        {"move by zero", [](TestNode& n) { n.MoveBy({0, 0}); }, 0},
-        {"move", [](TestNode& n) { n.MoveBy({3, -4}); }, 1},
+        {"left",
+         [](TestNode& n) {
+             n.SetBounds({1, 0, 640, 480});
+         },
+         1},
+        {"top",
+         [](TestNode& n) {
+             n.SetBounds({0, 1, 640, 480});
+         },
+         1},
+        {"right",
+         [](TestNode& n) {
+             n.SetBounds({0, 0, 641, 480});
+         },
+         1},
+        {"bottom",
+         [](TestNode& n) {
+             n.SetBounds({0, 0, 640, 481});
+         },
+         1},
+        {"move by zero",
+         [](TestNode& n) {
+             n.MoveBy({0, 0});
+         },
+         0},
+        {"move",
+         [](TestNode& n) {
+             n.MoveBy({3, -4});
+         },
+         1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -167,7 +196,7 @@ TEST(UIContainsTest, RightAndBottomEdgesAreInside) {
         xPoint p;
         bool inside;
     };
-    const Case cases[] = {{{10, 20}, true}, {{30, 40}, true},  {{30, 20}, true},
+    const Case cases[] = {{{10, 20}, true},  {{30, 40}, true},  {{30, 20}, true},
                           {{31, 40}, false}, {{20, 41}, false}, {{9, 30}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.p.x << "," << c.p.y);

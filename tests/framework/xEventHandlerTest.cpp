@@ -1,11 +1,5 @@
 #include "framework/xEventHandler.h"
 
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "SchedulerFixture.h"
 #include "TestNode.h"
 #include "divir/xTryFrame.h"
@@ -15,7 +9,14 @@
 #include "framework/MsgSenderSupport.h"
 #include "framework/StartedMsg.h"
 #include "framework/TimerMsg.h"
+#include "framework/xMyEventHandler.h"
 #include "framework/xTimerService.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -48,7 +49,7 @@ struct Target : UIElement {
 };
 
 class xEventHandlerTest : public SchedulerFixture {
-protected:
+  protected:
     void SetUp() override {
         SchedulerFixture::SetUp();
         DummyUIRoot::Register();
@@ -266,8 +267,6 @@ TEST_F(xEventHandlerTest, CentringAndSetup) {
 }
 
 }  // namespace
-
-#include "framework/xMyEventHandler.h"
 
 namespace {
 

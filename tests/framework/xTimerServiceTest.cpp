@@ -1,10 +1,10 @@
 #include "framework/xTimerService.h"
 
-#include <gtest/gtest.h>
-
 #include "SchedulerFixture.h"
 #include "framework/DummyUIRoot.h"
 #include "framework/xMsgTimer.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -23,7 +23,7 @@ struct Owner : UIElement {
 };
 
 class xTimerServiceTest : public SchedulerFixture {
-protected:
+  protected:
     void SetUp() override {
         SchedulerFixture::SetUp();
         DummyUIRoot::Register();

@@ -5,6 +5,6 @@
 
 // Base of the double-click messages; the points as for every mouse message.
 class ButtonDoubleClickMouseMsg : public CloneableMsg<ButtonDoubleClickMouseMsg, MouseMsg> {
-public:
+  public:
     using CloneableMsg<ButtonDoubleClickMouseMsg, MouseMsg>::CloneableMsg;
 };

@@ -6,7 +6,7 @@
 // screen (lower-layer elements made without a parent, the IRC client). A
 // registry singleton under the name "DummyUIRoot"; it has no window or services.
 class DummyUIRoot : public RootNode {
-public:
+  public:
     static constexpr const char* kName = "DummyUIRoot";
 
     DummyUIRoot() : RootNode({0, 0, 640, 480}) {}

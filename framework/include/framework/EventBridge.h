@@ -1,9 +1,9 @@
 #pragma once
 
+#include "framework/xEvent.h"
+
 #include <cstdint>
 #include <memory>
-
-#include "framework/xEvent.h"
 
 class Msg;
 class MsgSender;
@@ -37,7 +37,7 @@ inline constexpr std::int32_t kIrc = 88;
 // libraries (the IRC messages) take this role so that they reach event
 // handlers; it is consulted only for classes the bridge's table does not name.
 class EventFormMsg {
-public:
+  public:
     virtual ~EventFormMsg() = default;
     // Sets the code and parameters of the record.
     virtual void FillXEvent(xEvent& event) const = 0;

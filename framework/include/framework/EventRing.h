@@ -1,16 +1,16 @@
 #pragma once
 
+#include "framework/xEvent.h"
+
 #include <cstdint>
 #include <memory>
-
-#include "framework/xEvent.h"
 
 // The ring-buffer queue of event records behind an event handler: the count
 // records from head onward, the last at tail, indices wrapping at the capacity.
 // It grows by a factor of 3 up to a hard cap of 180 records, keeping the queued
 // events and their order.
 class EventRing {
-public:
+  public:
     static constexpr std::int32_t kInitialCapacity = 10;
     static constexpr std::int32_t kMaxCapacity = 180;
 
@@ -29,7 +29,7 @@ public:
     std::int32_t Capacity() const { return capacity_; }
     bool IsFull() const { return count_ >= capacity_; }
 
-private:
+  private:
     std::int32_t Next(std::int32_t i) const { return i + 1 >= capacity_ ? 0 : i + 1; }
     std::int32_t Previous(std::int32_t i) const { return i - 1 < 0 ? capacity_ - 1 : i - 1; }
 

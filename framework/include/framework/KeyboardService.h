@@ -1,11 +1,11 @@
 #pragma once
 
+#include "framework/ExecutableSupport.h"
+#include "framework/MsgSender.h"
+
 #include <cstdint>
 #include <functional>
 #include <list>
-
-#include "framework/ExecutableSupport.h"
-#include "framework/MsgSender.h"
 
 class UI;
 
@@ -14,7 +14,7 @@ class UI;
 // key to the focus while it is enabled, pumping window messages between keys.
 // It names itself as the sender of its messages but keeps no receivers.
 class KeyboardService : public virtual XAppObject, public ExecutableSupport, public MsgSender {
-public:
+  public:
     // The next key without waiting (0 when none is queued), and one pump of the
     // window messages. Replaceable so that tests can type keys.
     using KeySource = std::function<std::uint16_t()>;
@@ -49,7 +49,7 @@ public:
     void SetKeySource(KeySource source) { keySource_ = std::move(source); }
     void SetPump(Pump pump) { pump_ = std::move(pump); }
 
-private:
+  private:
     void MoveFocus(bool forwards);
 
     UI* focus_ = nullptr;

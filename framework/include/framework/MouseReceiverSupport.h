@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
-
 #include "framework/MouseReceiver.h"
+
+#include <cstdint>
 
 class MouseService;
 class UI;
@@ -10,7 +10,7 @@ class UI;
 // The mouse-receiver role of a node that forwards it: files the owner with the
 // mouse service for its life. The service is looked up by name on every use.
 class MouseReceiverSupport : public virtual XAppObject, public MouseReceiver {
-public:
+  public:
     // Throws the integer 0 for a null owner.
     MouseReceiverSupport(UI* owner, std::int32_t layer);
     ~MouseReceiverSupport() override;
@@ -26,6 +26,6 @@ public:
     UI* GetMouseCapture() override;
     void UpdateMouseLayer() override;
 
-private:
+  private:
     UI* owner_;
 };

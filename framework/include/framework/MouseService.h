@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstdint>
-#include <map>
-
 #include "framework/MsgSender.h"
 #include "framework/xPoint.h"
+
+#include <cstdint>
+#include <map>
 
 class UI;
 
@@ -15,7 +15,7 @@ class UI;
 // point. A registry singleton under the name "MouseService". It is a sender
 // only as the identity its messages name; its sender operations do nothing.
 class MouseService : public virtual XAppObject, public MsgSender {
-public:
+  public:
     static constexpr const char* kName = "MouseService";
     static void Register();
     static MouseService* GetInstance();
@@ -51,7 +51,7 @@ public:
     // The receiver for a window point, and the point in its own coordinates.
     virtual UI* FindReceiverAt(xPoint point, xPoint& local);
 
-private:
+  private:
     template <typename M>
     void Deliver(std::int16_t x, std::int16_t y);
 

@@ -1,17 +1,17 @@
 #pragma once
 
-#include <cstdint>
-
 #include "framework/XAppObject.h"
 #include "framework/xRGB.h"
 #include "framework/xRect.h"
 #include "platform/WinTypes.h"
 
+#include <cstdint>
+
 // What the visible tree's root needs of the window's screen canvas. The screen
 // canvas lives above this library; it is given to the root through this
 // interface (see UIRoot::SetServiceMakers), and the root owns it.
 class RootCanvas : public virtual XAppObject {
-public:
+  public:
     // The canvas's whole drawing area, in which the root centres its game area.
     virtual xRect GetFrameRect() = 0;
     // The address of the canvas's embedded palette.

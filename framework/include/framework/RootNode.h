@@ -1,16 +1,16 @@
 #pragma once
 
+#include "framework/UI.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "framework/UI.h"
 
 // The UI behaviour shared by both kinds of root: no parent, no layer and no
 // list of children (children find the root, the root does not track them); the
 // root is its own root; flags and bounds are kept and changes redraw; redraw,
 // idle and received messages do nothing.
 class RootNode : public virtual XAppObject, public UI {
-public:
+  public:
     explicit RootNode(const xRect& bounds) : bounds_(bounds) {}
 
     void SetParent(UI*) override {}
@@ -37,7 +37,7 @@ public:
 
     std::int32_t Receive(const Msg&, MsgSender*) override { return 0; }
 
-private:
+  private:
     bool visible_ = true;
     xRect bounds_;
     bool enabled_ = true;

@@ -5,6 +5,6 @@
 // What the root needs of the master sound service that it owns: one call right
 // after creation that readies the output.
 class RootSoundService : public virtual XAppObject {
-public:
+  public:
     virtual void Tick() = 0;
 };

@@ -4,6 +4,6 @@
 
 // The root's sound service when no sound output is supplied: it plays nothing.
 class SilentSoundService : public RootSoundService {
-public:
+  public:
     void Tick() override {}
 };

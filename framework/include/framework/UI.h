@@ -1,19 +1,19 @@
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include "framework/MsgReceiver.h"
 #include "framework/XAppObject.h"
 #include "framework/xPoint.h"
 #include "framework/xRect.h"
+
+#include <cstdint>
+#include <vector>
 
 // A node of the interface tree: parent, root, children, a layer, visible and
 // enabled flags and bounds relative to the parent's top-left corner. Changes of
 // layer, visibility, enabling or bounds ask the node to redraw; redraw and idle
 // requests travel down the tree.
 class UI : public virtual XAppObject, public virtual MsgReceiver {
-public:
+  public:
     virtual void SetParent(UI* parent) = 0;
     virtual UI* GetParent() = 0;
     virtual UI* GetRoot() = 0;
@@ -41,7 +41,9 @@ public:
 inline bool UIContains(const xRect& r, xPoint p) {
     return r.left <= p.x && p.x <= r.right && r.top <= p.y && p.y <= r.bottom;
 }
-inline xPoint UITopLeft(const xRect& r) { return {r.left, r.top}; }
+inline xPoint UITopLeft(const xRect& r) {
+    return {r.left, r.top};
+}
 
 // Tree queries used by the mouse service, the lower-layer elements and the
 // animation service.

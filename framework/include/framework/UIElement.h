@@ -1,14 +1,14 @@
 #pragma once
 
-#include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "framework/ProcessForwarder.h"
 #include "framework/QueuedMsgReceiverForwarder.h"
 #include "framework/UI.h"
 #include "framework/UISupport.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 // The base of the lower layer's objects that live in the UI tree (threads,
 // services, event handlers, the IRC client, the sound services): a UI node, a
@@ -20,7 +20,7 @@ class UIElement : public virtual XAppObject,
                   public UI,
                   public ProcessForwarder,
                   public QueuedMsgReceiverForwarder {
-public:
+  public:
     // A null parent puts the element under the "DummyUIRoot" singleton; a real
     // parent also becomes the element's first receiver.
     explicit UIElement(UIElement* parent);
@@ -87,7 +87,7 @@ public:
     bool HasBeenResumed() const override { return false; }
     void SetResumed() override {}
 
-private:
+  private:
     std::int16_t active_ = 1;
     std::unique_ptr<UISupport> ui_;
 };

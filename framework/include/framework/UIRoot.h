@@ -1,14 +1,14 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <memory>
-
 #include "framework/RootAnimationService.h"
 #include "framework/RootCanvas.h"
 #include "framework/RootNode.h"
 #include "framework/RootSoundService.h"
 #include "platform/WinTypes.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
 
 class KeyboardService;
 
@@ -17,7 +17,7 @@ class KeyboardService;
 // frame, and controls the window's cursor, background colour and whole-screen
 // fills. The view is one, and the only one the program makes.
 class UIRoot : public RootNode {
-public:
+  public:
     // How the root gets the services that live above this library. The
     // graphics and sound libraries install theirs before the view is made; an
     // absent animation or sound maker gives a service that draws nothing or
@@ -56,7 +56,7 @@ public:
     virtual RootSoundService* GetSoundService();
     virtual KeyboardService* GetKeyboardService();
 
-private:
+  private:
     std::unique_ptr<RootCanvas> canvas_;
     std::unique_ptr<RootAnimationService> animation_;
     std::unique_ptr<RootSoundService> sound_;

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "framework/UI.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "framework/UI.h"
 
 // The standard implementation of a UI node. A composite class creates one with
 // itself as owner and forwards its UI operations to it; a class that derives
 // from it is its own owner. Redraw requests go to the owner, so an owner's own
 // redraw runs. Children and parent are borrowed.
 class UISupport : public virtual XAppObject, public UI {
-public:
+  public:
     // Throws the integer 0 for a null owner or parent.
     UISupport(UI* owner, UI* parent);
     // Hands the children to the parent, keeping their place on screen.
@@ -43,11 +43,11 @@ public:
 
     std::int32_t Receive(const Msg& msg, MsgSender* from) override;
 
-protected:
+  protected:
     // For a class that derives from the support: the owner is the object itself.
     explicit UISupport(UI* parent);
 
-private:
+  private:
     void Attach(UI* parent);
 
     UI* owner_;

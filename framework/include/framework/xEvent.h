@@ -13,7 +13,7 @@ class MsgSender;
 // Text parameters come from IRC lines, so every copy into and out of the text
 // area is bounded by the room that is really there.
 class xEvent {
-public:
+  public:
     // Parameter types.
     static constexpr std::int32_t kNone = -1;
     static constexpr std::int32_t kInt = 0;
@@ -61,7 +61,7 @@ public:
 
     std::uint16_t GetTextUsed() const { return textUsed_; }
 
-private:
+  private:
     struct Param {
         std::int32_t type = kNone;
         std::intptr_t value = 0;

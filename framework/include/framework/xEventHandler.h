@@ -1,17 +1,17 @@
 #pragma once
 
-#include <cstdint>
-
 #include "framework/EventRing.h"
 #include "framework/xAppThread.h"
 #include "framework/xEvent.h"
+
+#include <cstdint>
 
 // A cooperative thread with a ring-buffer queue of event records. Others post
 // events to it; its idle call works through the queue for up to 200 ms of the
 // application clock, handing each event to HandleEvent. An event of code 17
 // ends the pass. A new handler is not scheduled.
 class xEventHandler : public xAppThread {
-public:
+  public:
     explicit xEventHandler(UIElement* parent) : xAppThread(parent) {}
 
     void Idle() override;
@@ -49,10 +49,10 @@ public:
 
     std::int32_t GetEventCapacity() const { return queue_.Capacity(); }
 
-protected:
+  protected:
     // Works through the queue until it is empty, an event of code 17, or the deadline.
     void Pump();
 
-private:
+  private:
     EventRing queue_;
 };

@@ -4,6 +4,6 @@
 
 // Part of the lower layer's toolkit; adds nothing to its base.
 class xOldStyleControl : public xEventHandler {
-public:
+  public:
     explicit xOldStyleControl(UIElement* parent) : xEventHandler(parent) {}
 };

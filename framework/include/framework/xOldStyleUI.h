@@ -4,6 +4,6 @@
 
 // Part of the lower layer's toolkit; adds nothing to its base.
 class xOldStyleUI : public xEventHandler {
-public:
+  public:
     explicit xOldStyleUI(UIElement* parent) : xEventHandler(parent) {}
 };

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <cstdint>
-
 #include "framework/xAppThread.h"
+
+#include <cstdint>
 
 // A thread with the lower layer's process vocabulary: its start, pause, resume
 // and stop are those of the process part; state tests answer in 16 bits.
 class xProcess : public xAppThread {
-public:
+  public:
     explicit xProcess(UIElement* parent) : xAppThread(parent) {}
 
     virtual std::int16_t IsStopped16() { return IsStopped() ? 1 : 0; }

@@ -4,6 +4,6 @@
 
 // A lower-layer process used for services; it adds nothing.
 class xService : public xProcess {
-public:
+  public:
     explicit xService(UIElement* parent) : xProcess(parent) {}
 };

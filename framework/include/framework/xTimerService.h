@@ -1,15 +1,15 @@
 #pragma once
 
-#include <cstdint>
-
 #include "framework/Countdown.h"
 #include "framework/xService.h"
+
+#include <cstdint>
 
 // A service holding one countdown on the application clock that sends
 // xMsgTimer to its receivers (its parent first) when it runs out: once, a given
 // number of times more, or for ever. It ticks on every pass for its whole life.
 class xTimerService : public xService {
-public:
+  public:
     explicit xTimerService(UIElement* parent);
 
     void Execute() override;
@@ -24,6 +24,6 @@ public:
 
     bool IsArmed() const { return countdown_.IsArmed(); }
 
-private:
+  private:
     Countdown countdown_;
 };

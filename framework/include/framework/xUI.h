@@ -4,6 +4,6 @@
 
 // Part of the lower layer's toolkit; adds nothing to its base.
 class xUI : public xProcess {
-public:
+  public:
     explicit xUI(UIElement* parent) : xProcess(parent) {}
 };
