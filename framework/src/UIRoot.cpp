@@ -10,20 +10,28 @@ namespace {
 
 constexpr xRGB kDefaultBackground{0, 0, 0};
 
-UIRoot::ServiceMakers& Makers() {
-    static UIRoot::ServiceMakers makers;
+struct Makers {
+    UIRoot::CanvasMaker canvas;
+    UIRoot::AnimationServiceMaker animation;
+    UIRoot::SoundServiceMaker sound;
+};
+
+Makers& Installed() {
+    static Makers makers;
     return makers;
 }
 
 }  // namespace
 
-void UIRoot::SetServiceMakers(ServiceMakers makers) {
-    Makers() = std::move(makers);
-}
+void UIRoot::SetCanvasMaker(CanvasMaker maker) { Installed().canvas = std::move(maker); }
+
+void UIRoot::SetAnimationServiceMaker(AnimationServiceMaker maker) { Installed().animation = std::move(maker); }
+
+void UIRoot::SetSoundServiceMaker(SoundServiceMaker maker) { Installed().sound = std::move(maker); }
 
 UIRoot::UIRoot(const char* name, std::int32_t depth, std::int32_t width, std::int32_t height, bool fullScreen)
     : RootNode({0, 0, 640, 480}) {
-    const ServiceMakers& makers = Makers();
+    const Makers& makers = Installed();
     if (!makers.canvas) {
         throw 0;
     }

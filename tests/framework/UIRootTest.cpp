@@ -4,6 +4,7 @@
 #include "SchedulerFixture.h"
 #include "framework/KeyboardService.h"
 #include "framework/NullAnimationService.h"
+#include "framework/SilentSoundService.h"
 #include "framework/ObjectRegistry.h"
 
 #include <gtest/gtest.h>
@@ -23,19 +24,19 @@ class UIRootTest : public SchedulerFixture {
         UseFrame({0, 0, 640, 480});
     }
     void TearDown() override {
-        UIRoot::SetServiceMakers({});
+        UIRoot::SetCanvasMaker(nullptr);
+        UIRoot::SetAnimationServiceMaker(nullptr);
+        UIRoot::SetSoundServiceMaker(nullptr);
         SchedulerFixture::TearDown();
     }
 
     void UseFrame(xRect frame) {
-        UIRoot::ServiceMakers makers;
-        makers.canvas = [this, frame](const char* name, std::int32_t depth, std::int32_t width,
+        UIRoot::SetCanvasMaker([this, frame](const char* name, std::int32_t depth, std::int32_t width,
                                       std::int32_t height, bool fullScreen) {
             args = std::string(name) + "," + std::to_string(depth) + "," + std::to_string(width) + "," +
                    std::to_string(height) + "," + (fullScreen ? "1" : "0");
             return std::make_unique<FakeRootCanvas>(frame);
-        };
-        UIRoot::SetServiceMakers(std::move(makers));
+        });
     }
     static FakeRootCanvas& CanvasOf(UIRoot& root) { return static_cast<FakeRootCanvas&>(*root.GetCanvas()); }
 
@@ -60,6 +61,33 @@ TEST_F(UIRootTest, BuildsItsServicesFromTheDisplayArguments) {
     EXPECT_EQ(animation->GetBackground(), (xRGB{1, 2, 3}));
 }
 
+TEST_F(UIRootTest, InstalledServicesAreUsedAndTheSoundIsReadiedOnce) {
+    struct Sound : RootSoundService {
+        void Tick() override { ++ticks; }
+        int ticks = 0;
+    };
+    struct Animation : RootAnimationService {
+        void RedrawAll(xRGB colour) override { colours.push_back(colour); }
+        std::vector<xRGB> colours;
+    };
+    UIRoot* seen = nullptr;
+    UIRoot::SetSoundServiceMaker([&](UIRoot& root) {
+        seen = &root;
+        return std::make_unique<Sound>();
+    });
+    UIRoot::SetAnimationServiceMaker([](UIRoot&) { return std::make_unique<Animation>(); });
+    {
+        UIRoot root("v", 8, 640, 480, false);
+        EXPECT_EQ(seen, &root);
+        EXPECT_EQ(dynamic_cast<Sound&>(*root.GetSoundService()).ticks, 1);
+        EXPECT_EQ(dynamic_cast<Animation&>(*root.GetAnimationService()).colours, (std::vector<xRGB>{{0, 0, 0}}));
+    }
+    UIRoot::SetSoundServiceMaker(nullptr);
+    UIRoot::SetAnimationServiceMaker(nullptr);
+    UIRoot root("v", 8, 640, 480, false);
+    EXPECT_NE(dynamic_cast<SilentSoundService*>(root.GetSoundService()), nullptr);
+}
+
 TEST_F(UIRootTest, CentresTheGameAreaInTheFrame) {
     struct Case {
         xRect frame, bounds;
@@ -74,7 +102,7 @@ TEST_F(UIRootTest, CentresTheGameAreaInTheFrame) {
 }
 
 TEST_F(UIRootTest, NoCanvasMakerRefusesTheRoot) {
-    UIRoot::SetServiceMakers({});
+    UIRoot::SetCanvasMaker(nullptr);
     EXPECT_THROW(UIRoot("v", 8, 640, 480, false), int);
 }
 

@@ -9,7 +9,7 @@
 
 // What the visible tree's root needs of the window's screen canvas. The screen
 // canvas lives above this library; it is given to the root through this
-// interface (see UIRoot::SetServiceMakers), and the root owns it.
+// interface (see UIRoot::SetCanvasMaker), and the root owns it.
 class RootCanvas : public virtual XAppObject {
   public:
     // The canvas's whole drawing area, in which the root centres its game area.

@@ -18,18 +18,18 @@ class KeyboardService;
 // fills. The view is one, and the only one the program makes.
 class UIRoot : public RootNode {
   public:
-    // How the root gets the services that live above this library. The
-    // graphics and sound libraries install theirs before the view is made; an
-    // absent animation or sound maker gives a service that draws nothing or
-    // plays nothing. A root cannot be made without a canvas maker.
-    struct ServiceMakers {
-        std::function<std::unique_ptr<RootCanvas>(const char* name, std::int32_t depth, std::int32_t width,
-                                                  std::int32_t height, bool fullScreen)>
-            canvas;
-        std::function<std::unique_ptr<RootAnimationService>(UIRoot& root)> animation;
-        std::function<std::unique_ptr<RootSoundService>(UIRoot& root)> sound;
-    };
-    static void SetServiceMakers(ServiceMakers makers);
+    // How the root gets the services that live above this library: the
+    // graphics and sound libraries each install their maker before the view is
+    // made (an empty function uninstalls). Without an animation or sound maker
+    // the root gets a service that draws nothing or plays nothing; without a
+    // canvas maker no root can be made.
+    using CanvasMaker = std::function<std::unique_ptr<RootCanvas>(
+        const char* name, std::int32_t depth, std::int32_t width, std::int32_t height, bool fullScreen)>;
+    using AnimationServiceMaker = std::function<std::unique_ptr<RootAnimationService>(UIRoot& root)>;
+    using SoundServiceMaker = std::function<std::unique_ptr<RootSoundService>(UIRoot& root)>;
+    static void SetCanvasMaker(CanvasMaker maker);
+    static void SetAnimationServiceMaker(AnimationServiceMaker maker);
+    static void SetSoundServiceMaker(SoundServiceMaker maker);
 
     // The five display arguments go to the screen canvas unchanged.
     UIRoot(const char* name, std::int32_t depth, std::int32_t width, std::int32_t height, bool fullScreen);
