@@ -77,10 +77,18 @@ void xDEQList::SetUserFlags(std::int16_t handle, std::int16_t flags) {
     }
 }
 
-std::int16_t xDEQList::GetInUseCount() { return inUseCount_; }
-std::int16_t xDEQList::GetInUseHead() { return inUseHead_; }
-std::int16_t xDEQList::GetInUseTail() { return inUseTail_; }
-std::int16_t xDEQList::GetFreeHead() { return freeHead_; }
+std::int16_t xDEQList::GetInUseCount() {
+    return inUseCount_;
+}
+std::int16_t xDEQList::GetInUseHead() {
+    return inUseHead_;
+}
+std::int16_t xDEQList::GetInUseTail() {
+    return inUseTail_;
+}
+std::int16_t xDEQList::GetFreeHead() {
+    return freeHead_;
+}
 
 std::int16_t xDEQList::GetNext(std::int16_t handle) {
     const xDEQItem* item = xlat(handle);
@@ -92,8 +100,12 @@ std::int16_t xDEQList::GetPrev(std::int16_t handle) {
     return item ? item->prev : 0;
 }
 
-std::int16_t xDEQList::IsEmpty() { return inUseCount_ == 0 ? 1 : 0; }
-std::int16_t xDEQList::IsFull() { return inUseCount_ == capacity_ ? 1 : 0; }
+std::int16_t xDEQList::IsEmpty() {
+    return inUseCount_ == 0 ? 1 : 0;
+}
+std::int16_t xDEQList::IsFull() {
+    return inUseCount_ == capacity_ ? 1 : 0;
+}
 
 void xDEQList::PushOne(std::int16_t handle, std::int16_t& chainHead) {
     xDEQItem& item = items_[handle - 1];
@@ -140,7 +152,9 @@ std::int16_t xDEQList::ReserveRef(std::uintptr_t data, std::uint16_t flags, std:
     return handle;
 }
 
-std::int16_t xDEQList::ReserveCached(std::uint16_t /*ignored*/) { return ReserveRef(0, 0, 0); }
+std::int16_t xDEQList::ReserveCached(std::uint16_t /*ignored*/) {
+    return ReserveRef(0, 0, 0);
+}
 
 void xDEQList::ReleaseRef(std::int16_t handle, std::int16_t clearData) {
     xDEQItem* item = xlat(handle);
@@ -167,4 +181,6 @@ void xDEQList::ReleaseRef(std::int16_t handle, std::int16_t clearData) {
     --inUseCount_;
 }
 
-void xDEQList::ReleaseCached(std::int16_t handle) { ReleaseRef(handle, 0); }
+void xDEQList::ReleaseCached(std::int16_t handle) {
+    ReleaseRef(handle, 0);
+}

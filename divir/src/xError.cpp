@@ -44,7 +44,9 @@ void xErrorSetDetail(const char* text) {
     detail.append(" (").append(shown).append(")");
 }
 
-const std::string& xErrorGetDetail() { return Detail(); }
+const std::string& xErrorGetDetail() {
+    return Detail();
+}
 
 void xAlert(const char* title, const char* format, ...) {
     std::string text;

@@ -46,7 +46,9 @@ FileLayer& Layer() {
     return layer;
 }
 
-std::string Host(const xFileSpec& spec) { return platform::ResolveHostPath(spec.c_str()); }
+std::string Host(const xFileSpec& spec) {
+    return platform::ResolveHostPath(spec.c_str());
+}
 
 // The record of a handle; raises 1 for an unknown one.
 xFileRec* Lookup(std::uint16_t handle) {
@@ -125,7 +127,8 @@ void xFileCleanup() {
     layer.files.reset();
 }
 
-std::uint16_t xFileOpen(const xFileSpec& spec, std::int16_t mode, std::int32_t /*type*/, std::int32_t /*creator*/) {
+std::uint16_t xFileOpen(const xFileSpec& spec, std::int16_t mode, std::int32_t /*type*/,
+                        std::int32_t /*creator*/) {
     FileLayer& layer = Layer();
     xFileRec* rec = nullptr;
     std::uint16_t handle = 0;
@@ -354,7 +357,9 @@ std::int16_t xFileGetAttr(std::uint16_t handle) {
     return rec ? static_cast<std::int16_t>(rec->mode) : 0;
 }
 
-std::int16_t xFileExists(const xFileSpec& spec) { return platform::HostFileExists(Host(spec)) ? 1 : 0; }
+std::int16_t xFileExists(const xFileSpec& spec) {
+    return platform::HostFileExists(Host(spec)) ? 1 : 0;
+}
 
 void xFileDelete(const xFileSpec& spec) {
     if (!platform::HostDeleteFile(Host(spec))) {
@@ -363,7 +368,9 @@ void xFileDelete(const xFileSpec& spec) {
     }
 }
 
-void xFileRename(const xFileSpec& from, const xFileSpec& to) { platform::HostRenameFile(Host(from), Host(to)); }
+void xFileRename(const xFileSpec& from, const xFileSpec& to) {
+    platform::HostRenameFile(Host(from), Host(to));
+}
 
 void xFileRenameInPlace(xFileSpec& path, const char* newName) {
     if (newName == nullptr) {
@@ -427,7 +434,9 @@ std::int16_t xFileIsAbsolutePath(const char* path) {
     return (path[0] == '\\' || path[0] == '/' || path[1] == ':') ? 1 : 0;
 }
 
-std::int16_t xFileIsAbsolutePath(const xFileSpec& spec) { return xFileIsAbsolutePath(spec.c_str()); }
+std::int16_t xFileIsAbsolutePath(const xFileSpec& spec) {
+    return xFileIsAbsolutePath(spec.c_str());
+}
 
 void xFileMakeDirectory(const char* name) {
     xFileSpec spec = xFileGetApplicationFileSpec();
@@ -471,8 +480,12 @@ void xFileResetSearchPath() {
     layer.searchPath.reset();
 }
 
-void xFileSetError(std::int16_t error) { Layer().error = error; }
-std::int16_t xFileGetLastError() { return Layer().error; }
+void xFileSetError(std::int16_t error) {
+    Layer().error = error;
+}
+std::int16_t xFileGetLastError() {
+    return Layer().error;
+}
 
 void xFileGetModTime(const xFileSpec& path, xDateTime& time) {
     std::int64_t seconds = 0;

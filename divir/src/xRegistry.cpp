@@ -24,7 +24,7 @@ bool ReadRegistryValue(platform::RegistryKey root, const char* subkey, const cha
         data.push_back(0);  // never hand back an unterminated text
     }
     if (data.size() > size) return false;
-    std::memcpy(buffer, data.data(), data.size());
+    if (!data.empty()) std::memcpy(buffer, data.data(), data.size());
     return true;
 }
 

@@ -13,9 +13,12 @@ namespace {
 
 int Flags(HostFile::Access access) {
     switch (access) {
-        case HostFile::Access::Read: return O_RDONLY;
-        case HostFile::Access::Write: return O_WRONLY;
-        case HostFile::Access::ReadWrite: return O_RDWR;
+        case HostFile::Access::Read:
+            return O_RDONLY;
+        case HostFile::Access::Write:
+            return O_WRONLY;
+        case HostFile::Access::ReadWrite:
+            return O_RDWR;
     }
     return O_RDONLY;
 }
@@ -57,7 +60,9 @@ HostFile& HostFile::operator=(HostFile&& other) noexcept {
     return *this;
 }
 
-HostFile::~HostFile() { Close(); }
+HostFile::~HostFile() {
+    Close();
+}
 
 void HostFile::Close() {
     if (fd_ >= 0) {
@@ -107,6 +112,8 @@ std::int64_t HostFile::Size() const {
     return info.st_size;
 }
 
-bool HostFile::SetSize(std::int64_t size) { return fd_ >= 0 && size >= 0 && ::ftruncate(fd_, size) == 0; }
+bool HostFile::SetSize(std::int64_t size) {
+    return fd_ >= 0 && size >= 0 && ::ftruncate(fd_, size) == 0;
+}
 
 }  // namespace platform

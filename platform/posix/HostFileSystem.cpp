@@ -11,7 +11,8 @@ namespace platform {
 
 bool HostFileExists(const std::string& hostPath) {
     struct stat info {};
-    return ::stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(hostPath.c_str(), R_OK) == 0;
+    return ::stat(hostPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(hostPath.c_str(), R_OK) == 0;
 }
 
 bool HostIsDirectory(const std::string& hostPath) {
@@ -19,7 +20,9 @@ bool HostIsDirectory(const std::string& hostPath) {
     return ::stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool HostDeleteFile(const std::string& hostPath) { return ::unlink(hostPath.c_str()) == 0; }
+bool HostDeleteFile(const std::string& hostPath) {
+    return ::unlink(hostPath.c_str()) == 0;
+}
 
 bool HostRenameFile(const std::string& from, const std::string& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
@@ -36,7 +39,9 @@ bool HostRenameFile(const std::string& from, const std::string& to) {
     return ::unlink(from.c_str()) == 0;
 }
 
-bool HostMakeDirectory(const std::string& hostPath) { return ::mkdir(hostPath.c_str(), 0755) == 0; }
+bool HostMakeDirectory(const std::string& hostPath) {
+    return ::mkdir(hostPath.c_str(), 0755) == 0;
+}
 
 bool HostGetModTime(const std::string& hostPath, std::int64_t& seconds) {
     struct stat info {};
@@ -52,6 +57,10 @@ bool HostSetModTime(const std::string& hostPath, std::int64_t seconds) {
     times[1].tv_sec = static_cast<time_t>(seconds);
     times[1].tv_nsec = 0;
     return ::utimensat(AT_FDCWD, hostPath.c_str(), times, 0) == 0;
+}
+
+bool HostSetCurrentDirectory(const std::string& hostPath) {
+    return ::chdir(hostPath.c_str()) == 0;
 }
 
 }  // namespace platform

@@ -52,13 +52,16 @@ std::optional<KeyLine> KeyOf(std::string_view line) {
     const std::size_t equals = trimmed.find('=');
     if (equals == std::string_view::npos) return KeyLine{trimmed, {}};
     std::string_view value = Trim(trimmed.substr(equals + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
     return KeyLine{Trim(trimmed.substr(0, equals)), value};
 }
 
-std::string HostFor(const char* path) { return ResolveHostPath(path != nullptr ? path : ""); }
+std::string HostFor(const char* path) {
+    return ResolveHostPath(path != nullptr ? path : "");
+}
 
 std::vector<std::string> ReadLines(const std::string& host) {
     std::vector<std::string> lines;
@@ -75,7 +78,7 @@ std::vector<std::string> ReadLines(const std::string& host) {
 std::uint32_t CopyOut(std::string_view text, char* out, std::uint32_t size) {
     if (out == nullptr || size == 0) return 0;
     const std::uint32_t count = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), size - 1));
-    std::memcpy(out, text.data(), count);
+    if (count > 0) std::memcpy(out, text.data(), count);
     out[count] = '\0';
     return count;
 }
@@ -92,7 +95,7 @@ std::uint32_t CopyList(const std::vector<std::string_view>& names, char* out, st
         const std::uint32_t room = size - 1 - used;  // keep one byte for the final terminator
         if (room == 0) break;
         const std::uint32_t take = static_cast<std::uint32_t>(std::min<std::size_t>(name.size(), room - 1));
-        std::memcpy(out + used, name.data(), take);
+        if (take > 0) std::memcpy(out + used, name.data(), take);
         used += take;
         out[used++] = '\0';
         if (take < name.size()) break;
@@ -139,8 +142,8 @@ bool WriteLines(const std::string& host, const std::vector<std::string>& lines) 
 
 }  // namespace
 
-std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultText, char* out,
-                                      std::uint32_t size, const char* path) {
+std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultText,
+                                      char* out, std::uint32_t size, const char* path) {
     const std::vector<std::string> lines = ReadLines(HostFor(path));
     if (section == nullptr) {
         std::vector<std::string_view> names;
@@ -206,7 +209,8 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
 
     if (key == nullptr) {
         if (header == lines.size()) return true;
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header), lines.begin() + static_cast<std::ptrdiff_t>(end));
+        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
+                    lines.begin() + static_cast<std::ptrdiff_t>(end));
         return WriteLines(host, lines);
     }
     const std::string entry = std::string(key) + "=" + (value != nullptr ? value : "");

@@ -204,7 +204,9 @@ Registry& Registry::Default() {
     return *slot;
 }
 
-void Registry::UseDefaultStore(std::string storePath) { DefaultSlot() = std::make_unique<Registry>(std::move(storePath)); }
+void Registry::UseDefaultStore(std::string storePath) {
+    DefaultSlot() = std::make_unique<Registry>(std::move(storePath));
+}
 
 std::string Registry::PathOf(RegistryKey key) const {
     for (const RootName& root : kRoots) {
@@ -224,14 +226,16 @@ std::string Registry::Format(const Store& store) {
             out += '=';
             switch (value.type) {
                 case RegistryType::String: {
-                    std::string_view text(reinterpret_cast<const char*>(value.data.data()), value.data.size());
+                    std::string_view text(reinterpret_cast<const char*>(value.data.data()),
+                                          value.data.size());
                     if (!text.empty() && text.back() == '\0') text.remove_suffix(1);
                     out += "sz:" + Quote(text);
                     break;
                 }
                 case RegistryType::Dword: {
                     std::uint32_t number = 0;
-                    for (std::size_t i = 0; i < 4 && i < value.data.size(); ++i) number |= std::uint32_t{value.data[i]} << (8 * i);
+                    for (std::size_t i = 0; i < 4 && i < value.data.size(); ++i)
+                        number |= std::uint32_t{value.data[i]} << (8 * i);
                     char digits[9];
                     std::snprintf(digits, sizeof digits, "%08x", number);
                     out += "dword:";
@@ -270,7 +274,8 @@ Registry::Store Registry::Parse(std::string_view text) {
             std::optional<std::vector<std::string>> parts = SplitKeyPath(line.substr(1, close - 1));
             if (!parts || parts->size() < 2) continue;
             bool knownRoot = false;
-            for (const RootName& root : kRoots) knownRoot = knownRoot || ::strcasecmp(root.name, (*parts)[0].c_str()) == 0;
+            for (const RootName& root : kRoots)
+                knownRoot = knownRoot || ::strcasecmp(root.name, (*parts)[0].c_str()) == 0;
             if (!knownRoot) continue;
             AddKeyWithParents(store, *parts);
             current = &store[Lower(JoinPath(*parts, parts->size()))];
@@ -299,8 +304,8 @@ bool Registry::Save(const Store& store) {
     const std::string text = Format(store);
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() && std::fflush(file) == 0 &&
-                         ::fsync(::fileno(file)) == 0;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
+                         std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
     if (std::fclose(file) != 0 || !written) {
         std::remove(temporary.c_str());
         return false;
@@ -340,7 +345,9 @@ bool Registry::OpenKey(RegistryKey parent, std::string_view subkey, RegistryKey&
     return true;
 }
 
-void Registry::CloseKey(RegistryKey key) { open_.erase(key); }
+void Registry::CloseKey(RegistryKey key) {
+    open_.erase(key);
+}
 
 bool Registry::QueryValue(RegistryKey key, std::string_view name, RegistryType& type,
                           std::vector<std::uint8_t>& data) {
@@ -365,20 +372,23 @@ bool Registry::SetValue(RegistryKey key, std::string_view name, RegistryType typ
     if (!parts) return false;
     AddKeyWithParents(store, *parts);  // the key may have been deleted meanwhile
     Value value{std::string(name), type, std::vector<std::uint8_t>(data.begin(), data.end())};
-    if (type == RegistryType::String && (value.data.empty() || value.data.back() != 0)) value.data.push_back(0);
+    if (type == RegistryType::String && (value.data.empty() || value.data.back() != 0))
+        value.data.push_back(0);
     if (type == RegistryType::Dword && value.data.size() != 4) return false;
     store[Lower(opened->second)].values[Lower(name)] = std::move(value);
     return Save(store);
 }
 
 bool Registry::SetString(RegistryKey key, std::string_view name, std::string_view text) {
-    return SetValue(key, name, RegistryType::String,
-                    std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    return SetValue(
+        key, name, RegistryType::String,
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 bool Registry::SetDword(RegistryKey key, std::string_view name, std::uint32_t value) {
     const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+                                   static_cast<std::uint8_t>(value >> 16),
+                                   static_cast<std::uint8_t>(value >> 24)};
     return SetValue(key, name, RegistryType::Dword, bytes);
 }
 
@@ -397,7 +407,8 @@ bool Registry::EnumKey(RegistryKey key, std::uint32_t index, std::string& name) 
     const std::string prefix = Lower(base) + "\\";
     const Store store = Load();
     std::uint32_t seen = 0;
-    for (auto it = store.lower_bound(prefix); it != store.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    for (auto it = store.lower_bound(prefix);
+         it != store.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
         if (it->first.find('\\', prefix.size()) != std::string::npos) continue;
         if (seen++ == index) {
             name = it->second.path.substr(prefix.size());

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <vector>
 
 #include "divir/xError.h"
@@ -70,6 +72,10 @@ struct ReleaseCase {
     std::int16_t released;
     std::vector<std::int16_t> newestFirst;
 };
+
+void PrintTo(const ReleaseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class xDEQListRelease : public ::testing::TestWithParam<ReleaseCase> {};
 

@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "support/TempFolder.h"
 #include "divir/xError.h"
 #include "divir/xTryFrame.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -17,7 +20,7 @@ constexpr std::int32_t kText = xFourCC("TEXT");
 constexpr std::int32_t kAny = xFourCC("????");
 
 class xFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         xErrorCode = 0;
         xErrorSetDetail(nullptr);
@@ -48,6 +51,10 @@ struct OpenCase {
     const char* afterwards;  // the file's content at the end; null: no file
 };
 
+void PrintTo(const OpenCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class xFileOpenModes : public xFileTest, public ::testing::WithParamInterface<OpenCase> {};
 
 TEST_P(xFileOpenModes, OpenPresentAndMissingFiles) {
@@ -72,16 +79,16 @@ TEST_P(xFileOpenModes, OpenPresentAndMissingFiles) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, xFileOpenModes,
-    ::testing::Values(OpenCase{"ReadPresent", true, 2, 0, "", "old!"},
-                      OpenCase{"ReadMissing", false, 2, kErrFileOpen, "", nullptr},
-                      OpenCase{"WriteMissingCreates", false, 4, 0, "new", "new"},
-                      OpenCase{"WriteOpensInPlace", true, 4, 0, "N", "Nld!"},
-                      OpenCase{"CreateWriteTruncates", true, 5, 0, "x", "x"},
-                      OpenCase{"ReadWritePresent", true, 6, 0, "ab", "abd!"},
-                      OpenCase{"CreateBitWithoutWriteFails", true, 3, kErrFileOpen, "", "old!"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, xFileOpenModes,
+                         ::testing::Values(OpenCase{"ReadPresent", true, 2, 0, "", "old!"},
+                                           OpenCase{"ReadMissing", false, 2, kErrFileOpen, "", nullptr},
+                                           OpenCase{"WriteMissingCreates", false, 4, 0, "new", "new"},
+                                           OpenCase{"WriteOpensInPlace", true, 4, 0, "N", "Nld!"},
+                                           OpenCase{"CreateWriteTruncates", true, 5, 0, "x", "x"},
+                                           OpenCase{"ReadWritePresent", true, 6, 0, "ab", "abd!"},
+                                           OpenCase{"CreateBitWithoutWriteFails", true, 3, kErrFileOpen, "",
+                                                    "old!"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(xFileTest, ChunkedReadStopsAtTheEnd) {
     std::string content(120000, '\0');
@@ -108,6 +115,10 @@ struct LineCase {
     std::vector<std::pair<std::uint32_t, std::string>> lines;  // then the end
 };
 
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class xFileReadLines : public xFileTest, public ::testing::WithParamInterface<LineCase> {};
 
 TEST_P(xFileReadLines, SplitsLinesAndResumesAfterTheirEnds) {
@@ -127,17 +138,42 @@ TEST_P(xFileReadLines, SplitsLinesAndResumesAfterTheirEnds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, xFileReadLines,
-    ::testing::Values(LineCase{"CrLf", "ab\r\ncd", 10, {{4, "ab"}, {2, "cd"}}},
-                      LineCase{"LfCr", "ab\n\rcd", 10, {{4, "ab"}, {2, "cd"}}},
-                      LineCase{"LfOnly", "a\nb\n\nc", 10, {{2, "a"}, {2, "b"}, {1, ""}, {1, "c"}}},
-                      LineCase{"CrOnly", "a\rb", 10, {{2, "a"}, {1, "b"}}},
-                      LineCase{"LongLineInPieces", "abcdefghij\r\nk", 5, {{4, "abcd"}, {4, "efgh"}, {4, "ij"}, {1, "k"}}},
-                      LineCase{"CrEndsTheChunkLfStartsTheNext", "abc\r\nd", 5, {{5, "abc"}, {1, "d"}}},
-                      LineCase{"LfEndsTheChunkNoPartner", "abc\nd", 5, {{4, "abc"}, {1, "d"}}},
-                      LineCase{"CrEndsTheFile", "abc\r", 5, {{4, "abc"}}},
-                      LineCase{"SizeOneReadsNothing", "abc", 1, {}},
-                      LineCase{"SizeZeroReadsNothing", "abc", 0, {}}),
+    ::testing::Values(
+        LineCase{"CrLf", "ab\r\ncd", 10, {{4, "ab"}, {2, "cd"}}},
+        LineCase{"LfCr", "ab\n\rcd", 10, {{4, "ab"}, {2, "cd"}}},
+        LineCase{"LfOnly", "a\nb\n\nc", 10, {{2, "a"}, {2, "b"}, {1, ""}, {1, "c"}}},
+        LineCase{"CrOnly", "a\rb", 10, {{2, "a"}, {1, "b"}}},
+        LineCase{"LongLineInPieces", "abcdefghij\r\nk", 5, {{4, "abcd"}, {4, "efgh"}, {4, "ij"}, {1, "k"}}},
+        LineCase{"CrEndsTheChunkLfStartsTheNext", "abc\r\nd", 5, {{5, "abc"}, {1, "d"}}},
+        LineCase{"LfEndsTheChunkNoPartner", "abc\nd", 5, {{4, "abc"}, {1, "d"}}},
+        LineCase{"CrEndsTheFile", "abc\r", 5, {{4, "abc"}}}, LineCase{"SizeOneReadsNothing", "abc", 1, {}},
+        LineCase{"SizeZeroReadsNothing", "abc", 0, {}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(xFileTest, RandomLinesAreConsumedExactlyOnce) {
+    std::mt19937 random(11);
+    const char alphabet[] = "ab\r\n\r\n";
+    for (int round = 0; round < 300; ++round) {
+        std::string content(random() % 60, 'a');
+        for (char& c : content) c = alphabet[random() % (sizeof alphabet - 1)];
+        dir_.Write("r.txt", content);
+        const auto size = static_cast<std::int16_t>(1 + random() % 12);
+        std::uint16_t h = 0;
+        ASSERT_EQ(Open("r.txt", 2, h), 0);
+        std::vector<char> buffer(size + 1, '#');
+        std::uint32_t total = 0;
+        for (int calls = 0; calls < 200; ++calls) {
+            const std::uint32_t n = xFileReadLine(h, buffer.data(), size);
+            if (n == kFileEnd) break;
+            ASSERT_GT(n, 0u) << "a call that consumes nothing would repeat forever";
+            ASSERT_LE(std::strlen(buffer.data()), static_cast<std::size_t>(std::max<int>(size - 1, 0)));
+            total += n;
+        }
+        EXPECT_EQ(buffer[size], '#');
+        EXPECT_EQ(total, size >= 2 ? content.size() : 0u) << "content " << ::testing::PrintToString(content);
+        xFileClose(h);
+    }
+}
 
 TEST_F(xFileTest, WrittenLinesEndWithCrLf) {
     std::uint16_t h = 0;
@@ -333,7 +369,9 @@ TEST_F(xFileTest, ModificationTimesRoundTripInUtc) {
 TEST_F(xFileTest, MakeDirectoryCreatesInsideTheProgramFolderOnce) {
     const std::string name = "divir-made-" + std::to_string(::getpid());
     const std::filesystem::path made =
-        std::filesystem::path(platform::ResolveHostPath(xFileGetApplicationFileSpec().c_str())).parent_path() / name;
+        std::filesystem::path(platform::ResolveHostPath(xFileGetApplicationFileSpec().c_str()))
+            .parent_path() /
+        name;
     xFileMakeDirectory(name.c_str());
     EXPECT_TRUE(std::filesystem::is_directory(made));
     xFileMakeDirectory(name.c_str());

@@ -11,7 +11,7 @@
 namespace {
 
 class xIniTest : public ::testing::Test {
-protected:
+  protected:
     const char* Path() {
         path_ = dir_.Win("hex.ini");
         return path_.c_str();
@@ -29,9 +29,8 @@ TEST_F(xIniTest, HexValuesDecodeByPairs) {
         std::uint32_t rawLength;
     };
     const Case cases[] = {
-        {"Even", 16, "ABC", 6},  {"Odd", 16, "AB", 5},        {"Lower", 16, "jk", 4},
-        {"Junk", 16, "@", 2},     {"Even", 3, "AB", 6},         {"Dflt", 16, "NONE", 4},
-        {"Absent", 16, "NONE", 4}, {"Absent", 3, "NO", 4},
+        {"Even", 16, "ABC", 6}, {"Odd", 16, "AB", 5},    {"Lower", 16, "jk", 4},    {"Junk", 16, "@", 2},
+        {"Even", 3, "AB", 6},   {"Dflt", 16, "NONE", 4}, {"Absent", 16, "NONE", 4}, {"Absent", 3, "NO", 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + " into " + std::to_string(c.outSize));

@@ -8,10 +8,11 @@
 
 namespace {
 
-constexpr platform::RegistryKey kMachine = static_cast<platform::RegistryKey>(platform::RegistryRoot::LocalMachine);
+constexpr platform::RegistryKey kMachine =
+    static_cast<platform::RegistryKey>(platform::RegistryRoot::LocalMachine);
 
 class xRegistryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { platform::Registry::UseDefaultStore(dir_.Host("registry.txt")); }
     void TearDown() override { platform::Registry::UseDefaultStore(platform::Registry::DefaultStorePath()); }
     TempFolder dir_;
@@ -35,14 +36,16 @@ TEST_F(xRegistryTest, ReadsOnlyWhatFitsWithItsTerminator) {
         SCOPED_TRACE(std::string(c.name) + " into " + std::to_string(c.size));
         char buffer[20];
         std::memset(buffer, '#', sizeof buffer);
-        EXPECT_EQ(ReadRegistryValue(kMachine, "Software\\Halvane\\Quonza\\Brindlex", c.name, buffer, c.size), c.ok);
+        EXPECT_EQ(ReadRegistryValue(kMachine, "Software\\Halvane\\Quonza\\Brindlex", c.name, buffer, c.size),
+                  c.ok);
         EXPECT_EQ(buffer[c.size], '#');
         if (c.ok && std::strcmp(c.name, "Ad Path") == 0) {
             EXPECT_STREQ(buffer, "abcd");
         }
     }
     char buffer[8];
-    EXPECT_TRUE(GetRegistryValue(kMachine, "software\\halvane\\quonza\\brindlex", "AD PATH", buffer, sizeof buffer));
+    EXPECT_TRUE(
+        GetRegistryValue(kMachine, "software\\halvane\\quonza\\brindlex", "AD PATH", buffer, sizeof buffer));
     EXPECT_FALSE(ReadRegistryValue(kMachine, nullptr, "x", buffer, sizeof buffer));
     EXPECT_FALSE(ReadRegistryValue(kMachine, "k", nullptr, buffer, sizeof buffer));
     EXPECT_FALSE(ReadRegistryValue(kMachine, "k", "x", nullptr, 8));

@@ -11,7 +11,7 @@
 namespace {
 
 class xTryFrameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         xErrorCode = 0;
         xPendingExitCode = 0;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/HostFileSystem.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -46,9 +47,15 @@ TEST(HostPathTest, TellsWhetherAPathStaysInsideAFolder) {
         bool inside;
     };
     const Case cases[] = {
-        {"Resources\\a.srf", true},       {"resources\\NEW.srf", true},   {"new.txt", true},
-        {"..\\Outside\\b.txt", false},    {"Resources\\..\\..\\x", false}, {"Resources\\..\\ok.txt", true},
-        {"Link\\b.txt", false},           {".", false},                   {"", false},
+        {"Resources\\a.srf", true},
+        {"resources\\NEW.srf", true},
+        {"new.txt", true},
+        {"..\\Outside\\b.txt", false},
+        {"Resources\\..\\..\\x", false},
+        {"Resources\\..\\ok.txt", true},
+        {"Link\\b.txt", false},
+        {".", false},
+        {"", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -62,6 +69,17 @@ TEST(HostPathTest, ProgramPathIsThisExecutable) {
     const auto program = platform::ProgramPath();
     ASSERT_TRUE(program.has_value());
     EXPECT_EQ(std::filesystem::path(*program).filename(), "platform_tests");
+}
+
+TEST(HostPathTest, RelativePathsRestOnTheCurrentFolder) {
+    TempFolder dir;
+    dir.Write("Game/Settings.INI", "x");
+    const std::filesystem::path before = std::filesystem::current_path();
+    ASSERT_TRUE(platform::HostSetCurrentDirectory(platform::ResolveHostPath(dir.Win("game"))));
+    EXPECT_EQ(platform::ResolveHostPath(".\\settings.ini"), "./Settings.INI");
+    EXPECT_TRUE(platform::HostFileExists(platform::ResolveHostPath("SETTINGS.ini")));
+    EXPECT_FALSE(platform::HostSetCurrentDirectory(dir.Host("missing")));
+    std::filesystem::current_path(before);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ using platform::GetPrivateProfileString;
 using platform::WritePrivateProfileString;
 
 class PrivateProfileTest : public ::testing::Test {
-protected:
+  protected:
     std::string Get(const char* section, const char* key, const char* fallback = "nOtFoUnD",
                     std::uint32_t size = 64) {
         std::string out(size + 8, '#');
@@ -52,9 +52,9 @@ TEST_F(PrivateProfileTest, ReadsMatchCaseBlindAndStripQuotesAndBlanks) {
     };
     const Case cases[] = {
         {"debug", "SERVER", "irc.example.net"}, {"Debug", "Port", "6667"},
-        {"Debug", "Quoted", "  spaced  "},     {"Debug", "Single", "x"},
-        {"Debug", "Unbalanced", "\"open"},     {"Debug", "Empty", ""},
-        {"OTHER", "server", "elsewhere"},      {"Debug", "Missing", "nOtFoUnD"},
+        {"Debug", "Quoted", "  spaced  "},      {"Debug", "Single", "x"},
+        {"Debug", "Unbalanced", "\"open"},      {"Debug", "Empty", ""},
+        {"OTHER", "server", "elsewhere"},       {"Debug", "Missing", "nOtFoUnD"},
         {"Nowhere", "Server", "nOtFoUnD"},
     };
     for (const Case& c : cases) {
@@ -134,7 +134,8 @@ TEST_F(PrivateProfileTest, RandomFilesNeverBreakTheReader) {
     const std::string alphabet = "[]= \t\r\n\"'abcK;S";
     for (int round = 0; round < 200; ++round) {
         std::string content(random() % 200, ' ');
-        for (char& c : content) c = random() % 4 == 0 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
+        for (char& c : content)
+            c = random() % 4 == 0 ? static_cast<char>(random()) : alphabet[random() % alphabet.size()];
         dir_.Write("Game.ini", content);
         char out[8];
         GetPrivateProfileString("S", "K", "d", out, sizeof out, Path());

@@ -19,7 +19,7 @@ using platform::RegistryType;
 constexpr RegistryKey kMachine = static_cast<RegistryKey>(RegistryRoot::LocalMachine);
 
 class RegistryTest : public ::testing::Test {
-protected:
+  protected:
     std::string StoreFile() const { return dir_.Host("config/Vizuzor/registry.txt"); }
     TempFolder dir_;
 };
@@ -123,9 +123,15 @@ TEST(RegistryParseTest, RandomStoreTextsNeverBreakTheReader) {
         for (int e = 0; e < edits && !text.empty(); ++e) {
             const std::size_t at = random() % text.size();
             switch (random() % 3) {
-                case 0: text[at] = static_cast<char>(random()); break;
-                case 1: text.erase(at, 1 + random() % 5); break;
-                default: text.resize(at); break;
+                case 0:
+                    text[at] = static_cast<char>(random());
+                    break;
+                case 1:
+                    text.erase(at, 1 + random() % 5);
+                    break;
+                default:
+                    text.resize(at);
+                    break;
             }
         }
         const Registry::Store store = Registry::Parse(text);

@@ -2,6 +2,6 @@
 
 // The common virtual base of the lower layer's objects.
 class xAppObject {
-public:
+  public:
     virtual ~xAppObject() = default;
 };

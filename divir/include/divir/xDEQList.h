@@ -11,13 +11,13 @@
 struct xDEQItem {
     std::uintptr_t data = 0;  // the user's value; an object pointer in every user list
     std::uint32_t flags = 0;
-    std::int16_t prev = 0;    // toward the chain's head; 0 = none
-    std::int16_t next = 0;    // toward the chain's tail; 0 = none
-    bool inUse = false;       // guards against releasing a free handle
+    std::int16_t prev = 0;  // toward the chain's head; 0 = none
+    std::int16_t next = 0;  // toward the chain's tail; 0 = none
+    bool inUse = false;     // guards against releasing a free handle
 };
 
 class xDEQList {
-public:
+  public:
     // Handles are signed 16-bit, so the table never holds more than this.
     static constexpr std::uint16_t kMaxCapacity = 32767;
 
@@ -64,11 +64,11 @@ public:
 
     std::uint16_t GetCapacity() const { return capacity_; }
 
-protected:
+  protected:
     void PopOne(std::int16_t& chainHead);
     void PushOne(std::int16_t handle, std::int16_t& chainHead);
 
-private:
+  private:
     std::uint16_t capacity_ = 0;
     std::uint16_t growStep_ = 0;
     std::int16_t inUseCount_ = 0;

@@ -16,15 +16,15 @@ extern std::int16_t xErrorCode;
 extern std::int32_t xPendingExitCode;
 
 // Lower-layer codes with a meaning of their own (the rest are module-specific).
-inline constexpr std::int16_t kErrMemory = 1;            // memory or a system object unavailable
-inline constexpr std::int16_t kErrSystemResources = 2;   // brush, pen, palette, font, bitmap, window
-inline constexpr std::int16_t kErrResourceFile = 3;      // resource file cannot be opened or is invalid
-inline constexpr std::int16_t kErrResourceRead = 4;      // resource cannot be read in full
-inline constexpr std::int16_t kErrResourceMissing = 6;   // no resource of that type and number
-inline constexpr std::int16_t kErrBadState = 7;          // request the state does not allow, full queue
-inline constexpr std::int16_t kErrUserBreak = 8;         // never raised; the exit has a text for it
-inline constexpr std::int16_t kErrFontFile = 15;         // a font file cannot be added
-inline constexpr std::int16_t kErrIrcConnection = 16;    // IRC socket error or over-long line
+inline constexpr std::int16_t kErrMemory = 1;           // memory or a system object unavailable
+inline constexpr std::int16_t kErrSystemResources = 2;  // brush, pen, palette, font, bitmap, window
+inline constexpr std::int16_t kErrResourceFile = 3;     // resource file cannot be opened or is invalid
+inline constexpr std::int16_t kErrResourceRead = 4;     // resource cannot be read in full
+inline constexpr std::int16_t kErrResourceMissing = 6;  // no resource of that type and number
+inline constexpr std::int16_t kErrBadState = 7;         // request the state does not allow, full queue
+inline constexpr std::int16_t kErrUserBreak = 8;        // never raised; the exit has a text for it
+inline constexpr std::int16_t kErrFontFile = 15;        // a font file cannot be added
+inline constexpr std::int16_t kErrIrcConnection = 16;   // IRC socket error or over-long line
 inline constexpr std::int16_t kErrNoSoundDriver = 17;
 inline constexpr std::int16_t kErrNo16BitSound = 18;
 inline constexpr std::int16_t kErrSoundCardBusy = 19;
@@ -40,7 +40,7 @@ inline constexpr std::int16_t kErrFileCreate = 12006;
 inline constexpr std::int16_t kErrSearchPathFull = 12008;
 inline constexpr std::int16_t kErrProgramPath = 12011;
 inline constexpr std::int16_t kErrHttpTimeout = 15006;
-inline constexpr std::int16_t kErrSocketBase = 10000;    // 10000 and up: the socket layer's error number
+inline constexpr std::int16_t kErrSocketBase = 10000;  // 10000 and up: the socket layer's error number
 
 // What xThrow throws while a frame is open. Only xTry catches it: it is not a
 // std::exception, so upper-layer handlers of std::exception let it pass.

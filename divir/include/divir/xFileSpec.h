@@ -7,7 +7,7 @@
 #include <cstring>
 
 class xFileSpec {
-public:
+  public:
     static constexpr std::size_t kSize = 260;
     static constexpr std::size_t kMaxLength = kSize - 1;
 
@@ -31,6 +31,6 @@ public:
 
     bool operator==(const xFileSpec& other) const { return std::strcmp(text_, other.text_) == 0; }
 
-private:
+  private:
     char text_[kSize] = {};
 };

@@ -8,7 +8,7 @@
 #include "divir/xAppObject.h"
 
 class xIniReader : public xAppObject {
-public:
+  public:
     xIniReader() = default;
     explicit xIniReader(std::string path) : path_(std::move(path)) {}
 
@@ -26,6 +26,6 @@ public:
     bool GetStringWithFallback(char* out, std::uint32_t size, const char* first, const char* second,
                                const char* key) const;
 
-private:
+  private:
     std::string path_;
 };

@@ -15,7 +15,7 @@
 #include "divir/xError.h"
 
 class xTryFrame {
-public:
+  public:
     xTryFrame(const xTryFrame&) = delete;
     xTryFrame& operator=(const xTryFrame&) = delete;
     ~xTryFrame() { Close(); }
@@ -26,7 +26,7 @@ public:
     // The innermost open frame, null when none is open.
     static const xTryFrame* Top() { return top_; }
 
-private:
+  private:
     template <typename Body>
     friend std::int16_t xTry(Body&& body);
 
@@ -47,7 +47,9 @@ private:
 };
 
 // The innermost open frame, null when none is open.
-inline const xTryFrame* xTryTop() { return xTryFrame::Top(); }
+inline const xTryFrame* xTryTop() {
+    return xTryFrame::Top();
+}
 
 // Runs body under a new frame. A raise inside it, at any depth outside an inner
 // frame, abandons the body; std::bad_alloc counts as lower-layer code 1. Returns

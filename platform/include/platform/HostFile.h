@@ -10,7 +10,7 @@
 namespace platform {
 
 class HostFile {
-public:
+  public:
     enum class Access { Read, Write, ReadWrite };
     enum class Origin { Start = 0, Current = 1, End = 2 };
 
@@ -39,7 +39,7 @@ public:
     std::int64_t Size() const;
     bool SetSize(std::int64_t size);
 
-private:
+  private:
     explicit HostFile(int fd) : fd_(fd) {}
     int fd_ = -1;
 };

@@ -18,5 +18,8 @@ bool HostMakeDirectory(const std::string& hostPath);
 // Last-write time in seconds since 1970 (UTC).
 bool HostGetModTime(const std::string& hostPath, std::int64_t& seconds);
 bool HostSetModTime(const std::string& hostPath, std::int64_t seconds);
+// Makes the folder the current one; the program's own folder becomes current at
+// start, and every relative path text rests on it.
+bool HostSetCurrentDirectory(const std::string& hostPath);
 
 }  // namespace platform

@@ -12,7 +12,7 @@
 namespace platform {
 
 class MessageBoxSink {
-public:
+  public:
     virtual ~MessageBoxSink() = default;
 
     // Shows a blocking box; style is a combination of BoxStyle bits.
@@ -26,7 +26,7 @@ public:
     // Returns the sink installed before, null for the default.
     static MessageBoxSink* Install(MessageBoxSink* sink);
 
-private:
+  private:
     static MessageBoxSink*& Installed() {
         static MessageBoxSink* installed = nullptr;
         return installed;
@@ -34,7 +34,9 @@ private:
 };
 
 // The answer a box gives when nobody can click it: its default button, the first one.
-constexpr BoxAnswer DefaultBoxAnswer(std::uint32_t /*style*/) { return BoxAnswer::Ok; }
+constexpr BoxAnswer DefaultBoxAnswer(std::uint32_t /*style*/) {
+    return BoxAnswer::Ok;
+}
 
 }  // namespace platform
 

@@ -16,8 +16,8 @@ namespace platform {
 // size - 1 characters and terminated; returns the characters copied. A null key
 // lists the section's keys, a null section the file's sections, each terminated,
 // with one more terminator after the last.
-std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultText, char* out,
-                                      std::uint32_t size, const char* path);
+std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultText,
+                                      char* out, std::uint32_t size, const char* path);
 
 // The value's leading decimal integer (0 when it has none), or the default when
 // the key is absent.

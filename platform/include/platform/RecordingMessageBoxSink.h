@@ -12,7 +12,7 @@
 namespace platform {
 
 class RecordingMessageBoxSink : public MessageBoxSink {
-public:
+  public:
     struct Box {
         std::string title;
         std::string text;
@@ -34,7 +34,7 @@ public:
     std::vector<std::uint32_t> beeps;
     BoxAnswer answer = BoxAnswer::Ok;
 
-private:
+  private:
     MessageBoxSink* before_;
 };
 

@@ -23,7 +23,7 @@ namespace platform {
 using RegistryKey = std::uint32_t;
 
 class Registry {
-public:
+  public:
     explicit Registry(std::string storePath);
 
     // $XDG_CONFIG_HOME/Vizuzor/registry.txt, else ~/.config/Vizuzor/registry.txt.
@@ -41,8 +41,10 @@ public:
     bool OpenKey(RegistryKey parent, std::string_view subkey, RegistryKey& out);
     void CloseKey(RegistryKey key);
 
-    bool QueryValue(RegistryKey key, std::string_view name, RegistryType& type, std::vector<std::uint8_t>& data);
-    bool SetValue(RegistryKey key, std::string_view name, RegistryType type, std::span<const std::uint8_t> data);
+    bool QueryValue(RegistryKey key, std::string_view name, RegistryType& type,
+                    std::vector<std::uint8_t>& data);
+    bool SetValue(RegistryKey key, std::string_view name, RegistryType type,
+                  std::span<const std::uint8_t> data);
     bool SetString(RegistryKey key, std::string_view name, std::string_view text);
     bool SetDword(RegistryKey key, std::string_view name, std::uint32_t value);
     bool DeleteValue(RegistryKey key, std::string_view name);
@@ -61,7 +63,7 @@ public:
         std::vector<std::uint8_t> data;
     };
     struct Key {
-        std::string path;                    // as created, e.g. HKEY_LOCAL_MACHINE\Software\X
+        std::string path;                     // as created, e.g. HKEY_LOCAL_MACHINE\Software\X
         std::map<std::string, Value> values;  // by lower-case name
     };
     using Store = std::map<std::string, Key>;  // by lower-case path
@@ -70,7 +72,7 @@ public:
     static std::string Format(const Store& store);
     static Store Parse(std::string_view text);
 
-private:
+  private:
     std::string PathOf(RegistryKey key) const;
     Store Load() const;
     bool Save(const Store& store);

@@ -12,7 +12,7 @@
 namespace platform {
 
 class StderrMessageBoxSink : public MessageBoxSink {
-public:
+  public:
     BoxAnswer Show(const std::string& title, const std::string& text, std::uint32_t style) override {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         std::fflush(stderr);

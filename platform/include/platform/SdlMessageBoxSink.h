@@ -1,0 +1,27 @@
+#pragma once
+
+// Message boxes on the desktop through SDL. Without a display (no X11 or Wayland
+// display named, or SDL's dummy or offscreen video driver) a box goes to
+// standard error and answers with its default button, as does a box SDL cannot
+// show. The executable installs one of these.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/MessageBoxSink.h"
+
+namespace platform {
+
+class SdlMessageBoxSink : public MessageBoxSink {
+  public:
+    BoxAnswer Show(const std::string& title, const std::string& text, std::uint32_t style) override;
+    // The desktop has no alert sound to ask for.
+    void Beep(std::uint32_t style) override;
+
+    static bool DisplayAvailable();
+
+  private:
+    StderrMessageBoxSink fallback_;
+};
+
+}  // namespace platform

@@ -1,0 +1,70 @@
+#include "platform/SdlMessageBoxSink.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+constexpr std::uint32_t kIconMask = 0xF0;
+constexpr std::uint32_t kButtonMask = 0x0F;
+
+Uint32 IconFlags(std::uint32_t style) {
+    switch (style & kIconMask) {
+        case Num(BoxStyle::IconStop):
+            return SDL_MESSAGEBOX_ERROR;
+        case Num(BoxStyle::IconExclamation):
+            return SDL_MESSAGEBOX_WARNING;
+        default:
+            return SDL_MESSAGEBOX_INFORMATION;
+    }
+}
+
+}  // namespace
+
+bool SdlMessageBoxSink::DisplayAvailable() {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0)) {
+        return false;
+    }
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+}
+
+BoxAnswer SdlMessageBoxSink::Show(const std::string& title, const std::string& text, std::uint32_t style) {
+    if (!DisplayAvailable()) {
+        return fallback_.Show(title, text, style);
+    }
+    const bool okCancel = (style & kButtonMask) == Num(BoxStyle::OkCancel);
+    // SDL lays buttons out in array order; OK is the default (Return), Cancel answers Escape.
+    const Uint32 okFlags = okCancel ? Uint32{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT}
+                                    : Uint32{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT} |
+                                          Uint32{SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT};
+    SDL_MessageBoxButtonData buttons[2] = {
+        {okFlags, static_cast<int>(BoxAnswer::Ok), "OK"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, static_cast<int>(BoxAnswer::Cancel), "Cancel"},
+    };
+    SDL_MessageBoxData box{};
+    box.flags = IconFlags(style);
+    box.window = nullptr;
+    box.title = title.c_str();
+    box.message = text.c_str();
+    box.numbuttons = okCancel ? 2 : 1;
+    box.buttons = buttons;
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+        return fallback_.Show(title, text, style);
+    }
+    if (pressed == static_cast<int>(BoxAnswer::Cancel) || (pressed < 0 && okCancel)) {
+        return BoxAnswer::Cancel;
+    }
+    return BoxAnswer::Ok;
+}
+
+void SdlMessageBoxSink::Beep(std::uint32_t /*style*/) {}
+
+}  // namespace platform

@@ -1,0 +1,45 @@
+#include "platform/SdlMessageBoxSink.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/SdlDesktopControl.h"
+
+namespace {
+
+using platform::BoxAnswer;
+using platform::BoxStyle;
+using platform::Num;
+
+// Tests run with SDL's dummy video driver: no box may block them.
+TEST(SdlMessageBoxSinkTest, WithoutADisplayBoxesGoToStandardErrorWithTheDefaultAnswer) {
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_FALSE(platform::SdlMessageBoxSink::DisplayAvailable());
+    platform::SdlMessageBoxSink sink;
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(sink.Show("Vizuzor - Error", "No sound card.", Num(BoxStyle::IconStop)), BoxAnswer::Ok);
+    EXPECT_EQ(sink.Show("Login", "Retry?", Num(BoxStyle::OkCancel) | Num(BoxStyle::IconStop)), BoxAnswer::Ok);
+    sink.Beep(Num(BoxStyle::IconStop));
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(written, "Vizuzor - Error: No sound card.\nLogin: Retry?\n");
+}
+
+TEST(SdlMessageBoxSinkTest, InstalledSinkIsTheCurrentOne) {
+    platform::SdlMessageBoxSink sink;
+    platform::MessageBoxSink* before = platform::MessageBoxSink::Install(&sink);
+    EXPECT_EQ(&platform::MessageBoxSink::Current(), &sink);
+    platform::MessageBoxSink::Install(before);
+    EXPECT_NE(&platform::MessageBoxSink::Current(), &sink);
+}
+
+TEST(SdlDesktopControlTest, BeforeVideoStartsOnlyTheCursorCountMoves) {
+    platform::SdlDesktopControl desktop;
+    EXPECT_FALSE(desktop.IsScreenSaverEnabled());
+    desktop.SetScreenSaverEnabled(false);
+    EXPECT_EQ(desktop.ShowCursor(false), -1);
+    EXPECT_EQ(desktop.ShowCursor(true), 0);
+}
+
+}  // namespace
