@@ -7,7 +7,8 @@
 
 namespace platform {
 
-// None hides the cursor over the window; Arrow and Wait show that system cursor.
+// None shows no cursor image over the window (the display count is another
+// matter); Arrow and Wait show that system cursor.
 void SetGameCursor(SystemCursor cursor);
 // The cursor last set (Arrow before any call: a new window shows the arrow).
 SystemCursor GetGameCursor();
