@@ -2,6 +2,7 @@
 
 #include "SchedulerFixture.h"
 #include "TestNode.h"
+#include "divir/xKeyQueue.h"
 #include "framework/DummyUIRoot.h"
 #include "framework/GainedKeyboardFocusMsg.h"
 #include "framework/KeyboardCharMsg.h"
@@ -203,6 +204,22 @@ TEST_F(KeyboardServiceTest, CandidateListEditing) {
     service->RemoveFocusCandidate(&c);
     service->RemoveFocusCandidate(&b);  // the only one left: the focus is cleared
     EXPECT_EQ(service->GetFocus(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Without a key source of its own the service reads the lower layer's key queue.
+TEST_F(KeyboardServiceTest, ReadsTheLowerLayersKeyQueueByDefault) {
+    KeyboardService fromQueue;
+    fromQueue.SetFocus(&a);
+    xGetKeyQueue().Clear();
+    ASSERT_TRUE(xPushKey('h'));
+    ASSERT_TRUE(xPushKey(24));
+    fromQueue.Execute();
+    EXPECT_EQ(KeysOf(a), (std::vector<std::int32_t>{'h', 24}));
+    EXPECT_TRUE(xGetKeyQueue().IsEmpty());
 }
 
 }  // namespace

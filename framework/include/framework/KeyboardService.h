@@ -1,5 +1,6 @@
 #pragma once
 
+#include "divir/xKeyQueue.h"
 #include "framework/ExecutableSupport.h"
 #include "framework/MsgSender.h"
 
@@ -16,7 +17,9 @@ class UI;
 class KeyboardService : public virtual XAppObject, public ExecutableSupport, public MsgSender {
   public:
     // The next key without waiting (0 when none is queued), and one pump of the
-    // window messages. Replaceable so that tests can type keys.
+    // window messages. By default the lower layer's key queue (xGetKey with the
+    // no-wait flag) and no pump; the program's entry installs its pump, and tests
+    // type their own keys.
     using KeySource = std::function<std::uint16_t()>;
     using Pump = std::function<void()>;
 
@@ -54,6 +57,6 @@ class KeyboardService : public virtual XAppObject, public ExecutableSupport, pub
 
     UI* focus_ = nullptr;
     std::list<UI*> candidates_;
-    KeySource keySource_;
+    KeySource keySource_ = [] { return xGetKey(kKeyNoWait); };
     Pump pump_;
 };
