@@ -23,11 +23,17 @@ Makers& Installed() {
 
 }  // namespace
 
-void UIRoot::SetCanvasMaker(CanvasMaker maker) { Installed().canvas = std::move(maker); }
+void UIRoot::SetCanvasMaker(CanvasMaker maker) {
+    Installed().canvas = std::move(maker);
+}
 
-void UIRoot::SetAnimationServiceMaker(AnimationServiceMaker maker) { Installed().animation = std::move(maker); }
+void UIRoot::SetAnimationServiceMaker(AnimationServiceMaker maker) {
+    Installed().animation = std::move(maker);
+}
 
-void UIRoot::SetSoundServiceMaker(SoundServiceMaker maker) { Installed().sound = std::move(maker); }
+void UIRoot::SetSoundServiceMaker(SoundServiceMaker maker) {
+    Installed().sound = std::move(maker);
+}
 
 UIRoot::UIRoot(const char* name, std::int32_t depth, std::int32_t width, std::int32_t height, bool fullScreen)
     : RootNode({0, 0, 640, 480}) {
@@ -65,12 +71,12 @@ UIRoot::~UIRoot() {
     canvas_.reset();
 }
 
-void UIRoot::ClearScreen(std::int32_t value) {
+void UIRoot::ClearScreen(const xPalette& palette) {
     FillScreen(kDefaultBackground);
-    canvas_->Present(value);
+    canvas_->SetPalette(palette);
 }
 
-void* UIRoot::GetCanvasMember() {
+xPalette* UIRoot::GetCanvasMember() {
     return canvas_->GetPaletteMember();
 }
 

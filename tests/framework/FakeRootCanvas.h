@@ -10,9 +10,10 @@ class FakeRootCanvas : public RootCanvas {
     explicit FakeRootCanvas(xRect frame) : frame_(frame) {}
 
     xRect GetFrameRect() override { return frame_; }
-    void* GetPaletteMember() override { return &palette; }
+    // The palette is only ever passed on by address here.
+    xPalette* GetPaletteMember() override { return reinterpret_cast<xPalette*>(&palette); }
     void FillFrame(const xRGB& colour) override { fills.push_back(colour); }
-    void Present(std::int32_t value) override { presents.push_back(value); }
+    void SetPalette(const xPalette& p) override { installed.push_back(&p); }
     platform::WindowHandle GetWindow() override { return &window; }
     bool IsForeground() override { return foreground; }
     void SetClassCursor(platform::SystemCursor c) override {
@@ -25,7 +26,7 @@ class FakeRootCanvas : public RootCanvas {
     int window = 0;
     bool foreground = true;
     std::vector<xRGB> fills;
-    std::vector<std::int32_t> presents;
+    std::vector<const xPalette*> installed;
     platform::SystemCursor cursor = platform::SystemCursor::Arrow;
     int cursorChanges = 0;
 

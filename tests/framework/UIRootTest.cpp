@@ -4,8 +4,8 @@
 #include "SchedulerFixture.h"
 #include "framework/KeyboardService.h"
 #include "framework/NullAnimationService.h"
-#include "framework/SilentSoundService.h"
 #include "framework/ObjectRegistry.h"
+#include "framework/SilentSoundService.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ class UIRootTest : public SchedulerFixture {
 
     void UseFrame(xRect frame) {
         UIRoot::SetCanvasMaker([this, frame](const char* name, std::int32_t depth, std::int32_t width,
-                                      std::int32_t height, bool fullScreen) {
+                                             std::int32_t height, bool fullScreen) {
             args = std::string(name) + "," + std::to_string(depth) + "," + std::to_string(width) + "," +
                    std::to_string(height) + "," + (fullScreen ? "1" : "0");
             return std::make_unique<FakeRootCanvas>(frame);
@@ -50,7 +50,7 @@ TEST_F(UIRootTest, BuildsItsServicesFromTheDisplayArguments) {
     ASSERT_NE(root.GetSoundService(), nullptr);
     ASSERT_NE(root.GetKeyboardService(), nullptr);
     EXPECT_TRUE(root.GetKeyboardService()->IsScheduled());
-    EXPECT_EQ(root.GetCanvasMember(), &CanvasOf(root).palette);
+    EXPECT_EQ(static_cast<void*>(root.GetCanvasMember()), &CanvasOf(root).palette);
     EXPECT_EQ(root.GetWindow(), &CanvasOf(root).window);
     EXPECT_TRUE(root.IsForeground());
     EXPECT_EQ(root.GetBounds(), (xRect{0, 0, 640, 480}));
@@ -80,7 +80,8 @@ TEST_F(UIRootTest, InstalledServicesAreUsedAndTheSoundIsReadiedOnce) {
         UIRoot root("v", 8, 640, 480, false);
         EXPECT_EQ(seen, &root);
         EXPECT_EQ(dynamic_cast<Sound&>(*root.GetSoundService()).ticks, 1);
-        EXPECT_EQ(dynamic_cast<Animation&>(*root.GetAnimationService()).colours, (std::vector<xRGB>{{0, 0, 0}}));
+        EXPECT_EQ(dynamic_cast<Animation&>(*root.GetAnimationService()).colours,
+                  (std::vector<xRGB>{{0, 0, 0}}));
     }
     UIRoot::SetSoundServiceMaker(nullptr);
     UIRoot::SetAnimationServiceMaker(nullptr);
@@ -135,15 +136,16 @@ TEST_F(UIRootTest, WaitCursorSurvivesHideAndShow) {
     EXPECT_TRUE(root.IsCursorShown());
 }
 
-TEST_F(UIRootTest, ClearScreenFillsBlackThenPresents) {
+TEST_F(UIRootTest, ClearScreenFillsBlackThenInstallsThePalette) {
     UIRoot root("v", 8, 640, 480, false);
     FakeRootCanvas& canvas = CanvasOf(root);
     root.FillScreen({9, 9, 9});
-    root.ClearScreen(1);
+    const xPalette& palette = *root.GetCanvasMember();
+    root.ClearScreen(palette);
     ASSERT_EQ(canvas.fills.size(), 2u);
     EXPECT_EQ(canvas.fills[0], (xRGB{9, 9, 9}));
     EXPECT_EQ(canvas.fills[1], (xRGB{0, 0, 0}));
-    EXPECT_EQ(canvas.presents, (std::vector<std::int32_t>{1}));
+    EXPECT_EQ(canvas.installed, (std::vector<const xPalette*>{&palette}));
 }
 
 TEST_F(UIRootTest, RootUiOperations) {

@@ -38,8 +38,10 @@ class UIRoot : public RootNode {
     UIRoot(const UIRoot&) = delete;
     UIRoot& operator=(const UIRoot&) = delete;
 
-    virtual void ClearScreen(std::int32_t value);
-    virtual void* GetCanvasMember();
+    // Fills the screen with the background colour and installs the palette.
+    virtual void ClearScreen(const xPalette& palette);
+    // The screen canvas's own palette.
+    virtual xPalette* GetCanvasMember();
     virtual void ShowCursor();
     virtual void HideCursor();
     virtual bool IsCursorShown();
