@@ -1,0 +1,48 @@
+#pragma once
+
+#include "media/xCanvas.h"
+
+#include "platform/DrawContext.h"
+#include "platform/FontFace.h"
+
+#include <cstdint>
+#include <memory>
+
+// The canvas operations over the software drawing layer. Subclasses own the
+// device context (the screen canvas's exists only inside a drawing section) and
+// point dc_ at it.
+class WinCanvas : public xCanvas {
+  public:
+    ~WinCanvas() override;
+
+    void SetColor(const xRGB& colour) override;
+    void SetPenWidth(std::int16_t width) override;
+    void SetFont(const FontDesc& font) override;
+    int GetFontMetrics(int* ascent, int* descent, int* leading) override;
+    void FillRect(const xRect& r) override;
+    void FrameRect(const xRect& r) override;
+    void FillEllipse(const xRect& r) override;
+    void FrameEllipse(const xRect& r) override;
+    void MoveTo(const xPoint& p) override;
+    void LineTo(const xPoint& p) override;
+    void DrawText(const char* text) override;
+    void DrawTextIn(const xRect& r, const char* text, int format, int extra) override;
+    std::int32_t GetTextWidth(const char* text) override;
+    platform::DrawContext* GetDC() override { return dc_; }
+
+    virtual std::int16_t GetTextHeight(const char* text);
+
+    // The face of a built-in font number (1-4); empty for any other number.
+    static const char* BuiltInFace(std::uint16_t number);
+
+  protected:
+    WinCanvas() = default;
+
+    // Puts the canvas's own pen, brush and font into a fresh context.
+    void SelectOwnObjects();
+
+    platform::DrawContext* dc_ = nullptr;
+    std::unique_ptr<platform::Pen> pen_;
+    std::unique_ptr<platform::Brush> brush_;
+    std::unique_ptr<platform::FontFace> fontFace_;
+};

@@ -1,0 +1,201 @@
+#include "media/WinCanvas.h"
+
+#include "media/xGdi.h"
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The program's list of canvas faces, numbered from 1.
+constexpr const char* kFaces[] = {"Times New Roman", "Arial", "Courier New Bold", "Arial Bold"};
+
+// Every canvas font is asked for at this weight; bold faces are chosen by name.
+constexpr int kCanvasFontWeight = 200;
+
+}  // namespace
+
+WinCanvas::~WinCanvas() {
+    if (dc_ != nullptr) {
+        dc_->SelectPen(platform::StockNullPen());
+        dc_->SelectBrush(platform::StockNullBrush());
+        dc_->SelectFont(nullptr);
+    }
+    xDeleteGdiObject(pen_);
+    xDeleteGdiObject(brush_);
+    xDeleteGdiObject(fontFace_);
+}
+
+const char* WinCanvas::BuiltInFace(std::uint16_t number) {
+    return number >= 1 && number <= 4 ? kFaces[number - 1] : "";
+}
+
+void WinCanvas::SelectOwnObjects() {
+    if (dc_ == nullptr) {
+        return;
+    }
+    if (pen_) {
+        dc_->SelectPen(*pen_);
+    }
+    if (brush_) {
+        dc_->SelectBrush(*brush_);
+    }
+    dc_->SelectFont(fontFace_.get());
+}
+
+void WinCanvas::SetColor(const xRGB& colour) {
+    if (colour == colour_) {
+        return;
+    }
+    colour_ = colour;
+    const platform::ColourRef ref = xPaletteRef(colour);
+    if (dc_ != nullptr) {
+        dc_->SetTextColour(ref);
+        dc_->SelectPen(platform::StockNullPen());
+        dc_->SelectBrush(platform::StockNullBrush());
+    }
+    xDeleteGdiObject(pen_);
+    xDeleteGdiObject(brush_);
+    pen_ = xCreatePen(0, penWidth_, ref);
+    brush_ = xCreateSolidBrush(ref);
+    SelectOwnObjects();
+}
+
+void WinCanvas::SetPenWidth(std::int16_t width) {
+    if (width == penWidth_) {
+        return;
+    }
+    penWidth_ = width;
+    if (dc_ != nullptr) {
+        dc_->SelectPen(platform::StockNullPen());
+    }
+    xDeleteGdiObject(pen_);
+    pen_ = xCreatePen(0, penWidth_, xPaletteRef(colour_));
+    if (dc_ != nullptr && pen_) {
+        dc_->SelectPen(*pen_);
+    }
+}
+
+void WinCanvas::SetFont(const FontDesc& font) {
+    if (font.SameFont(font_)) {
+        return;
+    }
+    if (dc_ != nullptr) {
+        dc_->SelectFont(nullptr);
+    }
+    xDeleteGdiObject(fontFace_);
+    font_ = font;
+    font_.faceName.back() = '\0';
+    if (font_.number == 0) {
+        return;
+    }
+    std::string face(font_.faceName.data());
+    if (face.empty()) {
+        face = BuiltInFace(font_.number);
+    }
+    if (face.empty()) {
+        font_.number = 0;
+        return;
+    }
+    platform::FontRequest request;
+    request.faceName = face;
+    // The size is a character height in pixels; a negative one is taken by its
+    // magnitude and 0 as 12.
+    request.emPixels = font_.size > 0 ? font_.size : (font_.size < 0 ? -font_.size : 12);
+    request.weight = kCanvasFontWeight;
+    request.italic = (font_.style & 2) != 0;
+    fontFace_ = xCreateFont(request);
+    if (dc_ != nullptr) {
+        dc_->SelectFont(fontFace_.get());
+    }
+}
+
+int WinCanvas::GetFontMetrics(int* ascent, int* descent, int* leading) {
+    const platform::FontMetrics own =
+        fontFace_ ? fontFace_->Metrics() : platform::DrawContext().GetTextMetrics();
+    if (ascent != nullptr) {
+        *ascent = own.ascent;
+    }
+    if (descent != nullptr) {
+        *descent = own.descent;
+    }
+    if (leading != nullptr) {
+        *leading = own.externalLeading;
+    }
+    return own.height + own.externalLeading;
+}
+
+void WinCanvas::FillRect(const xRect& r) {
+    if (dc_ == nullptr) {
+        return;
+    }
+    const platform::Pen* old = dc_->SelectPen(platform::StockNullPen());
+    dc_->Rectangle(r.left, r.top, r.right + 1, r.bottom + 1);
+    dc_->SelectPen(*old);
+}
+
+void WinCanvas::FrameRect(const xRect& r) {
+    if (dc_ == nullptr) {
+        return;
+    }
+    const platform::Brush* old = dc_->SelectBrush(platform::StockNullBrush());
+    dc_->Rectangle(r.left, r.top, r.right, r.bottom);
+    dc_->SelectBrush(*old);
+}
+
+void WinCanvas::FillEllipse(const xRect& r) {
+    if (dc_ != nullptr) {
+        dc_->Ellipse(r.left, r.top, r.right, r.bottom);
+    }
+}
+
+void WinCanvas::FrameEllipse(const xRect& r) {
+    if (dc_ == nullptr) {
+        return;
+    }
+    const platform::Brush* old = dc_->SelectBrush(platform::StockNullBrush());
+    dc_->Ellipse(r.left, r.top, r.right, r.bottom);
+    dc_->SelectBrush(*old);
+}
+
+void WinCanvas::MoveTo(const xPoint& p) {
+    if (dc_ != nullptr) {
+        dc_->MoveTo({p.x, p.y});
+    }
+}
+
+void WinCanvas::LineTo(const xPoint& p) {
+    if (dc_ != nullptr) {
+        dc_->LineTo({p.x, p.y});
+    }
+}
+
+void WinCanvas::DrawText(const char* text) {
+    if (dc_ != nullptr && text != nullptr) {
+        dc_->TextOut(0, 0, text);
+    }
+}
+
+void WinCanvas::DrawTextIn(const xRect&, const char*, int, int) {}
+
+std::int32_t WinCanvas::GetTextWidth(const char* text) {
+    if (text == nullptr) {
+        return 0;
+    }
+    platform::DrawContext measure;
+    measure.SelectFont(fontFace_.get());
+    std::int32_t width = measure.GetTextExtent(text).cx;
+    if (font_.style == 2 || font_.style == 3) {
+        // Room for the slant of the last character.
+        int ascent = 0;
+        GetFontMetrics(&ascent, nullptr, nullptr);
+        width += ascent / 4 + ascent / 8;
+    }
+    return width;
+}
+
+std::int16_t WinCanvas::GetTextHeight(const char* text) {
+    platform::DrawContext measure;
+    measure.SelectFont(fontFace_.get());
+    return static_cast<std::int16_t>(measure.GetTextExtent(text != nullptr ? text : "").cy);
+}

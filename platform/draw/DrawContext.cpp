@@ -1,0 +1,382 @@
+#include "platform/DrawContext.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+// The built-in system font: no glyphs, the metrics of a 16-pixel cell.
+constexpr FontMetrics kSystemMetrics{13, 3, 16, 3, 0};
+
+struct Span {
+    int x0;
+    int x1;  // exclusive; empty when x1 <= x0
+};
+
+// Horizontal extent of row y of the ellipse inscribed in [l, r) x [t, b), by
+// pixel centres.
+Span EllipseSpan(double l, double t, double r, double b, int y) {
+    const double a = (r - l) / 2.0;
+    const double bb = (b - t) / 2.0;
+    if (a <= 0.0 || bb <= 0.0) {
+        return {0, 0};
+    }
+    const double cx = (l + r) / 2.0;
+    const double cy = (t + b) / 2.0;
+    const double dy = (y + 0.5 - cy) / bb;
+    if (dy * dy > 1.0) {
+        return {0, 0};
+    }
+    const double half = a * std::sqrt(1.0 - dy * dy);
+    return {static_cast<int>(std::ceil(cx - half - 0.5)), static_cast<int>(std::floor(cx + half - 0.5)) + 1};
+}
+
+}  // namespace
+
+const Pen& StockBlackPen() {
+    static const Pen pen{false, 1, 0};
+    return pen;
+}
+const Pen& StockNullPen() {
+    static const Pen pen{true, 1, 0};
+    return pen;
+}
+const Brush& StockBlackBrush() {
+    static const Brush brush{false, 0};
+    return brush;
+}
+const Brush& StockNullBrush() {
+    static const Brush brush{true, 0};
+    return brush;
+}
+
+DrawContext::DrawContext(Surface* surface)
+    : surface_(surface), pen_(&StockBlackPen()), brush_(&StockBlackBrush()) {}
+
+const Pen* DrawContext::SelectPen(const Pen& pen) {
+    const Pen* old = pen_;
+    pen_ = &pen;
+    return old;
+}
+
+const Brush* DrawContext::SelectBrush(const Brush& brush) {
+    const Brush* old = brush_;
+    brush_ = &brush;
+    return old;
+}
+
+FontFace* DrawContext::SelectFont(FontFace* font) {
+    FontFace* old = font_;
+    font_ = font;
+    return old;
+}
+
+Point DrawContext::MoveTo(Point p) {
+    const Point old = position_;
+    position_ = p;
+    return old;
+}
+
+std::uint32_t DrawContext::PixelFor(ColourRef colour) const {
+    const Rgb c = RgbOf(colour);
+    if (surface_ != nullptr && surface_->Depth() == 8) {
+        return surface_->NearestIndex(c);
+    }
+    return static_cast<std::uint32_t>(c.b) | (static_cast<std::uint32_t>(c.g) << 8) |
+           (static_cast<std::uint32_t>(c.r) << 16);
+}
+
+void DrawContext::PutPixel(int x, int y, std::uint32_t pixel) {
+    if (surface_ == nullptr || !surface_->Valid() || x < 0 || y < 0 || x >= surface_->Width() ||
+        y >= surface_->Height()) {
+        return;
+    }
+    FillSpan(y, x, x + 1, pixel);
+}
+
+void DrawContext::FillSpan(int y, int x0, int x1, std::uint32_t pixel) {
+    if (surface_ == nullptr || !surface_->Valid() || y < 0 || y >= surface_->Height()) {
+        return;
+    }
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, surface_->Width());
+    if (x1 <= x0) {
+        return;
+    }
+    std::uint8_t* row = surface_->Row(y);
+    switch (surface_->Depth()) {
+        case 8:
+            std::memset(row + x0, static_cast<int>(pixel & 0xFF), static_cast<std::size_t>(x1 - x0));
+            break;
+        case 24:
+            for (std::uint8_t* p = row + x0 * 3; p < row + x1 * 3; p += 3) {
+                p[0] = static_cast<std::uint8_t>(pixel);
+                p[1] = static_cast<std::uint8_t>(pixel >> 8);
+                p[2] = static_cast<std::uint8_t>(pixel >> 16);
+            }
+            break;
+        default:
+            for (std::uint8_t* p = row + x0 * 4; p < row + x1 * 4; p += 4) {
+                p[0] = static_cast<std::uint8_t>(pixel);
+                p[1] = static_cast<std::uint8_t>(pixel >> 8);
+                p[2] = static_cast<std::uint8_t>(pixel >> 16);
+                p[3] = 0;
+            }
+            break;
+    }
+}
+
+void DrawContext::Stamp(int x, int y, int width, std::uint32_t pixel) {
+    if (width <= 1) {
+        PutPixel(x, y, pixel);
+        return;
+    }
+    if (surface_ == nullptr || !surface_->Valid()) {
+        return;
+    }
+    const int x0 = x - width / 2;
+    const int y0 = y - width / 2;
+    // Only the rows on the surface: a wide pen costs no more than its visible part.
+    const int top = std::max(y0, 0);
+    const int bottom = std::min(y0 + width, surface_->Height());
+    for (int yy = top; yy < bottom; ++yy) {
+        FillSpan(yy, x0, x0 + width, pixel);
+    }
+}
+
+void DrawContext::LineTo(Point p) {
+    const Point from = position_;
+    position_ = p;
+    if (pen_->null) {
+        return;
+    }
+    const std::uint32_t pixel = PixelFor(pen_->colour);
+    const int dx = std::abs(p.x - from.x);
+    const int dy = -std::abs(p.y - from.y);
+    const int sx = from.x < p.x ? 1 : -1;
+    const int sy = from.y < p.y ? 1 : -1;
+    int err = dx + dy;
+    int x = from.x;
+    int y = from.y;
+    while (x != p.x || y != p.y) {
+        Stamp(x, y, pen_->width, pixel);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void DrawContext::Rectangle(int left, int top, int right, int bottom) {
+    if (right < left) {
+        std::swap(left, right);
+    }
+    if (bottom < top) {
+        std::swap(top, bottom);
+    }
+    if (pen_->null) {
+        if (!brush_->null) {
+            const std::uint32_t pixel = PixelFor(brush_->colour);
+            for (int y = top; y < bottom - 1; ++y) {
+                FillSpan(y, left, right - 1, pixel);
+            }
+        }
+        return;
+    }
+    if (!brush_->null) {
+        const std::uint32_t pixel = PixelFor(brush_->colour);
+        for (int y = top + 1; y < bottom - 1; ++y) {
+            FillSpan(y, left + 1, right - 1, pixel);
+        }
+    }
+    // The pen is centred on the outline; a width of 1 covers the outermost pixels.
+    const int w = std::max(pen_->width, 1);
+    const int o = w / 2;
+    const int ol = left - o;
+    const int ot = top - o;
+    const int orr = right - 1 - o + w;
+    const int ob = bottom - 1 - o + w;
+    const int il = ol + w;
+    const int it = ot + w;
+    const int ir = orr - w;
+    const int ib = ob - w;
+    const std::uint32_t pixel = PixelFor(pen_->colour);
+    for (int y = ot; y < ob; ++y) {
+        if (y >= it && y < ib && il < ir) {
+            FillSpan(y, ol, il, pixel);
+            FillSpan(y, ir, orr, pixel);
+        } else {
+            FillSpan(y, ol, orr, pixel);
+        }
+    }
+}
+
+void DrawContext::Ellipse(int left, int top, int right, int bottom) {
+    if (right < left) {
+        std::swap(left, right);
+    }
+    if (bottom < top) {
+        std::swap(top, bottom);
+    }
+    if (pen_->null) {
+        --right;
+        --bottom;
+    }
+    const int w = pen_->null ? 0 : std::max(pen_->width, 1);
+    const bool fill = !brush_->null;
+    const std::uint32_t brushPixel = fill ? PixelFor(brush_->colour) : 0;
+    const std::uint32_t penPixel = w > 0 ? PixelFor(pen_->colour) : 0;
+    for (int y = top; y < bottom; ++y) {
+        const Span outer = EllipseSpan(left, top, right, bottom, y);
+        if (outer.x1 <= outer.x0) {
+            continue;
+        }
+        const Span inner = w > 0 ? EllipseSpan(left + w, top + w, right - w, bottom - w, y) : outer;
+        if (inner.x1 <= inner.x0) {
+            if (w > 0) {
+                FillSpan(y, outer.x0, outer.x1, penPixel);
+            }
+            continue;
+        }
+        if (fill) {
+            FillSpan(y, inner.x0, inner.x1, brushPixel);
+        }
+        if (w > 0) {
+            FillSpan(y, outer.x0, inner.x0, penPixel);
+            FillSpan(y, inner.x1, outer.x1, penPixel);
+        }
+    }
+}
+
+FontMetrics DrawContext::GetTextMetrics() const {
+    return font_ != nullptr ? font_->Metrics() : kSystemMetrics;
+}
+
+Extent DrawContext::GetTextExtent(std::string_view text) const {
+    const FontMetrics m = GetTextMetrics();
+    Extent e{0, m.height};
+    if (font_ == nullptr) {
+        return e;
+    }
+    for (const char c : text) {
+        e.cx += font_->GetGlyph(static_cast<std::uint8_t>(c)).advance;
+    }
+    return e;
+}
+
+void DrawContext::TextOut(int x, int y, std::string_view text) {
+    const bool update = (align_ & kAlignUpdatePosition) != 0;
+    if (update) {
+        x = position_.x;
+        y = position_.y;
+    }
+    const FontMetrics m = GetTextMetrics();
+    int baseline = y + m.ascent;
+    if ((align_ & kAlignBaseline) == kAlignBaseline) {
+        baseline = y;
+    } else if ((align_ & kAlignBaseline) == 0x08) {  // bottom of the cell
+        baseline = y - m.descent;
+    }
+    const Extent extent = GetTextExtent(text);
+    if (backMode_ == BackgroundMode::Opaque) {
+        const std::uint32_t back = PixelFor(backColour_);
+        for (int yy = baseline - m.ascent; yy < baseline + m.descent; ++yy) {
+            FillSpan(yy, x, x + extent.cx, back);
+        }
+    }
+    if (font_ != nullptr && surface_ != nullptr && surface_->Valid()) {
+        const std::uint32_t pixel = PixelFor(textColour_);
+        int pen = x;
+        for (const char c : text) {
+            const Glyph& g = font_->GetGlyph(static_cast<std::uint8_t>(c));
+            for (int row = 0; row < g.rows; ++row) {
+                const int yy = baseline - g.top + row;
+                const std::uint8_t* bits =
+                    g.bits.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(g.width);
+                for (int col = 0; col < g.width; ++col) {
+                    if (bits[col] != 0) {
+                        PutPixel(pen + g.left + col, yy, pixel);
+                    }
+                }
+            }
+            pen += g.advance;
+        }
+    }
+    if (update) {
+        position_.x = x + extent.cx;
+    }
+}
+
+void DrawContext::StretchBlit(int x, int y, int w, int h, const DrawContext& src, int sx, int sy, int sw,
+                              int sh) {
+    const Surface* from = src.surface_;
+    Surface* to = surface_;
+    if (from == nullptr || to == nullptr || !from->Valid() || !to->Valid() || w <= 0 || h <= 0 || sw <= 0 ||
+        sh <= 0) {
+        return;
+    }
+    const int dx0 = std::max(x, 0);
+    const int dx1 = std::min(x + w, to->Width());
+    const int dy0 = std::max(y, 0);
+    const int dy1 = std::min(y + h, to->Height());
+    if (dx1 <= dx0 || dy1 <= dy0) {
+        return;
+    }
+    const int fromBpp = from->BytesPerPixel();
+    const int toBpp = to->BytesPerPixel();
+    const bool sameScaleX = sw == w;
+    for (int ty = dy0; ty < dy1; ++ty) {
+        // Sample at the centre of each target pixel.
+        const int syy = sy + static_cast<int>((2LL * (ty - y) + 1) * sh / (2LL * h));
+        if (syy < 0 || syy >= from->Height()) {
+            continue;
+        }
+        const std::uint8_t* srow = from->Row(syy);
+        std::uint8_t* drow = to->Row(ty);
+        if (sameScaleX && fromBpp == toBpp && fromBpp == 1) {
+            int a = dx0;
+            int b = dx1;
+            a = std::max(a, x - sx);
+            b = std::min(b, x - sx + from->Width());
+            if (b > a) {
+                std::memcpy(drow + a, srow + (a - x + sx), static_cast<std::size_t>(b - a));
+            }
+            continue;
+        }
+        for (int tx = dx0; tx < dx1; ++tx) {
+            const int sxx =
+                sameScaleX ? sx + (tx - x) : sx + static_cast<int>((2LL * (tx - x) + 1) * sw / (2LL * w));
+            if (sxx < 0 || sxx >= from->Width()) {
+                continue;
+            }
+            const std::uint8_t* sp = srow + static_cast<std::size_t>(sxx) * static_cast<std::size_t>(fromBpp);
+            std::uint8_t* dp = drow + static_cast<std::size_t>(tx) * static_cast<std::size_t>(toBpp);
+            if (fromBpp == 1 && toBpp == 1) {
+                *dp = *sp;
+                continue;
+            }
+            const Rgb c = fromBpp == 1 ? from->Colours()[*sp] : Rgb{sp[2], sp[1], sp[0]};
+            if (toBpp == 1) {
+                *dp = to->NearestIndex(c);
+            } else {
+                dp[0] = c.b;
+                dp[1] = c.g;
+                dp[2] = c.r;
+                if (toBpp == 4) {
+                    dp[3] = 0;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,284 @@
+// The game window over SDL2: a window (framed, or covering the display through
+// SDL's full-screen desktop mode), a renderer whose logical size is the client
+// size (so the picture scales and SDL maps mouse positions back to client
+// pixels), and a streaming texture that receives the back buffer at present.
+
+#include "platform/GameWindow.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+struct SdlDeleter {
+    void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
+    void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
+    void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
+    void operator()(SDL_Cursor* c) const { SDL_FreeCursor(c); }
+};
+
+struct Window {
+    std::unique_ptr<SDL_Window, SdlDeleter> window;
+    std::unique_ptr<SDL_Renderer, SdlDeleter> renderer;
+    std::unique_ptr<SDL_Texture, SdlDeleter> texture;
+    std::unique_ptr<SDL_Cursor, SdlDeleter> cursor;
+    std::unique_ptr<Surface> back;
+    std::vector<std::uint32_t> pixels;
+    WindowProcedure procedure = nullptr;
+    void* data = nullptr;
+    bool changed = true;
+    bool covering = false;
+};
+
+std::vector<std::unique_ptr<Window>>& Windows() {
+    static std::vector<std::unique_ptr<Window>> windows;
+    return windows;
+}
+
+Window* Find(WindowHandle handle) {
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    for (auto& w : Windows()) {
+        if (w->window.get() == handle) {
+            return w.get();
+        }
+    }
+    return nullptr;
+}
+
+WindowLifeHook lifeHook = nullptr;
+
+// Keeps the video subsystem up while a window or a query needs it.
+bool VideoUp() {
+    return SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+// Titles are Windows-1252; SDL takes UTF-8. Codes 0x80-0x9F are shown as '?'.
+std::string TitleUtf8(const std::string& text) {
+    std::string out;
+    for (const unsigned char c : text) {
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0xA0) {
+            out.push_back('?');
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void SetWindowLifeHook(WindowLifeHook hook) {
+    lifeHook = hook;
+}
+
+ScreenMetrics GetScreenMetrics() {
+    ScreenMetrics m;
+    if (!VideoUp()) {
+        return m;
+    }
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+        m.screenWidth = mode.w;
+        m.screenHeight = mode.h;
+        m.bitsPerPixel = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    }
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0) {
+        m.workWidth = usable.w;
+        m.workHeight = usable.h;
+    } else {
+        m.workWidth = m.screenWidth;
+        m.workHeight = m.screenHeight;
+    }
+    return m;
+}
+
+WindowHandle CreateGameWindow(const GameWindowDesc& desc) {
+    if (desc.clientWidth < 1 || desc.clientHeight < 1 || !VideoUp()) {
+        return nullptr;
+    }
+    auto w = std::make_unique<Window>();
+    const Uint32 flags =
+        SDL_WINDOW_SHOWN | (desc.framed ? 0u : static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
+    w->window.reset(
+        SDL_CreateWindow(TitleUtf8(desc.title).c_str(), 0, 0, desc.clientWidth, desc.clientHeight, flags));
+    if (!w->window && !desc.framed) {
+        w->window.reset(SDL_CreateWindow(TitleUtf8(desc.title).c_str(), 0, 0, desc.clientWidth,
+                                         desc.clientHeight, SDL_WINDOW_SHOWN | SDL_WINDOW_BORDERLESS));
+    }
+    if (!w->window) {
+        return nullptr;
+    }
+    w->renderer.reset(SDL_CreateRenderer(w->window.get(), -1, 0));
+    if (!w->renderer) {
+        w->renderer.reset(SDL_CreateRenderer(w->window.get(), -1, SDL_RENDERER_SOFTWARE));
+    }
+    if (!w->renderer) {
+        return nullptr;
+    }
+    SDL_RenderSetLogicalSize(w->renderer.get(), desc.clientWidth, desc.clientHeight);
+    w->texture.reset(SDL_CreateTexture(w->renderer.get(), SDL_PIXELFORMAT_ARGB8888,
+                                       SDL_TEXTUREACCESS_STREAMING, desc.clientWidth, desc.clientHeight));
+    w->back = std::make_unique<Surface>(desc.clientWidth, desc.clientHeight, desc.depth == 8 ? 8 : 32, false);
+    if (!w->texture || !w->back->Valid()) {
+        return nullptr;
+    }
+    w->pixels.assign(static_cast<std::size_t>(desc.clientWidth) * static_cast<std::size_t>(desc.clientHeight),
+                     0);
+    w->cursor.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
+    if (w->cursor) {
+        SDL_SetCursor(w->cursor.get());
+    }
+    w->covering = (SDL_GetWindowFlags(w->window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP) ==
+                  SDL_WINDOW_FULLSCREEN_DESKTOP;
+    w->procedure = desc.procedure;
+    WindowHandle handle = w->window.get();
+    Windows().push_back(std::move(w));
+    if (desc.procedure != nullptr) {
+        desc.procedure(handle, static_cast<std::uint32_t>(WinMsg::Create), 0,
+                       reinterpret_cast<std::intptr_t>(desc.createParam));
+    }
+    if (lifeHook != nullptr) {
+        lifeHook(handle, desc.procedure, true);
+    }
+    return handle;
+}
+
+void DestroyGameWindow(WindowHandle window) {
+    Window* w = Find(window);
+    if (w == nullptr) {
+        return;
+    }
+    if (w->procedure != nullptr) {
+        w->procedure(window, static_cast<std::uint32_t>(WinMsg::Destroy), 0, 0);
+    }
+    if (lifeHook != nullptr) {
+        lifeHook(window, w->procedure, false);
+    }
+    auto& all = Windows();
+    all.erase(
+        std::remove_if(all.begin(), all.end(), [window](const auto& p) { return p->window.get() == window; }),
+        all.end());
+}
+
+bool IsGameWindow(WindowHandle window) {
+    return Find(window) != nullptr;
+}
+
+void SetWindowData(WindowHandle window, void* data) {
+    if (Window* w = Find(window)) {
+        w->data = data;
+    }
+}
+
+void* GetWindowData(WindowHandle window) {
+    const Window* w = Find(window);
+    return w != nullptr ? w->data : nullptr;
+}
+
+WindowProcedure GetWindowProcedure(WindowHandle window) {
+    const Window* w = Find(window);
+    return w != nullptr ? w->procedure : nullptr;
+}
+
+std::intptr_t DefaultWindowProcedure(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) {
+    return 0;
+}
+
+int ClientWidth(WindowHandle window) {
+    const Window* w = Find(window);
+    return w != nullptr ? w->back->Width() : 0;
+}
+
+int ClientHeight(WindowHandle window) {
+    const Window* w = Find(window);
+    return w != nullptr ? w->back->Height() : 0;
+}
+
+bool IsCoveringDisplay(WindowHandle window) {
+    const Window* w = Find(window);
+    return w != nullptr && w->covering;
+}
+
+Surface* GetBackBuffer(WindowHandle window) {
+    Window* w = Find(window);
+    return w != nullptr ? w->back.get() : nullptr;
+}
+
+void MarkBackBufferChanged(WindowHandle window) {
+    if (Window* w = Find(window)) {
+        w->changed = true;
+    }
+}
+
+void SetBackBufferColours(WindowHandle window, const ColourTable& colours) {
+    if (Window* w = Find(window)) {
+        w->back->Colours() = colours;
+        w->changed = true;
+    }
+}
+
+void PresentWindow(WindowHandle window) {
+    Window* w = Find(window);
+    if (w == nullptr || !w->changed) {
+        return;
+    }
+    w->changed = false;
+    const Surface& back = *w->back;
+    const int width = back.Width();
+    if (back.Depth() == 8) {
+        std::array<std::uint32_t, 256> lut{};
+        for (std::size_t i = 0; i < 256; ++i) {
+            const Rgb& c = back.Colours()[i];
+            lut[i] = 0xFF000000u | (static_cast<std::uint32_t>(c.r) << 16) |
+                     (static_cast<std::uint32_t>(c.g) << 8) | c.b;
+        }
+        for (int y = 0; y < back.Height(); ++y) {
+            const std::uint8_t* src = back.Row(y);
+            std::uint32_t* dst =
+                w->pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+            for (int x = 0; x < width; ++x) {
+                dst[x] = lut[src[x]];
+            }
+        }
+    } else {
+        for (int y = 0; y < back.Height(); ++y) {
+            const std::uint8_t* src = back.Row(y);
+            std::uint32_t* dst =
+                w->pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+            for (int x = 0; x < width; ++x, src += 4) {
+                dst[x] = 0xFF000000u | (static_cast<std::uint32_t>(src[2]) << 16) |
+                         (static_cast<std::uint32_t>(src[1]) << 8) | src[0];
+            }
+        }
+    }
+    SDL_UpdateTexture(w->texture.get(), nullptr, w->pixels.data(), width * 4);
+    SDL_SetRenderDrawColor(w->renderer.get(), 0, 0, 0, 255);
+    SDL_RenderClear(w->renderer.get());
+    SDL_RenderCopy(w->renderer.get(), w->texture.get(), nullptr, nullptr);
+    SDL_RenderPresent(w->renderer.get());
+}
+
+void PresentAllWindows() {
+    for (auto& w : Windows()) {
+        PresentWindow(w->window.get());
+    }
+}
+
+void ShowWarningBox(const std::string& text, const std::string& title) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, TitleUtf8(title).c_str(), TitleUtf8(text).c_str(),
+                             nullptr);
+}
+
+}  // namespace platform
