@@ -1,3 +1,57 @@
-// The program's entry arrives with the main loop; until then the executable
-// only proves that every library links.
-int main() { return 0; }
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/WinMain.h"
+#include "framework/ObjectRegistry.h"
+#include "framework/XApplication.h"
+#include "platform/GameWindow.h"
+#include "platform/HostFileSystem.h"
+#include "platform/HostPath.h"
+#include "platform/InstanceLock.h"
+#include "platform/PosixUrlLauncher.h"
+#include "platform/SdlDesktopControl.h"
+#include "platform/SdlMessageBoxSink.h"
+#include "platform/SdlMessageQueue.h"
+
+int main() {
+    // The game's own application object registers itself during static
+    // initialisation; without it the base application runs the loop.
+    ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<XApplication>,
+                                        &ObjectRegistry::DeleteInstance);
+
+    platform::SdlMessageQueue queue;
+    platform::SdlMessageBoxSink boxes;
+    platform::SdlDesktopControl desktop;
+    platform::PosixUrlLauncher browser;
+    platform::MessageBoxSink::Install(&boxes);
+    platform::DesktopControl::Install(&desktop);
+    platform::UrlLauncher::Install(&browser);
+    // Held until the process ends; the system releases it on a crash too.
+    std::unique_ptr<platform::InstanceLock> instanceLock;
+
+    EntryPlatform entry;
+    entry.instance = &queue;
+    entry.programPath = platform::ProgramPath().value_or(std::string());
+    entry.displayMode = []() -> std::optional<DisplayMode> {
+        const platform::ScreenMetrics screen = platform::GetScreenMetrics();
+        // No display at all reports no depth.
+        if (screen.bitsPerPixel == 0) return std::nullopt;
+        return DisplayMode{screen.bitsPerPixel, screen.screenWidth, screen.screenHeight};
+    };
+    // On failure relative paths rest on the folder the program was started from.
+    entry.setCurrentFolder = [](const std::string& folder) { platform::HostSetCurrentDirectory(folder); };
+    entry.claimSingleInstance = [&instanceLock](const std::string& path) {
+        auto result = platform::InstanceLock::Acquire(path, platform::InstanceLock::DefaultLockFolder());
+        // A lock folder we cannot use must not keep the game from starting.
+        if (result.outcome == platform::InstanceLock::Outcome::HeldElsewhere) return false;
+        instanceLock = std::move(result.lock);
+        return true;
+    };
+    entry.queue = &queue;
+    const int result = WinMain(entry);
+    platform::UrlLauncher::Install(nullptr);
+    platform::DesktopControl::Install(nullptr);
+    platform::MessageBoxSink::Install(nullptr);
+    return result;
+}

@@ -87,6 +87,7 @@ enum class SizeKind : std::uint32_t {
 enum class VirtualKey : std::uint32_t {
     Back = 0x08,
     Tab = 0x09,
+    Clear = 0x0C,
     Return = 0x0D,
     Shift = 0x10,
     Control = 0x11,
@@ -103,7 +104,11 @@ enum class VirtualKey : std::uint32_t {
     Down = 0x28,
     Insert = 0x2D,
     Delete = 0x2E,
-    F1 = 0x70,
+    Digit0 = 0x30,  // '0'-'9' follow in order
+    LetterA = 0x41,  // 'A'-'Z' follow in order
+    Numpad0 = 0x60,  // the keypad digits with Num Lock on follow in order
+    Decimal = 0x6E,
+    F1 = 0x70,  // F1-F12 follow in order
 };
 
 // Mouse-message key-state bits (wParam of mouse messages).

@@ -1,0 +1,3 @@
+#include "framework/xMixerPoll.h"
+
+void xMixerPoll(std::uint32_t /*ms*/) {}

@@ -1,0 +1,265 @@
+#include "platform/SdlMessageQueue.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <csignal>
+#include <string>
+
+#include "platform/Cp1252.h"
+#include "platform/GameWindow.h"
+
+namespace platform {
+
+namespace {
+
+volatile std::sig_atomic_t gSignalled = 0;
+struct sigaction gOldInt {};
+struct sigaction gOldTerm {};
+
+extern "C" void OnSignal(int) {
+    gSignalled = 1;
+}
+
+// The queue that registers the game windows' procedures as they come and go.
+SdlMessageQueue* gLiveQueue = nullptr;
+
+void OnGameWindow(WindowHandle window, WindowProcedure procedure, bool created) {
+    if (gLiveQueue == nullptr) return;
+    if (created)
+        gLiveQueue->RegisterWindow(window, WindowClass{procedure, true});
+    else
+        gLiveQueue->UnregisterWindow(window);
+}
+
+// Longest single block, so that a signal is noticed soon even without a timer.
+constexpr std::uint32_t kWaitSliceMs = 50;
+// Slice while the sockets layer also waits: SDL's events are checked this often.
+constexpr std::uint32_t kHookSliceMs = 10;
+
+WindowHandle WindowOf(std::uint32_t windowId) {
+    return static_cast<WindowHandle>(SDL_GetWindowFromID(windowId));
+}
+
+std::uint32_t KeypadKey(SDL_Keycode sym, bool numLock) {
+    struct Pad {
+        SDL_Keycode sym;
+        VirtualKey off;  // the navigation key when Num Lock is off
+        std::uint32_t on;
+    };
+    static constexpr Pad kPad[] = {
+        {SDLK_KP_0, VirtualKey::Insert, 0}, {SDLK_KP_1, VirtualKey::End, 1},
+        {SDLK_KP_2, VirtualKey::Down, 2},   {SDLK_KP_3, VirtualKey::Next, 3},
+        {SDLK_KP_4, VirtualKey::Left, 4},   {SDLK_KP_5, VirtualKey::Clear, 5},
+        {SDLK_KP_6, VirtualKey::Right, 6},  {SDLK_KP_7, VirtualKey::Home, 7},
+        {SDLK_KP_8, VirtualKey::Up, 8},     {SDLK_KP_9, VirtualKey::Prior, 9},
+    };
+    for (const Pad& p : kPad)
+        if (p.sym == sym) return numLock ? Num(VirtualKey::Numpad0) + p.on : Num(p.off);
+    if (sym == SDLK_KP_PERIOD) return numLock ? Num(VirtualKey::Decimal) : Num(VirtualKey::Delete);
+    if (sym == SDLK_KP_ENTER) return Num(VirtualKey::Return);
+    return 0;
+}
+
+// The platform's virtual key of an SDL key; 0 for keys the game never sees.
+std::uint32_t VirtualKeyOf(const SDL_Keysym& key) {
+    const SDL_Keycode sym = key.sym;
+    if (sym >= SDLK_a && sym <= SDLK_z)
+        return Num(VirtualKey::LetterA) + static_cast<std::uint32_t>(sym - SDLK_a);
+    if (sym >= SDLK_0 && sym <= SDLK_9)
+        return Num(VirtualKey::Digit0) + static_cast<std::uint32_t>(sym - SDLK_0);
+    if (sym >= SDLK_F1 && sym <= SDLK_F12)
+        return Num(VirtualKey::F1) + static_cast<std::uint32_t>(sym - SDLK_F1);
+    if (const std::uint32_t pad = KeypadKey(sym, (key.mod & KMOD_NUM) != 0)) return pad;
+    switch (sym) {
+        case SDLK_BACKSPACE:
+            return Num(VirtualKey::Back);
+        case SDLK_TAB:
+            return Num(VirtualKey::Tab);
+        case SDLK_RETURN:
+            return Num(VirtualKey::Return);
+        case SDLK_ESCAPE:
+            return Num(VirtualKey::Escape);
+        case SDLK_SPACE:
+            return Num(VirtualKey::Space);
+        case SDLK_PAGEUP:
+            return Num(VirtualKey::Prior);
+        case SDLK_PAGEDOWN:
+            return Num(VirtualKey::Next);
+        case SDLK_END:
+            return Num(VirtualKey::End);
+        case SDLK_HOME:
+            return Num(VirtualKey::Home);
+        case SDLK_LEFT:
+            return Num(VirtualKey::Left);
+        case SDLK_UP:
+            return Num(VirtualKey::Up);
+        case SDLK_RIGHT:
+            return Num(VirtualKey::Right);
+        case SDLK_DOWN:
+            return Num(VirtualKey::Down);
+        case SDLK_INSERT:
+            return Num(VirtualKey::Insert);
+        case SDLK_DELETE:
+            return Num(VirtualKey::Delete);
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT:
+            return Num(VirtualKey::Shift);
+        case SDLK_LCTRL:
+        case SDLK_RCTRL:
+            return Num(VirtualKey::Control);
+        case SDLK_LALT:
+        case SDLK_RALT:
+            return Num(VirtualKey::Menu);
+        default:
+            return 0;
+    }
+}
+
+std::uint32_t ModifierKeys() {
+    const SDL_Keymod mod = SDL_GetModState();
+    std::uint32_t keys = 0;
+    if (mod & KMOD_SHIFT) keys |= Num(MouseKeys::Shift);
+    if (mod & KMOD_CTRL) keys |= Num(MouseKeys::Control);
+    return keys;
+}
+
+std::uint32_t ButtonBit(std::uint8_t button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT:
+            return Num(MouseKeys::LButton);
+        case SDL_BUTTON_RIGHT:
+            return Num(MouseKeys::RButton);
+        case SDL_BUTTON_MIDDLE:
+            return Num(MouseKeys::MButton);
+        default:
+            return 0;
+    }
+}
+
+WinMsg ButtonMessage(std::uint8_t button, bool down) {
+    switch (button) {
+        case SDL_BUTTON_LEFT:
+            return down ? WinMsg::LButtonDown : WinMsg::LButtonUp;
+        case SDL_BUTTON_RIGHT:
+            return down ? WinMsg::RButtonDown : WinMsg::RButtonUp;
+        default:
+            return down ? WinMsg::MButtonDown : WinMsg::MButtonUp;
+    }
+}
+
+}  // namespace
+
+SdlMessageQueue::SdlMessageQueue() {
+    // Signals are ours to turn into the close message, and closing one window is
+    // not the end of the program.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    SDL_InitSubSystem(SDL_INIT_EVENTS);
+    if (video_) SDL_StartTextInput();
+    gLiveQueue = this;
+    SetWindowLifeHook(&OnGameWindow);
+
+    gSignalled = 0;
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &gOldInt);
+    sigaction(SIGTERM, &action, &gOldTerm);
+}
+
+SdlMessageQueue::~SdlMessageQueue() {
+    SetWindowLifeHook(nullptr);
+    gLiveQueue = nullptr;
+    sigaction(SIGINT, &gOldInt, nullptr);
+    sigaction(SIGTERM, &gOldTerm, nullptr);
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
+    if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+std::uint32_t SdlMessageQueue::Now() {
+    return SDL_GetTicks();
+}
+
+bool SdlMessageQueue::IsForeground() {
+    SDL_Window* focus = SDL_GetKeyboardFocus();
+    return focus != nullptr && IsRegistered(focus) && (SDL_GetWindowFlags(focus) & SDL_WINDOW_MINIMIZED) == 0;
+}
+
+void SdlMessageQueue::CollectInput() {
+    if (gSignalled) {
+        gSignalled = 0;
+        Post(nullptr, Num(WinMsg::SysCommand), Num(SysCommand::Close), 0);
+    }
+    SDL_Event e;
+    while (SDL_PollEvent(&e) == 1) {
+        switch (e.type) {
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: {
+                const std::uint32_t vk = VirtualKeyOf(e.key.keysym);
+                if (vk == 0) break;
+                const bool down = e.type == SDL_KEYDOWN;
+                // Keys with Alt are the system's; AltGr (Ctrl+Alt to the platform,
+                // or SDL's mode key) types characters and is not.
+                const Uint16 mod = e.key.keysym.mod;
+                const bool system = vk == Num(VirtualKey::Menu) ||
+                                    ((mod & KMOD_ALT) != 0 && (mod & (KMOD_CTRL | KMOD_MODE)) == 0);
+                const WinMsg m = system ? (down ? WinMsg::SysKeyDown : WinMsg::SysKeyUp)
+                                        : (down ? WinMsg::KeyDown : WinMsg::KeyUp);
+                // Repeat count 1; bit 30 the key's previous state; bit 31 set on release.
+                std::uint32_t bits = 1;
+                if (!down || e.key.repeat) bits |= 1u << 30;
+                if (!down) bits |= 1u << 31;
+                AddInput(WinMessage{WindowOf(e.key.windowID), Num(m), vk,
+                                    static_cast<std::intptr_t>(static_cast<std::int32_t>(bits)),
+                                    e.key.timestamp, 0, 0});
+                break;
+            }
+            case SDL_TEXTINPUT:
+                for (const char c : Utf8ToCp1252(e.text.text))
+                    AddInput(WinMessage{WindowOf(e.text.windowID), Num(WinMsg::Char),
+                                        static_cast<unsigned char>(c), 1, e.text.timestamp, 0, 0});
+                break;
+            case SDL_MOUSEMOTION:
+                AddInput(WinMessage{WindowOf(e.motion.windowID), Num(WinMsg::MouseMove),
+                                    buttons_ | ModifierKeys(), MakeLParam(e.motion.x, e.motion.y),
+                                    e.motion.timestamp, e.motion.x, e.motion.y});
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP: {
+                const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+                if (down)
+                    buttons_ |= ButtonBit(e.button.button);
+                else
+                    buttons_ &= ~ButtonBit(e.button.button);
+                if (ButtonBit(e.button.button) == 0) break;
+                AddInput(WinMessage{WindowOf(e.button.windowID), Num(ButtonMessage(e.button.button, down)),
+                                    buttons_ | ModifierKeys(), MakeLParam(e.button.x, e.button.y),
+                                    e.button.timestamp, e.button.x, e.button.y});
+                break;
+            }
+            case SDL_WINDOWEVENT:
+                if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+                    Post(WindowOf(e.window.windowID), Num(WinMsg::SysCommand), Num(SysCommand::Close), 0);
+                else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
+                    Invalidate(WindowOf(e.window.windowID));
+                break;
+            case SDL_QUIT:
+                Post(nullptr, Num(WinMsg::SysCommand), Num(SysCommand::Close), 0);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void SdlMessageQueue::WaitForInput(std::uint32_t maxMs) {
+    if (waitHook()) {
+        waitHook()(std::min(maxMs, kHookSliceMs));
+        return;
+    }
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min(maxMs, kWaitSliceMs)));
+}
+
+}  // namespace platform
