@@ -4,6 +4,7 @@
 #include "framework/UIRoot.h"
 #include "media/xCanvasState.h"
 #include "platform/Cursor.h"
+#include "platform/MessageQueue.h"
 
 namespace {
 
@@ -95,8 +96,11 @@ platform::WindowHandle ScreenRootCanvas::GetWindow() {
     return canvas_->GetWindow();
 }
 
+// The program has this one window, so it is the foreground window exactly when
+// the program is in the foreground.
 bool ScreenRootCanvas::IsForeground() {
-    return canvas_->GetWindow() != nullptr;
+    platform::MessageQueue* queue = platform::MessageQueue::Current();
+    return canvas_->GetWindow() != nullptr && queue != nullptr && queue->IsForeground();
 }
 
 void ScreenRootCanvas::SetClassCursor(platform::SystemCursor cursor) {

@@ -9,6 +9,7 @@
 #include "framework/ObjectRegistry.h"
 #include "framework/UIRoot.h"
 #include "platform/Cursor.h"
+#include "platform/FakeMessageQueue.h"
 #include "platform/GameWindow.h"
 #include "platform/Surface.h"
 
@@ -99,6 +100,22 @@ TEST_F(ScreenRootCanvasTest, WindowMouseMessagesReachTheMouseService) {
                                     platform::MakeLParam(10, 10));
     }
     EXPECT_EQ(sink.points, (std::vector<xPoint>{{50, 20}}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ScreenRootCanvasTest, ForegroundFollowsTheProgramsMessageQueue) {
+    UIRoot root("Vizuzor", 8, 640, 480, false);
+    platform::FakeMessageQueue queue;
+    platform::MessageQueue* before = platform::MessageQueue::Install(&queue);
+    EXPECT_TRUE(root.IsForeground());
+    queue.SetForeground(false);
+    EXPECT_FALSE(root.IsForeground());
+    platform::MessageQueue::Install(nullptr);
+    EXPECT_FALSE(root.IsForeground());  // no queue: nothing says it is
+    platform::MessageQueue::Install(before);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "divir/xKeyQueue.h"
 #include "framework/ExecutableSupport.h"
+#include "framework/MessagePump.h"
 #include "framework/MsgSender.h"
 
 #include <cstdint>
@@ -18,8 +19,7 @@ class KeyboardService : public virtual XAppObject, public ExecutableSupport, pub
   public:
     // The next key without waiting (0 when none is queued), and one pump of the
     // window messages. By default the lower layer's key queue (xGetKey with the
-    // no-wait flag) and no pump; the program's entry installs its pump, and tests
-    // type their own keys.
+    // no-wait flag) and the program's message pump; tests type their own keys.
     using KeySource = std::function<std::uint16_t()>;
     using Pump = std::function<void()>;
 
@@ -58,5 +58,5 @@ class KeyboardService : public virtual XAppObject, public ExecutableSupport, pub
     UI* focus_ = nullptr;
     std::list<UI*> candidates_;
     KeySource keySource_ = [] { return xGetKey(kKeyNoWait); };
-    Pump pump_;
+    Pump pump_ = &PumpMessages;
 };
