@@ -7,6 +7,7 @@
 #include "framework/GainedKeyboardFocusMsg.h"
 #include "framework/KeyboardCharMsg.h"
 #include "framework/LostKeyboardFocusMsg.h"
+#include "platform/FakeMessageQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +221,28 @@ TEST_F(KeyboardServiceTest, ReadsTheLowerLayersKeyQueueByDefault) {
     fromQueue.Execute();
     EXPECT_EQ(KeysOf(a), (std::vector<std::int32_t>{'h', 24}));
     EXPECT_TRUE(xGetKeyQueue().IsEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// With its defaults the service reads the key queue and pumps the program's
+// messages between keys, so a character that arrives meanwhile comes in the same pass.
+TEST_F(KeyboardServiceTest, CharactersPumpedBetweenKeysArriveInTheSamePass) {
+    platform::FakeMessageQueue queue;
+    platform::MessageQueue* before = platform::MessageQueue::Install(&queue);
+    KeyboardService fromQueue;
+    fromQueue.SetFocus(&a);
+    xGetKeyQueue().Clear();
+    ASSERT_TRUE(xPushKey('a'));
+    platform::WinMessage typed;
+    typed.message = platform::Num(platform::WinMsg::Char);
+    typed.wParam = 'b';
+    queue.PushInput(typed);
+    fromQueue.Execute();
+    EXPECT_EQ(KeysOf(a), (std::vector<std::int32_t>{'a', 'b'}));
+    platform::MessageQueue::Install(before);
 }
 
 }  // namespace
