@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 
 namespace {
@@ -140,6 +141,45 @@ TEST(xEventTest, AssignmentCopiesTextsAndSelfAssignmentKeepsThem) {
     xEvent& alias = copy;
     copy = alias;
     EXPECT_STREQ(copy.GetTextParam(0), "PRIVMSG text");
+}
+
+}  // namespace
+
+namespace {
+
+// Random texts of random lengths into random parameters, as IRC lines would
+// fill them: the area never overflows, every text reads back terminated inside
+// the record, and copies read the same.
+TEST(xEventTest, RandomTextsStayInsideTheRecord) {
+    std::mt19937 random(20261210);
+    std::uniform_int_distribution<int> byte(1, 255);
+    for (int round = 0; round < 200; ++round) {
+        xEvent event(88);
+        for (int n = 0; n < 8; ++n) {
+            std::string text(std::uniform_int_distribution<int>(0, 900)(random), 'x');
+            for (char& c : text) {
+                c = static_cast<char>(byte(random));
+            }
+            const int index = std::uniform_int_distribution<int>(-1, 6)(random);
+            const std::size_t length = std::uniform_int_distribution<std::size_t>(0, 1200)(random);
+            event.SetStringParam(index, text.c_str(), length);
+            ASSERT_LE(event.GetTextUsed(), xEvent::kTextAreaSize);
+        }
+        const xEvent copy = event;
+        for (int i = 0; i < xEvent::kParamCount; ++i) {
+            const char* text = event.GetTextParam(i);
+            const std::size_t len = std::strlen(text);
+            if (len > 0) {
+                const char* area = reinterpret_cast<const char*>(&event);
+                ASSERT_GE(text, area);
+                ASSERT_LE(text + len, area + sizeof(xEvent));
+            }
+            EXPECT_STREQ(copy.GetTextParam(i), text);
+            char buffer[64];
+            event.GetStringParam(i, buffer, sizeof buffer);
+            EXPECT_EQ(std::string(buffer), std::string(text).substr(0, sizeof buffer - 1));
+        }
+    }
 }
 
 }  // namespace
