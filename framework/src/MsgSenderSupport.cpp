@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "framework/Msg.h"
+#include "framework/EventBridge.h"
 #include "framework/MsgReceiver.h"
+#include "framework/xEventHandler.h"
 
 MsgSenderSupport::MsgSenderSupport() : sender_(this) {}
 
@@ -43,6 +45,14 @@ void MsgSenderSupport::Send(const Msg& msg) {
     const std::vector<MsgReceiver*> receivers = receivers_;
     MsgSender* const sender = sender_;
     for (MsgReceiver* receiver : receivers) {
+        // Event handlers take events: the message goes as its event, or not at
+        // all when it has none.
+        if (auto* handler = dynamic_cast<xEventHandler*>(receiver)) {
+            if (std::unique_ptr<xEvent> event = MsgToXEvent(msg, sender)) {
+                handler->PostEvent(*event);
+            }
+            continue;
+        }
         receiver->Receive(msg, sender);
     }
 }

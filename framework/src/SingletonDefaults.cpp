@@ -3,6 +3,9 @@
 #include <map>
 #include <utility>
 
+#include "framework/DummyUIRoot.h"
+#include "framework/MouseService.h"
+
 namespace {
 
 using Pair = std::pair<ObjectRegistry::Creator, ObjectRegistry::Destroyer>;
@@ -14,6 +17,15 @@ std::map<std::string, Pair>& Provided() {
 
 XAppObject* RefuseCreation() {
     throw 0;
+}
+
+// The classes of those names that this library defines itself.
+const std::map<std::string, Pair>& BuiltIn() {
+    static const std::map<std::string, Pair> builtIn{
+        {MouseService::kName, Pair{&ObjectRegistry::CreateInstance<MouseService>, &ObjectRegistry::DeleteInstance}},
+        {DummyUIRoot::kName, Pair{&ObjectRegistry::CreateInstance<DummyUIRoot>, &ObjectRegistry::DeleteInstance}},
+    };
+    return builtIn;
 }
 
 }  // namespace
@@ -29,9 +41,14 @@ void SingletonDefaults::Withdraw(const std::string& name) {
 
 void SingletonDefaults::Register(const std::string& name) {
     auto it = Provided().find(name);
-    if (it == Provided().end()) {
-        ObjectRegistry::RegisterSingleton(name, &RefuseCreation, &ObjectRegistry::DeleteInstance);
+    if (it != Provided().end()) {
+        ObjectRegistry::RegisterSingleton(name, it->second.first, it->second.second);
         return;
     }
-    ObjectRegistry::RegisterSingleton(name, it->second.first, it->second.second);
+    auto own = BuiltIn().find(name);
+    if (own != BuiltIn().end()) {
+        ObjectRegistry::RegisterSingleton(name, own->second.first, own->second.second);
+        return;
+    }
+    ObjectRegistry::RegisterSingleton(name, &RefuseCreation, &ObjectRegistry::DeleteInstance);
 }

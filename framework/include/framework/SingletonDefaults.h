@@ -9,9 +9,10 @@
 // "RoomMsgFactory", "RoomFactory", "PlayerFactory" and "FileResourceFactory".
 // The module that defines such a class provides its creator and destroyer here
 // (before the application object is made); the application object's constructor
-// then registers each name with what was provided. A name nobody provided is
-// registered with a creator that refuses with the integer 0, so the application
-// starts and only a lookup of that name fails.
+// then registers each name with what was provided. "MouseService" and
+// "DummyUIRoot" are classes of this library and fall back to them. Any other
+// name nobody provided is registered with a creator that refuses with the
+// integer 0, so the application starts and only a lookup of that name fails.
 class SingletonDefaults {
   public:
     SingletonDefaults() = delete;

@@ -156,6 +156,14 @@ constexpr std::uint32_t Num(E e) {
     return static_cast<std::uint32_t>(e);
 }
 
+// System cursors by their resource numbers; None is the null cursor handle
+// (no cursor shown over the window).
+enum class SystemCursor : std::uint32_t {
+    None = 0,
+    Arrow = 32512,
+    Wait = 32514,
+};
+
 // Registry roots (predefined key handles) and value types.
 enum class RegistryRoot : std::uint32_t {
     ClassesRoot = 0x80000000,

@@ -1,0 +1,113 @@
+#include "framework/xTimerService.h"
+
+#include "SchedulerFixture.h"
+#include "framework/DummyUIRoot.h"
+#include "framework/xMsgTimer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A parent element that counts the timer messages of its timer service.
+struct Owner : UIElement {
+    Owner() : UIElement(nullptr) {}
+    std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override {
+        if (msg.Is<xMsgTimer>()) {
+            ++fired;
+            lastFrom = from;
+        }
+        return UIElement::HandleMsg(msg, from, fromQueue, queued);
+    }
+    int fired = 0;
+    MsgSender* lastFrom = nullptr;
+};
+
+class xTimerServiceTest : public SchedulerFixture {
+  protected:
+    void SetUp() override {
+        SchedulerFixture::SetUp();
+        DummyUIRoot::Register();
+        owner = std::make_unique<Owner>();
+        timer = std::make_unique<xTimerService>(owner.get());
+    }
+    void TearDown() override {
+        timer.reset();
+        owner.reset();
+        SchedulerFixture::TearDown();
+    }
+    // Advances the clock by ms and runs one pass.
+    void Pass(std::uint32_t ms) {
+        clock_.Advance(ms);
+        Run();
+    }
+
+    std::unique_ptr<Owner> owner;
+    std::unique_ptr<xTimerService> timer;
+};
+
+TEST_F(xTimerServiceTest, RunsFromConstructionWithItsParentAsOnlyReceiver) {
+    EXPECT_EQ(timer->IsRunning(), 1);
+    EXPECT_EQ(timer->GetMsgReceiverCount(), 1);
+    EXPECT_TRUE(timer->HasReceiver(owner.get()));
+    EXPECT_TRUE(timer->IsStopped());
+    EXPECT_EQ(timer->StartTimer(100, 0), 0);
+    EXPECT_TRUE(timer->IsStarting());  // started on the first StartTimer
+}
+
+TEST_F(xTimerServiceTest, RepeatCountsFireOneMoreTime) {
+    struct Case {
+        std::uint32_t repeat;
+        int firings;
+    };
+    for (const Case& c : {Case{0, 1}, Case{2, 3}}) {
+        SCOPED_TRACE(c.repeat);
+        owner->fired = 0;
+        ASSERT_EQ(timer->StartTimer(100, c.repeat), 0);
+        Pass(100);  // due exactly: not yet
+        EXPECT_EQ(owner->fired, 0);
+        for (int i = 0; i < 10; ++i) {
+            Pass(100);
+        }
+        EXPECT_EQ(owner->fired, c.firings);
+        EXPECT_EQ(owner->lastFrom, timer.get());
+        EXPECT_FALSE(timer->IsArmed());
+    }
+}
+
+TEST_F(xTimerServiceTest, ForeverCatchesUpAfterAStallOncePerPass) {
+    timer->StartTimer(100, 0xFFFFFFFFu);
+    Pass(450);
+    EXPECT_EQ(owner->fired, 1);
+    Pass(0);
+    Pass(0);
+    Pass(0);
+    EXPECT_EQ(owner->fired, 4);
+    Pass(0);  // caught up: due is 500
+    EXPECT_EQ(owner->fired, 4);
+    Pass(51);
+    EXPECT_EQ(owner->fired, 5);
+    timer->CancelTimer();
+    Pass(1000);
+    EXPECT_EQ(owner->fired, 5);
+}
+
+TEST_F(xTimerServiceTest, RestartReplacesAndStartRefusesWhileArmed) {
+    timer->StartTimer(1000, 0);
+    EXPECT_EQ(timer->StartTimer(10, 0), -1);
+    Pass(20);
+    EXPECT_EQ(owner->fired, 0);
+    EXPECT_EQ(timer->RestartTimer(10), 0);
+    Pass(11);
+    EXPECT_EQ(owner->fired, 1);
+    Pass(2000);
+    EXPECT_EQ(owner->fired, 1);
+}
+
+TEST_F(xTimerServiceTest, DestroyingUnschedules) {
+    Executable* raw = timer.get();  // converted while the object lives
+    EXPECT_TRUE(ExecutionService::GetInstance().Contains(raw));
+    timer.reset();
+    EXPECT_FALSE(ExecutionService::GetInstance().Contains(raw));
+}
+
+}  // namespace
