@@ -5,8 +5,6 @@
 
 #include "platform/GameWindow.h"
 
-#include "platform/MessageQueue.h"
-
 #include <SDL.h>
 
 #include <algorithm>
@@ -154,11 +152,6 @@ WindowHandle CreateGameWindow(const GameWindowDesc& desc) {
         desc.procedure(handle, static_cast<std::uint32_t>(WinMsg::Size), Num(SizeKind::Restored),
                        MakeLParam(desc.clientWidth, desc.clientHeight));
     }
-    // The thread's queue dispatches the window's messages to its procedure; game
-    // windows want double clicks.
-    if (MessageQueue* queue = MessageQueue::Current(); queue != nullptr && desc.procedure != nullptr) {
-        queue->RegisterWindow(handle, WindowClass{desc.procedure, true});
-    }
     if (lifeHook != nullptr) {
         lifeHook(handle, desc.procedure, true);
     }
@@ -172,9 +165,6 @@ void DestroyGameWindow(WindowHandle window) {
     }
     if (w->procedure != nullptr) {
         w->procedure(window, static_cast<std::uint32_t>(WinMsg::Destroy), 0, 0);
-    }
-    if (MessageQueue* queue = MessageQueue::Current(); queue != nullptr && queue->IsRegistered(window)) {
-        queue->UnregisterWindow(window);
     }
     if (lifeHook != nullptr) {
         lifeHook(window, w->procedure, false);

@@ -439,8 +439,16 @@ namespace {
 // The window in the program's queue: its messages reach the canvas, a double
 // click is made from two presses, and closing the window posts the quit message.
 TEST(XAppScreenCanvasTest, TheThreadQueueDispatchesToTheCanvas) {
-    platform::FakeMessageQueue queue;
+    static platform::FakeMessageQueue queue;
     platform::MessageQueue* before = platform::MessageQueue::Install(&queue);
+    // As the SDL queue does: windows join the queue as they are made.
+    platform::SetWindowLifeHook([](platform::WindowHandle w, platform::WindowProcedure proc, bool created) {
+        if (created) {
+            queue.RegisterWindow(w, platform::WindowClass{proc, true});
+        } else {
+            queue.UnregisterWindow(w);
+        }
+    });
     {
         XAppScreenCanvas canvas("Queued", 8, 640, 480, false);
         const platform::WindowHandle w = canvas.GetWindow();
@@ -472,6 +480,7 @@ TEST(XAppScreenCanvasTest, TheThreadQueueDispatchesToTheCanvas) {
         platform::DestroyGameWindow(w);
         EXPECT_FALSE(queue.IsRegistered(w));
     }
+    platform::SetWindowLifeHook(nullptr);
     platform::MessageQueue::Install(before);
 }
 

@@ -42,8 +42,6 @@ struct GameWindowDesc {
     void* createParam = nullptr;
 };
 
-// Every game window is registered with the thread's message queue
-// (MessageQueue::Current) while it exists, with its procedure and double clicks.
 // Told of every game window made (after its Create message) and destroyed (after
 // its Destroy message); the message queue registers the procedure through it.
 // Double clicks are wanted by every game window.
