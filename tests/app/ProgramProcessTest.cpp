@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +11,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -57,15 +60,35 @@ class ProgramProcessTest : public testing::Test {
     }
 
     // Waits (in real time: this is another process) until the program holds its lock.
+    // The probe only reads the kernel's lock table: taking the lock itself, even for
+    // a moment, could make the starting program believe another copy runs.
     bool WaitUntilRunning(const fs::path& program, const Child& c) {
+        const fs::path lockFile = root_ / "locks" / platform::InstanceLock::LockFileName(program.string());
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (std::chrono::steady_clock::now() < deadline) {
-            auto probe = platform::InstanceLock::Acquire(program.string(), (root_ / "locks").string());
-            if (probe.outcome == platform::InstanceLock::Outcome::HeldElsewhere) return true;
+            if (HoldsFlock(c.pid, lockFile)) return true;
             int status = 0;
             if (::waitpid(c.pid, &status, WNOHANG) == c.pid) return false;
-            probe.lock.reset();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    // Whether /proc/locks lists a FLOCK of the process on the file's inode.
+    static bool HoldsFlock(pid_t pid, const fs::path& file) {
+        struct stat st {};
+        if (::stat(file.c_str(), &st) != 0) return false;
+        std::ifstream locks("/proc/locks");
+        const std::string inodeSuffix = ":" + std::to_string(st.st_ino);
+        std::string line;
+        while (std::getline(locks, line)) {
+            std::istringstream fields(line);
+            std::string number, kind, advisory, mode, owner, device;
+            fields >> number >> kind >> advisory >> mode >> owner >> device;
+            if (kind == "FLOCK" && owner == std::to_string(pid) && device.size() > inodeSuffix.size() &&
+                device.compare(device.size() - inodeSuffix.size(), inodeSuffix.size(), inodeSuffix) == 0) {
+                return true;
+            }
         }
         return false;
     }
