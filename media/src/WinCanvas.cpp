@@ -2,13 +2,15 @@
 
 #include "media/xGdi.h"
 
+#include "divir/xStringList.h"
+
 #include <cstring>
 #include <string>
 
 namespace {
 
-// The program's list of canvas faces, numbered from 1.
-constexpr const char* kFaces[] = {"Times New Roman", "Arial", "Courier New Bold", "Arial Bold"};
+// A face name read from the font name list is cut to this many characters.
+constexpr std::int16_t kMaxListedFace = 80;
 
 // Every canvas font is asked for at this weight; bold faces are chosen by name.
 constexpr int kCanvasFontWeight = 200;
@@ -26,8 +28,13 @@ WinCanvas::~WinCanvas() {
     xDeleteGdiObject(fontFace_);
 }
 
-const char* WinCanvas::BuiltInFace(std::uint16_t number) {
-    return number >= 1 && number <= 4 ? kFaces[number - 1] : "";
+std::string WinCanvas::BuiltInFace(std::uint16_t number) {
+    if (number > 0x7FFF) {
+        return {};
+    }
+    char buffer[kMaxListedFace + 1];
+    xGetStringListEntry(kFontNameList, static_cast<std::int16_t>(number), buffer, sizeof buffer);
+    return buffer;
 }
 
 void WinCanvas::SelectOwnObjects() {
