@@ -40,8 +40,13 @@ class WinCanvas : public xCanvas {
   protected:
     WinCanvas() = default;
 
-    // Puts the canvas's own pen, brush and font into a fresh context.
-    void SelectOwnObjects();
+    // Puts the canvas's own pen and brush into the context (the font is only
+    // selected by SetFont).
+    void SelectPenAndBrush();
+    // Text is measured with the font the context holds, as the old text metrics
+    // calls did (a fresh screen context holds the system font until SetFont);
+    // without a context, with the canvas's own font.
+    platform::FontFace* MeasuringFace() const;
 
     platform::DrawContext* dc_ = nullptr;
     std::unique_ptr<platform::Pen> pen_;
