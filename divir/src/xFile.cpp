@@ -50,6 +50,13 @@ std::string Host(const xFileSpec& spec) {
     return platform::ResolveHostPath(spec.c_str());
 }
 
+// Raises a failure that has no path to name: the detail of an earlier failure
+// must not be shown with it.
+void RaiseWithoutDetail(std::int16_t code) {
+    xErrorSetDetail(nullptr);
+    xThrow(code);
+}
+
 // The record of a handle; raises 1 for an unknown one.
 xFileRec* Lookup(std::uint16_t handle) {
     FileLayer& layer = Layer();
@@ -58,7 +65,7 @@ xFileRec* Lookup(std::uint16_t handle) {
         rec = reinterpret_cast<xFileRec*>(layer.files->GetDataItem(static_cast<std::int16_t>(handle)));
     }
     if (rec == nullptr) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
     }
     return rec;
 }
@@ -374,7 +381,7 @@ void xFileRename(const xFileSpec& from, const xFileSpec& to) {
 
 void xFileRenameInPlace(xFileSpec& path, const char* newName) {
     if (newName == nullptr) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
         return;
     }
     xFileSpec target = path;
@@ -384,7 +391,7 @@ void xFileRenameInPlace(xFileSpec& path, const char* newName) {
         target.Set(newName);
     }
     if (!platform::HostRenameFile(Host(path), Host(target))) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
         return;
     }
     path = target;
@@ -400,6 +407,19 @@ xFileSpec xFileGetApplicationFileSpec() {
         return spec;
     }
     spec.Set(platform::ToWindowsPath(*program).c_str());
+    return spec;
+}
+
+xFileSpec xFileGetSystemFileSpec() {
+    xFileSpec spec;
+    const std::optional<std::string> folder = platform::SystemFolder();
+    if (!folder || folder->empty() || folder->size() > xFileSpec::kMaxLength) {
+        RaiseWithoutDetail(kErrProgramPath);
+        return spec;
+    }
+    std::string text = platform::ToWindowsPath(*folder);
+    if (text.back() != '\\') text += '\\';
+    spec.Set(text.c_str());
     return spec;
 }
 
@@ -491,12 +511,12 @@ void xFileGetModTime(const xFileSpec& path, xDateTime& time) {
     std::int64_t seconds = 0;
     std::tm fields{};
     if (!platform::HostGetModTime(Host(path), seconds)) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
         return;
     }
     const std::time_t stamp = static_cast<std::time_t>(seconds);
     if (::gmtime_r(&stamp, &fields) == nullptr) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
         return;
     }
     time.hour = static_cast<std::uint16_t>(fields.tm_hour);
@@ -527,6 +547,6 @@ void xFileSetModTime(const xFileSpec& path, const xDateTime& time) {
     fields.tm_year = time.year - 1900;
     const std::time_t stamp = ::timegm(&fields);
     if (!platform::HostSetModTime(Host(path), static_cast<std::int64_t>(stamp))) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
     }
 }
