@@ -33,8 +33,12 @@ struct xFileRec {
     std::uint16_t handle = 0;
 };
 
+// The table of open files: its data words are xFileRec pointers, and the handle
+// a reservation returns is the file handle the layer gives out.
+class xFileList final : public xDEQList {};
+
 struct FileLayer {
-    std::unique_ptr<xDEQList> files;  // data words are xFileRec pointers
+    std::unique_ptr<xFileList> files;
     std::int16_t startups = 0;
     std::int16_t error = 0;
     std::unique_ptr<std::array<xFileSpec, kSearchPathMax>> searchPath;
@@ -103,7 +107,7 @@ void xFileStartup(std::int16_t grow) {
     FileLayer& layer = Layer();
     if (!layer.files) {
         const std::int16_t code = xTry([&] {
-            auto files = std::make_unique<xDEQList>();
+            auto files = std::make_unique<xFileList>();
             files->IDEQList(grow);
             layer.files = std::move(files);
         });
