@@ -135,7 +135,7 @@ std::optional<Failure> DecodeSpeech(std::span<const std::uint8_t> data, Rate rat
   sound::SharedSpeechDecoder decoder;
   sound::SpeechChannel channel;
   decoder.StartSound(channel);
-  std::size_t remaining = speech->totalSamples;
+  std::size_t remaining = speech->sampleCount;
   std::array<std::int16_t, sound::SpeechResampler::kMaxFrameOutput> block;
   for (std::size_t position = 0; remaining > 0;) {
     const sound::SpeechFrame taken = sound::SpeechFrame::Take(speech->frames, position);
