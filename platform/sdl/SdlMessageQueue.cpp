@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Cp1252.h"
@@ -230,7 +232,9 @@ void SdlMessageQueue::CollectInput() {
                 break;
             }
             case SDL_TEXTINPUT:
-                for (const char c : Utf8ToCp1252(e.text.text))
+                // Bounded by the event's own text area: a pushed event need not end in a NUL.
+                for (const char c :
+                     Utf8ToCp1252(std::string_view(e.text.text, strnlen(e.text.text, sizeof e.text.text))))
                     AddInput(WinMessage{WindowOf(e.text.windowID), Num(WinMsg::Char),
                                         static_cast<unsigned char>(c), 1, e.text.timestamp, 0, 0});
                 break;

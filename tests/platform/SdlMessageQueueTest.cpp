@@ -177,6 +177,20 @@ TEST_F(SdlMessageQueueTest, CharactersComeFromTextInputAndFromTranslatedKeys) {
     EXPECT_EQ(got, want);
 }
 
+TEST_F(SdlMessageQueueTest, TextThatFillsTheWholeTextAreaEndsThere) {
+    SDL_Event e;
+    std::memset(&e, 'b', sizeof e);  // no NUL after the text area either
+    e.type = SDL_TEXTINPUT;
+    e.text.timestamp = 0;
+    e.text.windowID = SDL_GetWindowID(window_);
+    std::memset(e.text.text, 'a', sizeof e.text.text);
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+
+    const auto got = Drain();
+    ASSERT_EQ(got.size(), sizeof e.text.text);
+    for (const WinMessage& m : got) EXPECT_EQ(m.wParam, std::uintptr_t{'a'});
+}
+
 TEST_F(SdlMessageQueueTest, MouseEventsBecomeMouseMessagesWithDoubleClicks) {
     PushMotion(10, 20);
     PushMotion(30, 40);  // merged with the one before
