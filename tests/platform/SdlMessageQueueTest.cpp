@@ -341,6 +341,61 @@ std::intptr_t RecordWindowCall(platform::WindowHandle, std::uint32_t message, st
     return 0;
 }
 
+// A window that covers a larger display shows the presentation scaled up; the
+// mouse comes back in the presentation's client pixels.
+TEST(SdlGameWindowQueueTest, MouseOverAScaledWindowIsInClientPixels) {
+    platform::SdlMessageQueue queue;
+    ASSERT_TRUE(queue.HasVideo()) << SDL_GetError();
+    platform::GameWindowDesc desc;
+    desc.title = "game";
+    desc.framed = false;
+    const platform::WindowHandle window = platform::CreateGameWindow(desc);
+    ASSERT_NE(window, nullptr);
+    auto* sdlWindow = static_cast<SDL_Window*>(window);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(sdlWindow, &w, &h);
+    // The dummy driver's display is 1024x768: the picture is scaled by 1.6 without bars.
+    ASSERT_EQ(w * 480, h * 640);
+    ASSERT_GT(w, 640);
+    WinMessage m;
+    while (queue.Peek(m, 0, 0, true)) {
+    }
+
+    struct Case {
+        Uint32 type;
+        int x, y;  // in window pixels
+        WinMsg message;
+        int clientX, clientY;
+    };
+    const Case cases[] = {
+        {SDL_MOUSEMOTION, 0, 0, WinMsg::MouseMove, 0, 0},
+        {SDL_MOUSEMOTION, w / 2, h / 2, WinMsg::MouseMove, 320, 240},
+        {SDL_MOUSEBUTTONDOWN, w - 1, h - 1, WinMsg::LButtonDown, 639, 479},
+        {SDL_MOUSEBUTTONUP, w / 4, h / 4, WinMsg::LButtonUp, 160, 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        SDL_Event e{};
+        e.type = c.type;
+        if (c.type == SDL_MOUSEMOTION) {
+            e.motion.windowID = SDL_GetWindowID(sdlWindow);
+            e.motion.x = c.x;
+            e.motion.y = c.y;
+        } else {
+            e.button.windowID = SDL_GetWindowID(sdlWindow);
+            e.button.button = SDL_BUTTON_LEFT;
+            e.button.x = c.x;
+            e.button.y = c.y;
+        }
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        ASSERT_TRUE(queue.Peek(m, platform::kMouseFirst, platform::kMouseLast, true));
+        EXPECT_EQ(m.message, Num(c.message));
+        EXPECT_EQ(platform::LowWord(m.lParam), c.clientX);
+        EXPECT_EQ(platform::HighWord(m.lParam), c.clientY);
+    }
+    platform::DestroyGameWindow(window);
+}
+
 // The window manager's focus, minimise, restore and expose reach the game
 // window's procedure as the messages the platform gives it.
 TEST(SdlGameWindowQueueTest, WindowEventsReachTheProcedureAsActivateSizeAndPaint) {
