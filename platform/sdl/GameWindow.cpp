@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -55,9 +57,26 @@ Window* Find(WindowHandle handle) {
 
 WindowLifeHook lifeHook = nullptr;
 
+// SDL falls back to its off-screen driver when no display server answers: for the
+// program that is no display at all. Asked for by name, it is a headless run.
+bool HasDisplay() {
+    const char* current = SDL_GetCurrentVideoDriver();
+    if (current == nullptr) {
+        return false;
+    }
+    if (std::strcmp(current, "offscreen") != 0) {
+        return true;
+    }
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    return asked != nullptr && std::strstr(asked, "offscreen") != nullptr;
+}
+
 // Keeps the video subsystem up while a window or a query needs it.
 bool VideoUp() {
-    return SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        return false;
+    }
+    return HasDisplay();
 }
 
 // Titles are Windows-1252; SDL takes UTF-8. Codes 0x80-0x9F are shown as '?'.

@@ -41,14 +41,21 @@ class ProgramProcessTest : public testing::Test {
         fs::remove_all(root_);
     }
 
-    Child Start(const fs::path& program) {
+    // With headless false the child gets no display and no chosen video driver.
+    Child Start(const fs::path& program, bool headless = true) {
         int pipeFds[2];
         EXPECT_EQ(::pipe2(pipeFds, O_CLOEXEC), 0);
         const std::string locks = (root_ / "locks").string();
         const pid_t pid = ::fork();
         if (pid == 0) {
             ::dup2(pipeFds[1], STDERR_FILENO);
-            ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+            if (headless) {
+                ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+            } else {
+                ::unsetenv("SDL_VIDEODRIVER");
+                ::unsetenv("DISPLAY");
+                ::unsetenv("WAYLAND_DISPLAY");
+            }
             ::setenv("SDL_AUDIODRIVER", "dummy", 1);
             ::setenv("XDG_RUNTIME_DIR", locks.c_str(), 1);
             ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
@@ -158,6 +165,15 @@ TEST_F(ProgramProcessTest, ASecondStartOfTheSameFileIsRefusedAndACopyElsewhereRu
         EXPECT_EQ(WaitForExit(children_[i], SIGTERM), 0);
         EXPECT_EQ(ReadAll(children_[i].errFd), "");
     }
+}
+
+// SDL would fall back to its off-screen driver; the program takes that as no display,
+// fails its colour-depth check and says so on standard error.
+TEST_F(ProgramProcessTest, WithoutAnyDisplayTheDepthCheckFailsOnStandardError) {
+    Child child = Start(kProgram, false);
+    EXPECT_EQ(WaitForExit(children_[0]), 0);
+    const std::string err = ReadAll(child.errFd);
+    EXPECT_NE(err.find("You need to set your video display to at least 256 colors"), std::string::npos) << err;
 }
 
 }  // namespace
