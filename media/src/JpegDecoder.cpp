@@ -721,7 +721,13 @@ void JpegDecoder::DecodeBlock(int component, std::uint8_t* out) {
                 if (run != 15) {
                     break;
                 }
+                // Sixteen zeros at k..k + 15: ending exactly at the block's end is
+                // harmless, running past it is a damaged block.
                 k += 16;
+                if (k > 64) {
+                    corrupt_ = true;
+                    break;
+                }
                 continue;
             }
             k += run;

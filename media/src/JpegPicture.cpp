@@ -19,6 +19,7 @@ JpegPicture::~JpegPicture() {
 
 bool JpegPicture::LoadFile(const std::string& path, Rect& rect) {
     Free();
+    lastError_ = nullptr;
     std::optional<platform::HostFile> file =
         platform::HostFile::Open(platform::ResolveHostPath(path), platform::HostFile::Access::Read);
     if (!file) {

@@ -261,8 +261,8 @@ Bytes HandMadeGrey(const Bytes& entropy, const Bytes& dht = {}) {
 
 TEST(JpegDecoderTest, MalformedEntropyDataIsContained) {
     // Written in symbols: d = DC category 0, D = DC category 12, E = end of
-    // block, F = run 15 size 1, B = size 11, O = run 0 size 1; 0 and 1 are
-    // magnitude bits. Each case runs with short AC codes (whole coefficients
+    // block, F = run 15 size 1, B = size 11, O = run 0 size 1, Z = run of 16
+    // zeros; 0 and 1 are magnitude bits. Each case runs with short AC codes (whole coefficients
     // fit the 8-bit look-up) and with 9-bit ones (they never do).
     struct Case {
         const char* name;
@@ -274,6 +274,8 @@ TEST(JpegDecoderTest, MalformedEntropyDataIsContained) {
         {"run past the last coefficient", "dF1F1F1F1", true},
         {"AC magnitude category 11", "dB", true},
         {"DC magnitude category 12", "D", true},
+        {"zero runs inside the block", "dZZZO1E", false},
+        {"zero run past the last coefficient", "dZZZZ", true},
     };
     struct Codes {
         const char* name;
@@ -282,11 +284,13 @@ TEST(JpegDecoderTest, MalformedEntropyDataIsContained) {
         const char* run15;
         const char* size11;
         const char* size1;
+        const char* zeroRun;
     };
     const Codes codes[] = {
-        {"short codes", HuffmanBody(0x10, {1, 1, 1, 1}, {0x00, 0xF1, 0x0B, 0x01}), "0", "10", "110", "1110"},
-        {"9-bit codes", HuffmanBody(0x10, {0, 0, 0, 0, 0, 0, 0, 0, 4}, {0x00, 0xF1, 0x0B, 0x01}), "000000000",
-         "000000001", "000000010", "000000011"},
+        {"short codes", HuffmanBody(0x10, {1, 1, 1, 1, 1}, {0x00, 0xF1, 0x0B, 0x01, 0xF0}), "0", "10", "110",
+         "1110", "11110"},
+        {"9-bit codes", HuffmanBody(0x10, {0, 0, 0, 0, 0, 0, 0, 0, 5}, {0x00, 0xF1, 0x0B, 0x01, 0xF0}),
+         "000000000", "000000001", "000000010", "000000011", "000000100"},
     };
     for (const Codes& table : codes) {
         Bytes dht = HuffmanBody(0x00, {1, 1}, {0, 12});
@@ -313,6 +317,9 @@ TEST(JpegDecoderTest, MalformedEntropyDataIsContained) {
                         break;
                     case 'O':
                         bits += table.size1;
+                        break;
+                    case 'Z':
+                        bits += table.zeroRun;
                         break;
                     default:
                         bits += symbol;

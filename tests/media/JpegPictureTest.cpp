@@ -141,8 +141,13 @@ TEST(JpegPictureTest, LoadsFilesAndReplacesThePicture) {
         platform::ToWindowsPath(::testing::TempDir()) + "JPEG_Picture_Test.JPG", rect));
     EXPECT_EQ(byWindowsPath.Width(), 40);
 
+    EncodeOptions progressive;
+    progressive.progressive = true;
+    EXPECT_FALSE(picture.LoadMemory(testing::Encode(testing::MakePattern(16, 16, 3), progressive), rect));
+    ASSERT_NE(picture.LastError(), nullptr);
     EXPECT_FALSE(picture.LoadFile(path + ".missing", rect));
     EXPECT_TRUE(picture.IsEmpty());
+    EXPECT_EQ(picture.LastError(), nullptr) << "a missing file is no decoder refusal";
     std::remove(path.c_str());
 
     picture.Free();
