@@ -61,6 +61,24 @@ TEST_F(ScreenRootCanvasTest, ClearingTheScreenLeavesTheGameAreaBlack) {
     EXPECT_EQ(CountOther(window, root.GetBounds(), {0, 0, 0}), 0);
 }
 
+TEST_F(ScreenRootCanvasTest, FillingTheScreenKeepsTheDrawingState) {
+    UIRoot root("Vizuzor", 8, 640, 480, false);
+    XAppScreenCanvas& canvas = static_cast<ScreenRootCanvas*>(root.GetCanvas())->GetScreenCanvas();
+    // A drawing caller's state, inside its own bracket (opening the outermost
+    // bracket starts from a fresh context).
+    canvas.BeginDraw(nullptr);
+    canvas.SetColor({3, 4, 5});
+    canvas.SetPenWidth(3);
+    xCanvasState before;
+    canvas.GetState(before);
+    root.FillScreen({255, 255, 255});
+    EXPECT_EQ(canvas.Colour(), (xRGB{3, 4, 5}));
+    EXPECT_EQ(canvas.PenWidth(), 3);
+    EXPECT_TRUE(canvas.SameFont(before));
+    canvas.EndDraw(nullptr);
+    EXPECT_EQ(CountOther(root.GetWindow(), root.GetBounds(), {255, 255, 255}), 0);
+}
+
 TEST_F(ScreenRootCanvasTest, CursorChangesGoStraightToTheWindow) {
     UIRoot root("Vizuzor", 8, 640, 480, false);
     root.SetWaitCursor();
