@@ -120,6 +120,20 @@ TEST_F(xTimerServiceTest, AThrowingReceiverLeavesCountAndDueAsTheyWere) {
     EXPECT_FALSE(timer->IsArmed());
 }
 
+TEST_F(xTimerServiceTest, FiresAcrossTheWrapOfTheClock) {
+    clock_.Advance(0xFFFFFFC0u - GetAppTime());
+    timer->StartTimer(100, 1);  // due 0x24, after the clock wraps
+    Pass(0x40);                 // the clock reads 0: not yet
+    EXPECT_EQ(owner->fired, 0);
+    Pass(0x24);  // due exactly
+    EXPECT_EQ(owner->fired, 0);
+    Pass(1);
+    EXPECT_EQ(owner->fired, 1);
+    Pass(100);
+    EXPECT_EQ(owner->fired, 2);
+    EXPECT_EQ(owner->times, (std::vector<std::uint32_t>{0x25, 0x89}));
+}
+
 TEST_F(xTimerServiceTest, RestartReplacesAndStartRefusesWhileArmed) {
     timer->StartTimer(1000, 0);
     EXPECT_EQ(timer->StartTimer(10, 0), -1);
