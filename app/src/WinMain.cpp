@@ -136,7 +136,7 @@ int WinMain(EntryPlatform& entry) {
     std::string product = kDefaultProductName;
     const auto name =
         entry.productName ? entry.productName(entry.programPath) : ReadProductName(entry.programPath);
-    if (name && !name->empty()) product = *name;
+    if (name) product = *name;
 
     exitMessage = CheckMachine(entry, product);
     if (exitMessage.empty()) {

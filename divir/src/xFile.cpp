@@ -33,8 +33,12 @@ struct xFileRec {
     std::uint16_t handle = 0;
 };
 
+// The table of open files: its data words are xFileRec pointers, and the handle
+// a reservation returns is the file handle the layer gives out.
+class xFileList final : public xDEQList {};
+
 struct FileLayer {
-    std::unique_ptr<xDEQList> files;  // data words are xFileRec pointers
+    std::unique_ptr<xFileList> files;
     std::int16_t startups = 0;
     std::int16_t error = 0;
     std::unique_ptr<std::array<xFileSpec, kSearchPathMax>> searchPath;
@@ -50,6 +54,13 @@ std::string Host(const xFileSpec& spec) {
     return platform::ResolveHostPath(spec.c_str());
 }
 
+// Raises a failure that has no path to name: the detail of an earlier failure
+// must not be shown with it.
+void RaiseWithoutDetail(std::int16_t code) {
+    xErrorSetDetail(nullptr);
+    xThrow(code);
+}
+
 // The record of a handle; raises 1 for an unknown one.
 xFileRec* Lookup(std::uint16_t handle) {
     FileLayer& layer = Layer();
@@ -58,7 +69,7 @@ xFileRec* Lookup(std::uint16_t handle) {
         rec = reinterpret_cast<xFileRec*>(layer.files->GetDataItem(static_cast<std::int16_t>(handle)));
     }
     if (rec == nullptr) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
     }
     return rec;
 }
@@ -96,7 +107,7 @@ void xFileStartup(std::int16_t grow) {
     FileLayer& layer = Layer();
     if (!layer.files) {
         const std::int16_t code = xTry([&] {
-            auto files = std::make_unique<xDEQList>();
+            auto files = std::make_unique<xFileList>();
             files->IDEQList(grow);
             layer.files = std::move(files);
         });
@@ -374,7 +385,7 @@ void xFileRename(const xFileSpec& from, const xFileSpec& to) {
 
 void xFileRenameInPlace(xFileSpec& path, const char* newName) {
     if (newName == nullptr) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
         return;
     }
     xFileSpec target = path;
@@ -384,7 +395,7 @@ void xFileRenameInPlace(xFileSpec& path, const char* newName) {
         target.Set(newName);
     }
     if (!platform::HostRenameFile(Host(path), Host(target))) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
         return;
     }
     path = target;
@@ -400,6 +411,19 @@ xFileSpec xFileGetApplicationFileSpec() {
         return spec;
     }
     spec.Set(platform::ToWindowsPath(*program).c_str());
+    return spec;
+}
+
+xFileSpec xFileGetSystemFileSpec() {
+    xFileSpec spec;
+    const std::optional<std::string> folder = platform::SystemFolder();
+    if (!folder || folder->empty() || folder->size() > xFileSpec::kMaxLength) {
+        RaiseWithoutDetail(kErrProgramPath);
+        return spec;
+    }
+    std::string text = platform::ToWindowsPath(*folder);
+    if (text.back() != '\\') text += '\\';
+    spec.Set(text.c_str());
     return spec;
 }
 
@@ -491,12 +515,12 @@ void xFileGetModTime(const xFileSpec& path, xDateTime& time) {
     std::int64_t seconds = 0;
     std::tm fields{};
     if (!platform::HostGetModTime(Host(path), seconds)) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
         return;
     }
     const std::time_t stamp = static_cast<std::time_t>(seconds);
     if (::gmtime_r(&stamp, &fields) == nullptr) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
         return;
     }
     time.hour = static_cast<std::uint16_t>(fields.tm_hour);
@@ -527,6 +551,6 @@ void xFileSetModTime(const xFileSpec& path, const xDateTime& time) {
     fields.tm_year = time.year - 1900;
     const std::time_t stamp = ::timegm(&fields);
     if (!platform::HostSetModTime(Host(path), static_cast<std::int64_t>(stamp))) {
-        xThrow(kErrMemory);
+        RaiseWithoutDetail(kErrMemory);
     }
 }

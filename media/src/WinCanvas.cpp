@@ -2,13 +2,15 @@
 
 #include "media/xGdi.h"
 
+#include "divir/xStringList.h"
+
 #include <cstring>
 #include <string>
 
 namespace {
 
-// The program's list of canvas faces, numbered from 1.
-constexpr const char* kFaces[] = {"Times New Roman", "Arial", "Courier New Bold", "Arial Bold"};
+// A face name read from the font name list is cut to this many characters.
+constexpr std::int16_t kMaxListedFace = 80;
 
 // Every canvas font is asked for at this weight; bold faces are chosen by name.
 constexpr int kCanvasFontWeight = 200;
@@ -26,11 +28,20 @@ WinCanvas::~WinCanvas() {
     xDeleteGdiObject(fontFace_);
 }
 
-const char* WinCanvas::BuiltInFace(std::uint16_t number) {
-    return number >= 1 && number <= 4 ? kFaces[number - 1] : "";
+std::string WinCanvas::BuiltInFace(std::uint16_t number) {
+    if (number > 0x7FFF) {
+        return {};
+    }
+    char buffer[kMaxListedFace + 1];
+    xGetStringListEntry(kFontNameList, static_cast<std::int16_t>(number), buffer, sizeof buffer);
+    return buffer;
 }
 
-void WinCanvas::SelectOwnObjects() {
+platform::FontFace* WinCanvas::MeasuringFace() const {
+    return dc_ != nullptr ? dc_->CurrentFont() : fontFace_.get();
+}
+
+void WinCanvas::SelectPenAndBrush() {
     if (dc_ == nullptr) {
         return;
     }
@@ -40,7 +51,6 @@ void WinCanvas::SelectOwnObjects() {
     if (brush_) {
         dc_->SelectBrush(*brush_);
     }
-    dc_->SelectFont(fontFace_.get());
 }
 
 void WinCanvas::SetColor(const xRGB& colour) {
@@ -58,7 +68,7 @@ void WinCanvas::SetColor(const xRGB& colour) {
     xDeleteGdiObject(brush_);
     pen_ = xCreatePen(0, penWidth_, ref);
     brush_ = xCreateSolidBrush(ref);
-    SelectOwnObjects();
+    SelectPenAndBrush();
 }
 
 void WinCanvas::SetPenWidth(std::int16_t width) {
@@ -111,8 +121,9 @@ void WinCanvas::SetFont(const FontDesc& font) {
 }
 
 int WinCanvas::GetFontMetrics(int* ascent, int* descent, int* leading) {
-    const platform::FontMetrics own =
-        fontFace_ ? fontFace_->Metrics() : platform::DrawContext().GetTextMetrics();
+    platform::DrawContext measure;
+    measure.SelectFont(MeasuringFace());
+    const platform::FontMetrics own = measure.GetTextMetrics();
     if (ascent != nullptr) {
         *ascent = own.ascent;
     }
@@ -183,7 +194,7 @@ std::int32_t WinCanvas::GetTextWidth(const char* text) {
         return 0;
     }
     platform::DrawContext measure;
-    measure.SelectFont(fontFace_.get());
+    measure.SelectFont(MeasuringFace());
     std::int32_t width = measure.GetTextExtent(text).cx;
     if (font_.style == 2 || font_.style == 3) {
         // Room for the slant of the last character.
@@ -196,6 +207,6 @@ std::int32_t WinCanvas::GetTextWidth(const char* text) {
 
 std::int16_t WinCanvas::GetTextHeight(const char* text) {
     platform::DrawContext measure;
-    measure.SelectFont(fontFace_.get());
+    measure.SelectFont(MeasuringFace());
     return static_cast<std::int16_t>(measure.GetTextExtent(text != nullptr ? text : "").cy);
 }

@@ -132,4 +132,13 @@ std::optional<std::string> ProgramPath() {
     return std::string(buffer.data(), static_cast<std::size_t>(length));
 }
 
+std::optional<std::string> SystemFolder() {
+    static constexpr const char* kLibraries = "/usr/lib/";
+    struct stat info {};
+    if (::stat(kLibraries, &info) != 0 || !S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    return std::string(kLibraries);
+}
+
 }  // namespace platform

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/Cp1252.h"
 #include "platform/GameWindow.h"
@@ -39,6 +42,15 @@ constexpr std::uint32_t kHookSliceMs = 10;
 
 WindowHandle WindowOf(std::uint32_t windowId) {
     return static_cast<WindowHandle>(SDL_GetWindowFromID(windowId));
+}
+
+// The client size as WM_SIZE carries it: a game window's client pixels, which
+// stay the presentation's size however large the window is shown.
+std::intptr_t ClientSize(WindowHandle window) {
+    if (IsGameWindow(window)) return MakeLParam(ClientWidth(window), ClientHeight(window));
+    int w = 0, h = 0;
+    if (window != nullptr) SDL_GetWindowSize(static_cast<SDL_Window*>(window), &w, &h);
+    return MakeLParam(w, h);
 }
 
 std::uint32_t KeypadKey(SDL_Keycode sym, bool numLock) {
@@ -192,6 +204,9 @@ void SdlMessageQueue::CollectInput() {
         gSignalled = 0;
         Post(nullptr, Num(WinMsg::SysCommand), Num(SysCommand::Close), 0);
     }
+    // Messages the platform sends straight to a window procedure; delivered once
+    // SDL's queue is read, so a procedure that pumps does not nest in the poll.
+    std::vector<WinMessage> sent;
     SDL_Event e;
     while (SDL_PollEvent(&e) == 1) {
         switch (e.type) {
@@ -217,7 +232,9 @@ void SdlMessageQueue::CollectInput() {
                 break;
             }
             case SDL_TEXTINPUT:
-                for (const char c : Utf8ToCp1252(e.text.text))
+                // Bounded by the event's own text area: a pushed event need not end in a NUL.
+                for (const char c :
+                     Utf8ToCp1252(std::string_view(e.text.text, strnlen(e.text.text, sizeof e.text.text))))
                     AddInput(WinMessage{WindowOf(e.text.windowID), Num(WinMsg::Char),
                                         static_cast<unsigned char>(c), 1, e.text.timestamp, 0, 0});
                 break;
@@ -239,12 +256,51 @@ void SdlMessageQueue::CollectInput() {
                                     e.button.timestamp, e.button.x, e.button.y});
                 break;
             }
-            case SDL_WINDOWEVENT:
-                if (e.window.event == SDL_WINDOWEVENT_CLOSE)
-                    Post(WindowOf(e.window.windowID), Num(WinMsg::SysCommand), Num(SysCommand::Close), 0);
-                else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
-                    Invalidate(WindowOf(e.window.windowID));
+            case SDL_WINDOWEVENT: {
+                const WindowHandle window = WindowOf(e.window.windowID);
+                // Only live windows are remembered, so a new window at a freed address starts fresh.
+                std::erase_if(minimised_, [this](WindowHandle w) { return !IsRegistered(w); });
+                const bool wasMinimised =
+                    std::find(minimised_.begin(), minimised_.end(), window) != minimised_.end();
+                const auto send = [&](WinMsg m, std::uintptr_t wParam, std::intptr_t lParam) {
+                    sent.push_back(WinMessage{window, Num(m), wParam, lParam, e.window.timestamp, 0, 0});
+                };
+                switch (e.window.event) {
+                    case SDL_WINDOWEVENT_CLOSE:
+                        Post(window, Num(WinMsg::SysCommand), Num(SysCommand::Close), 0);
+                        break;
+                    case SDL_WINDOWEVENT_EXPOSED:
+                        Invalidate(window);
+                        break;
+                    case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    case SDL_WINDOWEVENT_FOCUS_LOST: {
+                        const ActivateState state = e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED
+                                                        ? ActivateState::Active
+                                                        : ActivateState::Inactive;
+                        // The other window is not known here: 0.
+                        send(WinMsg::Activate, Num(state) | (wasMinimised ? 1u << 16 : 0u), 0);
+                        break;
+                    }
+                    case SDL_WINDOWEVENT_MINIMIZED:
+                        if (!wasMinimised && IsRegistered(window)) minimised_.push_back(window);
+                        // A minimised window has an empty client area.
+                        send(WinMsg::Size, Num(SizeKind::Minimized), 0);
+                        break;
+                    case SDL_WINDOWEVENT_RESTORED:
+                    case SDL_WINDOWEVENT_MAXIMIZED:
+                        std::erase(minimised_, window);
+                        send(WinMsg::Size,
+                             Num(e.window.event == SDL_WINDOWEVENT_RESTORED ? SizeKind::Restored
+                                                                            : SizeKind::Maximized),
+                             ClientSize(window));
+                        // The platform repaints the whole client area of a window it shows again.
+                        Invalidate(window);
+                        break;
+                    default:
+                        break;
+                }
                 break;
+            }
             case SDL_QUIT:
                 Post(nullptr, Num(WinMsg::SysCommand), Num(SysCommand::Close), 0);
                 break;
@@ -252,6 +308,7 @@ void SdlMessageQueue::CollectInput() {
                 break;
         }
     }
+    for (const WinMessage& m : sent) Dispatch(m);
 }
 
 void SdlMessageQueue::WaitForInput(std::uint32_t maxMs) {

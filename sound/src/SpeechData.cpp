@@ -21,7 +21,17 @@ std::optional<SpeechData> SpeechData::Read(std::span<const uint8_t> data) {
     const uint32_t claimed = ReadBigEndian32(data.subspan(6, 4));
     const std::size_t available = data.size() - kHeaderSize;
     speech.frames = data.subspan(kHeaderSize, std::min<std::size_t>(claimed, available));
+
+    std::size_t frameCount = 0;
+    for (std::size_t position = 0; position < speech.frames.size(); position += FrameSize(speech.frames[position])) {
+        ++frameCount;
+    }
+    speech.sampleCount = std::min<std::size_t>(speech.totalSamples, ResampledCount(frameCount));
     return speech;
+}
+
+std::size_t SpeechData::ResampledCount(std::size_t frameCount) {
+    return (frameCount * 1323 + 1) / 2;
 }
 
 std::size_t SpeechData::FrameSize(uint8_t firstByte) {

@@ -133,4 +133,18 @@ TEST_F(SdlPumpTest, TheWindowsCloseStopsTheApplicationWithoutReachingTheWindow) 
     EXPECT_TRUE(dispatched_.empty());
 }
 
+TEST_F(SdlPumpTest, FocusAndMinimiseReachTheWindowDuringOnePumpAndServeNoKeys) {
+    for (const SDL_WindowEventID id : {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_MINIMIZED}) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.event = static_cast<Uint8>(id);
+        e.window.windowID = SDL_GetWindowID(window_);
+        Push(e);
+    }
+    Pump(1);
+    EXPECT_EQ(dispatched_, (std::vector<std::uint32_t>{Num(WinMsg::Activate), Num(WinMsg::Size)}));
+    EXPECT_TRUE(Keys().empty());
+    EXPECT_TRUE(app_->IsStarted());
+}
+
 }  // namespace

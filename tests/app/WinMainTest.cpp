@@ -240,13 +240,29 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST_F(WinMainTest, WithoutAVersionRecordTheProductIsXApplication) {
-    entry_.productName = [](const std::string&) { return std::optional<std::string>(); };
-    secondInstance_ = true;
-    Run();
-    ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].title, "XApplication - Error");
-    EXPECT_EQ(boxes_.boxes[0].text, "XApplication is already running.\nYou cannot run more than one client.");
+TEST_F(WinMainTest, TheProductIsTheRecordsNameEvenEmptyAndXApplicationWithoutARecord) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> record;  // the record's product name; none: no record
+        std::string product;
+    };
+    const Case cases[] = {
+        {"no record", std::nullopt, "XApplication"},
+        {"record without a product name", std::string(), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        boxes_.boxes.clear();
+        entry_.productName = [&c](const std::string&) { return c.record; };
+        secondInstance_ = true;
+        Run();
+        ASSERT_EQ(boxes_.boxes.size(), 1u);
+        EXPECT_EQ(boxes_.boxes[0].title, c.product + " - Error");
+        EXPECT_EQ(boxes_.boxes[0].text,
+                  c.product + " is already running.\nYou cannot run more than one client.");
+    }
 }
 
 TEST_F(WinMainTest, TheProgramFolderBecomesCurrentAfterTheProcessorCheck) {

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -376,6 +377,113 @@ TEST_F(xFileTest, MakeDirectoryCreatesInsideTheProgramFolderOnce) {
     EXPECT_TRUE(std::filesystem::is_directory(made));
     xFileMakeDirectory(name.c_str());
     std::filesystem::remove(made);
+}
+
+// Every raise of the layer: the code, and the detail that goes with it (the path
+// for opens and deletes, nothing for the rest, never a stale one).
+TEST_F(xFileTest, FailuresRaiseTheirCodesWithTheirDetail) {
+    dir_.Write("w.dat", "data");
+    struct RaiseCase {
+        const char* name;
+        std::function<void()> act;
+        std::int16_t code;
+        std::string detail;
+    };
+    const std::string missingFolder = dir_.Win("nofolder\\f.dat");
+    const std::vector<RaiseCase> cases = {
+        {"ReadOpenOfAMissingFile", [&] { xFileOpen(Spec("none.dat"), 2, kText, kAny); }, kErrFileOpen,
+         " (" + dir_.Win("none.dat") + ")"},
+        {"CreateInAMissingFolder", [&] { xFileOpen(xFileSpec(missingFolder.c_str()), 4, kText, kAny); },
+         kErrFileCreate, " (" + missingFolder + ")"},
+        {"CreateOrTruncateInAMissingFolder",
+         [&] { xFileOpen(xFileSpec(missingFolder.c_str()), 5, kText, kAny); }, kErrFileCreate,
+         " (" + missingFolder + ")"},
+        {"ReadOfAWriteOnlyFile",
+         [&] {
+             const std::uint16_t h = xFileOpen(Spec("w.dat"), 4, kText, kAny);
+             char buffer[4];
+             xFileRead(h, buffer, sizeof buffer);
+         },
+         kErrFileRead, ""},
+        {"WriteThatDoesNotFit",
+         [&] {
+             const std::uint16_t h = xFileOpen(xFileSpec("\\dev\\full"), 4, kText, kAny);
+             xFileWrite(h, "0123456789", 10);
+         },
+         kErrFileWrite, ""},
+        {"SeekBeforeTheStart",
+         [&] {
+             const std::uint16_t h = xFileOpen(Spec("w.dat"), 2, kText, kAny);
+             xFileSeek(h, -1, 0);
+         },
+         kErrFileRead, ""},
+        {"DeleteOfAMissingFile", [&] { xFileDelete(Spec("none.dat")); }, kErrFileWrite,
+         " (" + dir_.Win("none.dat") + ")"},
+        {"UnknownHandle", [&] { xFileGetSize(99); }, kErrMemory, ""},
+        {"RenameOntoAnExistingFile",
+         [&] {
+             xFileSpec path = Spec("w.dat");
+             xFileRenameInPlace(path, "w.dat");
+         },
+         kErrMemory, ""},
+        {"TimeOfAMissingFile",
+         [&] {
+             xDateTime time;
+             xFileGetModTime(Spec("none.dat"), time);
+         },
+         kErrMemory, ""},
+        {"FifthSearchFolder",
+         [&] {
+             for (int i = 0; i < 5; ++i) xFileAddToSearchPath(xFileSpec(".\\"));
+         },
+         kErrSearchPathFull, ""},
+    };
+    for (const RaiseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        xFileResetSearchPath();
+        xErrorSetDetail("stale");
+        EXPECT_EQ(xTry(c.act), c.code);
+        EXPECT_EQ(xErrorCode, c.code);
+        EXPECT_EQ(xErrorGetDetail(), c.detail);
+    }
+    EXPECT_EQ(dir_.Read("w.dat"), "data");
+}
+
+// A bare name opened for writing: a folder where the file can be neither made
+// nor read ends the search at once with its own code.
+TEST_F(xFileTest, WritingABareNameStopsAtTheFirstFolderThatCannotHoldIt) {
+    dir_.Write("two/x.txt", "2");
+    xFileAddToSearchPath(xFileSpec((dir_.Win("missing") + "\\").c_str()));
+    xFileAddToSearchPath(xFileSpec((dir_.Win("two") + "\\").c_str()));
+    std::uint16_t h = 0;
+    EXPECT_EQ(xTry([&] { h = xFileOpen("x.txt", 6, kText, kAny); }), kErrFileCreate);
+    EXPECT_EQ(h, 0);
+    EXPECT_EQ(xErrorGetDetail(), " (" + dir_.Win("missing") + "\\x.txt)");
+    // Read-only opens go on to the next folder instead.
+    ASSERT_EQ(xTry([&] { h = xFileOpen("x.txt", 2, kText, kAny); }), 0);
+    xFileClose(h);
+    EXPECT_EQ(dir_.Read("two/x.txt"), "2");
+}
+
+TEST_F(xFileTest, ErrorWordIsClearedOnlyByStartup) {
+    xFileSetError(7);
+    EXPECT_EQ(xFileGetLastError(), 7);
+    EXPECT_EQ(xTry([&] { xFileGetSize(99); }), kErrMemory);
+    EXPECT_EQ(xFileGetLastError(), 7) << "failures do not touch the word";
+    xFileStartup(2);
+    EXPECT_EQ(xFileGetLastError(), 0);
+    xFileCleanup();
+}
+
+TEST(xFileSystemSpecTest, SystemFolderEndsWithASeparator) {
+    xErrorCode = 0;
+    const xFileSpec system = xFileGetSystemFileSpec();
+    ASSERT_FALSE(system.empty());
+    EXPECT_EQ(xErrorCode, 0);
+    const std::string text = system.c_str();
+    EXPECT_EQ(text.front(), '\\');
+    EXPECT_EQ(text.back(), '\\');
+    EXPECT_TRUE(std::filesystem::is_directory(platform::ResolveHostPath(text)));
 }
 
 }  // namespace

@@ -125,6 +125,8 @@ TEST(WinCanvasTest, FontsByNumberOrFaceName) {
         {"built-in 4", FontOf(4, 16, 0), true, 4, "Liberation Sans"},
         {"named face", FontOf(9, 16, 0, "Courier New Bold"), true, 9, "Liberation Mono"},
         {"unknown number", FontOf(7, 16, 0), false, 0, ""},
+        {"number the list counts but does not hold", FontOf(5, 16, 0), false, 0, ""},
+        {"number past the signed range", FontOf(0x8002, 16, 0), false, 0, ""},
         {"number 0", FontOf(0, 16, 0), false, 0, ""},
     };
     for (const Case& k : cases) {

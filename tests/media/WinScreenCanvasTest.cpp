@@ -295,6 +295,50 @@ TEST(WinScreenCanvasTest, BeginDrawStartsFromBlackAndNests) {
     platform::PresentWindow(canvas.GetWindow());
 }
 
+// A fresh context of the screen holds the system font, whatever font the canvas
+// made in an earlier section: measuring and drawing use that font until SetFont
+// (which sees font number 0 recorded) selects the canvas's own again.
+TEST(WinScreenCanvasTest, AFreshContextMeasuresWithTheSystemFontUntilSetFont) {
+    WinScreenCanvas canvas;
+    canvas.Create("Fonts", 8, 64, 32, false);
+    xCanvasState::FontDesc arial;
+    arial.number = 2;
+    arial.size = 16;
+    struct Step {
+        const char* name;
+        bool setFont;
+        bool setColour;
+        bool ownFont;
+    } steps[] = {
+        {"first section, font set", true, false, true},
+        {"new section, colour only", false, true, false},
+        {"new section, font set again", true, true, true},
+    };
+    const platform::FontMetrics system = platform::DrawContext().GetTextMetrics();
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        canvas.BeginDraw(nullptr);
+        if (s.setColour) {
+            canvas.SetColor(xRGB{255, 0, 0});
+        }
+        if (s.setFont) {
+            canvas.SetFont(arial);
+        }
+        EXPECT_EQ(canvas.GetDC()->CurrentFont() != nullptr, s.ownFont);
+        int ascent = 0;
+        const int height = canvas.GetFontMetrics(&ascent, nullptr, nullptr);
+        if (s.ownFont) {
+            EXPECT_GT(canvas.GetTextWidth("Hello"), 0);
+            EXPECT_NE(ascent, system.ascent);
+        } else {
+            EXPECT_EQ(canvas.GetTextWidth("Hello"), 0);
+            EXPECT_EQ(ascent, system.ascent);
+            EXPECT_EQ(height, system.height + system.externalLeading);
+        }
+        canvas.EndDraw(nullptr);
+    }
+}
+
 TEST(WinScreenCanvasTest, MixCanvasBlitsReachTheBackBuffer) {
     WinScreenCanvas screen;
     screen.Create("Blit", 8, 640, 480, false);

@@ -128,6 +128,10 @@ INSTANTIATE_TEST_SUITE_P(
         WriterCase{"copy stretch mirrored", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kCopy, kMirror, {"44332211"}},
         WriterCase{"mask stretch mirrored", {"1.34"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kMask, kMirror, {"7777..77"}},
         WriterCase{"blend stretch", {"12"}, {0, 0, 2, 1}, kEverything, {"1111"}, {0, 0, 4, 1}, kBlend, 0, {"2233"}},
+        WriterCase{"mask stretch", {"1.34"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kMask, 0, {"77..7777"}},
+        WriterCase{"mask shrink mirrored", {"12..5678"}, {0, 0, 8, 1}, kEverything, {"......"}, {0, 0, 4, 1}, kMask, kMirror, {"77.7.."}},
+        WriterCase{"blend shrink mirrored", {"12345678"}, {0, 0, 8, 1}, kEverything, {"111111"}, {0, 0, 4, 1}, kBlend, kMirror, {"864211"}},
+        WriterCase{"blend stretch mirrored", {"12"}, {0, 0, 2, 1}, kEverything, {"1111"}, {0, 0, 4, 1}, kBlend, kMirror, {"3322"}},
         WriterCase{"source block inside a larger canvas", {"....", ".12.", ".34."}, {1, 1, 3, 3}, kEverything, {"...", "...", "..."}, {1, 0, 3, 2}, kCopy, 0, {".12", ".34", "..."}},
         WriterCase{"flipped", {"1", "2", "3"}, {0, 0, 1, 3}, kEverything, {".", ".", "."}, {0, 0, 1, 3}, kCopy, kFlip, {"3", "2", "1"}},
         WriterCase{"vertical shrink", {"1", "2", "3", "4"}, {0, 0, 1, 4}, kEverything, {".", "."}, {0, 0, 1, 2}, kCopy, 0, {"1", "3"}},
@@ -335,6 +339,49 @@ TEST(xMixCanvasTest, SpanNeverAsksForRowsPastTheClippedSource) {
     RunSpan(target, {0, -1, 1, 3}, kEverything, {"1", "2", "3", "4", "5", "6", "7"}, 0, nullptr, &given);
     ASSERT_FALSE(given.empty());
     EXPECT_LT(given.back(), 7);
+}
+
+// The 24-bit span writers walk like the 8-bit ones: the expected picture is in
+// palette indices, each written as the entry's blue, green, red.
+TEST(xMixCanvasTest, SpanWalksOnTwentyFourBits) {
+    struct Case {
+        const char* name;
+        Picture source;
+        int targetWidth;
+        std::uint16_t flags;
+        std::string expected;  // '.' untouched
+    } cases[] = {
+        {"shrink", {"1.b2"}, 2, 0, "1b"},
+        {"shrink mirrored", {"1.b2"}, 2, kMirror, "b1"},
+        {"stretch", {"1b"}, 4, 0, "11bb"},
+        {"stretch mirrored", {"1.b"}, 6, kMirror, "bb..11"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        xMixCanvas target;
+        target.Create(nullptr, static_cast<std::int16_t>(c.targetWidth), 1, 24);
+        std::uint8_t* row = target.GetRow(0);
+        for (int i = 0; i < c.targetWidth * 3; ++i) {
+            row[i] = 0x77;
+        }
+        RunSpan(target, {0, 0, static_cast<std::int16_t>(c.targetWidth), 1}, kEverything, c.source, c.flags);
+        for (int x = 0; x < c.targetWidth; ++x) {
+            SCOPED_TRACE(x);
+            const std::uint8_t* p = row + x * 3;
+            const char want = c.expected[static_cast<std::size_t>(x)];
+            if (want == '.') {
+                EXPECT_EQ(p[0], 0x77);
+                EXPECT_EQ(p[1], 0x77);
+                EXPECT_EQ(p[2], 0x77);
+                continue;
+            }
+            xRGB e;
+            xPalette::Default().GetEntry(e, ValueOf(want));
+            EXPECT_EQ(p[0], e.blue);
+            EXPECT_EQ(p[1], e.green);
+            EXPECT_EQ(p[2], e.red);
+        }
+    }
 }
 
 TEST(xMixCanvasTest, SpanOnTwentyFourBitsWritesPaletteColours) {

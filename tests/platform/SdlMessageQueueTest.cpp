@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <ostream>
 #include <vector>
 
 #include "platform/GameWindow.h"
@@ -176,6 +177,20 @@ TEST_F(SdlMessageQueueTest, CharactersComeFromTextInputAndFromTranslatedKeys) {
     EXPECT_EQ(got, want);
 }
 
+TEST_F(SdlMessageQueueTest, TextThatFillsTheWholeTextAreaEndsThere) {
+    SDL_Event e;
+    std::memset(&e, 'b', sizeof e);  // no NUL after the text area either
+    e.type = SDL_TEXTINPUT;
+    e.text.timestamp = 0;
+    e.text.windowID = SDL_GetWindowID(window_);
+    std::memset(e.text.text, 'a', sizeof e.text.text);
+    ASSERT_EQ(SDL_PushEvent(&e), 1);
+
+    const auto got = Drain();
+    ASSERT_EQ(got.size(), sizeof e.text.text);
+    for (const WinMessage& m : got) EXPECT_EQ(m.wParam, std::uintptr_t{'a'});
+}
+
 TEST_F(SdlMessageQueueTest, MouseEventsBecomeMouseMessagesWithDoubleClicks) {
     PushMotion(10, 20);
     PushMotion(30, 40);  // merged with the one before
@@ -307,6 +322,145 @@ TEST(SdlGameWindowQueueTest, GameWindowsAreRegisteredWithDoubleClicksWhileTheyLi
 
     platform::DestroyGameWindow(window);
     EXPECT_FALSE(queue.IsRegistered(window));
+}
+
+struct WindowCall {
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+    bool operator==(const WindowCall&) const = default;
+    friend void PrintTo(const WindowCall& c, std::ostream* os) {
+        *os << "{" << c.message << ", " << c.wParam << ", " << c.lParam << "}";
+    }
+};
+std::vector<WindowCall> gWindowCalls;
+
+std::intptr_t RecordWindowCall(platform::WindowHandle, std::uint32_t message, std::uintptr_t wParam,
+                               std::intptr_t lParam) {
+    gWindowCalls.push_back(WindowCall{message, wParam, lParam});
+    return 0;
+}
+
+// A window that covers a larger display shows the presentation scaled up; the
+// mouse comes back in the presentation's client pixels.
+TEST(SdlGameWindowQueueTest, MouseOverAScaledWindowIsInClientPixels) {
+    platform::SdlMessageQueue queue;
+    ASSERT_TRUE(queue.HasVideo()) << SDL_GetError();
+    platform::GameWindowDesc desc;
+    desc.title = "game";
+    desc.framed = false;
+    const platform::WindowHandle window = platform::CreateGameWindow(desc);
+    ASSERT_NE(window, nullptr);
+    auto* sdlWindow = static_cast<SDL_Window*>(window);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(sdlWindow, &w, &h);
+    // The dummy driver's display is 1024x768: the picture is scaled by 1.6 without bars.
+    ASSERT_EQ(w * 480, h * 640);
+    ASSERT_GT(w, 640);
+    WinMessage m;
+    while (queue.Peek(m, 0, 0, true)) {
+    }
+
+    struct Case {
+        Uint32 type;
+        int x, y;  // in window pixels
+        WinMsg message;
+        int clientX, clientY;
+    };
+    const Case cases[] = {
+        {SDL_MOUSEMOTION, 0, 0, WinMsg::MouseMove, 0, 0},
+        {SDL_MOUSEMOTION, w / 2, h / 2, WinMsg::MouseMove, 320, 240},
+        {SDL_MOUSEBUTTONDOWN, w - 1, h - 1, WinMsg::LButtonDown, 639, 479},
+        {SDL_MOUSEBUTTONUP, w / 4, h / 4, WinMsg::LButtonUp, 160, 120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        SDL_Event e{};
+        e.type = c.type;
+        if (c.type == SDL_MOUSEMOTION) {
+            e.motion.windowID = SDL_GetWindowID(sdlWindow);
+            e.motion.x = c.x;
+            e.motion.y = c.y;
+        } else {
+            e.button.windowID = SDL_GetWindowID(sdlWindow);
+            e.button.button = SDL_BUTTON_LEFT;
+            e.button.x = c.x;
+            e.button.y = c.y;
+        }
+        ASSERT_EQ(SDL_PushEvent(&e), 1);
+        ASSERT_TRUE(queue.Peek(m, platform::kMouseFirst, platform::kMouseLast, true));
+        EXPECT_EQ(m.message, Num(c.message));
+        EXPECT_EQ(platform::LowWord(m.lParam), c.clientX);
+        EXPECT_EQ(platform::HighWord(m.lParam), c.clientY);
+    }
+    platform::DestroyGameWindow(window);
+}
+
+// The window manager's focus, minimise, restore and expose reach the game
+// window's procedure as the messages the platform gives it.
+TEST(SdlGameWindowQueueTest, WindowEventsReachTheProcedureAsActivateSizeAndPaint) {
+    constexpr std::uint32_t kMinimisedFlag = 1u << 16;
+    const std::uint32_t activate = Num(WinMsg::Activate), size = Num(WinMsg::Size),
+                        paint = Num(WinMsg::Paint);
+    const std::uintptr_t active = Num(platform::ActivateState::Active);
+    const std::uintptr_t inactive = Num(platform::ActivateState::Inactive);
+    const std::intptr_t client = platform::MakeLParam(640, 480);
+    struct Case {
+        const char* name;
+        std::vector<SDL_WindowEventID> events;
+        std::vector<WindowCall> want;
+    };
+    const Case cases[] = {
+        {"focus gained", {SDL_WINDOWEVENT_FOCUS_GAINED}, {{activate, active, 0}}},
+        {"focus lost", {SDL_WINDOWEVENT_FOCUS_LOST}, {{activate, inactive, 0}}},
+        {"minimise, then restore",
+         {SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_RESTORED,
+          SDL_WINDOWEVENT_FOCUS_GAINED},
+         {{size, Num(platform::SizeKind::Minimized), 0},
+          {activate, inactive | kMinimisedFlag, 0},
+          {size, Num(platform::SizeKind::Restored), client},
+          {activate, active, 0},
+          {paint, 0, 0}}},
+        {"activated while minimised",
+         {SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_GAINED},
+         {{size, Num(platform::SizeKind::Minimized), 0}, {activate, active | kMinimisedFlag, 0}}},
+        {"maximised from minimised",
+         {SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_MAXIMIZED, SDL_WINDOWEVENT_FOCUS_GAINED},
+         {{size, Num(platform::SizeKind::Minimized), 0},
+          {size, Num(platform::SizeKind::Maximized), client},
+          {activate, active, 0},
+          {paint, 0, 0}}},
+        {"exposed twice: one paint", {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_EXPOSED}, {{paint, 0, 0}}},
+    };
+
+    platform::SdlMessageQueue queue;
+    ASSERT_TRUE(queue.HasVideo()) << SDL_GetError();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        platform::GameWindowDesc desc;
+        desc.title = "game";
+        desc.procedure = &RecordWindowCall;
+        const platform::WindowHandle window = platform::CreateGameWindow(desc);
+        ASSERT_NE(window, nullptr);
+        WinMessage m;
+        // Whatever the driver says about the new window is not part of the case.
+        while (queue.Peek(m, 0, 0, true)) queue.Dispatch(m);
+        gWindowCalls.clear();
+
+        for (const SDL_WindowEventID id : c.events) {
+            SDL_Event e{};
+            e.type = SDL_WINDOWEVENT;
+            e.window.event = static_cast<Uint8>(id);
+            e.window.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(window));
+            ASSERT_EQ(SDL_PushEvent(&e), 1);
+        }
+        // As the pump serves them: the platform's sent messages arrive while it
+        // looks for input; paint is taken out of the queue and dispatched.
+        while (queue.Peek(m, 0, 0, true))
+            if (m.message != Num(WinMsg::Timer)) queue.Dispatch(m);
+        EXPECT_EQ(gWindowCalls, c.want);
+        platform::DestroyGameWindow(window);
+    }
 }
 
 }  // namespace

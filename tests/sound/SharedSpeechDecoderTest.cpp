@@ -53,6 +53,28 @@ std::vector<int16_t> DecodeAlone(const char* name) {
     return voice.output;
 }
 
+// The reset clears everything but the previous LSP vector (the long-term LSP mean), the
+// post-filter gain and the comfort-noise decoder's start; a new decoder and a new channel
+// both begin from that state.
+TEST(SharedSpeechDecoderTest, ResetStateIsKeptAsThePristineState) {
+    const std::array<int16_t, 10> lspMean = {3131, 4721, 7690, 10806, 13872, 16495, 19752, 22260, 25484, 27718};
+    sound::SpeechDecoderState expected{};
+    expected.frame.previousLsp = lspMean;
+    expected.frame.gain = 0x1000;
+    expected.noise.pastFrameType = 1;  // active
+    expected.noise.sidLsp = lspMean;
+    expected.noise.randomSeed = 12345;
+
+    EXPECT_EQ(sound::SpeechDecoderState::Reset(), expected);
+    const SharedSpeechDecoder decoder;
+    EXPECT_EQ(decoder.Pristine(), expected);
+    EXPECT_EQ(decoder.Working(), expected);
+    EXPECT_EQ(decoder.Owner(), nullptr);
+    const SpeechChannel channel;
+    EXPECT_EQ(channel.decoder, expected);
+    EXPECT_EQ(channel.resampler.Phase(), 0);
+}
+
 TEST(SharedSpeechDecoderTest, TwoChannelsInterleavingFramesEqualTwoSeparateDecodes) {
     const std::vector<int16_t> male = DecodeAlone("speech-male.ts");
     const std::vector<int16_t> female = DecodeAlone("speech-female.ts");

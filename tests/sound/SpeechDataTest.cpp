@@ -1,7 +1,11 @@
 #include "sound/SpeechData.h"
 
+#include "sound/SpeechResampler.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -42,6 +46,55 @@ TEST(SpeechDataTest, HeaderCountsAreCheckedAgainstTheData) {
     }
 }
 
+// Mixed frames: active, silence description, untransmitted, active cut after 5 bytes.
+std::vector<uint8_t> MixedFrames() {
+    std::vector<uint8_t> frames(24, 0x10);
+    frames.insert(frames.end(), {0x02, 0xaa, 0xbb, 0xcc});
+    frames.push_back(0x03);
+    frames.insert(frames.end(), {0x04, 1, 2, 3, 4});
+    return frames;
+}
+
+TEST(SpeechDataTest, SampleCountIsLimitedToWhatTheFramesYield) {
+    struct Case {
+        const char* what;
+        uint32_t samples;
+        uint32_t claimedBytes;
+        std::vector<uint8_t> frames;
+        std::size_t expected;
+    };
+    const std::vector<uint8_t> three(72, 0);
+    const Case cases[] = {
+        {"header below the frames' yield", 1000, 72, three, 1000},
+        {"header equal to the yield", 1985, 72, three, 1985},
+        {"header above the yield", 5000, 72, three, 1985},
+        {"nothing declared", 0, 72, three, 0},
+        {"absurd header, mixed and cut frames", 0xffffffffu, 34, MixedFrames(), 2646},
+        {"frame bytes claimed but missing", 0xffffffffu, 72, std::vector<uint8_t>(24, 0), 662},
+        {"frame bytes present but not claimed", 0xffffffffu, 24, three, 662},
+        {"no frames", 5000, 0, {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto speech = SpeechData::Read(Stored(c.samples, c.claimedBytes, c.frames));
+        ASSERT_TRUE(speech.has_value());
+        EXPECT_EQ(speech->totalSamples, c.samples);
+        EXPECT_EQ(speech->sampleCount, c.expected);
+    }
+}
+
+// The count of a given number of frames is what the resampler really delivers for them.
+TEST(SpeechDataTest, ResampledCountMatchesTheResampler) {
+    sound::SpeechResampler resampler;
+    const std::array<int16_t, sound::kSpeechFrameSamples> input{};
+    std::array<int16_t, sound::SpeechResampler::kMaxFrameOutput> output;
+    std::size_t delivered = 0;
+    for (std::size_t frames = 0; frames <= 9; ++frames) {
+        EXPECT_EQ(SpeechData::ResampledCount(frames), delivered) << frames;
+        delivered += resampler.Process(input, output);
+    }
+}
+
 TEST(SpeechDataTest, RefusesDataThatIsNotStoredSpeech) {
     const std::vector<std::vector<uint8_t>> refused = {
         {},
@@ -66,12 +119,7 @@ TEST(SpeechDataTest, FrameSizeFollowsTheRateAndTypeBits) {
 }
 
 TEST(SpeechFrameTest, WalksMixedFramesAndPadsTheCutLastOne) {
-    // An active frame, a silence description, an untransmitted frame, then an
-    // active frame cut after 5 bytes.
-    std::vector<uint8_t> frames(24, 0x10);
-    frames.insert(frames.end(), {0x02, 0xaa, 0xbb, 0xcc});
-    frames.push_back(0x03);
-    frames.insert(frames.end(), {0x04, 1, 2, 3, 4});
+    const std::vector<uint8_t> frames = MixedFrames();
 
     std::vector<std::size_t> advances;
     std::size_t position = 0;
@@ -116,6 +164,8 @@ TEST(SpeechFrameTest, RandomDataIsWalkedWithinBounds) {
         }
         EXPECT_EQ(position, speech->frames.size());
         EXPECT_LE(steps, speech->frames.size());
+        EXPECT_EQ(speech->sampleCount,
+                  std::min<std::size_t>(speech->totalSamples, SpeechData::ResampledCount(steps)));
     }
 }
 

@@ -27,7 +27,9 @@ expect_size(${WORK}/mixed.raw 145530)
 # Bad input: exit status 1 and one line on standard error.
 file(WRITE ${WORK}/bad.bin "RIFF....WAVE")
 foreach(args "${WORK}/bad.bin;${WORK}/bad.raw" "${WORK}/missing.bin;${WORK}/bad.raw"
-             "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--rate;44100" "${FIXTURES}/speech-male.ts")
+             "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--rate;44100" "${FIXTURES}/speech-male.ts"
+             "${WORK};${WORK}/bad.raw" "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--repeat"
+             "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--repeat;0" "${FIXTURES}/speech-male.ts;/dev/full")
   execute_process(COMMAND ${TOOL} ${args} RESULT_VARIABLE rc ERROR_VARIABLE err)
   string(REGEX MATCHALL "\n" lines "${err}")
   list(LENGTH lines count)

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -64,6 +64,10 @@ Options ParseOptions(int argc, char** argv) {
       if (*end != '\0' || options.repeat < 1) {
         Fail("--repeat takes a positive count");
       }
+    } else if (arg == "--rate") {
+      Fail("--rate takes native or 22050");
+    } else if (arg == "--repeat") {
+      Fail("--repeat takes a positive count");
     } else if (arg.starts_with("--")) {
       Fail("unknown option " + std::string(arg));
     } else {
@@ -131,7 +135,7 @@ std::optional<Failure> DecodeSpeech(std::span<const std::uint8_t> data, Rate rat
   sound::SharedSpeechDecoder decoder;
   sound::SpeechChannel channel;
   decoder.StartSound(channel);
-  std::size_t remaining = speech->totalSamples;
+  std::size_t remaining = speech->sampleCount;
   std::array<std::int16_t, sound::SpeechResampler::kMaxFrameOutput> block;
   for (std::size_t position = 0; remaining > 0;) {
     const sound::SpeechFrame taken = sound::SpeechFrame::Take(speech->frames, position);
@@ -156,20 +160,37 @@ std::optional<Failure> Decode(std::span<const std::uint8_t> data, Rate rate, Sam
   return Failure{"not stored speech (\"TS\") or music (\"XMP\") data"};
 }
 
+// A read error (a directory, an I/O failure) is a failure like a missing file, not an exception.
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) {
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> data;
+  std::array<std::uint8_t, 65536> chunk;
+  std::size_t got = 0;
+  while ((got = std::fread(chunk.data(), 1, chunk.size(), file.get())) > 0) {
+    data.insert(data.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+  }
+  if (std::ferror(file.get())) {
+    return std::nullopt;
+  }
+  return data;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const Options options = ParseOptions(argc, argv);
 
-  std::ifstream in(options.in, std::ios::binary);
-  if (!in) {
+  const std::optional<std::vector<std::uint8_t>> data = ReadWholeFile(options.in);
+  if (!data) {
     Fail("cannot read " + options.in);
   }
-  const std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
   Samples samples;
   for (long i = 0; i < options.repeat; ++i) {
-    if (const auto failure = Decode(data, options.rate, samples)) {
+    if (const auto failure = Decode(*data, options.rate, samples)) {
       Fail(options.in + ": " + failure->message);
     }
   }
@@ -181,7 +202,9 @@ int main(int argc, char** argv) {
     bytes[2 * i + 1] = static_cast<char>(value >> 8);
   }
   std::ofstream out(options.out, std::ios::binary | std::ios::trunc);
-  if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();  // the last buffered bytes reach the file here, and so may a full disk
+  if (!out) {
     Fail("cannot write " + options.out);
   }
   return 0;

@@ -21,7 +21,7 @@ struct EntryPlatform {
     const void* instance = nullptr;
     // The program file's full path; empty when the system cannot tell.
     std::string programPath;
-    // The product name of the program's version record, empty without a record;
+    // The product name of the program's version record, none without a record;
     // unset: read from the program file's own record.
     std::function<std::optional<std::string>(const std::string& programPath)> productName;
     // The processor and system-version checks; every machine we run on passes them.

@@ -68,6 +68,9 @@ void xFileRename(const xFileSpec& from, const xFileSpec& to);
 void xFileRenameInPlace(xFileSpec& path, const char* newName);
 // The program file's full path, in Windows form; raises 12011 when unknown.
 xFileSpec xFileGetApplicationFileSpec();
+// The system folder with a trailing '\', in Windows form; raises 12011 when the
+// system has none.
+xFileSpec xFileGetSystemFileSpec();
 // Replaces the last component of the spec by name (':' in name separates
 // folders); a null name keeps only the folder with its separator.
 void xFileChangeFileSpec(xFileSpec& spec, const char* name);

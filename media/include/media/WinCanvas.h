@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 // The canvas operations over the software drawing layer. Subclasses own the
 // device context (the screen canvas's exists only inside a drawing section) and
@@ -32,14 +33,20 @@ class WinCanvas : public xCanvas {
 
     virtual std::int16_t GetTextHeight(const char* text);
 
-    // The face of a built-in font number (1-4); empty for any other number.
-    static const char* BuiltInFace(std::uint16_t number);
+    // The face of a built-in font number, from the program's font name list
+    // (1-4 are listed); empty for any other number.
+    static std::string BuiltInFace(std::uint16_t number);
 
   protected:
     WinCanvas() = default;
 
-    // Puts the canvas's own pen, brush and font into a fresh context.
-    void SelectOwnObjects();
+    // Puts the canvas's own pen and brush into the context (the font is only
+    // selected by SetFont).
+    void SelectPenAndBrush();
+    // Text is measured with the font the context holds, as the old text metrics
+    // calls did (a fresh screen context holds the system font until SetFont);
+    // without a context, with the canvas's own font.
+    platform::FontFace* MeasuringFace() const;
 
     platform::DrawContext* dc_ = nullptr;
     std::unique_ptr<platform::Pen> pen_;

@@ -29,4 +29,8 @@ bool IsPathInsideFolder(std::string_view folder, std::string_view path);
 // The host path of the running program file; empty when the system cannot tell.
 std::optional<std::string> ProgramPath();
 
+// The system's own folder, ending with '/': the folder of the system's shared
+// libraries. Empty when it is not there.
+std::optional<std::string> SystemFolder();
+
 }  // namespace platform

@@ -19,6 +19,9 @@ struct SpeechData {
 
     uint32_t totalSamples = 0;           // at 22050 Hz, as the header says
     std::span<const uint8_t> frames;     // the frame bytes really there
+    // The samples the sound really yields at 22050 Hz: the header's total, limited to what
+    // its frames give when resampled from the start (661.5 a frame on average, rounded up).
+    std::size_t sampleCount = 0;
 
     // Reads the header. The frame length it states is trusted only as far as
     // the data goes: a longer claim is cut to what follows the header. Data
@@ -29,6 +32,10 @@ struct SpeechData {
     // type) bits: 24 for 6.3 kbit/s and for the 5.3 kbit/s frames this system
     // never stores, 4 for a silence description, 1 for an untransmitted frame.
     static std::size_t FrameSize(uint8_t firstByte);
+
+    // 22050 Hz samples that `frameCount` frames yield from a resampler at phase 0: one output
+    // every 160 phase steps over 441 * 240 steps a frame.
+    static std::size_t ResampledCount(std::size_t frameCount);
 };
 
 // One frame taken from the frame bytes, zero-padded to the longest frame so
