@@ -6,6 +6,9 @@
 #include "framework/KeyboardCharMsg.h"
 #include "framework/LostKeyboardFocusMsg.h"
 #include "framework/MoveMouseMsg.h"
+#include "framework/MsgListSelectionChanged.h"
+#include "framework/MsgMouseEnter.h"
+#include "framework/MsgMouseLeave.h"
 #include "framework/PausedMsg.h"
 #include "framework/StartedMsg.h"
 #include "framework/StartingMsg.h"
@@ -48,7 +51,8 @@ std::unique_ptr<Msg> MakeResource(const xEvent& event) {
 std::unique_ptr<xEvent> MsgToXEvent(const Msg& msg, MsgSender* sender) {
     auto event = std::make_unique<xEvent>(xEventCode::kUnmapped);
     event->SetSender(sender);
-    if (IsExactly<StartingMsg>(msg) || IsExactly<StoppingMsg>(msg)) {
+    if (IsExactly<StartingMsg>(msg) || IsExactly<StoppingMsg>(msg) || IsExactly<MsgMouseEnter>(msg) ||
+        IsExactly<MsgMouseLeave>(msg)) {
         event->SetCode(xEventCode::kNone);
     } else if (IsExactly<StartedMsg>(msg)) {
         event->SetCode(xEventCode::kStarted);
@@ -77,6 +81,8 @@ std::unique_ptr<xEvent> MsgToXEvent(const Msg& msg, MsgSender* sender) {
         event->SetCode(xEventCode::kGainedFocus);
     } else if (IsExactly<LostKeyboardFocusMsg>(msg)) {
         event->SetCode(xEventCode::kLostFocus);
+    } else if (IsExactly<MsgListSelectionChanged>(msg)) {
+        event->SetCode(xEventCode::kListSelectionChanged);
     } else if (const auto* form = dynamic_cast<const EventFormMsg*>(&msg)) {
         form->FillXEvent(*event);
     }

@@ -115,8 +115,13 @@ std::intptr_t xEvent::GetParam(int index) const {
     return 0;
 }
 
+// The stored value's low half: for a text parameter that is its offset in the
+// area, not its address.
 std::int16_t xEvent::GetShortParam(int index) const {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(GetParam(index) & 0xFFFF));
+    if (!ValidIndex(index)) {
+        return 0;
+    }
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(params_[index].value & 0xFFFF));
 }
 
 const void* xEvent::GetPointerParam(int index) const {

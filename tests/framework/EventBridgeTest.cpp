@@ -7,6 +7,9 @@
 #include "framework/LeftButtonUpMouseMsg.h"
 #include "framework/LostKeyboardFocusMsg.h"
 #include "framework/MoveMouseMsg.h"
+#include "framework/MsgListSelectionChanged.h"
+#include "framework/MsgMouseEnter.h"
+#include "framework/MsgMouseLeave.h"
 #include "framework/MsgSenderSupport.h"
 #include "framework/PausedMsg.h"
 #include "framework/StartedMsg.h"
@@ -109,13 +112,28 @@ TEST(EventBridgeTest, ClassesOutsideTheTable) {
     // Matched by exact class: a derived mouse message and an unrelated one have no event.
     EXPECT_EQ(MsgToXEvent(LeftButtonUpMouseMsg(kA, kB), nullptr), nullptr);
     EXPECT_EQ(MsgToXEvent(TimerMsg(), nullptr), nullptr);
-    // Starting and stopping give code 0, which posting drops.
-    const StartingMsg starting;
-    const StoppingMsg stopping;
-    for (const Msg* msg : {static_cast<const Msg*>(&starting), static_cast<const Msg*>(&stopping)}) {
-        const auto event = MsgToXEvent(*msg, nullptr);
+    // Classes that go one way only: code 0 (which posting drops) and the list's
+    // selection change; none of these codes makes a message again.
+    struct OneWay {
+        const char* name;
+        std::unique_ptr<Msg> msg;
+        std::int32_t code;
+    };
+    OneWay oneWay[] = {
+        {"Starting", std::make_unique<StartingMsg>(), 0},
+        {"Stopping", std::make_unique<StoppingMsg>(), 0},
+        {"MouseEnter", std::make_unique<MsgMouseEnter>(), 0},
+        {"MouseLeave", std::make_unique<MsgMouseLeave>(), 0},
+        {"ListSelectionChanged", std::make_unique<MsgListSelectionChanged>(), 47},
+    };
+    MsgSenderSupport sender;
+    for (const OneWay& c : oneWay) {
+        SCOPED_TRACE(c.name);
+        const auto event = MsgToXEvent(*c.msg, &sender);
         ASSERT_NE(event, nullptr);
-        EXPECT_EQ(event->GetCode(), 0);
+        EXPECT_EQ(event->GetCode(), c.code);
+        EXPECT_EQ(event->GetSender(), &sender);
+        EXPECT_EQ(XEventToMsg(*event).msg, nullptr);
     }
     // Codes that make no message.
     for (std::int32_t code : {0, 1, 2, 4, 17, 39, 47, 88, 1000}) {

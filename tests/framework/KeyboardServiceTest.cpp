@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -108,6 +109,39 @@ TEST_F(KeyboardServiceTest, FocusChangedMidPassTakesTheFollowingKeys) {
     service->Execute();
     EXPECT_EQ(KeysOf(a), (std::vector<std::int32_t>{'1'}));
     EXPECT_EQ(KeysOf(b), (std::vector<std::int32_t>{'2', '3'}));
+}
+
+// A focus disabled or cleared between keys loses the keys that follow, and gets
+// them again as soon as it is back, in the same pass.
+TEST_F(KeyboardServiceTest, FocusDisabledOrClearedMidPassDropsOnlyTheKeysMeanwhile) {
+    struct Case {
+        const char* name;
+        std::function<void(KeyboardService&, TestNode&)> away;
+        std::function<void(KeyboardService&, TestNode&)> back;
+    };
+    const Case cases[] = {
+        {"disabled", [](KeyboardService&, TestNode& n) { n.Disable(); },
+         [](KeyboardService&, TestNode& n) { n.Enable(); }},
+        {"cleared", [](KeyboardService& k, TestNode&) { k.SetFocus(nullptr); },
+         [](KeyboardService& k, TestNode& n) { k.SetFocus(&n); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        a.received.clear();
+        pumps = 0;
+        service->SetFocus(&a);
+        keys = {'1', '2', '3'};
+        onPump = [&] {
+            if (pumps == 1) {
+                c.away(*service, a);
+            } else if (pumps == 2) {
+                c.back(*service, a);
+            }
+        };
+        service->Execute();
+        EXPECT_EQ(KeysOf(a), (std::vector<std::int32_t>{'1', '3'}));
+        EXPECT_TRUE(keys.empty());
+    }
 }
 
 TEST_F(KeyboardServiceTest, FocusDestroyedMidPassIsNeverReached) {

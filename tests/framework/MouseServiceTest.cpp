@@ -106,6 +106,28 @@ TEST_F(MouseServiceTest, DisabledOrHiddenReceivers) {
     EXPECT_EQ(low->received.size(), 2u);
 }
 
+// A receiver under a disabled node is disabled up the tree: it swallows the
+// event too, while the capture holder gets everything whatever its state.
+TEST_F(MouseServiceTest, DisabledUpTheTreeSwallowsButCaptureDoesNot) {
+    auto low = Receiver(2, {0, 0, 100, 100});
+    TestNode panel(&area);
+    panel.SetBounds({0, 0, 50, 50});
+    auto top = std::make_unique<TestNode>(&panel);
+    top->SetBounds({0, 0, 50, 50});
+    service.AddReceiver(top.get(), 5);
+    panel.Disable();
+    service.OnLeftButtonDown(110, 60);
+    EXPECT_TRUE(low->received.empty());
+    EXPECT_TRUE(top->received.empty());
+
+    service.SetCapture(top.get());
+    panel.Hide();
+    service.OnLeftButtonDown(390, 340);
+    EXPECT_EQ(top->Count<LeftButtonDownMouseMsg>(), 1);
+    EXPECT_EQ(top->Last<LeftButtonDownMouseMsg>()->GetPoint(), (xPoint{290, 290}));
+    service.RemoveReceiver(top.get());
+}
+
 TEST_F(MouseServiceTest, CaptureTakesEverythingAndIsAnnounced) {
     auto a = Receiver(1, {0, 0, 10, 10});
     auto b = Receiver(2, {50, 50, 60, 60});

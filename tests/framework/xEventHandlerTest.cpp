@@ -105,6 +105,50 @@ TEST_F(xEventHandlerTest, FrontEventsAcrossTheWrapComeFirst) {
     EXPECT_EQ(h.codes, (std::vector<std::int32_t>{49, 50, 51, 52}));
 }
 
+// A request that finds its handler not ready puts itself back at the head
+// behind an event of code 17: the pass ends there and the request comes first
+// on every later pass until it is served, also while the ring wraps and grows.
+TEST_F(xEventHandlerTest, RequestPutBackBehindSeventeenWaitsForTheNextPass) {
+    struct Case {
+        const char* name;
+        int spin;     // events pushed through first, to move the head along the ring
+        int waiting;  // events queued behind the request
+    };
+    for (const Case& c : {Case{"fresh", 0, 2}, Case{"wrapping", 9, 2}, Case{"growing", 3, 9}}) {
+        SCOPED_TRACE(c.name);
+        Recorder h;
+        for (int i = 0; i < c.spin; ++i) {
+            h.PostEvent(xEvent(1));
+            h.GetNextEvent(nullptr);
+        }
+        bool ready = false;
+        h.onEvent = [&](const xEvent& event) {
+            if (event.GetCode() == 90 && !ready) {
+                h.QueueEventFront(event);
+                h.QueueEventFront(xEvent(xEventCode::kEndOfPass));
+            }
+        };
+        std::vector<std::int32_t> expected;
+        h.PostEvent(xEvent(90));
+        for (int i = 0; i < c.waiting; ++i) {
+            h.PostEvent(xEvent(91 + i));
+        }
+        h.Idle();
+        h.Idle();
+        expected = {90, 90};
+        EXPECT_EQ(h.codes, expected);
+        EXPECT_EQ(h.GetEventCount(), 1 + c.waiting);
+        ready = true;
+        h.Idle();
+        expected.push_back(90);
+        for (int i = 0; i < c.waiting; ++i) {
+            expected.push_back(91 + i);
+        }
+        EXPECT_EQ(h.codes, expected);
+        EXPECT_EQ(h.GetEventCount(), 0);
+    }
+}
+
 TEST_F(xEventHandlerTest, CodeSeventeenEndsThePassAndIsNotHandled) {
     Recorder h;
     Post(h, {60, 17, 61, 62});

@@ -33,6 +33,11 @@ TEST(xEventTest, NumbersKeepTheirSignByType) {
     EXPECT_EQ(e.GetShortParam(2), -2);
     EXPECT_EQ(e.GetPointerParam(3), &target);
     EXPECT_EQ(e.GetParamType(3), xEvent::kPointer);
+    // A text parameter's value is its offset in the text area.
+    e.SetStringParam(4, "ab");
+    e.SetStringParam(5, "cd");
+    EXPECT_EQ(e.GetShortParam(4), 0);
+    EXPECT_EQ(e.GetShortParam(5), 3);
     // Out-of-range indexes are ignored rather than written past the table.
     e.SetIntParam(6, 1);
     e.SetIntParam(-1, 1);

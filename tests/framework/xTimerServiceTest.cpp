@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 // A parent element that counts the timer messages of its timer service.
@@ -13,13 +15,20 @@ struct Owner : UIElement {
     Owner() : UIElement(nullptr) {}
     std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override {
         if (msg.Is<xMsgTimer>()) {
+            if (throwNext) {
+                throwNext = false;
+                throw 0;
+            }
             ++fired;
             lastFrom = from;
+            times.push_back(GetAppTime());
         }
         return UIElement::HandleMsg(msg, from, fromQueue, queued);
     }
     int fired = 0;
     MsgSender* lastFrom = nullptr;
+    bool throwNext = false;
+    std::vector<std::uint32_t> times;  // application clock at each firing
 };
 
 class xTimerServiceTest : public SchedulerFixture {
@@ -59,9 +68,12 @@ TEST_F(xTimerServiceTest, RepeatCountsFireOneMoreTime) {
         std::uint32_t repeat;
         int firings;
     };
-    for (const Case& c : {Case{0, 1}, Case{2, 3}}) {
+    // Counts that read as negative (all ones aside) end the countdown like 0.
+    for (const Case& c : {Case{0, 1}, Case{2, 3}, Case{0x80000000u, 1}, Case{0xFFFFFFFEu, 1}}) {
         SCOPED_TRACE(c.repeat);
         owner->fired = 0;
+        owner->times.clear();
+        const std::uint32_t start = GetAppTime();
         ASSERT_EQ(timer->StartTimer(100, c.repeat), 0);
         Pass(100);  // due exactly: not yet
         EXPECT_EQ(owner->fired, 0);
@@ -71,6 +83,10 @@ TEST_F(xTimerServiceTest, RepeatCountsFireOneMoreTime) {
         EXPECT_EQ(owner->fired, c.firings);
         EXPECT_EQ(owner->lastFrom, timer.get());
         EXPECT_FALSE(timer->IsArmed());
+        // One firing on the first pass past each due time: an interval apart.
+        for (std::size_t i = 0; i < owner->times.size(); ++i) {
+            EXPECT_EQ(owner->times[i], start + 200 + 100 * i);
+        }
     }
 }
 
@@ -89,6 +105,33 @@ TEST_F(xTimerServiceTest, ForeverCatchesUpAfterAStallOncePerPass) {
     timer->CancelTimer();
     Pass(1000);
     EXPECT_EQ(owner->fired, 5);
+}
+
+TEST_F(xTimerServiceTest, AThrowingReceiverLeavesCountAndDueAsTheyWere) {
+    timer->StartTimer(100, 1);
+    owner->throwNext = true;
+    clock_.Advance(101);
+    EXPECT_THROW(Run(), int);
+    EXPECT_TRUE(timer->IsArmed());
+    Pass(0);  // the same due time fires again, and the count is still 1
+    Pass(100);
+    Pass(100);
+    EXPECT_EQ(owner->fired, 2);
+    EXPECT_FALSE(timer->IsArmed());
+}
+
+TEST_F(xTimerServiceTest, FiresAcrossTheWrapOfTheClock) {
+    clock_.Advance(0xFFFFFFC0u - GetAppTime());
+    timer->StartTimer(100, 1);  // due 0x24, after the clock wraps
+    Pass(0x40);                 // the clock reads 0: not yet
+    EXPECT_EQ(owner->fired, 0);
+    Pass(0x24);  // due exactly
+    EXPECT_EQ(owner->fired, 0);
+    Pass(1);
+    EXPECT_EQ(owner->fired, 1);
+    Pass(100);
+    EXPECT_EQ(owner->fired, 2);
+    EXPECT_EQ(owner->times, (std::vector<std::uint32_t>{0x25, 0x89}));
 }
 
 TEST_F(xTimerServiceTest, RestartReplacesAndStartRefusesWhileArmed) {

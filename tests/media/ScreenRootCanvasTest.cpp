@@ -8,6 +8,7 @@
 #include "framework/MsgReceiver.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/UIRoot.h"
+#include "media/PaletteChangedMsg.h"
 #include "platform/Cursor.h"
 #include "platform/FakeMessageQueue.h"
 #include "platform/GameWindow.h"
@@ -57,8 +58,37 @@ TEST_F(ScreenRootCanvasTest, ClearingTheScreenLeavesTheGameAreaBlack) {
 
     root.FillScreen({255, 255, 255});
     EXPECT_EQ(CountOther(window, root.GetBounds(), {255, 255, 255}), 0);
+    struct PaletteWatcher : MsgReceiver {
+        std::int32_t Receive(const Msg& msg, MsgSender*) override {
+            changes += msg.Is<PaletteChangedMsg>() ? 1 : 0;
+            return 0;
+        }
+        int changes = 0;
+    } watcher;
+    XAppScreenCanvas& canvas = static_cast<ScreenRootCanvas*>(root.GetCanvas())->GetScreenCanvas();
+    canvas.AddReceiver(&watcher);
     root.ClearScreen(*root.GetCanvasMember());
     EXPECT_EQ(CountOther(window, root.GetBounds(), {0, 0, 0}), 0);
+    EXPECT_EQ(watcher.changes, 1);  // the palette is installed, and its receivers told
+    canvas.RemoveReceiver(&watcher);
+}
+
+TEST_F(ScreenRootCanvasTest, FillingTheScreenKeepsTheDrawingState) {
+    UIRoot root("Vizuzor", 8, 640, 480, false);
+    XAppScreenCanvas& canvas = static_cast<ScreenRootCanvas*>(root.GetCanvas())->GetScreenCanvas();
+    // A drawing caller's state, inside its own bracket (opening the outermost
+    // bracket starts from a fresh context).
+    canvas.BeginDraw(nullptr);
+    canvas.SetColor({3, 4, 5});
+    canvas.SetPenWidth(3);
+    xCanvasState before;
+    canvas.GetState(before);
+    root.FillScreen({255, 255, 255});
+    EXPECT_EQ(canvas.Colour(), (xRGB{3, 4, 5}));
+    EXPECT_EQ(canvas.PenWidth(), 3);
+    EXPECT_TRUE(canvas.SameFont(before));
+    canvas.EndDraw(nullptr);
+    EXPECT_EQ(CountOther(root.GetWindow(), root.GetBounds(), {255, 255, 255}), 0);
 }
 
 TEST_F(ScreenRootCanvasTest, CursorChangesGoStraightToTheWindow) {

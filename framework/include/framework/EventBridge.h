@@ -51,8 +51,9 @@ struct MsgSenderPair {
 };
 
 // The event for a message, matched by the message's exact class; null for a
-// class the table does not name. State messages that events do not carry
-// (starting, stopping) give an event of code 0, which posting drops.
+// class the table does not name. Messages that events do not carry (starting,
+// stopping, the pointer entering or leaving) give an event of code 0, which
+// posting drops.
 std::unique_ptr<xEvent> MsgToXEvent(const Msg& msg, MsgSender* sender);
 
 // The message for an event (null for a code that maps to no message).
