@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "MsgLog.h"
@@ -102,6 +103,50 @@ TEST(MsgSenderSupportTest, ChangesDuringASendTakeEffectFromTheNextSend) {
     remover.action = nullptr;
     sender.Send(StartedMsg());
     EXPECT_EQ(order, (std::vector<int>{2, 4}));
+}
+
+// A receiver removed and destroyed by an earlier receiver of the same send, or
+// of a send running inside it, is not called; the others still are.
+TEST(MsgSenderSupportTest, ReceiverDestroyedDuringASendIsNotCalled) {
+    struct Case {
+        const char* what;
+        bool nested;
+        std::vector<int> order;
+    };
+    const Case cases[] = {
+        {"destroyed by an earlier receiver", false, {1, 3}},
+        {"destroyed inside a nested send", true, {1, 4, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<int> order;
+        MsgSenderSupport outer;
+        MsgSenderSupport inner;
+        Probe first(1, order);
+        auto victim = std::make_unique<Probe>(2, order);
+        Probe last(3, order);
+        Probe killer(4, order);
+        outer.AddReceiver(&first);
+        outer.AddReceiver(victim.get());
+        outer.AddReceiver(&last);
+        inner.AddReceiver(&killer);
+        inner.AddReceiver(victim.get());
+        const auto destroyVictim = [&] {
+            outer.RemoveReceiver(victim.get());
+            inner.RemoveReceiver(victim.get());
+            victim.reset();
+        };
+        if (c.nested) {
+            first.action = [&] { inner.Send(StartedMsg()); };
+            killer.action = destroyVictim;
+        } else {
+            first.action = destroyVictim;
+        }
+        outer.Send(StartedMsg());
+        EXPECT_EQ(order, c.order);
+        EXPECT_EQ(victim, nullptr);
+        EXPECT_EQ(outer.GetReceiverCount(), 2);
+    }
 }
 
 TEST(MsgSenderSupportTest, NullOwnerIsRefusedWithZero) {

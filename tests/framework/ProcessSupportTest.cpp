@@ -133,6 +133,33 @@ const std::map<std::pair<std::string, int>, std::pair<int, std::string>> kAccept
     {{"Fail", ProcessSupport::kStopping}, {ProcessSupport::kErred, "StoppingErrorMsg"}},
 };
 
+// A log that also notes, for every message, the state the process is in and
+// whether its handler is scheduled at the moment the message arrives.
+class StateProbe : public MsgLog {
+  public:
+    explicit StateProbe(const TestProcess& process) : process_(process) {}
+    std::int32_t Receive(const Msg& msg, MsgSender* from) override {
+        states.push_back(process_.RawState());
+        scheduled.push_back(process_.IsScheduled());
+        return MsgLog::Receive(msg, from);
+    }
+    std::vector<std::int32_t> states;
+    std::vector<bool> scheduled;
+
+  private:
+    const TestProcess& process_;
+};
+
+using Flag = bool (Process::*)() const;
+
+const Flag kHistoryFlags[] = {&Process::HasBeenStopped, &Process::HasBeenStarting, &Process::HasBeenStarted,
+                              &Process::HasBeenPausing, &Process::HasBeenPaused,   &Process::HasBeenResuming,
+                              &Process::HasBeenResumed, &Process::HasBeenStopping};
+
+const Flag kErrorFlags[] = {&Process::ErredWhileStarting, &Process::ErredWhileStarted,
+                            &Process::ErredWhilePausing,  &Process::ErredWhilePaused,
+                            &Process::ErredWhileResuming, &Process::ErredWhileStopping};
+
 class ProcessSupportTest : public SchedulerFixture {};
 
 TEST_F(ProcessSupportTest, TransitionTable) {
@@ -146,7 +173,7 @@ TEST_F(ProcessSupportTest, TransitionTable) {
             Run();  // let the pending handler of the reached state pass
             ASSERT_FALSE(p.IsScheduled());
 
-            MsgLog log;
+            StateProbe log(p);
             p.AddReceiver(&log);
             auto accepted = kAccepted.find({op.name, s});
             if (accepted == kAccepted.end()) {
@@ -167,6 +194,8 @@ TEST_F(ProcessSupportTest, TransitionTable) {
                 ASSERT_EQ(log.entries.size(), 1u);
                 EXPECT_EQ(log.entries[0].name, accepted->second.second);
                 EXPECT_EQ(log.entries[0].from, static_cast<MsgSender*>(&p)) << "sent as the owner";
+                EXPECT_EQ(log.states[0], accepted->second.first) << "receivers see the new state";
+                EXPECT_TRUE(log.scheduled[0]) << "scheduled before the message goes out";
                 EXPECT_TRUE(p.IsScheduled());
             }
             p.RemoveReceiver(&log);
@@ -244,6 +273,110 @@ TEST_F(ProcessSupportTest, FailureStopsTheProcessAndKeepsErrorFlagsUntilTheNextS
     EXPECT_TRUE(p.HasBeenStopped()) << "stays set for the object's life";
     EXPECT_FALSE(p.HasBeenStarted());
     EXPECT_TRUE(p.HasBeenStarting());
+}
+
+TEST_F(ProcessSupportTest, FailInEachLiveStateFlagsThatStateAndTheErredHandlerStopsIt) {
+    struct Case {
+        State state;
+        const char* error;
+        Flag flag;
+    };
+    const Case cases[] = {
+        {ProcessSupport::kStarting, "StartingErrorMsg", &Process::ErredWhileStarting},
+        {ProcessSupport::kStarted, "StartedErrorMsg", &Process::ErredWhileStarted},
+        {ProcessSupport::kPausing, "PausingErrorMsg", &Process::ErredWhilePausing},
+        {ProcessSupport::kPaused, "PausedErrorMsg", &Process::ErredWhilePaused},
+        {ProcessSupport::kResuming, "ResumingErrorMsg", &Process::ErredWhileResuming},
+        {ProcessSupport::kStopping, "StoppingErrorMsg", &Process::ErredWhileStopping},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(kStateNames[c.state]);
+        TestProcess p;
+        Reach(p, c.state);
+        Run();
+        StateProbe log(p);
+        p.AddReceiver(&log);
+
+        p.Fail();
+        EXPECT_TRUE(p.IsErred());
+        EXPECT_EQ(p.GetStateName(), "erred");
+        for (Flag flag : kErrorFlags) {
+            EXPECT_EQ((p.*flag)(), flag == c.flag);
+        }
+        EXPECT_TRUE(p.HasErred());
+        EXPECT_THROW(p.Start(), int) << "an erred process is stopped by its handler first";
+        EXPECT_THROW(p.Stop(), int);
+
+        p.autoComplete = true;
+        Run();
+        EXPECT_TRUE(p.IsStopped());
+        EXPECT_TRUE(p.HasBeenStopped());
+        EXPECT_TRUE(p.HasErred()) << "until the next start";
+        EXPECT_TRUE((p.*c.flag)());
+        EXPECT_EQ(log.Names(), (std::vector<std::string>{c.error, "StoppedMsg"}));
+        EXPECT_EQ(log.states, (std::vector<std::int32_t>{ProcessSupport::kErred, ProcessSupport::kStopped}));
+        p.handled.clear();
+        Run();
+        EXPECT_EQ(p.handled, (std::vector<std::string>{"OnStopped"}));
+        EXPECT_FALSE(p.IsScheduled());
+        p.RemoveReceiver(&log);
+    }
+}
+
+TEST_F(ProcessSupportTest, SettersMoveTheStateAndSetTheirOwnFlagOnly) {
+    struct Case {
+        const char* setter;
+        void (*call)(Process&);
+        State state;
+        Flag flag;
+    };
+    const Case cases[] = {
+        {"SetStarting", [](Process& p) { p.SetStarting(); }, ProcessSupport::kStarting,
+         &Process::HasBeenStarting},
+        {"SetStarted", [](Process& p) { p.SetStarted(); }, ProcessSupport::kStarted,
+         &Process::HasBeenStarted},
+        {"SetPausing", [](Process& p) { p.SetPausing(); }, ProcessSupport::kPausing,
+         &Process::HasBeenPausing},
+        {"SetPaused", [](Process& p) { p.SetPaused(); }, ProcessSupport::kPaused, &Process::HasBeenPaused},
+        {"SetResuming", [](Process& p) { p.SetResuming(); }, ProcessSupport::kResuming,
+         &Process::HasBeenResuming},
+        {"SetResumed", [](Process& p) { p.SetResumed(); }, ProcessSupport::kStarted,
+         &Process::HasBeenResumed},
+        {"SetStopping", [](Process& p) { p.SetStopping(); }, ProcessSupport::kStopping,
+         &Process::HasBeenStopping},
+        {"SetStopped", [](Process& p) { p.SetStopped(); }, ProcessSupport::kStopped,
+         &Process::HasBeenStopped},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setter);
+        TestProcess p;
+        MsgLog log;
+        p.AddReceiver(&log);
+        c.call(p);
+        EXPECT_EQ(p.RawState(), c.state);
+        for (Flag flag : kHistoryFlags) {
+            EXPECT_EQ((p.*flag)(), flag == c.flag);
+        }
+        EXPECT_FALSE(p.HasErred());
+        EXPECT_TRUE(log.entries.empty()) << "setters send nothing";
+        EXPECT_FALSE(p.IsScheduled()) << "setters schedule nothing";
+        p.RemoveReceiver(&log);
+    }
+
+    // ClearHistory keeps only HasBeenStopped, and forgets every failure.
+    TestProcess p;
+    for (const Case& c : cases) {
+        c.call(p);
+    }
+    p.SetStarting();
+    p.SetErred();
+    ASSERT_TRUE(p.HasErred());
+    p.ClearHistory();
+    for (Flag flag : kHistoryFlags) {
+        EXPECT_EQ((p.*flag)(), flag == &Process::HasBeenStopped);
+    }
+    EXPECT_FALSE(p.HasErred());
+    EXPECT_TRUE(p.IsErred()) << "the state itself stays";
 }
 
 TEST_F(ProcessSupportTest, ErredProcessRefusesFailButRunsItsErredHandlerAgain) {

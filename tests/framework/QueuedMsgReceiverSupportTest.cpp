@@ -82,7 +82,124 @@ class DerivedReceiver : public BaseReceiver {
     }
 };
 
+// A three-class chain in which each class may or may not want a message. Each
+// class writes down the (fromQueue, queued) pair it is handed, follows the
+// handler protocol when it wants the message, and passes the four values on.
+class ChainBase : public QueuedMsgReceiverForwarder {
+  public:
+    std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override {
+        queued = Follow("base", baseWants, msg, from, fromQueue, queued);
+        return QueuedMsgReceiverForwarder::HandleMsg(msg, from, fromQueue, queued);
+    }
+    void QueueMsg(const Msg& msg, MsgSender* from) override {
+        ++queueCalls;
+        QueuedMsgReceiverForwarder::QueueMsg(msg, from);
+    }
+
+    bool baseWants = false;
+    bool middleWants = false;
+    bool topWants = false;
+    std::vector<std::string> calls;
+    std::vector<std::string> acted;
+    int queueCalls = 0;
+
+  protected:
+    bool Follow(const char* cls, bool wants, const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
+        calls.push_back(std::string(cls) + (fromQueue ? " fromQueue" : " arrived") +
+                        (queued ? " queued" : ""));
+        if (wants) {
+            if (!fromQueue) {
+                if (!queued) {
+                    QueueMsg(msg, from);
+                }
+                queued = true;
+            } else {
+                acted.push_back(cls);
+            }
+        }
+        return queued;
+    }
+};
+
+class ChainMiddle : public ChainBase {
+  public:
+    std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override {
+        queued = Follow("middle", middleWants, msg, from, fromQueue, queued);
+        return ChainBase::HandleMsg(msg, from, fromQueue, queued);
+    }
+};
+
+class ChainTop : public ChainMiddle {
+  public:
+    std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override {
+        queued = Follow("top", topWants, msg, from, fromQueue, queued);
+        return ChainMiddle::HandleMsg(msg, from, fromQueue, queued);
+    }
+};
+
 class QueuedMsgReceiverSupportTest : public SchedulerFixture {};
+
+TEST_F(QueuedMsgReceiverSupportTest, ChainQueuesAtMostOnceAndPassesTheFourValuesOn) {
+    struct Case {
+        const char* what;
+        bool top;
+        bool middle;
+        bool base;
+        std::vector<std::string> onArrival;
+        std::vector<std::string> acted;
+    };
+    const std::vector<std::string> kFromQueue = {"top fromQueue queued", "middle fromQueue queued",
+                                                 "base fromQueue queued"};
+    const Case cases[] = {
+        {"nobody wants it", false, false, false, {"top arrived", "middle arrived", "base arrived"}, {}},
+        {"only the most derived",
+         true,
+         false,
+         false,
+         {"top arrived", "middle arrived queued", "base arrived queued"},
+         {"top"}},
+        {"only the middle",
+         false,
+         true,
+         false,
+         {"top arrived", "middle arrived", "base arrived queued"},
+         {"middle"}},
+        {"only the base", false, false, true, {"top arrived", "middle arrived", "base arrived"}, {"base"}},
+        {"top and base",
+         true,
+         false,
+         true,
+         {"top arrived", "middle arrived queued", "base arrived queued"},
+         {"top", "base"}},
+        {"all three",
+         true,
+         true,
+         true,
+         {"top arrived", "middle arrived queued", "base arrived queued"},
+         {"top", "middle", "base"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ChainTop receiver;
+        receiver.topWants = c.top;
+        receiver.middleWants = c.middle;
+        receiver.baseWants = c.base;
+        MsgSenderSupport sender;
+        sender.AddReceiver(&receiver);
+
+        sender.Send(StartedMsg());
+        EXPECT_EQ(receiver.calls, c.onArrival);
+        const bool wanted = c.top || c.middle || c.base;
+        EXPECT_EQ(receiver.queueCalls, wanted ? 1 : 0);
+        EXPECT_TRUE(receiver.acted.empty()) << "nothing acts on arrival";
+
+        receiver.calls.clear();
+        Run();
+        EXPECT_EQ(receiver.calls, wanted ? kFromQueue : std::vector<std::string>{});
+        EXPECT_EQ(receiver.acted, c.acted);
+        EXPECT_EQ(receiver.queueCalls, wanted ? 1 : 0) << "nothing queued again on the way out";
+    }
+}
 
 TEST_F(QueuedMsgReceiverSupportTest, MessageWantedByTwoClassesIsQueuedOnceAndHandledByBoth) {
     DerivedReceiver receiver;

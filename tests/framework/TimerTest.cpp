@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "MsgLog.h"
 #include "SchedulerFixture.h"
@@ -154,6 +156,71 @@ TEST_F(TimerTest, StopAndRestart) {
             EXPECT_TRUE(timer.IsStopped());
             EXPECT_TRUE(timer.GetStopWhenFired());
         }
+    }
+}
+
+TEST_F(TimerTest, WhatFollowsAFiring) {
+    struct Case {
+        const char* what;
+        bool repeating;
+        bool stopWhenFired;
+        // Messages of the run that fires, then of the run after it.
+        std::vector<std::string> firing;
+        std::vector<std::string> after;
+        bool startedAfter;
+        bool scheduledAfter;
+        bool idleAfter;
+        std::uint32_t intervalAfter;
+    };
+    const Case cases[] = {
+        {"plain one-shot", false, false, {"TimerMsg"}, {}, true, false, true, 100},
+        {"plain repeating", true, false, {"TimerMsg"}, {}, true, true, false, 100},
+        {"stop-when-fired one-shot",
+         false,
+         true,
+         {"TimerMsg", "StoppingMsg"},
+         {"StoppedMsg"},
+         false,
+         false,
+         false,
+         100},
+        {"stop-when-fired repeating",
+         true,
+         true,
+         {"TimerMsg", "StoppingMsg"},
+         {"StoppedMsg"},
+         false,
+         false,
+         false,
+         100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MsgLog log;
+        Timer timer(&log);
+        if (c.stopWhenFired) {
+            timer.SetStopWhenFired();
+        }
+        if (c.repeating) {
+            timer.StartRepeating(100);
+        } else {
+            timer.StartOnce(100);
+        }
+        StartAndSettle(timer);
+        log.Clear();
+
+        clock_.Advance(100);
+        Run();
+        EXPECT_EQ(log.Names(), c.firing);
+        log.Clear();
+        Run();
+        EXPECT_EQ(log.Names(), c.after);
+        EXPECT_EQ(timer.IsStarted(), c.startedAfter);
+        EXPECT_EQ(timer.IsStopped(), !c.startedAfter);
+        EXPECT_EQ(timer.IsScheduled(), c.scheduledAfter);
+        EXPECT_EQ(timer.IsIdle(), c.idleAfter);
+        EXPECT_EQ(timer.IsRepeating(), c.repeating && !c.idleAfter);
+        EXPECT_EQ(timer.GetInterval(), c.intervalAfter);
     }
 }
 

@@ -25,6 +25,10 @@ class MsgSenderSupport : public virtual MsgSender {
     // waits for the next message, one removed during it still gets this one.
     void Send(const Msg& msg) override;
 
+    // Called as a receiver is destroyed: the sends now running skip it. A
+    // receiver removed during a send still gets the message only while it lives.
+    static void ForgetInFlight(const MsgReceiver* receiver) noexcept;
+
   private:
     MsgSender* sender_ = nullptr;
     std::vector<MsgReceiver*> receivers_;

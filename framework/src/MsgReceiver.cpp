@@ -1,0 +1,7 @@
+#include "framework/MsgReceiver.h"
+
+#include "framework/MsgSenderSupport.h"
+
+MsgReceiver::~MsgReceiver() {
+    MsgSenderSupport::ForgetInFlight(this);
+}
