@@ -39,12 +39,12 @@ void BM_ReadLines(benchmark::State& state) {
         for (int i = 0; i < 10000; ++i)
             out << "<player" << i << "> a line of chat text number " << i << "\r\n";
     }
-    const xFileSpec spec(platform::ToWindowsPath(file).c_str());
+    const xFileSpec fileSpec(platform::ToWindowsPath(file).c_str());
     xFileStartup(10);
     char line[256];
     std::int64_t bytes = 0;
     for (auto _ : state) {
-        std::uint16_t h = xFileOpen(spec, kFileModeRead, 0, 0);
+        std::uint16_t h = xFileOpen(fileSpec, kFileModeRead, 0, 0);
         for (std::uint32_t n; (n = xFileReadLine(h, line, sizeof line)) != kFileEnd;) bytes += n;
         xFileClose(h);
     }

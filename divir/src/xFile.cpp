@@ -50,8 +50,8 @@ FileLayer& Layer() {
     return layer;
 }
 
-std::string Host(const xFileSpec& spec) {
-    return platform::ResolveHostPath(spec.c_str());
+std::string Host(const xFileSpec& fileSpec) {
+    return platform::ResolveHostPath(fileSpec.c_str());
 }
 
 // Raises a failure that has no path to name: the detail of an earlier failure
@@ -138,7 +138,7 @@ void xFileCleanup() {
     layer.files.reset();
 }
 
-std::uint16_t xFileOpen(const xFileSpec& spec, std::int16_t mode, std::int32_t /*type*/,
+std::uint16_t xFileOpen(const xFileSpec& fileSpec, std::int16_t mode, std::int32_t /*type*/,
                         std::int32_t /*creator*/) {
     FileLayer& layer = Layer();
     xFileRec* rec = nullptr;
@@ -151,18 +151,18 @@ std::uint16_t xFileOpen(const xFileSpec& spec, std::int16_t mode, std::int32_t /
         const std::int16_t h = layer.files->ReserveRef(reinterpret_cast<std::uintptr_t>(rec), 0, 1);
         rec->handle = static_cast<std::uint16_t>(h);
         rec->mode = static_cast<std::uint16_t>(mode);
-        const std::string host = Host(spec);
+        const std::string host = Host(fileSpec);
         std::optional<platform::HostFile> file;
         if (!(mode & kFileModeCreate)) {
             file = platform::HostFile::Open(host, AccessFor(mode));
         }
         if (!file) {
             if (!(mode & kFileModeWrite)) {
-                xErrorSetDetail(spec.c_str());
+                xErrorSetDetail(fileSpec.c_str());
                 xThrow(kErrFileOpen);
             }
             file = platform::HostFile::Create(host, AccessFor(mode));
-            xErrorSetDetail(spec.c_str());
+            xErrorSetDetail(fileSpec.c_str());
             if (!file) {
                 xThrow(kErrFileCreate);
             }
@@ -172,7 +172,7 @@ std::uint16_t xFileOpen(const xFileSpec& spec, std::int16_t mode, std::int32_t /
     });
     if (code != 0) {
         if (rec != nullptr) DeleteRecord(rec);
-        xErrorSetDetail(spec.c_str());
+        xErrorSetDetail(fileSpec.c_str());
         xThrow(code);
         return 0;
     }
@@ -183,15 +183,15 @@ std::uint16_t xFileOpen(const char* name, std::int16_t mode, std::int32_t type, 
     std::uint16_t handle = 0;
     std::int16_t lastCode = 0;
     for (const xFileSpec& folder : SearchFolders()) {
-        xFileSpec spec = folder;
-        xFileChangeFileSpec(spec, name);
-        lastCode = xTry([&] { handle = xFileOpen(spec, mode, type, creator); });
+        xFileSpec fileSpec = folder;
+        xFileChangeFileSpec(fileSpec, name);
+        lastCode = xTry([&] { handle = xFileOpen(fileSpec, mode, type, creator); });
         if (lastCode == 0) {
             break;
         }
         if (mode != kFileModeRead) {
             const std::int16_t probe = xTry([&] {
-                std::uint16_t h = xFileOpen(spec, kFileModeRead, xFourCC("TEXT"), xFourCC("????"));
+                std::uint16_t h = xFileOpen(fileSpec, kFileModeRead, xFourCC("TEXT"), xFourCC("????"));
                 xFileClose(h);
             });
             if (probe != 0) {
@@ -205,14 +205,14 @@ std::uint16_t xFileOpen(const char* name, std::int16_t mode, std::int32_t type, 
 
 std::int16_t xFileFindOnPath(const char* name, xFileSpec* out) {
     for (const xFileSpec& folder : SearchFolders()) {
-        xFileSpec spec = folder;
-        xFileChangeFileSpec(spec, name);
+        xFileSpec fileSpec = folder;
+        xFileChangeFileSpec(fileSpec, name);
         const std::int16_t code = xTry([&] {
-            std::uint16_t h = xFileOpen(spec, kFileModeRead, xFourCC("TEXT"), xFourCC("????"));
+            std::uint16_t h = xFileOpen(fileSpec, kFileModeRead, xFourCC("TEXT"), xFourCC("????"));
             xFileClose(h);
         });
         if (code == 0) {
-            if (out != nullptr) *out = spec;
+            if (out != nullptr) *out = fileSpec;
             return 1;
         }
     }
@@ -368,13 +368,13 @@ std::int16_t xFileGetAttr(std::uint16_t handle) {
     return rec ? static_cast<std::int16_t>(rec->mode) : 0;
 }
 
-std::int16_t xFileExists(const xFileSpec& spec) {
-    return platform::HostFileExists(Host(spec)) ? 1 : 0;
+std::int16_t xFileExists(const xFileSpec& fileSpec) {
+    return platform::HostFileExists(Host(fileSpec)) ? 1 : 0;
 }
 
-void xFileDelete(const xFileSpec& spec) {
-    if (!platform::HostDeleteFile(Host(spec))) {
-        xErrorSetDetail(spec.c_str());
+void xFileDelete(const xFileSpec& fileSpec) {
+    if (!platform::HostDeleteFile(Host(fileSpec))) {
+        xErrorSetDetail(fileSpec.c_str());
         xThrow(kErrFileWrite);
     }
 }
@@ -402,33 +402,33 @@ void xFileRenameInPlace(xFileSpec& path, const char* newName) {
 }
 
 xFileSpec xFileGetApplicationFileSpec() {
-    xFileSpec spec;
+    xFileSpec fileSpec;
     const std::optional<std::string> program = platform::ProgramPath();
     // A longer path cannot be held; a cut one would name another file.
     if (!program || program->empty() || program->size() > xFileSpec::kMaxLength) {
         xErrorSetDetail(nullptr);
         xThrow(kErrProgramPath);
-        return spec;
+        return fileSpec;
     }
-    spec.Set(platform::ToWindowsPath(*program).c_str());
-    return spec;
+    fileSpec.Set(platform::ToWindowsPath(*program).c_str());
+    return fileSpec;
 }
 
 xFileSpec xFileGetSystemFileSpec() {
-    xFileSpec spec;
+    xFileSpec fileSpec;
     const std::optional<std::string> folder = platform::SystemFolder();
     if (!folder || folder->empty() || folder->size() > xFileSpec::kMaxLength) {
         RaiseWithoutDetail(kErrProgramPath);
-        return spec;
+        return fileSpec;
     }
     std::string text = platform::ToWindowsPath(*folder);
     if (text.back() != '\\') text += '\\';
-    spec.Set(text.c_str());
-    return spec;
+    fileSpec.Set(text.c_str());
+    return fileSpec;
 }
 
-void xFileChangeFileSpec(xFileSpec& spec, const char* name) {
-    char* text = spec.data();
+void xFileChangeFileSpec(xFileSpec& fileSpec, const char* name) {
+    char* text = fileSpec.data();
     text[xFileSpec::kMaxLength] = '\0';
     std::size_t length = std::strlen(text);
     std::size_t folderEnd = 0;
@@ -458,15 +458,15 @@ std::int16_t xFileIsAbsolutePath(const char* path) {
     return (path[0] == '\\' || path[0] == '/' || path[1] == ':') ? 1 : 0;
 }
 
-std::int16_t xFileIsAbsolutePath(const xFileSpec& spec) {
-    return xFileIsAbsolutePath(spec.c_str());
+std::int16_t xFileIsAbsolutePath(const xFileSpec& fileSpec) {
+    return xFileIsAbsolutePath(fileSpec.c_str());
 }
 
 void xFileMakeDirectory(const char* name) {
-    xFileSpec spec = xFileGetApplicationFileSpec();
-    if (spec.empty()) return;
-    xFileChangeFileSpec(spec, name);
-    const std::string host = Host(spec);
+    xFileSpec fileSpec = xFileGetApplicationFileSpec();
+    if (fileSpec.empty()) return;
+    xFileChangeFileSpec(fileSpec, name);
+    const std::string host = Host(fileSpec);
     if (!platform::HostIsDirectory(host)) {
         platform::HostMakeDirectory(host);
     }

@@ -25,13 +25,13 @@ void CopyText(const std::string& text, char* out, std::uint32_t size) {
 bool ReadVersionInfo(const char* path, std::uint16_t* part1, std::uint16_t* part2, std::uint16_t* part3,
                      std::uint16_t* part4, char* productName, std::uint32_t productNameSize, char* comments,
                      std::uint32_t commentsSize, char* specialBuild, std::uint32_t specialBuildSize) {
-    const xFileSpec spec(path);
+    const xFileSpec fileSpec(path);
     for (std::uint16_t* part : {part1, part2, part3}) {
         if (part != nullptr) *part = 0;
     }
     std::optional<platform::VersionInfo> info;
     const std::int16_t code =
-        xTry([&] { info = platform::ReadVersionRecord(platform::ResolveHostPath(spec.c_str())); });
+        xTry([&] { info = platform::ReadVersionRecord(platform::ResolveHostPath(fileSpec.c_str())); });
     if (code == 0 && info) {
         std::uint16_t* parts[4] = {part1, part2, part3, part4};
         for (int i = 0; i < 4; ++i) {

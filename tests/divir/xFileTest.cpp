@@ -33,11 +33,11 @@ class xFileTest : public ::testing::Test {
         EXPECT_EQ(xTryTop(), nullptr);
         xErrorCode = 0;
     }
-    xFileSpec Spec(const std::string& name) const { return xFileSpec(dir_.Win(name).c_str()); }
+    xFileSpec PathOf(const std::string& name) const { return xFileSpec(dir_.Win(name).c_str()); }
 
     // Opens under a frame; the code is returned, the handle through out.
     std::int16_t Open(const std::string& name, std::int16_t mode, std::uint16_t& out) {
-        return xTry([&] { out = xFileOpen(Spec(name), mode, kText, kAny); });
+        return xTry([&] { out = xFileOpen(PathOf(name), mode, kText, kAny); });
     }
 
     TempFolder dir_;
@@ -237,36 +237,36 @@ TEST_F(xFileTest, CaseBlindResolutionFindsMixedCaseNames) {
     ASSERT_EQ(Open("RESOURCES\\New.Txt", 5, h), 0);
     xFileClose(h);
     EXPECT_TRUE(std::filesystem::exists(dir_.Host("Resources/New.Txt")));
-    EXPECT_EQ(xFileExists(Spec("resources\\new.TXT")), 1);
-    EXPECT_EQ(xFileExists(Spec("resources")), 0) << "a folder is no file";
-    EXPECT_EQ(xFileExists(Spec("missing.txt")), 0);
+    EXPECT_EQ(xFileExists(PathOf("resources\\new.TXT")), 1);
+    EXPECT_EQ(xFileExists(PathOf("resources")), 0) << "a folder is no file";
+    EXPECT_EQ(xFileExists(PathOf("missing.txt")), 0);
 }
 
 TEST_F(xFileTest, RenameRefusesAnExistingTarget) {
     dir_.Write("a.txt", "A");
     dir_.Write("b.txt", "B");
-    xFileRename(Spec("a.txt"), Spec("b.txt"));
+    xFileRename(PathOf("a.txt"), PathOf("b.txt"));
     EXPECT_EQ(dir_.Read("b.txt"), "B");
     EXPECT_EQ(dir_.Read("a.txt"), "A");
-    xFileRename(Spec("A.TXT"), Spec("c.txt"));
+    xFileRename(PathOf("A.TXT"), PathOf("c.txt"));
     EXPECT_EQ(dir_.Read("c.txt"), "A");
 
-    xFileSpec path = Spec("c.txt");
+    xFileSpec path = PathOf("c.txt");
     xFileRenameInPlace(path, "d.txt");
     EXPECT_EQ(std::string(path.c_str()), dir_.Win("d.txt"));
     EXPECT_EQ(dir_.Read("d.txt"), "A");
     EXPECT_EQ(xTry([&] { xFileRenameInPlace(path, "b.txt"); }), kErrMemory);
     EXPECT_EQ(std::string(path.c_str()), dir_.Win("d.txt"));
 
-    xFileDelete(Spec("d.txt"));
+    xFileDelete(PathOf("d.txt"));
     EXPECT_FALSE(std::filesystem::exists(dir_.Host("d.txt")));
-    EXPECT_EQ(xTry([&] { xFileDelete(Spec("d.txt")); }), kErrFileWrite);
+    EXPECT_EQ(xTry([&] { xFileDelete(PathOf("d.txt")); }), kErrFileWrite);
     EXPECT_EQ(xErrorGetDetail(), " (" + dir_.Win("d.txt") + ")");
 }
 
 TEST(xFileChangeFileSpecTest, ReplacesTheLastComponent) {
     struct Case {
-        const char* spec;
+        const char* fileSpec;
         const char* name;
         const char* expected;
     };
@@ -280,15 +280,15 @@ TEST(xFileChangeFileSpecTest, ReplacesTheLastComponent) {
         {"", nullptr, ""},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.spec);
-        xFileSpec spec(c.spec);
-        xFileChangeFileSpec(spec, c.name);
-        EXPECT_STREQ(spec.c_str(), c.expected);
+        SCOPED_TRACE(c.fileSpec);
+        xFileSpec fileSpec(c.fileSpec);
+        xFileChangeFileSpec(fileSpec, c.name);
+        EXPECT_STREQ(fileSpec.c_str(), c.expected);
     }
     // Never past 259 characters.
-    xFileSpec spec((std::string(250, 'd') + "\\f").c_str());
-    xFileChangeFileSpec(spec, std::string(40, 'n').c_str());
-    EXPECT_EQ(std::strlen(spec.c_str()), xFileSpec::kMaxLength);
+    xFileSpec fileSpec((std::string(250, 'd') + "\\f").c_str());
+    xFileChangeFileSpec(fileSpec, std::string(40, 'n').c_str());
+    EXPECT_EQ(std::strlen(fileSpec.c_str()), xFileSpec::kMaxLength);
 }
 
 TEST(xFileIsAbsolutePathTest, RootsAndDrives) {
@@ -350,9 +350,9 @@ TEST_F(xFileTest, WithNoSearchPathTheProgramFolderIsSearched) {
 TEST_F(xFileTest, ModificationTimesRoundTripInUtc) {
     dir_.Write("t.txt", "t");
     const xDateTime set{4, 5, 6, 3, 2, 2001, 0};
-    xFileSetModTime(Spec("t.txt"), set);
+    xFileSetModTime(PathOf("t.txt"), set);
     xDateTime got;
-    xFileGetModTime(Spec("t.txt"), got);
+    xFileGetModTime(PathOf("t.txt"), got);
     EXPECT_EQ(got.hour, 4);
     EXPECT_EQ(got.minute, 5);
     EXPECT_EQ(got.second, 6);
@@ -360,11 +360,11 @@ TEST_F(xFileTest, ModificationTimesRoundTripInUtc) {
     EXPECT_EQ(got.month, 2);
     EXPECT_EQ(got.year, 2001);
     EXPECT_EQ(got.weekday, 7) << "3 February 2001 was a Saturday";
-    xFileSetModTime(Spec("t.txt"), xDateTime{1, 1, 1, 29, 2, 2001, 0});  // no such day
-    xFileSetModTime(Spec("t.txt"), xDateTime{1, 1, 1, 1, 13, 2001, 0});
-    xFileGetModTime(Spec("t.txt"), got);
+    xFileSetModTime(PathOf("t.txt"), xDateTime{1, 1, 1, 29, 2, 2001, 0});  // no such day
+    xFileSetModTime(PathOf("t.txt"), xDateTime{1, 1, 1, 1, 13, 2001, 0});
+    xFileGetModTime(PathOf("t.txt"), got);
     EXPECT_EQ(got.day, 3);
-    EXPECT_EQ(xTry([&] { xFileGetModTime(Spec("gone.txt"), got); }), kErrMemory);
+    EXPECT_EQ(xTry([&] { xFileGetModTime(PathOf("gone.txt"), got); }), kErrMemory);
 }
 
 TEST_F(xFileTest, MakeDirectoryCreatesInsideTheProgramFolderOnce) {
@@ -391,7 +391,7 @@ TEST_F(xFileTest, FailuresRaiseTheirCodesWithTheirDetail) {
     };
     const std::string missingFolder = dir_.Win("nofolder\\f.dat");
     const std::vector<RaiseCase> cases = {
-        {"ReadOpenOfAMissingFile", [&] { xFileOpen(Spec("none.dat"), 2, kText, kAny); }, kErrFileOpen,
+        {"ReadOpenOfAMissingFile", [&] { xFileOpen(PathOf("none.dat"), 2, kText, kAny); }, kErrFileOpen,
          " (" + dir_.Win("none.dat") + ")"},
         {"CreateInAMissingFolder", [&] { xFileOpen(xFileSpec(missingFolder.c_str()), 4, kText, kAny); },
          kErrFileCreate, " (" + missingFolder + ")"},
@@ -400,7 +400,7 @@ TEST_F(xFileTest, FailuresRaiseTheirCodesWithTheirDetail) {
          " (" + missingFolder + ")"},
         {"ReadOfAWriteOnlyFile",
          [&] {
-             const std::uint16_t h = xFileOpen(Spec("w.dat"), 4, kText, kAny);
+             const std::uint16_t h = xFileOpen(PathOf("w.dat"), 4, kText, kAny);
              char buffer[4];
              xFileRead(h, buffer, sizeof buffer);
          },
@@ -413,23 +413,23 @@ TEST_F(xFileTest, FailuresRaiseTheirCodesWithTheirDetail) {
          kErrFileWrite, ""},
         {"SeekBeforeTheStart",
          [&] {
-             const std::uint16_t h = xFileOpen(Spec("w.dat"), 2, kText, kAny);
+             const std::uint16_t h = xFileOpen(PathOf("w.dat"), 2, kText, kAny);
              xFileSeek(h, -1, 0);
          },
          kErrFileRead, ""},
-        {"DeleteOfAMissingFile", [&] { xFileDelete(Spec("none.dat")); }, kErrFileWrite,
+        {"DeleteOfAMissingFile", [&] { xFileDelete(PathOf("none.dat")); }, kErrFileWrite,
          " (" + dir_.Win("none.dat") + ")"},
         {"UnknownHandle", [&] { xFileGetSize(99); }, kErrMemory, ""},
         {"RenameOntoAnExistingFile",
          [&] {
-             xFileSpec path = Spec("w.dat");
+             xFileSpec path = PathOf("w.dat");
              xFileRenameInPlace(path, "w.dat");
          },
          kErrMemory, ""},
         {"TimeOfAMissingFile",
          [&] {
              xDateTime time;
-             xFileGetModTime(Spec("none.dat"), time);
+             xFileGetModTime(PathOf("none.dat"), time);
          },
          kErrMemory, ""},
         {"FifthSearchFolder",

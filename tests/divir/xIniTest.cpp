@@ -57,13 +57,13 @@ TEST_F(xIniTest, HexWritesUppercasePairsOfAtMost126Bytes) {
 }
 
 TEST_F(xIniTest, StringsThroughFileSpecs) {
-    const xFileSpec spec(dir_.Win("Plain.ini").c_str());
-    xIniWriteString("Debug", "User", "\"quoted\"", spec);
+    const xFileSpec fileSpec(dir_.Win("Plain.ini").c_str());
+    xIniWriteString("Debug", "User", "\"quoted\"", fileSpec);
     IniWriteString("Debug", "Port", "6667", dir_.Win("plain.ini").c_str());
     char out[16];
-    EXPECT_EQ(xIniGetString("debug", "user", "nOtFoUnD", out, sizeof out, spec), 6u);
+    EXPECT_EQ(xIniGetString("debug", "user", "nOtFoUnD", out, sizeof out, fileSpec), 6u);
     EXPECT_STREQ(out, "quoted");
-    xIniGetString("Debug", "Port", "", out, sizeof out, spec);
+    xIniGetString("Debug", "Port", "", out, sizeof out, fileSpec);
     EXPECT_STREQ(out, "6667");
 }
 

@@ -35,7 +35,7 @@ void xFileCleanup();
 // Opens a path: mode 2 reads, 4 writes (creating a missing file), 5 creates or
 // truncates, 6 reads and writes. Type and creator are accepted and ignored.
 // Raises 12003 (read open failed) or 12006 (creation failed), detail the path.
-std::uint16_t xFileOpen(const xFileSpec& spec, std::int16_t mode, std::int32_t type, std::int32_t creator);
+std::uint16_t xFileOpen(const xFileSpec& fileSpec, std::int16_t mode, std::int32_t type, std::int32_t creator);
 // Opens a bare name in the first folder of the search path (or the program's
 // folder when the path is empty) that holds it.
 std::uint16_t xFileOpen(const char* name, std::int16_t mode, std::int32_t type, std::int32_t creator);
@@ -59,11 +59,11 @@ void xFileSetEOF(std::uint16_t handle, std::int32_t position);
 // The open mode the file was opened with.
 std::int16_t xFileGetAttr(std::uint16_t handle);
 
-std::int16_t xFileExists(const xFileSpec& spec);
-void xFileDelete(const xFileSpec& spec);
+std::int16_t xFileExists(const xFileSpec& fileSpec);
+void xFileDelete(const xFileSpec& fileSpec);
 // Moves a file; fails (silently) when the target exists.
 void xFileRename(const xFileSpec& from, const xFileSpec& to);
-// Moves a file; a new name without '\' stays in the old folder. The spec becomes
+// Moves a file; a new name without '\' stays in the old folder. The file path becomes
 // the new path. Raises 1 when the move fails.
 void xFileRenameInPlace(xFileSpec& path, const char* newName);
 // The program file's full path, in Windows form; raises 12011 when unknown.
@@ -71,11 +71,11 @@ xFileSpec xFileGetApplicationFileSpec();
 // The system folder with a trailing '\', in Windows form; raises 12011 when the
 // system has none.
 xFileSpec xFileGetSystemFileSpec();
-// Replaces the last component of the spec by name (':' in name separates
+// Replaces the last component of the file path by name (':' in name separates
 // folders); a null name keeps only the folder with its separator.
-void xFileChangeFileSpec(xFileSpec& spec, const char* name);
+void xFileChangeFileSpec(xFileSpec& fileSpec, const char* name);
 std::int16_t xFileIsAbsolutePath(const char* path);
-std::int16_t xFileIsAbsolutePath(const xFileSpec& spec);
+std::int16_t xFileIsAbsolutePath(const xFileSpec& fileSpec);
 // Creates the folder name inside the program's folder unless it exists.
 void xFileMakeDirectory(const char* name);
 
@@ -83,7 +83,7 @@ void xFileMakeDirectory(const char* name);
 void xFileAddToSearchPath(const xFileSpec& folder);
 void xFileRemoveFromSearchPath(const xFileSpec& folder);
 void xFileResetSearchPath();
-// 1 and the spec in out (when given) for the first folder that holds name, else 0.
+// 1 and the file path in out (when given) for the first folder that holds name, else 0.
 std::int16_t xFileFindOnPath(const char* name, xFileSpec* out);
 
 void xFileSetError(std::int16_t error);
