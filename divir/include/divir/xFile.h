@@ -35,7 +35,8 @@ void xFileCleanup();
 // Opens a path: mode 2 reads, 4 writes (creating a missing file), 5 creates or
 // truncates, 6 reads and writes. Type and creator are accepted and ignored.
 // Raises 12003 (read open failed) or 12006 (creation failed), detail the path.
-std::uint16_t xFileOpen(const xFileSpec& fileSpec, std::int16_t mode, std::int32_t type, std::int32_t creator);
+std::uint16_t xFileOpen(const xFileSpec& fileSpec, std::int16_t mode, std::int32_t type,
+                        std::int32_t creator);
 // Opens a bare name in the first folder of the search path (or the program's
 // folder when the path is empty) that holds it.
 std::uint16_t xFileOpen(const char* name, std::int16_t mode, std::int32_t type, std::int32_t creator);
