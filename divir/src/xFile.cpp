@@ -523,13 +523,7 @@ void xFileGetModTime(const xFileSpec& path, xDateTime& time) {
         RaiseWithoutDetail(kErrMemory);
         return;
     }
-    time.hour = static_cast<std::uint16_t>(fields.tm_hour);
-    time.minute = static_cast<std::uint16_t>(fields.tm_min);
-    time.second = static_cast<std::uint16_t>(fields.tm_sec);
-    time.day = static_cast<std::uint16_t>(fields.tm_mday);
-    time.month = static_cast<std::uint16_t>(fields.tm_mon + 1);
-    time.year = static_cast<std::uint16_t>(fields.tm_year + 1900);
-    time.weekday = static_cast<std::uint16_t>(fields.tm_wday + 1);
+    time = xDateTime::FromCalendar(fields);
 }
 
 void xFileSetModTime(const xFileSpec& path, const xDateTime& time) {

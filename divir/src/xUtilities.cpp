@@ -10,13 +10,7 @@ void xGetDateTime(xDateTime& out) {
     const std::time_t now = std::time(nullptr);
     std::tm fields{};
     ::localtime_r(&now, &fields);
-    out.hour = static_cast<std::uint16_t>(fields.tm_hour);
-    out.minute = static_cast<std::uint16_t>(fields.tm_min);
-    out.second = static_cast<std::uint16_t>(fields.tm_sec);
-    out.day = static_cast<std::uint16_t>(fields.tm_mday);
-    out.month = static_cast<std::uint16_t>(fields.tm_mon + 1);
-    out.year = static_cast<std::uint16_t>(fields.tm_year + 1900);
-    out.weekday = static_cast<std::uint16_t>(fields.tm_wday + 1);
+    out = xDateTime::FromCalendar(fields);
 }
 
 void xSwapBytes16(std::uint16_t& value) {

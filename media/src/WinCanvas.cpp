@@ -210,3 +210,14 @@ std::int16_t WinCanvas::GetTextHeight(const char* text) {
     measure.SelectFont(MeasuringFace());
     return static_cast<std::int16_t>(measure.GetTextExtent(text != nullptr ? text : "").cy);
 }
+
+void WinCanvas::StretchFromCanvas(const xRect& mine, xCanvas& source, const xRect& theirs) {
+    source.BeginDraw(nullptr);
+    BeginDraw(nullptr);
+    if (platform::DrawContext* from = source.GetDC(); from != nullptr && dc_ != nullptr) {
+        dc_->StretchBlit(mine.left, mine.top, mine.Width(), mine.Height(), *from, theirs.left, theirs.top,
+                         theirs.Width(), theirs.Height());
+    }
+    EndDraw(nullptr);
+    source.EndDraw(nullptr);
+}

@@ -45,14 +45,7 @@ void WinMixCanvas::BlitFrom(const xRect& mine, xCanvas& target, const xRect& the
 
 void WinMixCanvas::BlitFromOther(const xRect& mine, xCanvas& source, const xRect& theirs) {
     if ((source.GetKind() & kMix) != 0) {
-        source.BeginDraw(nullptr);
-        BeginDraw(nullptr);
-        if (platform::DrawContext* from = source.GetDC(); from != nullptr && dc_ != nullptr) {
-            dc_->StretchBlit(mine.left, mine.top, mine.Width(), mine.Height(), *from, theirs.left, theirs.top,
-                             theirs.Width(), theirs.Height());
-        }
-        EndDraw(nullptr);
-        source.EndDraw(nullptr);
+        StretchFromCanvas(mine, source, theirs);
     } else if ((source.GetKind() & kScreen) == 0) {
         source.BlitFrom(theirs, *this, mine);
     }

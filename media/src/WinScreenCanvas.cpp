@@ -230,14 +230,7 @@ void WinScreenCanvas::BlitFrom(const xRect& mine, xCanvas& target, const xRect& 
 
 void WinScreenCanvas::BlitFromOther(const xRect& mine, xCanvas& source, const xRect& theirs) {
     if ((source.GetKind() & kScreen) != 0) {
-        source.BeginDraw(nullptr);
-        BeginDraw(nullptr);
-        if (platform::DrawContext* from = source.GetDC(); from != nullptr && dc_ != nullptr) {
-            dc_->StretchBlit(mine.left, mine.top, mine.Width(), mine.Height(), *from, theirs.left, theirs.top,
-                             theirs.Width(), theirs.Height());
-        }
-        EndDraw(nullptr);
-        source.EndDraw(nullptr);
+        StretchFromCanvas(mine, source, theirs);
     } else {
         source.BlitFrom(theirs, *this, mine);
     }

@@ -47,6 +47,9 @@ class WinCanvas : public xCanvas {
     // calls did (a fresh screen context holds the system font until SetFont);
     // without a context, with the canvas's own font.
     platform::FontFace* MeasuringFace() const;
+    // Copies the source's rectangle onto this canvas's rectangle, scaling to fit,
+    // with both canvases inside their drawing brackets (the source's opened first).
+    void StretchFromCanvas(const xRect& mine, xCanvas& source, const xRect& theirs);
 
     platform::DrawContext* dc_ = nullptr;
     std::unique_ptr<platform::Pen> pen_;
