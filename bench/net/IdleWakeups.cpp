@@ -1,24 +1,37 @@
 // How often the program wakes while idle in the background: the main loop's
 // pump over the SDL queue with the 33 ms thread timer and the socket layer
 // started, for a number of seconds (10 unless given), then the voluntary
-// context switches of the main thread per second.
+// context switches of the main thread per second. With "window" a game window
+// is open (its display connection is then watched too).
 
 #include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "framework/MessagePump.h"
 #include "net/xSock.h"
+#include "platform/GameWindow.h"
 #include "platform/SdlMessageQueue.h"
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 10;
+    const bool withWindow = argc > 2 && std::string(argv[2]) == "window";
     platform::SdlMessageQueue queue;
     platform::MessageQueue::Install(&queue);
     queue.StartThreadTimer(33);
     xSockStartup(nullptr, 0x0101, nullptr, 12);
+    platform::WindowHandle window = nullptr;
+    if (withWindow) {
+        platform::GameWindowDesc desc;
+        desc.title = "idle";
+        desc.procedure = &platform::DefaultWindowProcedure;
+        window = platform::CreateGameWindow(desc);
+        // Let the window's first events settle before counting.
+        for (int i = 0; i < 10; ++i) PumpMessages();
+    }
 
     rusage before{};
     getrusage(RUSAGE_THREAD, &before);
@@ -33,10 +46,13 @@ int main(int argc, char** argv) {
     rusage after{};
     getrusage(RUSAGE_THREAD, &after);
 
+    if (window != nullptr) platform::DestroyGameWindow(window);
     xSockCleanup();
     platform::MessageQueue::Install(nullptr);
     const long switches = after.ru_nvcsw - before.ru_nvcsw;
-    std::printf("%d s idle in the background: %ld voluntary context switches (%.1f per second), %ld passes\n",
-                seconds, switches, static_cast<double>(switches) / seconds, passes);
+    std::printf(
+        "%d s idle in the background%s: %ld voluntary context switches (%.1f per second), %ld passes\n",
+        seconds, window != nullptr ? " with a window" : "", switches, static_cast<double>(switches) / seconds,
+        passes);
     return 0;
 }
