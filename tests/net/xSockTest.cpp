@@ -188,9 +188,19 @@ TEST_F(xSockTest, AReusedDescriptorAndHandleGetNothingStale) {
     LoopbackListener listener;
     Recorder first;
     const std::int16_t a = Connect(listener.port(), first);
-    // Let the connect notification be posted, but not served.
-    platform::WinMessage m;
-    ASSERT_TRUE(PumpUntil([&] { return queue_.Peek(m, kSockNotifyFirst + a, kSockNotifyFirst + a, false); }));
+    // Let the connect notification be posted, but not served: wait on the
+    // sockets and peek without dispatching.
+    const auto posted = [&] {
+        platform::WinMessage m;
+        for (int i = 0; i < 300; ++i) {
+            if (queue_.Peek(m, kSockNotifyFirst + a, kSockNotifyFirst + a, false)) return true;
+            std::vector<platform::WaitDescriptor> descriptors;
+            queue_.GatherWaitDescriptors(descriptors);
+            platform::WaitForDescriptors(descriptors, 33);
+        }
+        return false;
+    };
+    ASSERT_TRUE(posted());
     EXPECT_TRUE(first.notes.empty());
     ASSERT_EQ(xSockClose(a), 0);
 
