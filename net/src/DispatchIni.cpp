@@ -1,5 +1,7 @@
 #include "net/DispatchIni.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -22,5 +24,7 @@ std::int32_t DispatchIniGetInt(const char* section, const char* key, std::int32_
     char text[64];
     xIniGetString(section, key, kAbsent, text, sizeof text, xFileSpec(path));
     if (std::string(text) == kAbsent) return defaultValue;
-    return static_cast<std::int32_t>(std::strtol(text, nullptr, 10));
+    // Out-of-range numbers from a downloaded file are held to the 32-bit range.
+    const long long value = std::strtoll(text, nullptr, 10);
+    return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
 }
