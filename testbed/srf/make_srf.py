@@ -3,6 +3,8 @@
 
 Usage:
     python3 testbed/srf/make_srf.py MANIFEST.json OUT.srf [--expect OUT.expect]
+    python3 testbed/srf/make_srf.py --batch BATCH.json OUT_FOLDER
+        (BATCH.json maps names to manifests; writes NAME.srf and NAME.expect for each)
 
 This writer is independent of the client's reader on purpose: it shares no code with it,
 so a misreading of the format cannot pass on both ends. --expect writes, per entry, one line
@@ -17,6 +19,8 @@ Manifest (JSON object; every key optional unless said):
       "magic": "srf9", "total_delta": -1, "index_size": N (header field only),
       "count_past_index": N (added to the last group's count word),
       "truncate": N (the host file is cut to N bytes) }
+  "index_pad_bytes": N   zero bytes appended to the index and counted in its size
+                         (zero words read as empty groups of type 0)
   "entries": [ ... ]     one object per resource; consecutive entries of one type form
                          one index group (a type that comes back later opens a new group)
 
@@ -385,7 +389,7 @@ def build(manifest, base_dir="."):
         else:
             groups.append((entry["type"], [entry]))
     index_words = sum(2 + entry_words * len(g[1]) for g in groups)
-    index_size = 4 * index_words
+    index_size = 4 * index_words + manifest.get("index_pad_bytes", 0)
 
     contents = [entry_content(e, base_dir) for e in entries]
     data = bytearray()
@@ -426,6 +430,7 @@ def build(manifest, base_dir="."):
             if version == 2:
                 index += struct.pack(">I", stored & 0xFFFFFFFF)
 
+    index += bytes(manifest.get("index_pad_bytes", 0))
     magic = faults.get("magic", "srf1" if version == 1 else "srf2").encode("latin-1")
     header = magic + struct.pack(">II", (total + faults.get("total_delta", 0)) & 0xFFFFFFFF,
                                  faults.get("index_size", index_size) & 0xFFFFFFFF)
@@ -436,7 +441,7 @@ def build(manifest, base_dir="."):
 
     expect = []
     for entry, (_, size, _, content) in zip(entries, layout):
-        if entry.get("fails"):
+        if entry.get("fails") or entry.get("method", 0) != 0:
             text = "-"
         else:
             block = content[:size] + bytes(max(0, size - len(content)))
@@ -445,8 +450,29 @@ def build(manifest, base_dir="."):
     return host, expect
 
 
+def write_outputs(host, expect, out_path, expect_path):
+    with open(out_path, "wb") as f:
+        f.write(host)
+    if expect_path:
+        with open(expect_path, "w", encoding="ascii") as f:
+            f.write("\n".join(expect) + ("\n" if expect else ""))
+
+
 def main(argv):
     args = argv[1:]
+    if args and args[0] == "--batch":
+        if len(args) != 3:
+            sys.stderr.write(__doc__)
+            return 2
+        with open(args[1], "r", encoding="utf-8") as f:
+            batch = json.load(f)
+        base_dir = os.path.dirname(os.path.abspath(args[1]))
+        os.makedirs(args[2], exist_ok=True)
+        for name, manifest in batch.items():
+            host, expect = build(manifest, base_dir)
+            write_outputs(host, expect, os.path.join(args[2], name + ".srf"),
+                          os.path.join(args[2], name + ".expect"))
+        return 0
     expect_path = None
     if "--expect" in args:
         i = args.index("--expect")
@@ -459,11 +485,7 @@ def main(argv):
     with open(manifest_path, "r", encoding="utf-8") as f:
         manifest = json.load(f)
     host, expect = build(manifest, os.path.dirname(os.path.abspath(manifest_path)))
-    with open(out_path, "wb") as f:
-        f.write(host)
-    if expect_path:
-        with open(expect_path, "w", encoding="ascii") as f:
-            f.write("\n".join(expect) + ("\n" if expect else ""))
+    write_outputs(host, expect, out_path, expect_path)
     return 0
 
 
