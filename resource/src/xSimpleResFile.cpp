@@ -118,7 +118,7 @@ void xSimpleResFile::Open(std::int16_t fileId, const char* name, std::uint32_t b
         if (baseOffset != 0) {
             access_->Seek(record.handle, static_cast<std::int32_t>(baseOffset));
         }
-        ReadHeaderAndIndex(record);
+        ReadHeaderAndIndex(record, name);
     });
     if (code != 0) {
         // Its own record goes, not the first of its id (ids may repeat).
@@ -127,10 +127,10 @@ void xSimpleResFile::Open(std::int16_t fileId, const char* name, std::uint32_t b
     }
 }
 
-void xSimpleResFile::ReadHeaderAndIndex(Record& record) {
+void xSimpleResFile::ReadHeaderAndIndex(Record& record, const std::string& name) {
     std::uint8_t header[12];
     if (Got(access_->Read(record.handle, header, sizeof header)) != sizeof header) {
-        RaiseNamed(kErrResourceFile, record.fileName);
+        RaiseNamed(kErrResourceFile, name);
     }
     const std::uint32_t magic = FromBigEndian(header);
     const std::uint32_t totalSize = FromBigEndian(header + 4);
@@ -140,10 +140,10 @@ void xSimpleResFile::ReadHeaderAndIndex(Record& record) {
     } else if (magic == kMagic2) {
         record.version = 2;
     } else {
-        RaiseNamed(kErrResourceFile, record.fileName);
+        RaiseNamed(kErrResourceFile, name);
     }
     if (indexSize > kMaxIndexSize) {
-        RaiseNamed(kErrResourceFile, record.fileName);
+        RaiseNamed(kErrResourceFile, name);
     }
     record.totalSize = totalSize;
     record.indexSize = static_cast<std::uint16_t>(indexSize);
@@ -154,10 +154,10 @@ void xSimpleResFile::ReadHeaderAndIndex(Record& record) {
     const std::int64_t fileSize = access_->GetSize(record.handle);
     const std::int64_t needed = static_cast<std::int64_t>(record.baseOffset) + totalSize;
     if (record.baseOffset == 0 ? fileSize != needed : fileSize < needed) {
-        RaiseNamed(kErrResourceFile, record.fileName);
+        RaiseNamed(kErrResourceFile, name);
     }
     if (got != indexSize) {
-        RaiseNamed(kErrResourceFile, record.fileName);
+        RaiseNamed(kErrResourceFile, name);
     }
     record.index.resize(indexSize / 4);
     for (std::size_t i = 0; i < record.index.size(); ++i) {

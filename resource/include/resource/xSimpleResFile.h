@@ -112,7 +112,8 @@ class xSimpleResFile {
 
     template <typename OpenFile>
     void Open(std::int16_t fileId, const char* name, std::uint32_t baseOffset, OpenFile&& openFile);
-    void ReadHeaderAndIndex(Record& record);
+    // Failures name the file as the caller gave it (the record keeps 64 characters).
+    void ReadHeaderAndIndex(Record& record, const std::string& name);
     void CloseRecord(int index);
     bool Find(std::uint32_t type, std::int32_t id, std::int16_t fileId, Entry& found) const;
     std::uint8_t* LoadEntry(const Entry& entry);
