@@ -155,7 +155,7 @@ void FileResource::Update() {
 }
 
 void FileResource::Unlock() {
-    Resource::Unlock();
+    if (!UnlockAndSurvive()) return;
     if (!IsLocked() && updatePending_) {
         Update();
     }

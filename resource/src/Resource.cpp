@@ -3,6 +3,7 @@
 #include "resource/ResourceMsgs.h"
 
 Resource::~Resource() {
+    if (destroyedFlag_ != nullptr) *destroyedFlag_ = true;
     if (lockCount_ > 0) {
         Send(ResourceUnlockedMsg());
     }
@@ -15,10 +16,21 @@ void Resource::Lock() {
 }
 
 void Resource::Unlock() {
-    if (lockCount_ < 1) return;
-    if (--lockCount_ == 0) {
-        Send(ResourceUnlockedMsg());
+    UnlockAndSurvive();
+}
+
+bool Resource::UnlockAndSurvive() {
+    if (lockCount_ < 1 || --lockCount_ > 0) return true;
+    bool destroyed = false;
+    bool* const outer = destroyedFlag_;
+    destroyedFlag_ = &destroyed;
+    Send(ResourceUnlockedMsg());
+    if (destroyed) {
+        if (outer != nullptr) *outer = true;
+        return false;
     }
+    destroyedFlag_ = outer;
+    return true;
 }
 
 bool Resource::IsLocked() const {

@@ -169,6 +169,29 @@ TEST_F(FileResourceTest, UpdateWaitsForTheReplacementFile) {
     EXPECT_EQ(dir_.Read("data.txt"), "new");
 }
 
+// A receiver may delete the resource when it hears the last unlock; the pending
+// update is then not run on the dead object.
+TEST_F(FileResourceTest, SurvivesBeingDeletedByAnUnlockReceiver) {
+    dir_.Write("data.txt", "old");
+    dir_.Write("update_data.txt", "new");
+    struct Deleter : MsgReceiver {
+        std::unique_ptr<FileResource> target;
+        std::int32_t Receive(const Msg& msg, MsgSender*) override {
+            if (msg.Is<ResourceUnlockedMsg>()) target.reset();
+            return 0;
+        }
+    } deleter;
+    FileResource replacement(Name("update_data.txt"));
+    deleter.target = std::make_unique<FileResource>(Name("data.txt"));
+    FileResource* target = deleter.target.get();
+    target->AddReceiver(&deleter);
+    target->Lock();
+    target->UpdateFrom(&replacement);
+    target->Unlock();
+    EXPECT_EQ(deleter.target, nullptr);
+    EXPECT_EQ(dir_.Read("data.txt"), "old");
+}
+
 TEST_F(FileResourceTest, UpdateOfAMissingFileThrows) {
     FileResource missing(Name("missing.txt"));
     EXPECT_THROW(missing.Update(), int);

@@ -34,6 +34,12 @@ class Resource : public MsgSenderSupport, public virtual MsgReceiver {
 
     std::int32_t GetLockCount() const { return lockCount_; }
 
+  protected:
+    // Unlock's work; false when a receiver of the unlock destroyed this resource,
+    // which must then be left alone.
+    bool UnlockAndSurvive();
+
   private:
     std::int32_t lockCount_ = 0;
+    bool* destroyedFlag_ = nullptr;  // set by the destructor while a send runs
 };
