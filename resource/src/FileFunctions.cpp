@@ -1,9 +1,18 @@
 #include "resource/FileFunctions.h"
 
 #include <cstring>
+#include <optional>
 
 #include "platform/HostFileSystem.h"
 #include "platform/HostPath.h"
+
+std::string ProgramFolder() {
+    const std::optional<std::string> program = platform::ProgramPath();
+    if (!program) return std::string();
+    const std::string text = platform::ToWindowsPath(*program);
+    const std::size_t cut = text.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : text.substr(0, cut + 1);
+}
 
 bool FileExists(const std::string& path) {
     return platform::HostFileExists(platform::ResolveHostPath(path));

@@ -1,18 +1,9 @@
 #include "resource/FileResource.h"
 
-#include "divir/xFile.h"
 #include "resource/FileFunctions.h"
 #include "resource/ResourceMsgs.h"
 
 namespace {
-
-// The program's folder with its trailing separator.
-std::string ProgramFolder() {
-    const xFileSpec program = xFileGetApplicationFileSpec();
-    const std::string text = program.c_str();
-    const std::size_t cut = text.find_last_of("\\/");
-    return cut == std::string::npos ? std::string() : text.substr(0, cut + 1);
-}
 
 // The part of a Windows path after its last backslash; a leading drive dropped when
 // there is none. Throws for a path that ends in a backslash.

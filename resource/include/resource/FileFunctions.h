@@ -5,6 +5,10 @@
 
 #include <string>
 
+// The program's folder in Windows form, with its trailing separator; empty when the
+// system cannot tell.
+std::string ProgramFolder();
+
 // The path names a file that can be opened.
 bool FileExists(const std::string& path);
 // Removes the file; true on success.
