@@ -11,6 +11,7 @@ packages=(
   python3
   libjpeg62-turbo-dev
   xvfb xauth x11-utils imagemagick
+  python3
 )
 
 missing=()
