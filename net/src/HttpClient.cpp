@@ -51,6 +51,11 @@ HttpClient::HttpClient(MsgReceiver* receiver) : inflateBuffer_(kInflateBufferSiz
         throw 0;
     }
     if (receiver != nullptr) AddReceiver(receiver);
+    // Run once per pass; a program without the execution service drives Execute itself.
+    try {
+        Schedule();
+    } catch (int) {
+    }
 }
 
 HttpClient::~HttpClient() {

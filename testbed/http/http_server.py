@@ -25,6 +25,7 @@ Paths (each answered as the script below says; N is a byte count):
     /echo           200 with the request's body as the body, then close
     /nohead         "HTTP/1.0 200 OK" and 17000 bytes of header lines, no blank line
     /flaky/N        the first request for it closes mid-body, later ones get N bytes
+    /resetfirst/N   the first request for it is answered by a reset, later ones get N bytes
 Anything else is a 404.
 
 The pattern byte at offset i is (i * 7 + 3) mod 251. The server never links or
@@ -262,6 +263,12 @@ class Handler(socketserver.BaseRequestHandler):
                 self.send(self.head(200, number) + pattern(number // 2))
             else:
                 self.send(self.head(200, number) + pattern(number))
+        elif kind == "resetfirst":
+            if self.server.first_time(target):
+                self.request.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                self.request.close()
+                return False
+            self.send(self.head(200, number) + pattern(number))
         elif kind == "echo":
             self.send(self.head(200, len(body)) + body)
         else:

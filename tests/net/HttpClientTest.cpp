@@ -151,6 +151,8 @@ TEST_F(HttpClientTest, ServerScriptsToOutcomes) {
         {"nohead", HttpClient::kFailed, "", 5},
         {"closemid/4000", HttpClient::kFailed, "", 5, 1000},
         {"flaky/3000", HttpClient::kDone, PatternBytes(3000), 2, 1000},
+        // A reset is retried on a new connection: the server is not given up.
+        {"resetfirst/2000", HttpClient::kDone, PatternBytes(2000), 2},
         {"overlong/1000", HttpClient::kDone, PatternBytes(1000), 1},
         {"plain/10", HttpClient::kDone, PatternBytes(10), 1},
         {"zip/text", HttpClient::kDone, text, 1},
@@ -207,13 +209,20 @@ TEST_F(HttpClientTest, ExactRequestBytesOfGetAndPost) {
 
 TEST_F(HttpClientTest, ARequestTextOfAnyLengthGoesOutWhole) {
     UseServer();
-    const std::string body(5000, 'r');
-    std::vector<char> response(8000);
-    const std::uint32_t post = Client().Post("echo", "", body, response.data(), 8000);
-    const Outcome* o = Await(post);
-    ASSERT_NE(o, nullptr);
-    ASSERT_EQ(o->result, HttpClient::kDone);
-    EXPECT_EQ(std::string(response.data(), static_cast<std::size_t>(o->b)), body);
+    // Past the old 1036-byte buffer, and past what the socket takes in one send.
+    for (const std::size_t size : {std::size_t{5000}, std::size_t{6} << 20}) {
+        SCOPED_TRACE(size);
+        std::string body(size, 'r');
+        for (std::size_t i = 0; i < size; i += 997) body[i] = static_cast<char>('a' + i % 26);
+        std::vector<char> response(size + 100);
+        const std::uint32_t post =
+            Client().Post("echo", "", body, response.data(), static_cast<std::int32_t>(response.size()));
+        const Outcome* o = Await(post);
+        ASSERT_NE(o, nullptr);
+        ASSERT_EQ(o->result, HttpClient::kDone);
+        ASSERT_EQ(static_cast<std::size_t>(o->b), size);
+        EXPECT_TRUE(std::string(response.data(), size) == body);
+    }
 }
 
 TEST_F(HttpClientTest, OneKeptConnectionCarriesSuccessiveRequests) {
