@@ -146,6 +146,11 @@ TEST_F(FileUpdateServiceTest, RunsTheScriptGroupsAndAds) {
                                 "FileUpdateProcessedUpdateScriptMsg", "FileUpdateGettingMandatoryFilesMsg",
                                 "FileUpdateGotMandatoryFilesMsg"}));
     for (const char* gone : {"update_a.srf", "update_b.txt", "update_c.srf"}) EXPECT_FALSE(Exists(gone)) << gone;
+    // The script, then group 1 (its present file not fetched), then group 2.
+    std::vector<std::string> lines;
+    for (const auto& request : server_->Requests()) lines.push_back(request.bytes.substr(0, request.bytes.find('\r')));
+    EXPECT_EQ(lines, (std::vector<std::string>{"GET /file/updatescript.ini HTTP/1.0", "GET /file/b.txt HTTP/1.0",
+                                               "GET /file/a.srf HTTP/1.0"}));
 
     service_->SetSponsorAd(AdInfo("ad1.srf", "sponsor", 5000));
     service_->SetAdDownloadList({AdInfo("..", "x", 1), AdInfo("ad3.srf", "here", 1), AdInfo("ad2.srf", "y", 1),
@@ -242,10 +247,65 @@ TEST_F(FileUpdateServiceTest, IncompleteDownloadsLeaveTheOldFile) {
     }
 }
 
+// A download still running never replaces its target, even when the last lock
+// goes meanwhile.
+TEST_F(FileUpdateServiceTest, ADownloadInProgressIsNotTakenAtTheLastUnlock) {
+    root_.Write("prog/1000", "old");
+    FileResource& target = FindOrRegisterFile(Prog("1000"));
+    target.Lock();
+    ASSERT_TRUE(RunScript("[Update Script]\nCommand=update\nClient Path=1000\nVersion=1.0.0.0\nGroup Priority=1\n"
+                          "Mandatory=true\n[Server Version Folders]\n1.0.0.0=stall\n"));
+    ASSERT_TRUE(PumpUntil([&] { return log_.Has("FileUpdateReceivingMandatoryFilesMsg"); }));
+    target.Unlock();
+    PumpPasses(3);
+    EXPECT_EQ(root_.Read("prog/1000"), "old");
+    EXPECT_TRUE(target.IsCurrent());
+}
+
+TEST_F(FileUpdateServiceTest, AdFailuresAreReportedByTheirTexts) {
+    struct Case {
+        const char* folder;
+        const char* name;
+        const char* text;
+    } const cases[] = {
+        {"status", "404", "Cannot download the sponsor ad."},
+        {"stall", "100", "Timed out downloading the sponsor ad."},
+        {"file", "a:b", "Cannot download the sponsor ad."},
+        {"file", "bell\a", "Cannot download the sponsor ad."},
+    };
+    SetStep([this] {
+        AdvanceAppTime(1000);
+        ExecutionService::GetInstance().RunExecutables();
+    });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        service_.reset();
+        log_.entries.clear();
+        log_.errors.clear();
+        service_ = std::make_unique<FileUpdateService>(&log_, root_.Win("prog") + "\\");
+        service_->AddServer("127.0.0.1", server_->port());
+        service_->SetAdFolder(root_.Win("prog/ads"));
+        ASSERT_TRUE(RunScript(std::string("[Update Script]\nCommand=set variable\nVariable=AdServerFolder\nValue=") +
+                              c.folder + "\n"));
+        service_->SetSponsorAd(AdInfo(c.name, "", 1000));
+        ASSERT_TRUE(PumpUntil([&] { return !log_.errors.empty(); }));
+        EXPECT_EQ(log_.errors, (std::vector<std::string>{c.text}));
+        EXPECT_FALSE(log_.Has("FileUpdateGotSponsorAdMsg"));
+    }
+}
+
 TEST_F(FileUpdateServiceTest, FailuresAreReportedByTheirTexts) {
     service_->GetUpdateScript("status/404");
     ASSERT_TRUE(PumpUntil([&] { return !log_.errors.empty(); }));
     EXPECT_EQ(log_.errors, (std::vector<std::string>{"Cannot download the update script."}));
+    log_.errors.clear();
+    SetStep([this] {
+        AdvanceAppTime(5000);
+        ExecutionService::GetInstance().RunExecutables();
+    });
+    service_->GetUpdateScript("stall/100");
+    ASSERT_TRUE(PumpUntil([&] { return !log_.errors.empty(); }));
+    EXPECT_EQ(log_.errors, (std::vector<std::string>{"Timed out downloading the update script."}));
     log_.errors.clear();
     // The script writes outside the program folder: it fails and nothing there changes.
     root_.Write("outside.txt", "keep");
