@@ -4,6 +4,7 @@
 // as plain ErrorMsg texts.
 
 #include <cstdint>
+#include <utility>
 
 #include "framework/CloneableMsg.h"
 #include "resource/AdInfo.h"
