@@ -85,9 +85,12 @@ void ButtonControl::TrackPress(bool held, bool inside) {
     Restore();
 }
 
+// Also asked while the parts are being made, before the support exists.
 void ButtonControl::Redraw() {
     Control::Redraw();
-    UpdateMouseLayer();
+    if (mouse_ != nullptr) {
+        mouse_->UpdateMouseLayer();
+    }
 }
 
 void ButtonControl::CaptureMouse() {
@@ -102,11 +105,8 @@ UI* ButtonControl::GetMouseCapture() {
     return mouse_->GetMouseCapture();
 }
 
-// Also asked while the parts are being made, before the support exists.
 void ButtonControl::UpdateMouseLayer() {
-    if (mouse_ != nullptr) {
-        mouse_->UpdateMouseLayer();
-    }
+    Redraw();
 }
 
 void ButtonControl::OnStarting() {

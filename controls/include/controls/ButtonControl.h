@@ -51,7 +51,8 @@ class ButtonControl : public Control, public MouseReceiver {
     void SetAutoRepeatDelay(std::int32_t ms) { repeatDelay_ = ms; }
     void SetAutoRepeatInterval(std::int32_t ms) { repeatInterval_ = ms; }
 
-    // Redrawing also files the button with the mouse service at its layer.
+    // Redrawing also files the button with the mouse service at its layer;
+    // filing it is a redraw.
     void Redraw() override;
 
     void CaptureMouse() override;
