@@ -2,9 +2,11 @@
 
 #include "controls/ButtonClickedMsg.h"
 
-RadioButtonControl::RadioButtonControl(UI* parent, MsgReceiver* receiver, std::int32_t layer, std::int32_t resourceId,
-     std::int32_t reserved1, std::int32_t reserved2, std::int32_t upAnimation,
-     std::int32_t downAnimation, std::int32_t hitAreaAnimation, bool startUnchecked)
+RadioButtonControl::RadioButtonControl(UI* parent, MsgReceiver* receiver, std::int32_t layer,
+                                       std::int32_t resourceId, std::int32_t reserved1,
+                                       std::int32_t reserved2, std::int32_t upAnimation,
+                                       std::int32_t downAnimation, std::int32_t hitAreaAnimation,
+                                       bool startUnchecked)
     : PushButtonControl(parent, receiver, layer, resourceId, reserved1, reserved2, upAnimation, downAnimation,
                         hitAreaAnimation) {
     if (startUnchecked) {
@@ -19,13 +21,13 @@ void RadioButtonControl::Click() {
         return;
     }
     const std::weak_ptr<void> life = GetLifeToken();
-        if (IsUnchecked()) {
-            check_ = kChecked;
-            SetDown();
-            if (life.expired()) {
-                return;
-            }
+    if (IsUnchecked()) {
+        check_ = kChecked;
+        SetDown();
+        if (life.expired()) {
+            return;
         }
+    }
     Send(ButtonClickedMsg());
 }
 

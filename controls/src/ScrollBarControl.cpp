@@ -14,14 +14,15 @@
 
 #include <algorithm>
 
-ScrollBarControl::ScrollBarControl(UI* parent, MsgReceiver* receiver, std::int32_t layer, std::int32_t resourceId,
-                                   std::int32_t firstUp, std::int32_t firstDown, std::int32_t firstHitArea,
-                                   std::int32_t secondUp, std::int32_t secondDown, std::int32_t secondHitArea,
-                                   std::int32_t, std::int32_t thumb, std::int32_t thumbHitArea, std::int32_t track)
+ScrollBarControl::ScrollBarControl(UI* parent, MsgReceiver* receiver, std::int32_t layer,
+                                   std::int32_t resourceId, std::int32_t firstUp, std::int32_t firstDown,
+                                   std::int32_t firstHitArea, std::int32_t secondUp, std::int32_t secondDown,
+                                   std::int32_t secondHitArea, std::int32_t, std::int32_t thumb,
+                                   std::int32_t thumbHitArea, std::int32_t track)
     : Control(parent, receiver, layer) {
     sequencer_ = std::make_unique<ParallelSequencer>(this);
-    first_ = std::make_unique<PushButtonControl>(this, this, GetLayer() + 1, resourceId, 0, 0, firstUp, firstDown,
-                                                 firstHitArea);
+    first_ = std::make_unique<PushButtonControl>(this, this, GetLayer() + 1, resourceId, 0, 0, firstUp,
+                                                 firstDown, firstHitArea);
     second_ = std::make_unique<PushButtonControl>(this, this, GetLayer() + 1, resourceId, 0, 0, secondUp,
                                                   secondDown, secondHitArea);
     thumb_ = std::make_unique<PushButtonControl>(this, this, GetLayer(), resourceId, 0, 0, thumb, thumb,

@@ -2,9 +2,11 @@
 
 #include "controls/ButtonClickedMsg.h"
 
-ToggleButtonControl::ToggleButtonControl(UI* parent, MsgReceiver* receiver, std::int32_t layer, std::int32_t resourceId,
-     std::int32_t reserved1, std::int32_t reserved2, std::int32_t upAnimation,
-     std::int32_t downAnimation, std::int32_t hitAreaAnimation, bool startUnchecked)
+ToggleButtonControl::ToggleButtonControl(UI* parent, MsgReceiver* receiver, std::int32_t layer,
+                                         std::int32_t resourceId, std::int32_t reserved1,
+                                         std::int32_t reserved2, std::int32_t upAnimation,
+                                         std::int32_t downAnimation, std::int32_t hitAreaAnimation,
+                                         bool startUnchecked)
     : PushButtonControl(parent, receiver, layer, resourceId, reserved1, reserved2, upAnimation, downAnimation,
                         hitAreaAnimation) {
     if (startUnchecked) {
@@ -19,16 +21,16 @@ void ToggleButtonControl::Click() {
         return;
     }
     const std::weak_ptr<void> life = GetLifeToken();
-        if (IsUnchecked()) {
-            check_ = kChecked;
-            SetDown();
-        } else {
-            check_ = kUnchecked;
-            SetUp();
-        }
-        if (life.expired()) {
-            return;
-        }
+    if (IsUnchecked()) {
+        check_ = kChecked;
+        SetDown();
+    } else {
+        check_ = kUnchecked;
+        SetUp();
+    }
+    if (life.expired()) {
+        return;
+    }
     Send(ButtonClickedMsg());
 }
 

@@ -2,7 +2,8 @@
 
 // Any failure, of the process and queue supports made by the bases included,
 // leaves as the integer 0 once the parts already made are released.
-ProcessNode::ProcessNode(UI* parent) try : ui_(parent != nullptr ? std::make_unique<UISupport>(this, parent) : nullptr) {
+ProcessNode::ProcessNode(UI* parent) try
+    : ui_(parent != nullptr ? std::make_unique<UISupport>(this, parent) : nullptr) {
     if (ui_ == nullptr) {
         throw 0;
     }

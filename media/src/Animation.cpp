@@ -19,6 +19,7 @@ std::int32_t Animation::GetCelCount() {
 
 xRect& Animation::GetCelRect(xRect& out, std::int32_t cel) {
     const std::vector<xRect>& cels = AnimationArt::GetCels(resourceId_, animationNumber_);
-    out = (cel >= 0 && cel < static_cast<std::int32_t>(cels.size())) ? cels[static_cast<std::size_t>(cel)] : xRect{};
+    out = (cel >= 0 && cel < static_cast<std::int32_t>(cels.size())) ? cels[static_cast<std::size_t>(cel)]
+                                                                     : xRect{};
     return out;
 }

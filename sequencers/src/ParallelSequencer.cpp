@@ -15,7 +15,8 @@ ParallelSequencer::~ParallelSequencer() {
 }
 
 void ParallelSequencer::Add(Process* child, bool pauseEnds) {
-    if (!IsStopped() || child == nullptr || std::find(children_.begin(), children_.end(), child) != children_.end()) {
+    if (!IsStopped() || child == nullptr ||
+        std::find(children_.begin(), children_.end(), child) != children_.end()) {
         return;
     }
     children_.push_back(child);

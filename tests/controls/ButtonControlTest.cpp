@@ -32,12 +32,9 @@ class ButtonControlTest : public ControlsFixture {
         AnimationArt::SetCels(kArt, kUp, {{98, 48, 162, 72}, {0, 0, 1, 1}});
         AnimationArt::SetCels(kArt, kDown, {kDownCel});
         AnimationArt::SetCels(kArt, kHitArea, {{90, 40, 170, 80}});
-        journal_.shortNames = {{"ButtonDownMsg", "Down"},
-                               {"ButtonUpMsg", "Up"},
-                               {"ButtonClickedMsg", "Click"},
-                               {"ButtonDoubleClickedMsg", "Double"},
-                               {"LeftButtonDownMouseMsg", "Below"},
-                               {"LeftButtonUpMouseMsg", "Below"}};
+        journal_.shortNames = {{"ButtonDownMsg", "Down"},           {"ButtonUpMsg", "Up"},
+                               {"ButtonClickedMsg", "Click"},       {"ButtonDoubleClickedMsg", "Double"},
+                               {"LeftButtonDownMouseMsg", "Below"}, {"LeftButtonUpMouseMsg", "Below"}};
     }
 
     // Runs a script of window mouse events and waits, one pass after each
@@ -101,17 +98,21 @@ TEST_F(ButtonControlTest, MouseScripts) {
         {"release just past the edge", "press 110 60; release 161 70", "Down@0 Up@0"},
         {"auto-repeat held 1.2 s", "repeat; press 110 60; wait 1200; release 110 60",
          "Down@0 Click@500 Click@800 Click@1100 Up@1200"},
-        {"auto-repeat released early", "repeat; press 110 60; wait 300; release 110 60", "Down@0 Click@300 Up@300"},
+        {"auto-repeat released early", "repeat; press 110 60; wait 300; release 110 60",
+         "Down@0 Click@300 Up@300"},
         {"auto-repeat pauses while the pointer is out",
          "repeat; press 110 60; wait 600; move 10 10; wait 400; move 110 60; wait 200; release 110 60",
          "Down@0 Click@500 Up@600 Down@1000 Click@1100 Up@1200"},
         {"double click with double clicks on",
-         "doubleclicks; press 110 60; release 110 60; double 110 60; release 110 60", "Down@0 Click@0 Up@0 Double@0"},
+         "doubleclicks; press 110 60; release 110 60; double 110 60; release 110 60",
+         "Down@0 Click@0 Up@0 Double@0"},
         {"double click with double clicks off", "press 110 60; release 110 60; double 110 60; release 110 60",
          "Down@0 Click@0 Up@0 Down@0 Click@0 Up@0"},
         {"a disabled button swallows the press", "disable; press 110 60; release 110 60", ""},
-        {"beside the button the node beneath gets the press", "press 99 60; release 99 60", "Below@0 Below@0"},
-        {"disabled during the press: no click, the look stays", "press 110 60; disable; release 110 60", "Down@0"},
+        {"beside the button the node beneath gets the press", "press 99 60; release 99 60",
+         "Below@0 Below@0"},
+        {"disabled during the press: no click, the look stays", "press 110 60; disable; release 110 60",
+         "Down@0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -233,8 +234,8 @@ TEST_F(ButtonControlTest, RadioAndToggleGroups) {
         {"a checked radio stays checked", "r1 r1", "Down(r1) Click(r1) Click(r1)", "r1"},
         {"a toggle checks and unchecks", "t0 t0", "Down(t0) Click(t0) Up(t0) Click(t0)", ""},
         {"a toggle unchecks the radios", "r0 t1", "Down(r0) Click(r0) Down(t1) Click(t1)", "t1"},
-        {"a toggle unchecked leaves the others", "t0 r2 t0", "Down(t0) Click(t0) Down(r2) Click(r2) Down(t0) Click(t0)",
-         "t0"},
+        {"a toggle unchecked leaves the others", "t0 r2 t0",
+         "Down(t0) Click(t0) Down(r2) Click(r2) Down(t0) Click(t0)", "t0"},
         {"unchecking a toggle changes no one else", "t1 t1", "Down(t1) Click(t1) Up(t1) Click(t1)", ""},
     };
     // Five buttons side by side, each 20 wide.
@@ -250,13 +251,13 @@ TEST_F(ButtonControlTest, RadioAndToggleGroups) {
         RadioContainer group;
         for (int i = 0; i < 5; ++i) {
             if (i < 3) {
-                auto radio = std::make_unique<RadioButtonControl>(view_.get(), &journal_, 10, kArt, 0, 0, 10 + i,
-                                                                  20 + i, 0, true);
+                auto radio = std::make_unique<RadioButtonControl>(view_.get(), &journal_, 10, kArt, 0, 0,
+                                                                  10 + i, 20 + i, 0, true);
                 group.AddButton(radio.get());
                 members.push_back(std::move(radio));
             } else {
-                auto toggle = std::make_unique<ToggleButtonControl>(view_.get(), &journal_, 10, kArt, 0, 0, 10 + i,
-                                                                    20 + i, 0, true);
+                auto toggle = std::make_unique<ToggleButtonControl>(view_.get(), &journal_, 10, kArt, 0, 0,
+                                                                    10 + i, 20 + i, 0, true);
                 group.AddButton(toggle.get());
                 members.push_back(std::move(toggle));
             }
@@ -267,7 +268,8 @@ TEST_F(ButtonControlTest, RadioAndToggleGroups) {
         std::istringstream clicks(c.clicks);
         std::string name;
         while (clicks >> name) {
-            const int i = static_cast<int>(std::find(std::begin(names), std::end(names), name) - std::begin(names));
+            const int i =
+                static_cast<int>(std::find(std::begin(names), std::end(names), name) - std::begin(names));
             const auto x = static_cast<std::int16_t>(i * 30 + 10);
             Mouse().OnLeftButtonDown(x, 10);
             Run();
@@ -281,7 +283,8 @@ TEST_F(ButtonControlTest, RadioAndToggleGroups) {
             auto* toggle = dynamic_cast<ToggleButtonControl*>(members[static_cast<std::size_t>(i)].get());
             const bool isChecked = radio != nullptr ? radio->IsChecked() : toggle->IsChecked();
             EXPECT_EQ(isChecked, members[static_cast<std::size_t>(i)]->IsDown()) << names[i];
-            EXPECT_EQ(isChecked, members[static_cast<std::size_t>(i)]->GetDownImage()->IsVisible()) << names[i];
+            EXPECT_EQ(isChecked, members[static_cast<std::size_t>(i)]->GetDownImage()->IsVisible())
+                << names[i];
             if (isChecked) {
                 checked += (checked.empty() ? "" : " ") + std::string(names[i]);
             }
@@ -334,7 +337,8 @@ TEST_F(ButtonControlTest, AClickMayDestroyTheButton) {
         }
         std::unique_ptr<PushButtonControl> button;
     } destroyer;
-    destroyer.button = std::make_unique<PushButtonControl>(view_.get(), &destroyer, 10, kArt, 0, 0, kUp, kDown, 0);
+    destroyer.button =
+        std::make_unique<PushButtonControl>(view_.get(), &destroyer, 10, kArt, 0, 0, kUp, kDown, 0);
     StartAndSettle(*destroyer.button);
     Mouse().OnLeftButtonDown(110, 60);
     Mouse().OnLeftButtonUp(110, 60);

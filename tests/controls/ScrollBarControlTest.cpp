@@ -56,8 +56,8 @@ class ScrollBarControlTest : public ControlsFixture {
     }
 
     std::unique_ptr<ScrollBarControl> Make(std::int32_t thumb = 5, std::int32_t track = 0) {
-        auto bar = std::make_unique<ScrollBarControl>(view_.get(), &positions_, 20, kArt, 1, 2, 0, 3, 4, 0, 0, thumb,
-                                                      0, track);
+        auto bar = std::make_unique<ScrollBarControl>(view_.get(), &positions_, 20, kArt, 1, 2, 0, 3, 4, 0, 0,
+                                                      thumb, 0, track);
         return bar;
     }
     static int ThumbOffset(ScrollBarControl& bar) { return bar.GetThumb().GetBounds().top - kThumb.top; }
@@ -130,8 +130,8 @@ TEST_F(ScrollBarControlTest, SetRangePlacesTheThumb) {
         std::int32_t keptCount, keptTop, keptPage;
     };
     const Case cases[] = {
-        {10, 0, 4, 0, 10, 0, 4},      {10, 6, 4, 100, 10, 6, 4}, {10, 3, 4, 50, 10, 3, 4},
-        {10, 1, 4, 16, 10, 1, 4},     {3, 0, 5, -1, 0, 0, 0},    {10, 7, 4, -1, 0, 0, 0},
+        {10, 0, 4, 0, 10, 0, 4},  {10, 6, 4, 100, 10, 6, 4}, {10, 3, 4, 50, 10, 3, 4},
+        {10, 1, 4, 16, 10, 1, 4}, {3, 0, 5, -1, 0, 0, 0},    {10, 7, 4, -1, 0, 0, 0},
         {10, 3, 4, 50, 10, 3, 4},  // unchanged: nothing to place
     };
     auto bar = Make();
@@ -178,10 +178,18 @@ TEST_F(ScrollBarControlTest, LinesAndPages) {
         bar->SetRange(c.count, c.top, c.pageSize);
         positions_.Mark();
         switch (c.op) {
-            case kLineUp: bar->LineUp(); break;
-            case kLineDown: bar->LineDown(); break;
-            case kPageUp: bar->PageUp(); break;
-            case kPageDown: bar->PageDown(); break;
+            case kLineUp:
+                bar->LineUp();
+                break;
+            case kLineDown:
+                bar->LineDown();
+                break;
+            case kPageUp:
+                bar->PageUp();
+                break;
+            case kPageDown:
+                bar->PageDown();
+                break;
         }
         EXPECT_EQ(positions_.text, c.sent);
         EXPECT_EQ(bar->GetTop(), c.top2);
@@ -284,7 +292,7 @@ TEST_F(ScrollBarControlTest, ArrowsMoveARowAndRepeatWhileHeld) {
     struct Case {
         const char* what;
         bool reversed;
-        std::int16_t y;     // a row of the first or the second arrow
+        std::int16_t y;      // a row of the first or the second arrow
         std::uint32_t hold;  // ms
         const char* sent;
     };

@@ -183,7 +183,7 @@ TEST_F(ViewTest, TheNextScreenStartsOnlyAfterTheCurrentOneHasStopped) {
     EXPECT_TRUE(view_->IsReadyForScreen());
     view_->ShowScreen(&b, 5000, 1000, 2000, 800);
     EXPECT_EQ(b.GetSegmentTime(), 5100u);
-    EXPECT_TRUE(a.IsStopping());  // asked at once, as it had started
+    EXPECT_TRUE(a.IsStopping());              // asked at once, as it had started
     EXPECT_FALSE(view_->IsReadyForScreen());  // one is pending
     RunUntil(3199);
     EXPECT_TRUE(a.IsStopping());

@@ -28,7 +28,8 @@ class ScrollBarControl : public Control {
     ScrollBarControl(UI* parent, MsgReceiver* receiver, std::int32_t layer, std::int32_t resourceId,
                      std::int32_t firstUp, std::int32_t firstDown, std::int32_t firstHitArea,
                      std::int32_t secondUp, std::int32_t secondDown, std::int32_t secondHitArea,
-                     std::int32_t reserved, std::int32_t thumb, std::int32_t thumbHitArea, std::int32_t track);
+                     std::int32_t reserved, std::int32_t thumb, std::int32_t thumbHitArea,
+                     std::int32_t track);
     ~ScrollBarControl() override;
 
     // A page larger than the count, or reaching past it, empties the range and
