@@ -106,15 +106,17 @@ TEST_F(ControlTest, IdleStopsAtTheControl) {
     EXPECT_EQ(parent_->idles, 1);
 }
 
-// Destruction hands the children to the parent and leaves the control's
-// subscriptions where they are.
+// Destruction hands the children to the parent, each leaving the dying control
+// through its RemoveChild, and leaves the control's subscriptions where they
+// are.
 TEST_F(ControlTest, DestructionLeavesTheParentAndKeepsSubscriptions) {
     Control watched(parent_.get(), nullptr, 0);
-    TestNode* orphan = nullptr;
+    std::unique_ptr<Control> orphan;
     {
-        Control control(parent_.get(), nullptr, 0);
+        Control control(parent_.get(), nullptr, 5);
         control.SetBounds({10, 20, 110, 120});
-        orphan = new TestNode(&control);
+        control.Hide();
+        orphan = std::make_unique<Control>(&control, nullptr, 2);
         orphan->SetBounds({1, 2, 3, 4});
         watched.AddReceiver(&control);
         control.Start();
@@ -126,10 +128,11 @@ TEST_F(ControlTest, DestructionLeavesTheParentAndKeepsSubscriptions) {
     Run();
     EXPECT_EQ(watched.GetReceiverCount(), 1);
     EXPECT_EQ(parent_->GetChildCount(), 2);  // the watched control and the orphan
-    EXPECT_TRUE(parent_->HasChild(orphan));
+    EXPECT_TRUE(parent_->HasChild(orphan.get()));
     EXPECT_EQ(orphan->GetParent(), parent_.get());
     EXPECT_EQ(orphan->GetBounds(), (xRect{11, 22, 13, 24}));
-    delete orphan;
+    EXPECT_EQ(orphan->GetLayer(), 7);
+    EXPECT_FALSE(orphan->IsVisible());
 }
 
 // The pattern of a control whose parts run in a sequencer: it completes its
