@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-// The shape shared by controls and screens: a UI node, a process and a queued
+// The shape shared by controls, screens and animations: a UI node, a process and a queued
 // receiver at once, each role forwarded to a support object it owns, made in
 // the order process, queue, UI. It keeps no resumed history, and an idle call
 // stops here: its children get none.
