@@ -212,7 +212,9 @@ void xScenePlayer::Finish(int object) {
         }
         // Each round ends the current record's repeats, so records that repeat
         // for ever do not keep the queue waiting.
-        for (int guard = 0; o->queued != kNone && guard < 2 * kMax; ++guard) {
+        // Segments wait both in the queue and linked after the current one.
+        const auto more = [&] { return o->queued != kNone || (InUse(o->current) && InUse(cels_[o->current].next)); };
+        for (int guard = 0; more() && guard < 2 * kMax; ++guard) {
             EndLoop(object);
             if (InUse(o->current)) {
                 Cel& c = cels_[o->current];
