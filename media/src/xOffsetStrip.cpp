@@ -4,6 +4,8 @@
 #include "media/xMixCanvas.h"
 #include "media/xSpriteRegion.h"
 
+#include "resource/xSimpleResFile.h"
+
 #include "divir/xError.h"
 
 #include <algorithm>
@@ -71,9 +73,30 @@ void xOffsetStrip::Unload() {
 
 bool xOffsetStrip::LoadData(std::span<const std::uint8_t> data, xArtStrip* secondary) {
     Unload();
+    if (!Parse(data, secondary)) {
+        xThrow(kErrResourceFile);
+        return false;
+    }
+    return true;
+}
+
+void xOffsetStrip::Load(xSimpleResFile& reader, std::int32_t id, std::uint16_t, xArtStrip* secondary) {
+    Unload();
+    std::uint8_t* data = reader.LoadResource(MakeFourCC("off4"), id, xSimpleResFile::kAnyFile);
+    if (data == nullptr) {
+        return;
+    }
+    // The block is freed before any raise, which would unwind past it.
+    const bool ok = Parse(std::span<const std::uint8_t>(data, ResDataSize(data)), secondary);
+    ResDataFree(data);
+    if (!ok) {
+        xThrow(kErrResourceFile);
+    }
+}
+
+bool xOffsetStrip::Parse(std::span<const std::uint8_t> data, xArtStrip* secondary) {
     const auto fail = [this] {
         Unload();
-        xThrow(kErrResourceFile);
         return false;
     };
     const std::size_t size = data.size();

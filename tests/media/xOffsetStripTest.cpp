@@ -4,7 +4,12 @@
 #include "media/xPalette.h"
 #include "media/xSpriteRegion.h"
 
+#include "resource/xSimpleResFile.h"
+
 #include "divir/xError.h"
+#include "divir/xFile.h"
+#include "divir/xFileSpec.h"
+#include "divir/xTryFrame.h"
 
 #include "Off4Writer.h"
 
@@ -435,6 +440,38 @@ TEST(xOffsetStripTest, RandomDamageNeverCrashes) {
         }
     }
     EXPECT_GT(loaded, 100);
+}
+
+TEST(xOffsetStripTest, LoadsThroughTheResourceReader) {
+    xFileStartup(8);
+    xSimpleResFile reader("strips");
+    const std::string path = std::string(SRF_FIXTURES) + "/strips.srf";
+    ASSERT_EQ(xTry([&] { reader.OpenAt(1, xFileSpec(path.c_str()), 0); }), 0);
+
+    XAppOffsetStrip strip;
+    ASSERT_EQ(xTry([&] { strip.Load(reader, 5, 0, nullptr); }), 0);
+    EXPECT_EQ(strip.GetCelCount(), 3);
+    EXPECT_TRUE(strip.HasCel(1));
+    EXPECT_FALSE(strip.HasCel(2));
+    EXPECT_EQ(strip.GetAnimRect(3), xRect(0, 0, 300, 2));
+    for (int depth : {8, 24}) {
+        SCOPED_TRACE(depth);
+        auto canvas = Canvas(310, 4, depth);
+        strip.Draw(*canvas, xRect(1, 1, 5, 3), 1, 0, 0);
+        const off4::Image image = off4::ImageOf({".12.", "3333"});
+        EXPECT_EQ(Diff(Actual(*canvas), AsPixels(Expected(310, 4, image, 1, 1, false, false, canvas->GetBounds()), depth),
+                       310),
+                  "same");
+        strip.Draw(*canvas, xRect(5, 2, 305, 4), 3, 0, 0);
+        EXPECT_EQ(PixelAt(*canvas, 304, 3), PixelOf(7, depth));
+    }
+
+    EXPECT_EQ(xTry([&] { strip.Load(reader, 6, 0, nullptr); }), kErrResourceFile);
+    EXPECT_FALSE(strip.IsLoaded());
+    EXPECT_EQ(xTry([&] { strip.Load(reader, 99, 0, nullptr); }), kErrResourceMissing);
+    reader.Close(xSimpleResFile::kAnyFile);
+    xFileCleanup();
+    xErrorCode = 0;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+class xSimpleResFile;
 class xSpriteRegion;
 
 // The strip of the animations, read from an "off4" resource: each cel is a
@@ -57,6 +58,9 @@ class xOffsetStrip : public xArtStrip {
                         std::int32_t extra, const xRect& otherPlace, std::int16_t otherCel,
                         std::uint16_t otherFlags, std::int32_t otherExtra) override;
 
+    // Loads ("off4", id) from any open file of the reader; a missing resource
+    // raises the reader's error, damaged data error 3. The word is not read.
+    void Load(xSimpleResFile& reader, std::int32_t id, std::uint16_t unused, xArtStrip* secondary);
     // Takes an "off4" resource as it is stored. Every count, slot, part list,
     // image record and offset is checked against the data first; anything that
     // does not fit raises x-layer error 3 and leaves the strip empty (false).
@@ -102,6 +106,7 @@ class xOffsetStrip : public xArtStrip {
     std::int32_t SlotStart(std::int16_t cel) const;
 
   private:
+    bool Parse(std::span<const std::uint8_t> data, xArtStrip* secondary);
     template <typename Pixel>
     void DrawDirect(const xRect& target, const xRect& inter, const Image& image, std::uint8_t* const* rows,
                     Pixel& pixel);
