@@ -23,7 +23,9 @@
 
 namespace {
 
-void UseDummyVideo() { setenv("SDL_VIDEODRIVER", "dummy", 0); }
+void UseDummyVideo() {
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+}
 
 // A round 72x72 sprite: transparent corners, a ring, a noisy inside.
 off4::Image Ball(unsigned seed) {
@@ -80,7 +82,8 @@ struct Scene {
             const int x = (i * 97) % 568;
             const int y = (i * 53) % 408;
             sprites.push_back(engine.AddSprite(strip.get(), static_cast<std::int16_t>(1 + i % 4),
-                                               xRect(x, y, x + 72, y + 72), static_cast<std::int16_t>(i), 0, 0));
+                                               xRect(x, y, x + 72, y + 72), static_cast<std::int16_t>(i), 0,
+                                               0));
         }
         engine.InvalidateAll();
         engine.Update();

@@ -7,13 +7,19 @@
 
 namespace {
 
-PictureStrip::Rect Widen(const xRect& r) { return PictureStrip::Rect{r.left, r.top, r.right, r.bottom}; }
+PictureStrip::Rect Widen(const xRect& r) {
+    return PictureStrip::Rect{r.left, r.top, r.right, r.bottom};
+}
 
-xRect Narrow(const PictureStrip::Rect& r) { return xRect(r.left, r.top, r.right, r.bottom); }
+xRect Narrow(const PictureStrip::Rect& r) {
+    return xRect(r.left, r.top, r.right, r.bottom);
+}
 
 }  // namespace
 
-PictureStrip::~PictureStrip() { Unload(); }
+PictureStrip::~PictureStrip() {
+    Unload();
+}
 
 void PictureStrip::Unload() {
     if (loaded_) {

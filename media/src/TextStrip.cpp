@@ -23,11 +23,19 @@ namespace {
 
 constexpr xRect kNoBounds(32000, 32000, -32000, -32000);
 
-bool IsSpace(char c) { return c == ' ' || c == '\t'; }
-bool IsBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
+}
 
-int SubOperation(std::int16_t cel) { return cel % 10; }
-std::uint16_t IdOf(std::int16_t cel) { return static_cast<std::uint16_t>(cel - cel % 10); }
+int SubOperation(std::int16_t cel) {
+    return cel % 10;
+}
+std::uint16_t IdOf(std::int16_t cel) {
+    return static_cast<std::uint16_t>(cel - cel % 10);
+}
 
 std::string WithoutCaret(const std::string& line) {
     std::string s = line;
@@ -48,9 +56,13 @@ int WordsIn(const std::string& line) {
 
 }  // namespace
 
-TextStrip::TextStrip(void* owner) : owner_(owner) { caretColumns_.fill(-1); }
+TextStrip::TextStrip(void* owner) : owner_(owner) {
+    caretColumns_.fill(-1);
+}
 
-TextStrip::~TextStrip() { Unload(); }
+TextStrip::~TextStrip() {
+    Unload();
+}
 
 void TextStrip::Unload() {
     items_.clear();
@@ -396,7 +408,8 @@ bool TextStrip::LayoutOnce(TextStripItem& item, xCanvas& canvas, const xRect& re
     item.laidOut = kNoBounds;
     for (std::size_t k = 0; k < item.layout.size(); ++k) {
         xRect b;
-        canvas.GetTextBounds(b, rect.left, rect.top + m.ascent + static_cast<int>(k) * (m.lineHeight + m.leading),
+        canvas.GetTextBounds(b, rect.left,
+                             rect.top + m.ascent + static_cast<int>(k) * (m.lineHeight + m.leading),
                              item.layout[k].c_str());
         if (item.laidOut.left == kNoBounds.left && item.laidOut.top == kNoBounds.top) {
             item.laidOut = b;
@@ -592,7 +605,8 @@ std::int32_t TextStrip::GetCaretColumn(int, int offset) const {
     return caretColumns_[static_cast<std::size_t>(k)];
 }
 
-void TextStrip::DrawItem(xCanvas& canvas, TextStripItem& item, const xRect& rect, const xRGB& colour, bool italic) {
+void TextStrip::DrawItem(xCanvas& canvas, TextStripItem& item, const xRect& rect, const xRGB& colour,
+                         bool italic) {
     xCanvasState saved;
     canvas.BeginDraw(&saved);
     const std::int16_t code = xTry([&] {
@@ -643,16 +657,17 @@ void TextStrip::DrawCached(xCanvas& canvas, TextStripItem& item, const xRect& pl
     if (mix == nullptr || !cache_ || slot.item != FindItem(item.id)) {
         return;
     }
-    const xRect target =
-        atCorner ? xRect(place.left, place.top, place.left + slot.rect.Width(), place.top + slot.rect.Height())
-                 : place;
+    const xRect target = atCorner ? xRect(place.left, place.top, place.left + slot.rect.Width(),
+                                          place.top + slot.rect.Height())
+                                  : place;
     const WinScreenCanvas* screen = mix->GetScreen();
     const xPalette& palette = screen != nullptr ? screen->GetScreenPalette() : xPalette::Default();
     const std::uint8_t index = palette.FindNearest(xPalette::Pack(item.colour));
     mix->DrawPixels(target, *cache_, slot.rect, slot.rect, index, flags & 3, nullptr, xMixCanvas::kModeMask);
 }
 
-void TextStrip::Draw(xCanvas& canvas, const xRect& place, std::int16_t cel, std::uint16_t flags, std::int32_t) {
+void TextStrip::Draw(xCanvas& canvas, const xRect& place, std::int16_t cel, std::uint16_t flags,
+                     std::int32_t) {
     const int sub = SubOperation(cel);
     const int index = FindItem(IdOf(cel));
     TextStripItem* item = GetItem(index);
@@ -695,9 +710,9 @@ void TextStrip::AddDirtyArea(xSpriteRegion& region, const xRect& place, std::int
     }
 }
 
-void TextStrip::AddChangedArea(xSpriteRegion& region, const xRect& place, std::int16_t cel, std::uint16_t flags,
-                               std::int32_t extra, const xRect& otherPlace, std::int16_t otherCel,
-                               std::uint16_t otherFlags, std::int32_t otherExtra) {
+void TextStrip::AddChangedArea(xSpriteRegion& region, const xRect& place, std::int16_t cel,
+                               std::uint16_t flags, std::int32_t extra, const xRect& otherPlace,
+                               std::int16_t otherCel, std::uint16_t otherFlags, std::int32_t otherExtra) {
     if (cel == otherCel && flags == otherFlags && extra == otherExtra && place.left == otherPlace.left &&
         place.top == otherPlace.top) {
         for (const auto& item : items_) {

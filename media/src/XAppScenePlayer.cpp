@@ -9,7 +9,9 @@
 // receivers may be gone by then.
 XAppScenePlayer::~XAppScenePlayer() = default;
 
-bool XAppScenePlayer::Advance(int object, int frames) { return xScenePlayer::Advance(object, frames); }
+bool XAppScenePlayer::Advance(int object, int frames) {
+    return xScenePlayer::Advance(object, frames);
+}
 
 void XAppScenePlayer::SetHold(int object, std::uint16_t count) {
     Run([&] {
@@ -48,7 +50,9 @@ void XAppScenePlayer::RemoveCel(std::uint16_t index) {
     Run([&] { Post(Kind::Stopped, index); });
 }
 
-bool XAppScenePlayer::IsDone(int object) { return xScenePlayer::IsDone(object); }
+bool XAppScenePlayer::IsDone(int object) {
+    return xScenePlayer::IsDone(object);
+}
 
 void XAppScenePlayer::SetCelDepth(std::uint16_t cel, std::int16_t depth) {
     Run([&] {
@@ -154,7 +158,9 @@ xPoint XAppScenePlayer::MotionOffset(const Object& o, const Cel& c) const {
                   static_cast<std::int16_t>(std::trunc(c.motion.y * t))};
 }
 
-void XAppScenePlayer::OnSegmentStarted(std::uint16_t index) { Post(Kind::Started, index); }
+void XAppScenePlayer::OnSegmentStarted(std::uint16_t index) {
+    Post(Kind::Started, index);
+}
 
 void XAppScenePlayer::Post(Kind kind, std::uint16_t index) {
     if (count_ == kQueue) {

@@ -2,11 +2,17 @@
 
 #include "media/xSpriteRegion.h"
 
-xRect xArtStrip::GetCelSize(std::int16_t) { return xRect(); }
+xRect xArtStrip::GetCelSize(std::int16_t) {
+    return xRect();
+}
 
-xRect xArtStrip::GetSize() { return xRect(); }
+xRect xArtStrip::GetSize() {
+    return xRect();
+}
 
-bool xArtStrip::HasCel(std::int16_t) { return true; }
+bool xArtStrip::HasCel(std::int16_t) {
+    return true;
+}
 
 void xArtStrip::DrawClipped(xCanvas& canvas, const xRect& place, std::int16_t cel, std::uint16_t flags,
                             std::int32_t extra, const xSpriteRegion& region) {

@@ -22,7 +22,9 @@ std::uint16_t Be16(std::span<const std::uint8_t> d, std::size_t at) {
     return static_cast<std::uint16_t>((d[at] << 8) | d[at + 1]);
 }
 
-std::int16_t S16(std::uint16_t v) { return static_cast<std::int16_t>(v); }
+std::int16_t S16(std::uint16_t v) {
+    return static_cast<std::int16_t>(v);
+}
 
 std::int32_t AreaOf(const xRect& r) {
     return r.IsEmpty() ? 0 : static_cast<std::int32_t>(r.Width()) * r.Height();
@@ -55,7 +57,9 @@ struct Copy24 {
 
 }  // namespace
 
-xOffsetStrip::~xOffsetStrip() { Unload(); }
+xOffsetStrip::~xOffsetStrip() {
+    Unload();
+}
 
 void xOffsetStrip::Unload() {
     data_.clear();
@@ -149,7 +153,8 @@ bool xOffsetStrip::Parse(std::span<const std::uint8_t> data, xArtStrip* secondar
         image.offset = Be32(data, at);
         image.width = Be16(data, at + 4);
         image.height = Be16(data, at + 6);
-        if (image.width > OffsetRunDecoder::kMaxWidth || static_cast<std::uint64_t>(image.offset) + 3 > size) {
+        if (image.width > OffsetRunDecoder::kMaxWidth ||
+            static_cast<std::uint64_t>(image.offset) + 3 > size) {
             return fail();
         }
     }
@@ -184,7 +189,9 @@ xRect xOffsetStrip::GetCelSize(std::int16_t cel) {
     return xRect(S16(w[1]), S16(w[2]), S16(w[3]), S16(w[4]));
 }
 
-xRect xOffsetStrip::GetAnimRect(std::int16_t cel) { return GetCelSize(cel); }
+xRect xOffsetStrip::GetAnimRect(std::int16_t cel) {
+    return GetCelSize(cel);
+}
 
 xRect xOffsetStrip::GetSize() {
     if (!sizeKnown_) {
@@ -197,7 +204,9 @@ xRect xOffsetStrip::GetSize() {
     return size_;
 }
 
-bool xOffsetStrip::HasCel(std::int16_t cel) { return SlotStart(cel) >= 0; }
+bool xOffsetStrip::HasCel(std::int16_t cel) {
+    return SlotStart(cel) >= 0;
+}
 
 xRect xOffsetStrip::GetAnimInfo(std::int16_t image) const {
     if (!HasAnim(image)) {
@@ -233,8 +242,8 @@ const xOffsetStrip::CelParts* xOffsetStrip::GetCelParts(std::int16_t cel, xPoint
         buffer.partSlot != 0 ? words_.data() + slotBase_ + (buffer.partSlot - 1U) * slotWords_ : head;
     for (int i = 0; i < buffer.count; ++i) {
         const std::uint16_t* p = list + 6 + 6 * i;
-        buffer.parts[static_cast<std::size_t>(i)] = Part{p[0], xRect(S16(p[1]), S16(p[2]), S16(p[3]), S16(p[4])),
-                                                         S16(p[5])};
+        buffer.parts[static_cast<std::size_t>(i)] =
+            Part{p[0], xRect(S16(p[1]), S16(p[2]), S16(p[3]), S16(p[4])), S16(p[5])};
     }
     buffer.rect.OffsetBy(at.x, at.y);
     const int width = buffer.rect.Width();
@@ -366,7 +375,8 @@ void xOffsetStrip::AddChangedArea(xSpriteRegion& region, const xRect& place, std
         for (int j = 0; j < b->count; ++j) {
             const Part& q = b->parts[static_cast<std::size_t>(j)];
             if ((q.flags & kPartSecondary) != 0) {
-                secondary_->PrepareCel(region, q.rect, q.number, EffectiveFlags(q.flags, otherFlags), otherExtra);
+                secondary_->PrepareCel(region, q.rect, q.number, EffectiveFlags(q.flags, otherFlags),
+                                       otherExtra);
             }
         }
     }
@@ -496,8 +506,9 @@ void xOffsetStrip::DrawSpan(xCanvas& canvas, const xRect& target, const xRect& c
     auto& mix = static_cast<xMixCanvas&>(canvas);
     const int w = image.width;
     xMixCanvas::Span span;
-    int advance = mix.BeginSpan(target, clip, static_cast<std::int16_t>(w), static_cast<std::int16_t>(image.height),
-                                flags & kPartMirrorBits, rowBuffer_.data(), span);
+    int advance =
+        mix.BeginSpan(target, clip, static_cast<std::int16_t>(w), static_cast<std::int16_t>(image.height),
+                      flags & kPartMirrorBits, rowBuffer_.data(), span);
     // NextSpan answers 0xFFFF when the transfer is complete; that is no row count.
     while (advance > 0 && advance != 0xFFFF) {
         decoder_.BeforeRow(w);

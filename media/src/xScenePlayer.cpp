@@ -63,7 +63,9 @@ void xScenePlayer::RemoveObjects(int object) {
     });
 }
 
-bool xScenePlayer::HasObject(int object) const { return GetObject(object) != nullptr; }
+bool xScenePlayer::HasObject(int object) const {
+    return GetObject(object) != nullptr;
+}
 
 void xScenePlayer::SetDepth(int object, std::int16_t depth) {
     Run([&] {
@@ -134,7 +136,8 @@ int xScenePlayer::AddCel(int spec, xOffsetStrip* strip, std::int16_t first, std:
         c.extra = extra;
         c.position = position;
         // Hundredths of a frame per second: 1500 (15.0 frames) gives 66 ms.
-        c.duration = rate != 0 ? static_cast<std::uint16_t>(std::min<std::int64_t>(100000 / rate, 0xFFFF)) : 0;
+        c.duration =
+            rate != 0 ? static_cast<std::uint16_t>(std::min<std::int64_t>(100000 / rate, 0xFFFF)) : 0;
         if (rate < 0) {
             c.duration = 0;
         }
@@ -160,7 +163,9 @@ void xScenePlayer::SetHold(int object, std::uint16_t count) {
     });
 }
 
-void xScenePlayer::ClearHold(int object) { SetHold(object, 0); }
+void xScenePlayer::ClearHold(int object) {
+    SetHold(object, 0);
+}
 
 std::uint16_t xScenePlayer::GetHold(int object) const {
     const Object* o = GetObject(object);
@@ -213,7 +218,9 @@ void xScenePlayer::Finish(int object) {
         // Each round ends the current record's repeats, so records that repeat
         // for ever do not keep the queue waiting.
         // Segments wait both in the queue and linked after the current one.
-        const auto more = [&] { return o->queued != kNone || (InUse(o->current) && InUse(cels_[o->current].next)); };
+        const auto more = [&] {
+            return o->queued != kNone || (InUse(o->current) && InUse(cels_[o->current].next));
+        };
         for (int guard = 0; more() && guard < 2 * kMax; ++guard) {
             EndLoop(object);
             if (InUse(o->current)) {
@@ -249,7 +256,8 @@ bool xScenePlayer::Step(int object, int frames) {
         if (left > 0) {
             const int step = std::min(left, n);
             const Cel& c = cels_[o->current];
-            o->frame = static_cast<std::int16_t>((c.flags & kBackwards) != 0 ? o->frame - step : o->frame + step);
+            o->frame =
+                static_cast<std::int16_t>((c.flags & kBackwards) != 0 ? o->frame - step : o->frame + step);
             n -= step;
             if (n == 0) {
                 break;
@@ -319,9 +327,9 @@ bool xScenePlayer::Step(int object, int frames) {
         n -= 1;
         if (o->current != kNone) {
             const Cel& c = cels_[o->current];
-            o->frame = c.startFrame >= 0                  ? static_cast<std::int16_t>(c.startFrame)
+            o->frame = c.startFrame >= 0             ? static_cast<std::int16_t>(c.startFrame)
                        : (c.flags & kBackwards) != 0 ? c.last
-                                                      : c.first;
+                                                     : c.first;
             moved = true;
         }
     }
@@ -504,7 +512,8 @@ bool xScenePlayer::IsStripUsed(const xOffsetStrip* strip) const {
         return false;
     }
     for (int i = 0; i < celMark_; ++i) {
-        if (cels_[static_cast<std::size_t>(i)].flags != 0 && cels_[static_cast<std::size_t>(i)].strip == strip) {
+        if (cels_[static_cast<std::size_t>(i)].flags != 0 &&
+            cels_[static_cast<std::size_t>(i)].strip == strip) {
             return true;
         }
     }

@@ -43,7 +43,8 @@ void xSpriteEngine::Init(xCanvas* screen, const xRect& area, int depth) {
 }
 
 xSpriteEngine::Sprite* xSpriteEngine::Current(int index) {
-    if (!current_ || index < 0 || index >= mark_ || (*current_)[static_cast<std::size_t>(index)].slot == kFree) {
+    if (!current_ || index < 0 || index >= mark_ ||
+        (*current_)[static_cast<std::size_t>(index)].slot == kFree) {
         return nullptr;
     }
     return &(*current_)[static_cast<std::size_t>(index)];
@@ -276,7 +277,9 @@ void xSpriteEngine::BeginMask() {
     mask_ = true;
 }
 
-void xSpriteEngine::EndMask() { mask_ = false; }
+void xSpriteEngine::EndMask() {
+    mask_ = false;
+}
 
 xMixCanvas* xSpriteEngine::GetBackgroundCanvas() {
     fillPending_ = false;
@@ -339,8 +342,9 @@ void xSpriteEngine::CollectChanges() {
         if ((now.slot == kLive || now.slot == kRemoved) && now.draw == kDrawn) {
             if (now.depth == old.depth && now.strip == old.strip) {
                 if (!SamePlacement(now, old)) {
-                    now.draw = now.strip != nullptr && (now.flags & xArtStrip::kInPlace) != 0 ? kChangedInPlace
-                                                                                             : kRedraw;
+                    now.draw = now.strip != nullptr && (now.flags & xArtStrip::kInPlace) != 0
+                                   ? kChangedInPlace
+                                   : kRedraw;
                 }
             } else {
                 now.draw = kRedraw;
@@ -423,7 +427,8 @@ void xSpriteEngine::PrepareSprites() {
 void xSpriteEngine::MarkChanged() {
     for (int i = 0; i < mark_; ++i) {
         Sprite& s = (*current_)[static_cast<std::size_t>(i)];
-        if (s.slot != kFree && s.slot != kAddedAndRemoved && s.draw == kDrawn && working_.MeetsRegion(s.own)) {
+        if (s.slot != kFree && s.slot != kAddedAndRemoved && s.draw == kDrawn &&
+            working_.MeetsRegion(s.own)) {
             s.draw = kRedraw;
         }
     }
@@ -489,7 +494,9 @@ void xSpriteEngine::BlitToScreen() {
     }
 }
 
-void xSpriteEngine::ClearRegion() { working_.Clear(); }
+void xSpriteEngine::ClearRegion() {
+    working_.Clear();
+}
 
 void xSpriteEngine::SavePrevious() {
     const int count = mark_;

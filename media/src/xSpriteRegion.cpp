@@ -25,8 +25,12 @@ bool Inside(const xRect& inner, const xRect& outer) {
            outer.bottom >= inner.bottom;
 }
 
-int FloorTo4(int v) { return v & ~3; }
-int CeilTo4(int v) { return (v + 3) & ~3; }
+int FloorTo4(int v) {
+    return v & ~3;
+}
+int CeilTo4(int v) {
+    return (v + 3) & ~3;
+}
 
 }  // namespace
 
@@ -76,8 +80,7 @@ void xSpriteRegion::Add(const xRect& in, int budget, int depth) {
     if (budget < 0) {
         cost -= 1;
     }
-    const bool forced =
-        count_ >= capacity_ || (depth < 1 && candidate >= 0 && budget != 0);
+    const bool forced = count_ >= capacity_ || (depth < 1 && candidate >= 0 && budget != 0);
     if (candidate >= 0 && (cost <= budget || forced)) {
         const xRect u = BoundsOf(entries_[candidate].rect, r);
         if (depth < 2 && budget != 0) {

@@ -117,8 +117,8 @@ std::vector<std::uint8_t> Build(const Strip& strip) {
     for (const Cel& c : strip.cels) {
         maxParts = std::max(maxParts, c.parts.size());
     }
-    const std::uint32_t slotWords =
-        strip.slotWords != 0 ? static_cast<std::uint32_t>(strip.slotWords) : static_cast<std::uint32_t>(6 + 6 * maxParts);
+    const std::uint32_t slotWords = strip.slotWords != 0 ? static_cast<std::uint32_t>(strip.slotWords)
+                                                         : static_cast<std::uint32_t>(6 + 6 * maxParts);
     const std::uint32_t cels = static_cast<std::uint32_t>(strip.cels.size());
     std::vector<std::uint8_t> out;
     Put32(out, 0);
@@ -135,7 +135,8 @@ std::vector<std::uint8_t> Build(const Strip& strip) {
         Put16(out, static_cast<std::uint16_t>(c.rect.top));
         Put16(out, static_cast<std::uint16_t>(c.rect.right));
         Put16(out, static_cast<std::uint16_t>(c.rect.bottom));
-        Put16(out, c.partCount >= 0 ? static_cast<std::uint32_t>(c.partCount) : static_cast<std::uint32_t>(c.parts.size()));
+        Put16(out, c.partCount >= 0 ? static_cast<std::uint32_t>(c.partCount)
+                                    : static_cast<std::uint32_t>(c.parts.size()));
         for (const Part& p : c.parts) {
             Put16(out, p.flags);
             Put16(out, static_cast<std::uint16_t>(p.rect.left));
@@ -172,7 +173,8 @@ Image ImageOf(const std::vector<std::string>& rows) {
     image.width = rows.empty() ? 0 : static_cast<int>(rows[0].size());
     for (const std::string& r : rows) {
         for (char c : r) {
-            image.pixels.push_back(c == '.' ? 0 : static_cast<std::uint8_t>(c <= '9' ? c - '0' : c - 'a' + 10));
+            image.pixels.push_back(c == '.' ? 0
+                                            : static_cast<std::uint8_t>(c <= '9' ? c - '0' : c - 'a' + 10));
         }
     }
     return image;
@@ -181,7 +183,8 @@ Image ImageOf(const std::vector<std::string>& rows) {
 Cel SimpleCel(const Image& image, std::int16_t number, std::uint16_t layer) {
     Cel c;
     c.rect = xRect(0, 0, image.width, image.height);
-    c.parts.push_back(Part{static_cast<std::uint16_t>(layer << 8), xRect(0, 0, image.width, image.height), number});
+    c.parts.push_back(
+        Part{static_cast<std::uint16_t>(layer << 8), xRect(0, 0, image.width, image.height), number});
     return c;
 }
 

@@ -121,7 +121,8 @@ TEST(TextStripTest, ShrinksThenCutsWithAnEllipsis) {
     ASSERT_EQ(lines.size(), 1U);
     EXPECT_EQ(lines[0].substr(lines[0].size() - 3), "...");
     EXPECT_LE(rig.Width(lines[0], 7), at7 / 2);
-    EXPECT_GT(rig.Width(lines[0].substr(0, lines[0].size() - 3) + text[lines[0].size() - 3] + "...", 7), at7 / 2);
+    EXPECT_GT(rig.Width(lines[0].substr(0, lines[0].size() - 3) + text[lines[0].size() - 3] + "...", 7),
+              at7 / 2);
     EXPECT_FALSE(rig.Item().truncated);
     // Format 5 cuts at a word instead.
     rig.strip.SetFormat(rig.index, 5);
@@ -174,7 +175,9 @@ TEST(TextStripTest, AlignmentsBaselinesAndGlyphBounds) {
         const TextStrip::Metrics m = TextStrip::ScaleMetrics(rig.canvas, item.spacing);
         const int width = rig.canvas.GetTextWidth("Wij");
         rig.canvas.EndDraw(nullptr);
-        const int left = c.horizontal == 0 ? rect.left : c.horizontal == 1 ? 250 - width / 2 : rect.right - width;
+        const int left = c.horizontal == 0   ? rect.left
+                         : c.horizontal == 1 ? 250 - width / 2
+                                             : rect.right - width;
         const int baseline = c.vertical == 0   ? rect.top + m.ascent
                              : c.vertical == 2 ? rect.bottom - m.lineHeight + m.ascent
                                                : 100 - item.laidOut.Height() / 2 + m.ascent;
@@ -187,7 +190,8 @@ TEST(TextStripTest, AlignmentsBaselinesAndGlyphBounds) {
             for (int x = 0; x < 640; ++x) {
                 if (rig.canvas.GetRow(y)[x] != 0) {
                     ++ink;
-                    EXPECT_TRUE(x >= left - 1 && x <= left + width && y >= baseline - item.laidOut.Height() - 2 &&
+                    EXPECT_TRUE(x >= left - 1 && x <= left + width &&
+                                y >= baseline - item.laidOut.Height() - 2 &&
                                 y <= baseline + item.laidOut.Height())
                         << x << "," << y;
                 }
@@ -218,7 +222,7 @@ TEST(TextStripTest, CaretAtTheEndOfALineAndCaretColumns) {
     const int baseline = 10 + m.ascent + m.lineHeight + m.leading;
     EXPECT_NE(rig.canvas.GetRow(baseline - 1)[caretX], 0);
     EXPECT_EQ(rig.strip.GetCaretColumn(0, 0), -1);
-    EXPECT_EQ(rig.strip.GetCaretColumn(0, -1), 3);       // end of "abc", the nearest to the caret
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, -1), 3);         // end of "abc", the nearest to the caret
     EXPECT_EQ(rig.strip.GetCaretColumn(0, 1), 3 + 5 + 2);  // end of "xy"
     EXPECT_EQ(rig.strip.GetCaretColumn(0, 9), 3 + 5 + 2);  // clamped to the last line
 }

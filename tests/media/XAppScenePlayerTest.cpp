@@ -111,7 +111,9 @@ TEST(XAppScenePlayerTest, Timelines) {
         std::vector<Pass> passes;
     } cases[] = {
         {"rate 0: one frame per tick, then removed",
-         [](Rig& r) { return r.player.AddCel(-2, r.a.get(), 3, 1, 0, 0, 0, xPoint{5, 6}); },
+         [](Rig& r) {
+             return r.player.AddCel(-2, r.a.get(), 3, 1, 0, 0, 0, xPoint{5, 6});
+         },
          {{0, "a3@5,6", "S0"}, {0, "a4@5,6", ""}, {500, "a5@5,6", ""}, {0, "-", "T0"}, {0, "gone", ""}}},
         {"rate 10 frames a second: as many frames as the time allows",
          [](Rig& r) { return r.player.AddCel(-2, r.a.get(), 1, 1, 0, 1000, 0, xPoint{}); },
@@ -175,7 +177,11 @@ TEST(XAppScenePlayerTest, Timelines) {
              r.player.AddSegment(-2, r.a.get(), 1, 1, 0, 0, 0, xPoint{2, 2}, xPoint{10, -5}, -1, -1, -1);
              return 0;
          },
-         {{0, "a1@2,2", "S0"}, {0, "a2@4,1", ""}, {0, "a3@7,0", ""}, {0, "a4@9,-1", ""}, {0, "a5@12,-3", ""}}},
+         {{0, "a1@2,2", "S0"},
+          {0, "a2@4,1", ""},
+          {0, "a3@7,0", ""},
+          {0, "a4@9,-1", ""},
+          {0, "a5@12,-3", ""}}},
         {"a start frame",
          [](Rig& r) {
              r.player.AddSegment(-2, r.a.get(), 1, 1, 0, 0, 0, xPoint{}, xPoint{}, -1, -1, 4);

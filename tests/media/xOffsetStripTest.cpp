@@ -70,7 +70,8 @@ std::vector<int> Expected(int w, int h, const off4::Image& image, int dx, int dy
             const std::uint8_t v = image.pixels[static_cast<std::size_t>(sy * image.width + sx)];
             const int tx = dx + x;
             const int ty = dy + y;
-            if (v != 0 && tx >= 0 && ty >= 0 && tx < w && ty < h && clip.Contains(xPoint{static_cast<std::int16_t>(tx), static_cast<std::int16_t>(ty)})) {
+            if (v != 0 && tx >= 0 && ty >= 0 && tx < w && ty < h &&
+                clip.Contains(xPoint{static_cast<std::int16_t>(tx), static_cast<std::int16_t>(ty)})) {
                 out[static_cast<std::size_t>(ty * w + tx)] = v;
             }
         }
@@ -187,9 +188,10 @@ TEST(xOffsetStripTest, ImagesDrawExactlyAtBothDepthsOnEveryPath) {
             const xRect clip = c.clip.IsEmpty() ? canvas->GetBounds() : c.clip;
             const xRect target(c.dx, c.dy, c.dx + image.width, c.dy + image.height);
             l->strip.DrawCel(*canvas, target, static_cast<std::int16_t>(c.image), clip, c.flags, 0);
-            EXPECT_EQ(Diff(Actual(*canvas), AsPixels(Expected(320, 120, image, c.dx, c.dy, (c.flags & 1) != 0,
-                                                              (c.flags & 2) != 0, clip),
-                                                     depth),
+            EXPECT_EQ(Diff(Actual(*canvas),
+                           AsPixels(Expected(320, 120, image, c.dx, c.dy, (c.flags & 1) != 0,
+                                             (c.flags & 2) != 0, clip),
+                                    depth),
                            320),
                       "same");
         }
@@ -262,7 +264,7 @@ TEST(xOffsetStripTest, CelsPartsAndLayers) {
     EXPECT_EQ(parts->parts[1].rect, xRect(14, 20, 16, 22));
     const auto* mirrored = strip.GetCelParts(1, xPoint{10, 20}, xArtStrip::kMirror);
     EXPECT_EQ(mirrored->parts[0].rect, xRect(16, 20, 18, 22));  // reflected within the 8-wide cel
-    EXPECT_EQ(parts->parts[1].rect, xRect(14, 20, 16, 22));      // the previous buffer still holds
+    EXPECT_EQ(parts->parts[1].rect, xRect(14, 20, 16, 22));     // the previous buffer still holds
     EXPECT_EQ(strip.GetCelParts(3, xPoint{}, 0), nullptr);
 
     struct Case {
@@ -406,8 +408,9 @@ TEST(xOffsetStripTest, RandomDamageNeverCrashes) {
     for (int i = 0; i < 3; ++i) {
         off4::Cel c;
         c.rect = xRect(0, 0, 300, 20);
-        c.parts = {{static_cast<std::uint16_t>(1 << 8), xRect(0, 0, images[static_cast<std::size_t>(i)].width,
-                                                               images[static_cast<std::size_t>(i)].height),
+        c.parts = {{static_cast<std::uint16_t>(1 << 8),
+                    xRect(0, 0, images[static_cast<std::size_t>(i)].width,
+                          images[static_cast<std::size_t>(i)].height),
                     static_cast<std::int16_t>(i + 1)},
                    {static_cast<std::uint16_t>((2 << 8) | 1), xRect(5, 5, 25, 15), 1}};
         s.cels.push_back(c);
@@ -459,9 +462,10 @@ TEST(xOffsetStripTest, LoadsThroughTheResourceReader) {
         auto canvas = Canvas(310, 4, depth);
         strip.Draw(*canvas, xRect(1, 1, 5, 3), 1, 0, 0);
         const off4::Image image = off4::ImageOf({".12.", "3333"});
-        EXPECT_EQ(Diff(Actual(*canvas), AsPixels(Expected(310, 4, image, 1, 1, false, false, canvas->GetBounds()), depth),
-                       310),
-                  "same");
+        EXPECT_EQ(
+            Diff(Actual(*canvas),
+                 AsPixels(Expected(310, 4, image, 1, 1, false, false, canvas->GetBounds()), depth), 310),
+            "same");
         strip.Draw(*canvas, xRect(5, 2, 305, 4), 3, 0, 0);
         EXPECT_EQ(PixelAt(*canvas, 304, 3), PixelOf(7, depth));
     }

@@ -22,7 +22,9 @@ using fixtures::RecordingScreen;
 constexpr int kW = 64;
 constexpr int kH = 48;
 
-int At(const xMixCanvas& c, int x, int y) { return c.GetRow(y)[x]; }
+int At(const xMixCanvas& c, int x, int y) {
+    return c.GetRow(y)[x];
+}
 
 // Every pixel of `r` on the screen holds `v`.
 bool Holds(const xMixCanvas& c, const xRect& r, int v) {
@@ -143,7 +145,7 @@ TEST(xSpriteEngineTest, RemovedSpritesAreErased) {
     rig.engine.DeferRemoveSprite(later);
     rig.engine.Update();
     EXPECT_TRUE(Holds(*rig.screen, xRect(4, 4, 12, 12), rig.black));  // erased at once
-    EXPECT_TRUE(Holds(*rig.screen, xRect(20, 4, 28, 12), 51));  // still shown this pass
+    EXPECT_TRUE(Holds(*rig.screen, xRect(20, 4, 28, 12), 51));        // still shown this pass
     rig.engine.Update();
     EXPECT_TRUE(Holds(*rig.screen, xRect(20, 4, 28, 12), rig.black));
     EXPECT_EQ(rig.engine.GetLiveCount(), 0);
@@ -186,9 +188,9 @@ TEST(xSpriteEngineTest, MaskModeKeepsChangesOutsideTheMaskOffTheScreen) {
     rig.engine.GetWorkingRegion().Add(xRect(0, 0, 8, 8), 0, 10);
     rig.engine.SetSpriteRect(ia, xRect(40, 30, 48, 38));
     rig.engine.Update();
-    EXPECT_TRUE(Holds(*rig.screen, xRect(0, 0, 8, 8), rig.black));  // inside the mask: erased
+    EXPECT_TRUE(Holds(*rig.screen, xRect(0, 0, 8, 8), rig.black));      // inside the mask: erased
     EXPECT_TRUE(Holds(*rig.screen, xRect(40, 30, 48, 38), rig.black));  // outside: not shown
-    EXPECT_EQ(At(*rig.engine.GetMixCanvas(), 40, 30), 81);       // but composed
+    EXPECT_EQ(At(*rig.engine.GetMixCanvas(), 40, 30), 81);              // but composed
     rig.engine.EndMask();
     rig.engine.InvalidateAll();
     rig.engine.Update();

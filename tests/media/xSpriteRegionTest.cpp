@@ -17,8 +17,9 @@ struct E {
 std::string Show(const std::vector<E>& entries) {
     std::string s;
     for (const E& e : entries) {
-        s += "(" + std::to_string(e.r.left) + "," + std::to_string(e.r.top) + "," + std::to_string(e.r.right) +
-             "," + std::to_string(e.r.bottom) + ")=" + std::to_string(e.covered) + " ";
+        s += "(" + std::to_string(e.r.left) + "," + std::to_string(e.r.top) + "," +
+             std::to_string(e.r.right) + "," + std::to_string(e.r.bottom) + ")=" + std::to_string(e.covered) +
+             " ";
     }
     return s;
 }
@@ -49,22 +50,50 @@ TEST(xSpriteRegionTest, AddMergesSplitsAndWidens) {
         {"empty rectangle changes nothing", {{0, 0, 4, 4}}, {5, 5, 5, 9}, 9000, 4, {{{0, 0, 4, 4}, 16}}},
         {"widened to 4-pixel columns", {}, {5, 1, 9, 3}, 9000, 4, {{{4, 1, 12, 3}, 16}}},
         {"no widening with budget 0", {}, {5, 1, 9, 3}, 0, 10, {{{5, 1, 9, 3}, 8}}},
-        {"inside an entry: only the entry grows to its box", {{0, 0, 10, 10}}, {2, 2, 4, 4}, 0, 10,
+        {"inside an entry: only the entry grows to its box",
+         {{0, 0, 10, 10}},
+         {2, 2, 4, 4},
+         0,
+         10,
          {{{0, 0, 10, 10}, 100}}},
-        {"same columns, overlapping rows: union at no cost", {{0, 0, 8, 8}}, {0, 4, 8, 12}, 0, 10,
+        {"same columns, overlapping rows: union at no cost",
+         {{0, 0, 8, 8}},
+         {0, 4, 8, 12},
+         0,
+         10,
          {{{0, 0, 8, 12}, 96}}},
         {"touching side by side: union", {{0, 0, 8, 8}}, {8, 0, 16, 8}, 0, 10, {{{0, 0, 16, 8}, 128}}},
-        {"far apart with budget 0: appended", {{0, 0, 8, 8}}, {100, 100, 108, 108}, 0, 10,
+        {"far apart with budget 0: appended",
+         {{0, 0, 8, 8}},
+         {100, 100, 108, 108},
+         0,
+         10,
          {{{0, 0, 8, 8}, 64}, {{100, 100, 108, 108}, 64}}},
         {"near with a budget: merged", {{0, 0, 8, 8}}, {12, 0, 20, 8}, 9000, 4, {{{0, 0, 20, 8}, 160}}},
         {"depth 0 forces a merge", {{0, 0, 8, 8}}, {100, 100, 108, 108}, 0, 0, {{{0, 0, 108, 108}, 11664}}},
-        {"crossing: split into bands (no upper band)", {{0, 0, 20, 4}}, {8, 0, 12, 20}, 0, 10,
+        {"crossing: split into bands (no upper band)",
+         {{0, 0, 20, 4}},
+         {8, 0, 12, 20},
+         0,
+         10,
          {{{0, 0, 20, 4}, 80}, {{8, 4, 12, 20}, 64}}},
-        {"crossing: three bands", {{0, 4, 20, 8}}, {8, 0, 12, 20}, 0, 10,
+        {"crossing: three bands",
+         {{0, 4, 20, 8}},
+         {8, 0, 12, 20},
+         0,
+         10,
          {{{8, 0, 12, 4}, 16}, {{0, 4, 20, 8}, 80}, {{8, 8, 12, 20}, 48}}},
-        {"overlapping corner: bands", {{0, 0, 10, 10}}, {5, 5, 15, 15}, 0, 10,
+        {"overlapping corner: bands",
+         {{0, 0, 10, 10}},
+         {5, 5, 15, 15},
+         0,
+         10,
          {{{0, 0, 10, 5}, 50}, {{0, 5, 15, 10}, 75}, {{5, 10, 15, 15}, 50}}},
-        {"lower reaches less deep than upper (no lower band)", {{0, 0, 10, 10}}, {5, 2, 20, 5}, 0, 10,
+        {"lower reaches less deep than upper (no lower band)",
+         {{0, 0, 10, 10}},
+         {5, 2, 20, 5},
+         0,
+         10,
          {{{0, 0, 10, 2}, 20}, {{0, 2, 20, 5}, 60}, {{0, 5, 10, 10}, 50}}},
     };
     for (const Case& c : cases) {

@@ -14,7 +14,7 @@
 class OffsetRunDecoder {
   public:
     static constexpr int kWindow = 8192;
-    static constexpr int kKeep = 4096;                 // kept on a refill; 2 * the widest row
+    static constexpr int kKeep = 4096;                    // kept on a refill; 2 * the widest row
     static constexpr int kHighWater = kWindow - 8 * 273;  // a group of eight items makes at most 2184 bytes
     static constexpr int kMaxWidth = 2048;
 

@@ -136,7 +136,8 @@ class TextStrip : public xArtStrip {
     bool LayoutOnce(TextStripItem& item, xCanvas& canvas, const xRect& rect, const std::string& text,
                     std::vector<int>& words, std::vector<std::size_t>& starts);
     void DrawItem(xCanvas& canvas, TextStripItem& item, const xRect& rect, const xRGB& colour, bool italic);
-    void DrawCached(xCanvas& canvas, TextStripItem& item, const xRect& place, std::uint16_t flags, bool atCorner);
+    void DrawCached(xCanvas& canvas, TextStripItem& item, const xRect& place, std::uint16_t flags,
+                    bool atCorner);
 
     void* owner_;
     std::vector<std::unique_ptr<TextStripItem>> items_;

@@ -14,9 +14,9 @@ class xSpriteRegion;
 class xArtStrip {
   public:
     // Draw flags.
-    static constexpr std::uint16_t kMirror = 1;       // left-right
-    static constexpr std::uint16_t kFlip = 2;         // top-bottom
-    static constexpr std::uint16_t kInPlace = 4;      // a sprite may be redrawn through its changed areas
+    static constexpr std::uint16_t kMirror = 1;   // left-right
+    static constexpr std::uint16_t kFlip = 2;     // top-bottom
+    static constexpr std::uint16_t kInPlace = 4;  // a sprite may be redrawn through its changed areas
     static constexpr std::uint16_t kDoNotDraw = 8;
 
     virtual ~xArtStrip() = default;
@@ -31,8 +31,8 @@ class xArtStrip {
     // Draw, when the placement meets the region at all.
     virtual void DrawClipped(xCanvas& canvas, const xRect& place, std::int16_t cel, std::uint16_t flags,
                              std::int32_t extra, const xSpriteRegion& region);
-    virtual void AddDirtyArea(xSpriteRegion& region, const xRect& place, std::int16_t cel, std::uint16_t flags,
-                              std::int32_t extra);
+    virtual void AddDirtyArea(xSpriteRegion& region, const xRect& place, std::int16_t cel,
+                              std::uint16_t flags, std::int32_t extra);
     // The areas the first placement draws and the second does not draw alike.
     virtual void AddChangedArea(xSpriteRegion& region, const xRect& place, std::int16_t cel,
                                 std::uint16_t flags, std::int32_t extra, const xRect& otherPlace,

@@ -113,11 +113,11 @@ class xOffsetStrip : public xArtStrip {
     void DrawSpan(xCanvas& canvas, const xRect& target, const xRect& clip, const Image& image,
                   std::uint16_t flags);
 
-    std::vector<std::uint8_t> data_;     // the resource as stored
-    std::vector<std::uint16_t> words_;   // the frame area in machine order
+    std::vector<std::uint8_t> data_;    // the resource as stored
+    std::vector<std::uint16_t> words_;  // the frame area in machine order
     std::vector<Image> images_;
-    std::uint32_t slotBase_ = 0;         // slot k starts at word k * S + slotBase_
-    std::uint16_t slotWords_ = 0;        // S
+    std::uint32_t slotBase_ = 0;   // slot k starts at word k * S + slotBase_
+    std::uint16_t slotWords_ = 0;  // S
     std::uint16_t celCount_ = 0;
     std::uint16_t opaqueCount_ = 0;
     xArtStrip* secondary_ = nullptr;

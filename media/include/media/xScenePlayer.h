@@ -74,8 +74,8 @@ class xScenePlayer : public xAppObject {
     virtual bool HasObject(int object) const;
     virtual void SetDepth(int object, std::int16_t depth);
     virtual void MoveBy(int object, int dx, int dy);
-    virtual int AddCel(int spec, xOffsetStrip* strip, std::int16_t first, std::uint16_t flags, std::int16_t depth,
-                       std::int32_t rate, std::int32_t extra, xPoint position);
+    virtual int AddCel(int spec, xOffsetStrip* strip, std::int16_t first, std::uint16_t flags,
+                       std::int16_t depth, std::int32_t rate, std::int32_t extra, xPoint position);
     virtual void SetHold(int object, std::uint16_t count);
     virtual void ClearHold(int object);
     virtual std::uint16_t GetHold(int object) const;

@@ -26,7 +26,13 @@ class xSpriteEngine : public xAppObject {
     static constexpr int kMaxSprites = 500;
 
     enum SlotState : std::uint8_t { kFree = 0, kAdded = 1, kLive = 2, kRemoved = 3, kAddedAndRemoved = 4 };
-    enum DrawState : std::uint8_t { kHidden = 0, kDrawn = 1, kChangedInPlace = 2, kRedraw = 3, kRedrawAndBake = 4 };
+    enum DrawState : std::uint8_t {
+        kHidden = 0,
+        kDrawn = 1,
+        kChangedInPlace = 2,
+        kRedraw = 3,
+        kRedrawAndBake = 4
+    };
 
     struct Sprite {
         std::uint8_t slot = kFree;
@@ -66,8 +72,8 @@ class xSpriteEngine : public xAppObject {
     virtual void SavePrevious();
 
     // Raises x-layer error 1 (and answers -1) with 500 sprites live.
-    int AddSprite(xArtStrip* strip, std::int16_t cel, const xRect& rect, std::int16_t depth, std::uint16_t flags,
-                  std::int32_t extra);
+    int AddSprite(xArtStrip* strip, std::int16_t cel, const xRect& rect, std::int16_t depth,
+                  std::uint16_t flags, std::int32_t extra);
     void RemoveSprite(int index);
     void DeferRemoveSprite(int index);  // -1: all
     void SetSpriteStrip(int index, xArtStrip* strip);
@@ -80,7 +86,7 @@ class xSpriteEngine : public xAppObject {
     void SetSpriteDirty(int index, bool on);
     void SetSpriteVisible(int index, bool on);
     void MarkSpriteMoved(int index);
-    void MarkBake(int index);  // -1: all
+    void MarkBake(int index);    // -1: all
     void BakeSprite(int index);  // -1: all, in depth order
     bool UsesStrip(const xArtStrip* strip) const;
     void InvalidateAll();
