@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <type_traits>
 
 class xOffsetStrip;
 class xSpriteEngine;
