@@ -4,10 +4,108 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace platform {
 
 namespace {
+
+// The nearest entry of a colour table, as Surface::NearestIndex answers it
+// (the lowest index at the least distance), for many colours at once: the
+// colour cube is cut into 32x32x32 cells, and each cell that is used keeps
+// the entries that can be nearest to some colour in it.
+class NearestColours {
+  public:
+    explicit NearestColours(const ColourTable& colours) : colours_(colours), cells_(kCells) {}
+
+    const ColourTable& Colours() const { return colours_; }
+
+    // The finder for this table: the last one made is kept while the table
+    // stays the same (one thread draws).
+    static NearestColours& For(const ColourTable& colours) {
+        static std::unique_ptr<NearestColours> last;
+        if (!last || last->colours_ != colours) {
+            last = std::make_unique<NearestColours>(colours);
+        }
+        return *last;
+    }
+
+    std::uint8_t Find(Rgb c) {
+        if (c == lastColour_ && haveLast_) {
+            return lastIndex_;
+        }
+        const std::size_t cell = (static_cast<std::size_t>(c.r >> 3) << 10) |
+                                 (static_cast<std::size_t>(c.g >> 3) << 5) |
+                                 static_cast<std::size_t>(c.b >> 3);
+        Cell& k = cells_[cell];
+        if (!k.ready) {
+            Fill(k, c);
+        }
+        int best = 0;
+        int bestDistance = 0x7FFFFFFF;
+        for (std::uint32_t i = k.first; i < k.first + k.count; ++i) {
+            const std::uint8_t index = pool_[i];
+            const Rgb& e = colours_[index];
+            const int dr = e.r - c.r;
+            const int dg = e.g - c.g;
+            const int db = e.b - c.b;
+            const int d = dr * dr + dg * dg + db * db;
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = index;
+            }
+        }
+        lastColour_ = c;
+        lastIndex_ = static_cast<std::uint8_t>(best);
+        haveLast_ = true;
+        return lastIndex_;
+    }
+
+  private:
+    static constexpr std::size_t kCells = 32 * 32 * 32;
+    struct Cell {
+        std::uint32_t first = 0;
+        std::uint16_t count = 0;
+        bool ready = false;
+    };
+
+    // Squared distance from v to the span [lo, lo + 7], least and most.
+    static int Near(int v, int lo) { return v < lo ? lo - v : (v > lo + 7 ? v - lo - 7 : 0); }
+    static int Far(int v, int lo) { return std::max(std::abs(v - lo), std::abs(v - lo - 7)); }
+
+    void Fill(Cell& k, Rgb c) {
+        const int r0 = c.r & ~7;
+        const int g0 = c.g & ~7;
+        const int b0 = c.b & ~7;
+        int bound = 0x7FFFFFFF;
+        for (const Rgb& e : colours_) {
+            const int fr = Far(e.r, r0);
+            const int fg = Far(e.g, g0);
+            const int fb = Far(e.b, b0);
+            bound = std::min(bound, fr * fr + fg * fg + fb * fb);
+        }
+        k.first = static_cast<std::uint32_t>(pool_.size());
+        for (int i = 0; i < 256; ++i) {
+            const Rgb& e = colours_[static_cast<std::size_t>(i)];
+            const int nr = Near(e.r, r0);
+            const int ng = Near(e.g, g0);
+            const int nb = Near(e.b, b0);
+            if (nr * nr + ng * ng + nb * nb <= bound) {
+                pool_.push_back(static_cast<std::uint8_t>(i));
+            }
+        }
+        k.count = static_cast<std::uint16_t>(pool_.size() - k.first);
+        k.ready = true;
+    }
+
+    ColourTable colours_;
+    std::vector<Cell> cells_;
+    std::vector<std::uint8_t> pool_;
+    Rgb lastColour_{};
+    std::uint8_t lastIndex_ = 0;
+    bool haveLast_ = false;
+};
 
 // The built-in system font: no glyphs, the metrics of a 16-pixel cell.
 constexpr FontMetrics kSystemMetrics{13, 3, 16, 3, 0};
@@ -334,6 +432,9 @@ void DrawContext::StretchBlit(int x, int y, int w, int h, const DrawContext& src
     const int fromBpp = from->BytesPerPixel();
     const int toBpp = to->BytesPerPixel();
     const bool sameScaleX = sw == w;
+    // Colours to 8 bits through a table of the target's colours, not a scan
+    // of all 256 entries per pixel.
+    NearestColours* nearest = toBpp == 1 && fromBpp != 1 ? &NearestColours::For(to->Colours()) : nullptr;
     for (int ty = dy0; ty < dy1; ++ty) {
         // Sample at the centre of each target pixel.
         const int syy = sy + static_cast<int>((2LL * (ty - y) + 1) * sh / (2LL * h));
@@ -366,7 +467,7 @@ void DrawContext::StretchBlit(int x, int y, int w, int h, const DrawContext& src
             }
             const Rgb c = fromBpp == 1 ? from->Colours()[*sp] : Rgb{sp[2], sp[1], sp[0]};
             if (toBpp == 1) {
-                *dp = to->NearestIndex(c);
+                *dp = nearest != nullptr ? nearest->Find(c) : to->NearestIndex(c);
             } else {
                 dp[0] = c.b;
                 dp[1] = c.g;

@@ -211,4 +211,24 @@ std::unique_ptr<FontFace> OpenFontFace(const FontRequest& request) {
     return std::make_unique<FreeTypeFontFace>(face, request.emPixels);
 }
 
+bool AddApplicationFontFile(const std::string& hostPath) {
+    FcConfig* config = Config();
+    if (config == nullptr) {
+        return false;
+    }
+    FcFontSet* found = FcFontSetCreate();
+    FcBlanks* blanks = nullptr;
+    const bool isFont = FcFileScan(found, nullptr, nullptr, blanks,
+                                   reinterpret_cast<const FcChar8*>(hostPath.c_str()), FcFalse) == FcTrue &&
+                        found->nfont > 0;
+    FcFontSetDestroy(found);
+    return isFont && FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(hostPath.c_str())) == FcTrue;
+}
+
+void RemoveApplicationFonts() {
+    if (FcConfig* config = Config()) {
+        FcConfigAppFontClear(config);
+    }
+}
+
 }  // namespace platform

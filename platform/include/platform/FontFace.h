@@ -52,4 +52,9 @@ class FontFace {
 // loaded at all. Implemented by platform_freetype.
 std::unique_ptr<FontFace> OpenFontFace(const FontRequest& request);
 
+// Makes a font file (a host path) one of this process's fonts until
+// RemoveApplicationFonts; false when the file is not a font.
+bool AddApplicationFontFile(const std::string& hostPath);
+void RemoveApplicationFonts();
+
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -224,6 +225,34 @@ TEST(DrawContextTest, WidePensAreCentredOnTheLine) {
     dc.MoveTo({0, 0});
     dc.LineTo({3, 0});  // clipped to the surface, and quickly
     EXPECT_EQ(Picture(s)[4], "3333333");
+}
+
+TEST(DrawContextTest, ColoursToEightBitsMatchTheNearestEntryExactly) {
+    std::mt19937 rng(5);
+    for (int round = 0; round < 4; ++round) {
+        Surface to(64, 64, 8, false);
+        for (Rgb& e : to.Colours()) {
+            // Round 0 a table of few distinct colours (ties everywhere), then random ones.
+            const auto v = [&] {
+                return static_cast<std::uint8_t>(round == 0 ? (rng() % 3) * 127 : rng() % 256);
+            };
+            e = Rgb{v(), v(), v()};
+        }
+        Surface from(64, 64, 24, false);
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64 * 3; ++x) {
+                from.Row(y)[x] = static_cast<std::uint8_t>(rng() % 256);
+            }
+        }
+        DrawContext dc(&to);
+        const DrawContext source(&from);
+        dc.StretchBlit(0, 0, 64, 64, source, 0, 0, 64, 64);
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                ASSERT_EQ(to.Row(y)[x], to.NearestIndex(from.PixelColour(x, y))) << x << "," << y;
+            }
+        }
+    }
 }
 
 }  // namespace
