@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <string>
 
 #include "divir/xAppObject.h"
 #include "net/GameMsgBatcher.h"
@@ -22,7 +23,6 @@ class xTokenizer;
 // shared by every queue of the program, which the owner raises on its next pass.
 class xIRCQueue : public xAppObject {
   public:
-    static constexpr std::uint16_t kNoSocket = 0xFFFF;
     static constexpr std::size_t kLineMax = 512;
     static constexpr std::size_t kHostMax = 63;
     static constexpr std::size_t kSenderMax = 63;
@@ -77,7 +77,7 @@ class xIRCQueue : public xAppObject {
     static void SetPendingError(std::int16_t code) { pendingError_ = code; }
 
     // The socket layer's callback: tag 1 and this queue as the context.
-    static std::int32_t OnSocketEvent(std::int32_t tag, std::int32_t event, std::intptr_t queue, std::int32_t error);
+    static void OnSocketEvent(std::intptr_t tag, std::uint32_t event, std::intptr_t queue, std::uint32_t error);
 
   protected:
     void ConnectTo(std::uint32_t addressNetworkOrder);
@@ -87,19 +87,23 @@ class xIRCQueue : public xAppObject {
 
     // Bytes as if read from the socket (tests feed lines through this).
     void AppendReceived(const char* bytes, std::size_t length);
-    std::size_t PendingSendBytes() const { return sendQueue_.size(); }
+    // The bytes still waiting to be sent.
+    std::string PendingSendText() const { return std::string(sendQueue_.begin(), sendQueue_.end()); }
 
   private:
+    // A transport failure: the pending error 16, the socket closed.
     void Fail();
+    void HandleSocketEvent(std::uint32_t event, std::uint32_t error);
 
-    std::uint16_t socket_ = kNoSocket;
-    std::uint16_t lookup_ = 0;
+    std::int16_t socket_ = -1;
+    std::int16_t lookup_ = 0;
     std::int32_t state_ = kUninitialised;
     std::array<char, 1024> hostEntry_{};
     std::array<char, kHostMax + 1> host_{};
     std::uint16_t port_ = 0;
     std::deque<char> receiveQueue_;
     std::deque<char> sendQueue_;
+    // 0 while the rest of an over-long line is skipped to its end.
     std::int16_t inLine_ = 1;
     std::array<char, kLineMax + 1> line_{};
     std::size_t lineLength_ = 0;
