@@ -87,6 +87,7 @@ class xIRCQueue : public xAppObject {
 
     // Bytes as if read from the socket (tests feed lines through this).
     void AppendReceived(const char* bytes, std::size_t length);
+    std::size_t PendingReceivedBytes() const { return receiveQueue_.size(); }
     // The bytes still waiting to be sent.
     std::string PendingSendText() const { return std::string(sendQueue_.begin(), sendQueue_.end()); }
 
