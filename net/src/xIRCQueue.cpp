@@ -255,20 +255,25 @@ void xIRCQueue::ReceiveBytes() {
 void xIRCQueue::FlushSendQueue() {
     // Until the connection is up the bytes wait; the write notification that
     // follows the connect sends them.
-    if (socket_ < 0 || state_ != kConnected || sendQueue_.empty()) {
+    if (socket_ < 0 || state_ != kConnected) {
         return;
     }
-    const std::size_t taken = sendQueue_.size() < kChunk ? sendQueue_.size() : kChunk;
-    std::copy(sendQueue_.begin(), sendQueue_.begin() + static_cast<std::ptrdiff_t>(taken), sendBuffer_->begin());
-    const std::int32_t sent = xSockSend(socket_, sendBuffer_->data(), static_cast<std::int32_t>(taken), 0, nullptr, 0);
-    if (sent < 0) {
-        if (xSockGetError() != kWouldBlock) {
-            Fail();
+    // A write notification comes only after a send that would block, so sending
+    // goes on until the socket refuses or the queue is empty.
+    while (!sendQueue_.empty()) {
+        const std::size_t taken = sendQueue_.size() < kChunk ? sendQueue_.size() : kChunk;
+        std::copy(sendQueue_.begin(), sendQueue_.begin() + static_cast<std::ptrdiff_t>(taken), sendBuffer_->begin());
+        const std::int32_t sent =
+            xSockSend(socket_, sendBuffer_->data(), static_cast<std::int32_t>(taken), 0, nullptr, 0);
+        if (sent < 0) {
+            if (xSockGetError() != kWouldBlock) {
+                Fail();
+            }
+            return;
         }
-        return;
+        // What the socket did not take stays at the front, in order.
+        sendQueue_.erase(sendQueue_.begin(), sendQueue_.begin() + sent);
     }
-    // What the socket did not take stays at the front, in order.
-    sendQueue_.erase(sendQueue_.begin(), sendQueue_.begin() + sent);
 }
 
 void xIRCQueue::AppendReceived(const char* bytes, std::size_t length) {
