@@ -320,6 +320,16 @@ SocketError AsyncSockets::SetOption(int socket, int level, int option, std::span
         {0xFFFF, 0x1001, SOL_SOCKET, SO_SNDBUF},    {0xFFFF, 0x1002, SOL_SOCKET, SO_RCVBUF},
         {6, 0x0001, IPPROTO_TCP, TCP_NODELAY},
     };
+    // "Do not linger" (option 128 complemented): non-zero turns lingering off,
+    // so a close returns at once and the queued bytes still go out.
+    if (level == 0xFFFF && option == ~0x0080) {
+        std::int32_t dontLinger = 0;
+        if (value.size() < sizeof dontLinger) return SocketError::Fault;
+        std::memcpy(&dontLinger, value.data(), sizeof dontLinger);
+        const ::linger off{dontLinger == 0 ? 1 : 0, 0};
+        if (::setsockopt(socket, SOL_SOCKET, SO_LINGER, &off, sizeof off) != 0) return LastError();
+        return SocketError::None;
+    }
     const auto it = std::find_if(std::begin(kOptions), std::end(kOptions),
                                  [&](const Option& o) { return o.level == level && o.option == option; });
     if (it == std::end(kOptions)) return SocketError::NoProtocolOption;

@@ -38,6 +38,7 @@ inline constexpr int kSockOptKeepAlive = 0x0008;
 inline constexpr int kSockOptReuseAddress = 0x0004;
 inline constexpr int kSockOptSendBuffer = 0x1001;
 inline constexpr int kSockOptReceiveBuffer = 0x1002;
+inline constexpr int kSockOptDontLinger = ~0x0080;  // -129: a non-zero value turns lingering off
 inline constexpr int kSockLevelTcp = 6;
 inline constexpr int kSockOptNoDelay = 0x0001;
 

@@ -77,8 +77,9 @@ class AsyncSockets {
     long Receive(int socket, std::span<std::uint8_t> data, int flags, SocketAddress* from,
                  SocketError& error);
     // Level and option in the historic numbering: level 0xFFFF with keep-alive
-    // (8), reuse-address (4), send buffer (0x1001), receive buffer (0x1002); level
-    // 6 with no-delay (1). Others are NoProtocolOption.
+    // (8), reuse-address (4), send buffer (0x1001), receive buffer (0x1002) and
+    // do-not-linger (~128: non-zero turns lingering off); level 6 with no-delay
+    // (1). Others are NoProtocolOption.
     SocketError SetOption(int socket, int level, int option, std::span<const std::uint8_t> value);
     SocketError LocalName(int socket, SocketAddress& out);
     // Closes the socket and drops its queued notifications.
