@@ -41,9 +41,12 @@ void MixerChannel::Clear() {
 }
 
 void MixerChannel::EndLoops() {
+    // Plays are counted down as each one begins: the slot under way plays out and
+    // gets no more; a slot still waiting plays once.
     for (std::size_t i = 0; i < count_; ++i) {
-        if (queue_[i]->playsRemaining > 0) {
-            queue_[i]->playsRemaining = 1;
+        SoundSlot& slot = *queue_[i];
+        if (slot.playsRemaining > 0) {
+            slot.playsRemaining = slot.begun ? 0 : 1;
         }
     }
 }

@@ -45,7 +45,7 @@ class MixerChannel {
     bool Append(SoundSlot& slot);
     // Finishes every queued slot and empties the queue, the current slot and the block.
     void Clear();
-    // Every queued slot with plays left ends after its current play.
+    // Nothing repeats: the slot under way ends with its current play, a waiting slot plays once.
     void EndLoops();
     // Finishes the slot at `index` and moves the later ones up.
     void Remove(std::size_t index);
