@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "SoundTestSupport.h"
+
 namespace {
 
 using sound::DecodeImaBlock;
@@ -59,6 +61,27 @@ TEST(ImaAdpcmTest, TableHoldsTheStandardDifferences) {
     EXPECT_EQ(table.At(88, 7).nextIndex, 88) << "held at 88";
     EXPECT_EQ(table.At(88, 4).difference, 4095 + 32767);
     EXPECT_EQ(sizeof(ImaAdpcmTable), 11392u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ImaAdpcmTest, DecodesAnEncodersBlocksAsTheReferenceModelDoes) {
+    const std::vector<std::uint8_t> stored = sound::test::ReadFixture("ima-qt.xima");
+    const std::vector<std::int16_t> reference = sound::test::ReadSamples("ima-qt.ref.s16");
+    ASSERT_GT(stored.size(), 8u);
+    const std::size_t blocks = (stored.size() - 8) / sound::kImaBlockBytes;
+    ASSERT_EQ(reference.size(), blocks * sound::kImaBlockSamples);
+    const ImaAdpcmTable table;
+    for (std::size_t b = 0; b < blocks; ++b) {
+        std::array<std::int16_t, sound::kImaBlockSamples> samples{};
+        DecodeImaBlock(table, std::span(stored).subspan(8 + b * sound::kImaBlockBytes).first<sound::kImaBlockBytes>(),
+                       samples);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            ASSERT_EQ(samples[i], reference[b * sound::kImaBlockSamples + i]) << "block " << b << " sample " << i;
+        }
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -454,6 +455,22 @@ namespace {
 std::vector<std::uint8_t> Fixture(const char* name) {
     std::ifstream in(std::string(VIZUZOR_FIXTURES) + "/sound/" + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(MixerTest, PlaysAnEncodersImaBlocksExactly) {
+    OpenAndRestart();
+    xMixerSetChannelVolume(512, 6);
+    const std::vector<std::uint8_t> stored = Fixture("ima-qt.xima");
+    const std::vector<std::uint8_t> referenceBytes = Fixture("ima-qt.ref.s16");
+    SoundSlot slot = Slot(stored, 1);
+    ASSERT_EQ(xMixerQueueSound(6, &slot), 0);
+    ASSERT_EQ(slot.length * 2, referenceBytes.size());
+    for (int pass = 0; pass < 20; ++pass) {
+        Pass();
+    }
+    const std::vector<std::uint8_t>& recorded = out_.Recording();
+    ASSERT_GE(recorded.size(), referenceBytes.size());
+    EXPECT_TRUE(std::equal(referenceBytes.begin(), referenceBytes.end(), recorded.begin()));
 }
 
 TEST_F(MixerTest, PlaysTruncatedAndRandomDataOfEveryFormatSafely) {
