@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -70,8 +71,9 @@ class MixerTest : public testing::Test {
         out_.Advance(46);
     }
 
-    SoundSlot Slot(const std::vector<std::uint8_t>& data, std::uint16_t plays, std::uint16_t scale = 100) {
-        SoundSlot slot;
+    // A slot that outlives the test body, so the mixer's queues never point at a dead one.
+    SoundSlot& Slot(const std::vector<std::uint8_t>& data, std::uint16_t plays, std::uint16_t scale = 100) {
+        SoundSlot& slot = slots_.emplace_back();
         slot.data = data;
         slot.playsRemaining = plays;
         slot.progressScale = scale;
@@ -79,6 +81,7 @@ class MixerTest : public testing::Test {
     }
 
     CaptureAudioOut out_;
+    std::deque<SoundSlot> slots_;
 };
 
 struct ChoiceCase {
@@ -204,7 +207,7 @@ TEST_F(MixerTest, FillsSevenBuffersAheadAndPollsWhenDue) {
 TEST_F(MixerTest, ResetStopsFillingAndFinishesEveryQueuedSlot) {
     OpenAndRestart();
     const auto wave = MakeWave(Ramp(5000));
-    SoundSlot slot = Slot(wave, 2);
+    SoundSlot& slot = Slot(wave, 2);
     ASSERT_EQ(xMixerQueueSound(3, &slot), 0);
     Pass();
     EXPECT_FALSE(xMixerIsChannelEmpty(3));
@@ -243,20 +246,14 @@ TEST_F(MixerTest, RefusesWhatItCannotQueue) {
         {"44.1 kHz WAVE", 0, &fast, 1, 9},     {"no plays", 0, &mono, 0, 10},
         {"a good one", 0, &mono, 1, 0},
     };
-    std::vector<SoundSlot> slots(64 + std::size(cases));
-    std::size_t used = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        slots[used] = Slot(*c.data, c.plays);
-        EXPECT_EQ(xMixerQueueSound(c.channel, &slots[used]), c.code);
-        ++used;
+        EXPECT_EQ(xMixerQueueSound(c.channel, &Slot(*c.data, c.plays)), c.code);
     }
     for (int i = 1; i < 64; ++i) {
-        slots[used] = Slot(mono, 1);
-        ASSERT_EQ(xMixerQueueSound(0, &slots[used++]), 0) << i;
+        ASSERT_EQ(xMixerQueueSound(0, &Slot(mono, 1)), 0) << i;
     }
-    slots[used] = Slot(mono, 1);
-    EXPECT_EQ(xMixerQueueSound(0, &slots[used]), 8) << "the 65th slot";
+    EXPECT_EQ(xMixerQueueSound(0, &Slot(mono, 1)), 8) << "the 65th slot";
     EXPECT_EQ(xMixerQueueSound(9, nullptr), 7);
     EXPECT_EQ(xMixerEndLoops(8), 7);
     EXPECT_EQ(xMixerEndLoops(-1), 0);
@@ -267,7 +264,7 @@ TEST_F(MixerTest, PlaysThreeTimesWithoutAGapAndEstimatesTheEndAtTheLastPlay) {
     xMixerSetChannelVolume(512, 1);  // 512 >> 9: the samples come out as stored
     const std::vector<std::int16_t> samples = Ramp(22050, 3);
     const auto wave = MakeWave(samples);
-    SoundSlot slot = Slot(wave, 3);
+    SoundSlot& slot = Slot(wave, 3);
     ASSERT_EQ(xMixerQueueSound(1, &slot), 0);
     EXPECT_EQ(slot.length, 22050u);
 
@@ -322,8 +319,8 @@ TEST_F(MixerTest, ASlotQueuedBehindAnotherWaitsForItsTurn) {
     const std::vector<std::int16_t> second = Ramp(2000, -7);
     const auto a = MakeWave(first);
     const auto b = MakeWave(second);
-    SoundSlot slotA = Slot(a, 1);
-    SoundSlot slotB = Slot(b, 1);
+    SoundSlot& slotA = Slot(a, 1);
+    SoundSlot& slotB = Slot(b, 1);
     ASSERT_EQ(xMixerQueueSound(4, &slotA), 0);
     ASSERT_EQ(xMixerQueueSound(4, &slotB), 0);
     xMixerFill(250);
@@ -348,8 +345,8 @@ TEST_F(MixerTest, EndsLoopsAfterTheCurrentPlay) {
     xMixerSetChannelVolume(512, 0);
     const std::vector<std::int16_t> samples = Ramp(1500, 9);
     const auto wave = MakeWave(samples);
-    SoundSlot looping = Slot(wave, 1000);
-    SoundSlot waiting = Slot(wave, 5);
+    SoundSlot& looping = Slot(wave, 1000);
+    SoundSlot& waiting = Slot(wave, 5);
     ASSERT_EQ(xMixerQueueSound(0, &looping), 0);
     ASSERT_EQ(xMixerQueueSound(0, &waiting), 0);
     Pass();  // 7168 samples: the fifth play is under way
@@ -374,7 +371,7 @@ TEST_F(MixerTest, EstimatesTheEndOfLongSoundsWithoutOverflow) {
     OpenAndRestart();
     // 2,000,000 samples (about 91 s): 2,000,000 * 2972 does not fit 32 bits.
     const auto data = MakeXima(31250, std::vector<std::uint8_t>(31250 * 34, 0));
-    SoundSlot slot = Slot(data, 1);
+    SoundSlot& slot = Slot(data, 1);
     ASSERT_EQ(xMixerQueueSound(2, &slot), 0);
     EXPECT_EQ(slot.length, 2000000u);
     xMixerFill(250);
@@ -391,7 +388,7 @@ TEST_F(MixerTest, EightBitStereoRepeatsEachSampleInBothBytes) {
     xMixerSetChannelVolume(512, 0);
     const std::vector<std::int16_t> samples = Ramp(1024, 31);
     const auto wave = MakeWave(samples);
-    SoundSlot slot = Slot(wave, 1);
+    SoundSlot& slot = Slot(wave, 1);
     ASSERT_EQ(xMixerQueueSound(0, &slot), 0);
     xMixerFill(250);
     const std::vector<std::uint8_t>& bytes = out_.Recording();
@@ -407,7 +404,7 @@ TEST_F(MixerTest, AWriteTheDeviceRefusesDoesNotStallTheRing) {
     OpenAndRestart();
     out_.FailWrites(true);
     const auto wave = MakeWave(Ramp(3000));
-    SoundSlot slot = Slot(wave, 1);
+    SoundSlot& slot = Slot(wave, 1);
     ASSERT_EQ(xMixerQueueSound(0, &slot), 0);
     for (int pass = 0; pass < 12; ++pass) {
         Pass();
@@ -437,7 +434,7 @@ TEST_F(MixerTest, VolumesAreHeldInSixteenBits) {
         xMixerRestart();
         out_.ClearRecording();
         xMixerSetChannelVolume(c.volume, 99);  // every channel
-        SoundSlot slot = Slot(wave, 1);
+        SoundSlot& slot = Slot(wave, 1);
         ASSERT_EQ(xMixerQueueSound(5, &slot), 0);
         xMixerFill(250);
         const std::vector<std::int16_t> recorded = out_.RecordedSamples();
@@ -462,7 +459,7 @@ TEST_F(MixerTest, PlaysAnEncodersImaBlocksExactly) {
     xMixerSetChannelVolume(512, 6);
     const std::vector<std::uint8_t> stored = Fixture("ima-qt.xima");
     const std::vector<std::uint8_t> referenceBytes = Fixture("ima-qt.ref.s16");
-    SoundSlot slot = Slot(stored, 1);
+    SoundSlot& slot = Slot(stored, 1);
     ASSERT_EQ(xMixerQueueSound(6, &slot), 0);
     ASSERT_EQ(slot.length * 2, referenceBytes.size());
     for (int pass = 0; pass < 20; ++pass) {
@@ -482,7 +479,6 @@ TEST_F(MixerTest, PlaysTruncatedAndRandomDataOfEveryFormatSafely) {
     for (int round = 0; round < 400; ++round) {
         // Each slot owns an exact-size copy, so ASan sees any read past the data.
         std::vector<std::vector<std::uint8_t>> datas;
-        std::vector<SoundSlot> slots(8);
         for (int channel = 0; channel < 8; ++channel) {
             std::vector<std::uint8_t> data = sources[static_cast<std::size_t>(round + channel) % sources.size()];
             data.resize(random() % (data.size() + 1));
@@ -492,8 +488,7 @@ TEST_F(MixerTest, PlaysTruncatedAndRandomDataOfEveryFormatSafely) {
             datas.push_back(std::move(data));
         }
         for (int channel = 0; channel < 8; ++channel) {
-            slots[static_cast<std::size_t>(channel)] = Slot(datas[static_cast<std::size_t>(channel)], 2);
-            const std::int16_t code = xMixerQueueSound(channel, &slots[static_cast<std::size_t>(channel)]);
+            const std::int16_t code = xMixerQueueSound(channel, &Slot(datas[static_cast<std::size_t>(channel)], 2));
             ASSERT_TRUE(code == 0 || code == 9) << code;
             played += code == 0;
         }

@@ -6,6 +6,7 @@
 // default device. A buffer is done once SDL has taken its bytes from the queue.
 // The volume cannot be read back.
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -25,6 +26,8 @@ class SdlAudioOut : public AudioOut {
 
     // Whether SDL's audio subsystem started (an unknown driver name fails it).
     bool HasAudio() const { return audioStarted_; }
+    // Buffers written and not yet marked done.
+    std::size_t Queued() const { return queue_.size(); }
 
     int DeviceCount() override;
     bool GetCaps(int id, AudioDeviceCaps& caps) override;
