@@ -213,6 +213,15 @@ std::int16_t Mixer::EndLoops(int channel) {
     return 0;
 }
 
+void Mixer::Forget(SoundSlot* slot) {
+    if (slot == nullptr) {
+        return;
+    }
+    for (MixerChannel& channel : channels_) {
+        channel.Forget(*slot);
+    }
+}
+
 bool Mixer::IsChannelEmpty(int channel) const {
     if (channel < 0 || channel >= kMixerChannels) {
         return std::all_of(channels_.begin(), channels_.end(), [](const MixerChannel& each) { return each.Count() == 0; });
@@ -436,6 +445,10 @@ std::int16_t xMixerQueueSound(int channel, sound::SoundSlot* slot) {
 
 std::int16_t xMixerEndLoops(int channel) {
     return sound::Mixer::Instance().EndLoops(channel);
+}
+
+void xMixerForgetSlot(sound::SoundSlot* slot) {
+    sound::Mixer::Instance().Forget(slot);
 }
 
 bool xMixerIsChannelEmpty(int channel) {

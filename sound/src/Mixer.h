@@ -30,6 +30,7 @@ class Mixer {
     void Restart();
     std::int16_t Queue(int channel, SoundSlot* slot);
     std::int16_t EndLoops(int channel);
+    void Forget(SoundSlot* slot);
     bool IsChannelEmpty(int channel) const;
     void SetVolume(int volume, int channel);
     void Fill(std::uint32_t ms);

@@ -61,6 +61,26 @@ void MixerChannel::Remove(std::size_t index) {
     queue_[--count_] = nullptr;
 }
 
+void MixerChannel::Forget(const SoundSlot& slot) {
+    if (current_ == &slot) {
+        current_ = nullptr;
+        payload_ = {};
+        position_ = 0;
+        toDeliver_ = 0;
+        music_.reset();
+        blockRead_ = 0;
+        blockCount_ = 0;
+    }
+    std::size_t index = 0;
+    while (index < count_) {
+        if (queue_[index] == &slot) {
+            Remove(index);
+        } else {
+            ++index;
+        }
+    }
+}
+
 void MixerChannel::Ramp() {
     if (volume < targetVolume) {
         volume = static_cast<std::int16_t>(std::min<int>(volume + rampStep, targetVolume));

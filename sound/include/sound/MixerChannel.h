@@ -49,6 +49,8 @@ class MixerChannel {
     void EndLoops();
     // Finishes the slot at `index` and moves the later ones up.
     void Remove(std::size_t index);
+    // Removes every entry of the slot; if it is being decoded the channel drops its block.
+    void Forget(const SoundSlot& slot);
 
     std::size_t Count() const { return count_; }
     SoundSlot* At(std::size_t index) const { return queue_[index]; }

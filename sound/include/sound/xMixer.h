@@ -56,6 +56,9 @@ void xMixerRestart();
 // 0, or a queue code.
 std::int16_t xMixerQueueSound(int channel, sound::SoundSlot* slot);
 std::int16_t xMixerEndLoops(int channel);
+// Takes the slot out of every queue that holds it, finished, so its data can be freed;
+// a channel playing it goes on with what follows.
+void xMixerForgetSlot(sound::SoundSlot* slot);
 // An invalid channel asks about all eight.
 bool xMixerIsChannelEmpty(int channel);
 // A channel outside 0..7 sets all eight. Negative counts as 0; 256 is unity.
