@@ -15,10 +15,12 @@
 #include <vector>
 
 #include "sound/DecodeSpeechFrame.h"
+#include "sound/ImaAdpcm.h"
 #include "sound/MpegAudioDecodeFrame.h"
 #include "sound/MpegAudioSynthesisHistory.h"
 #include "sound/MpegAudioTables.h"
 #include "sound/SharedSpeechDecoder.h"
+#include "sound/SoundDataHeader.h"
 #include "sound/SpeechData.h"
 #include "sound/StoredMusic.h"
 
@@ -150,6 +152,28 @@ std::optional<Failure> DecodeSpeech(std::span<const std::uint8_t> data, Rate rat
   return std::nullopt;
 }
 
+// IMA ADPCM ("XIMA") and RIFF WAVE are 22050 Hz already: both rates give the same samples.
+std::optional<Failure> DecodeImaOrWave(std::span<const std::uint8_t> data, Samples& out) {
+  const sound::SoundDataHeader header = sound::SoundDataHeader::Read(data);
+  out.clear();
+  if (header.format == sound::SoundFormat::kIma) {
+    static const sound::ImaAdpcmTable table;
+    std::array<std::int16_t, sound::kImaBlockSamples> block;
+    for (std::size_t at = 0; at + sound::kImaBlockBytes <= header.payload.size(); at += sound::kImaBlockBytes) {
+      sound::DecodeImaBlock(table, header.payload.subspan(at).first<sound::kImaBlockBytes>(), block);
+      out.insert(out.end(), block.begin(), block.end());
+    }
+    return std::nullopt;
+  }
+  if (header.format == sound::SoundFormat::kPcm) {
+    for (std::size_t i = 0; i < header.sampleCount; ++i) {
+      out.push_back(static_cast<std::int16_t>(header.payload[2 * i] | (header.payload[2 * i + 1] << 8)));
+    }
+    return std::nullopt;
+  }
+  return Failure{"not stored speech (\"TS\"), music (\"XMP\"), IMA ADPCM (\"XIMA\") or 22050 Hz mono WAVE data"};
+}
+
 std::optional<Failure> Decode(std::span<const std::uint8_t> data, Rate rate, Samples& out) {
   if (sound::StoredMusic::HasMusicTag(data)) {
     return DecodeMusic(data, rate, out);
@@ -157,7 +181,7 @@ std::optional<Failure> Decode(std::span<const std::uint8_t> data, Rate rate, Sam
   if (data.size() >= 2 && data[0] == 'T' && data[1] == 'S') {
     return DecodeSpeech(data, rate, out);
   }
-  return Failure{"not stored speech (\"TS\") or music (\"XMP\") data"};
+  return DecodeImaOrWave(data, out);
 }
 
 // A read error (a directory, an I/O failure) is a failure like a missing file, not an exception.
