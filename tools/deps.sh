@@ -8,9 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation
   zlib1g-dev
-  python3
   libjpeg62-turbo-dev
   xvfb xauth x11-utils imagemagick
+  python3
 )
 
 missing=()

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "SdlDisplayDescriptor.h"
+#include "platform/AsyncSockets.h"
 #include "platform/Cp1252.h"
 #include "platform/GameWindow.h"
 
@@ -27,7 +29,14 @@ extern "C" void OnSignal(int) {
 // The queue that registers the game windows' procedures as they come and go.
 SdlMessageQueue* gLiveQueue = nullptr;
 
+// The game windows alive, oldest first: the first one's display connection is watched.
+std::vector<WindowHandle> gGameWindows;
+
 void OnGameWindow(WindowHandle window, WindowProcedure procedure, bool created) {
+    if (created)
+        gGameWindows.push_back(window);
+    else
+        std::erase(gGameWindows, window);
     if (gLiveQueue == nullptr) return;
     if (created)
         gLiveQueue->RegisterWindow(window, WindowClass{procedure, true});
@@ -35,9 +44,8 @@ void OnGameWindow(WindowHandle window, WindowProcedure procedure, bool created) 
         gLiveQueue->UnregisterWindow(window);
 }
 
-// Longest single block, so that a signal is noticed soon even without a timer.
-constexpr std::uint32_t kWaitSliceMs = 50;
-// Slice while the sockets layer also waits: SDL's events are checked this often.
+// Slice of the wait when the display's events cannot be watched by descriptor
+// (a video driver other than X11), or while a test's wait hook waits.
 constexpr std::uint32_t kHookSliceMs = 10;
 
 WindowHandle WindowOf(std::uint32_t windowId) {
@@ -316,7 +324,21 @@ void SdlMessageQueue::WaitForInput(std::uint32_t maxMs) {
         waitHook()(std::min(maxMs, kHookSliceMs));
         return;
     }
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min(maxMs, kWaitSliceMs)));
+    // One blocking wait on everything that can wake the program: the display
+    // connection, the sockets and the look-up wake-up; the thread timer bounds
+    // maxMs, and a signal ends the wait early. SDL's queue was emptied by the
+    // collection just before, so nothing is waiting there.
+    std::vector<WaitDescriptor> descriptors;
+    GatherWaitDescriptors(descriptors);
+    std::uint32_t limit = maxMs;
+    if (video_ && !gGameWindows.empty()) {
+        const int display = SdlDisplayDescriptor(gGameWindows.front());
+        if (display >= 0)
+            descriptors.push_back(WaitDescriptor{display, true, false});
+        else if (!SdlDisplayIsSilent())
+            limit = std::min(limit, kHookSliceMs);
+    }
+    WaitForDescriptors(descriptors, limit);
 }
 
 }  // namespace platform

@@ -41,6 +41,7 @@ bool MessageQueue::TakeFrom(std::deque<WinMessage>& queue, WinMessage& out, std:
 }
 
 bool MessageQueue::Peek(WinMessage& out, std::uint32_t first, std::uint32_t last, bool remove) {
+    if (pollHook_) pollHook_();
     CollectInput();
     if (TakeFrom(posted_, out, first, last, remove)) return true;
     if (TakeFrom(input_, out, first, last, remove)) return true;
@@ -68,6 +69,7 @@ bool MessageQueue::Peek(WinMessage& out, std::uint32_t first, std::uint32_t last
 }
 
 bool MessageQueue::HasPending() {
+    if (pollHook_) pollHook_();
     CollectInput();
     return !posted_.empty() || !input_.empty() || quitPending_ || !invalid_.empty() || TimeToNextTimer() == 0;
 }
@@ -100,6 +102,12 @@ bool MessageQueue::Get(WinMessage& out) {
 void MessageQueue::Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                         std::intptr_t lParam) {
     posted_.push_back(WinMessage{window, message, wParam, lParam, Now(), 0, 0});
+}
+
+void MessageQueue::RemovePosted(WindowHandle window, std::uint32_t first, std::uint32_t last) {
+    std::erase_if(posted_, [&](const WinMessage& m) {
+        return m.window == window && m.message >= first && m.message <= last;
+    });
 }
 
 void MessageQueue::PostQuit(int exitCode) {

@@ -1,5 +1,7 @@
 #include "resource/FileResource.h"
 
+#include <vector>
+
 #include "resource/FileFunctions.h"
 #include "resource/ResourceMsgs.h"
 
@@ -32,9 +34,17 @@ FileResource::FileResource(const std::string& folder, const std::string& name)
     : FileResource(folder + "/" + name) {}
 
 FileResource::~FileResource() {
-    if (replacement_ != nullptr) {
-        replacement_->RemoveReceiver(this);
+    ForgetReplacement();
+    for (FileResource* target : waiting_) {
+        target->replacement_ = nullptr;
     }
+}
+
+void FileResource::ForgetReplacement() {
+    if (replacement_ == nullptr) return;
+    std::erase(replacement_->waiting_, this);
+    replacement_->RemoveReceiver(this);
+    replacement_ = nullptr;
 }
 
 FileResource& FileResource::None() {
@@ -116,7 +126,10 @@ void FileResource::UpdateFrom(FileResource* replacement) {
     if (updatePending_ || replacement == nullptr || replacement == this) return;
     updatePending_ = true;
     replacement_ = replacement == &None() ? nullptr : replacement;
-    if (replacement_ != nullptr) replacement_->Subscribe(this);
+    if (replacement_ != nullptr) {
+        replacement_->waiting_.push_back(this);
+        replacement_->Subscribe(this);
+    }
     Update();
 }
 
@@ -139,6 +152,7 @@ void FileResource::Update() {
     ReleaseFile();
     replacement->ReleaseFile();
     replacement->Unsubscribe(this);
+    std::erase(replacement->waiting_, this);
     // One move replaces the file: were it refused, the old file would still be there.
     if (!FileReplace(replacement->GetPath(), path_)) throw 0;
     replacement_ = nullptr;

@@ -38,6 +38,20 @@ using DialogFilter = std::function<bool(WindowHandle dialog, const WinMessage& m
 // ends the wait.
 using WaitHook = std::function<void(std::uint32_t maxMs)>;
 
+// Called whenever the queue collects input, before the backend's own input: the
+// sockets layer posts the notifications of what is ready now. It never blocks.
+using PollHook = std::function<void()>;
+
+// A descriptor that a backend's blocking wait watches besides the display's own
+// events: readable, writable, or both.
+struct WaitDescriptor {
+    int fd = -1;
+    bool read = false;
+    bool write = false;
+};
+// Adds the descriptors that can wake the program (sockets, the look-up wake-up).
+using WaitDescriptorSource = std::function<void(std::vector<WaitDescriptor>& out)>;
+
 class MessageQueue {
   public:
     // Double clicks: the second press of the same button within this time (ms)...
@@ -88,6 +102,17 @@ class MessageQueue {
     virtual std::uintptr_t StartThreadTimer(std::uint32_t periodMs);
 
     void SetWaitHook(WaitHook hook) { waitHook_ = std::move(hook); }
+    void SetPollHook(PollHook hook) { pollHook_ = std::move(hook); }
+    void SetWaitDescriptorSource(WaitDescriptorSource source) { waitDescriptors_ = std::move(source); }
+    // The descriptors the blocking wait watches, from the installed source.
+    void GatherWaitDescriptors(std::vector<WaitDescriptor>& out) const {
+        if (waitDescriptors_) waitDescriptors_(out);
+    }
+
+    // Drops the posted messages of that window whose number lies in [first, last]:
+    // a closed socket's handle and descriptor are reused at once, and a stale
+    // notification must not reach the next owner.
+    void RemovePosted(WindowHandle window, std::uint32_t first, std::uint32_t last);
 
     // The dialog layer installs its filter; without one no dialog takes anything.
     void SetDialogFilter(DialogFilter filter) { dialogFilter_ = std::move(filter); }
@@ -146,6 +171,8 @@ class MessageQueue {
     Press lastPress_;
     std::uintptr_t nextTimerId_ = 1;
     WaitHook waitHook_;
+    PollHook pollHook_;
+    WaitDescriptorSource waitDescriptors_;
     DialogFilter dialogFilter_;
 };
 

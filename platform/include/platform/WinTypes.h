@@ -4,6 +4,7 @@
 // original numeric values: the game filters messages by number, stores virtual-key
 // codes and reads socket event bits, so the numbers themselves are behaviour.
 
+#include <cerrno>
 #include <cstdint>
 
 namespace platform {
@@ -104,7 +105,7 @@ enum class VirtualKey : std::uint32_t {
     Down = 0x28,
     Insert = 0x2D,
     Delete = 0x2E,
-    Digit0 = 0x30,  // '0'-'9' follow in order
+    Digit0 = 0x30,   // '0'-'9' follow in order
     LetterA = 0x41,  // 'A'-'Z' follow in order
     Numpad0 = 0x60,  // the keypad digits with Num Lock on follow in order
     Decimal = 0x6E,
@@ -129,6 +130,129 @@ enum class SocketEvent : std::uint32_t {
     Connect = 0x10,
     Close = 0x20,
 };
+
+// Socket and host look-up error numbers, as the socket layer reports and its
+// users compare them.
+enum class SocketError : std::uint16_t {
+    None = 0,
+    Interrupted = 10004,
+    BadDescriptor = 10009,
+    Access = 10013,
+    Fault = 10014,
+    Invalid = 10022,
+    TooManyOpen = 10024,
+    WouldBlock = 10035,
+    InProgress = 10036,
+    Already = 10037,
+    NotSocket = 10038,
+    DestinationRequired = 10039,
+    MessageSize = 10040,
+    ProtocolType = 10041,
+    NoProtocolOption = 10042,
+    ProtocolNotSupported = 10043,
+    SocketTypeNotSupported = 10044,
+    OperationNotSupported = 10045,
+    FamilyNotSupported = 10047,
+    AddressInUse = 10048,
+    AddressNotAvailable = 10049,
+    NetworkDown = 10050,
+    NetworkUnreachable = 10051,
+    NetworkReset = 10052,
+    ConnectionAborted = 10053,
+    ConnectionReset = 10054,
+    NoBuffers = 10055,
+    IsConnected = 10056,
+    NotConnected = 10057,
+    Shutdown = 10058,
+    TimedOut = 10060,
+    ConnectionRefused = 10061,
+    HostDown = 10064,
+    HostUnreachable = 10065,
+    HostNotFound = 11001,
+    TryAgain = 11002,
+    NoRecovery = 11003,
+    NoData = 11004,
+};
+
+// The one translation of the system's errno values. A non-blocking operation
+// that cannot finish now, a connect under way included, is WouldBlock; writing
+// to a connection the peer has dropped is a reset. Unknown values read as Invalid.
+constexpr SocketError SocketErrorFromErrno(int e) {
+    switch (e) {
+        case 0:
+            return SocketError::None;
+        case EINTR:
+            return SocketError::Interrupted;
+        case EBADF:
+            return SocketError::BadDescriptor;
+        case EACCES:
+        case EPERM:
+            return SocketError::Access;
+        case EFAULT:
+            return SocketError::Fault;
+        case EMFILE:
+        case ENFILE:
+            return SocketError::TooManyOpen;
+        case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+        case EWOULDBLOCK:
+#endif
+        case EINPROGRESS:
+            return SocketError::WouldBlock;
+        case EALREADY:
+            return SocketError::Already;
+        case ENOTSOCK:
+            return SocketError::NotSocket;
+        case EDESTADDRREQ:
+            return SocketError::DestinationRequired;
+        case EMSGSIZE:
+            return SocketError::MessageSize;
+        case EPROTOTYPE:
+            return SocketError::ProtocolType;
+        case ENOPROTOOPT:
+            return SocketError::NoProtocolOption;
+        case EPROTONOSUPPORT:
+            return SocketError::ProtocolNotSupported;
+        case EOPNOTSUPP:
+            return SocketError::OperationNotSupported;
+        case EAFNOSUPPORT:
+            return SocketError::FamilyNotSupported;
+        case EADDRINUSE:
+            return SocketError::AddressInUse;
+        case EADDRNOTAVAIL:
+            return SocketError::AddressNotAvailable;
+        case ENETDOWN:
+            return SocketError::NetworkDown;
+        case ENETUNREACH:
+            return SocketError::NetworkUnreachable;
+        case ENETRESET:
+            return SocketError::NetworkReset;
+        case ECONNABORTED:
+            return SocketError::ConnectionAborted;
+        case ECONNRESET:
+        case EPIPE:
+            return SocketError::ConnectionReset;
+        case ENOBUFS:
+        case ENOMEM:
+            return SocketError::NoBuffers;
+        case EISCONN:
+            return SocketError::IsConnected;
+        case ENOTCONN:
+            return SocketError::NotConnected;
+        case ESHUTDOWN:
+            return SocketError::Shutdown;
+        case ETIMEDOUT:
+            return SocketError::TimedOut;
+        case ECONNREFUSED:
+            return SocketError::ConnectionRefused;
+        case EHOSTDOWN:
+            return SocketError::HostDown;
+        case EHOSTUNREACH:
+            return SocketError::HostUnreachable;
+        default:
+            return SocketError::Invalid;
+    }
+}
 
 // Message-box styles and answers.
 enum class BoxStyle : std::uint32_t {
@@ -195,10 +319,14 @@ struct WinMessage {
 
 // lParam packing of mouse coordinates and sizes, as the platform does it.
 constexpr std::intptr_t MakeLParam(std::int32_t low, std::int32_t high) {
-    return static_cast<std::intptr_t>(static_cast<std::int32_t>(
-        (static_cast<std::uint32_t>(high) << 16) | (static_cast<std::uint32_t>(low) & 0xFFFFu)));
+    return static_cast<std::intptr_t>(static_cast<std::int32_t>((static_cast<std::uint32_t>(high) << 16) |
+                                                                (static_cast<std::uint32_t>(low) & 0xFFFFu)));
 }
-constexpr std::int16_t LowWord(std::intptr_t v) { return static_cast<std::int16_t>(v & 0xFFFF); }
-constexpr std::int16_t HighWord(std::intptr_t v) { return static_cast<std::int16_t>((v >> 16) & 0xFFFF); }
+constexpr std::int16_t LowWord(std::intptr_t v) {
+    return static_cast<std::int16_t>(v & 0xFFFF);
+}
+constexpr std::int16_t HighWord(std::intptr_t v) {
+    return static_cast<std::int16_t>((v >> 16) & 0xFFFF);
+}
 
 }  // namespace platform

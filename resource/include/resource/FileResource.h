@@ -5,6 +5,7 @@
 // nobody holds it, else on its last unlock. Upper-layer failures throw the integer 0.
 
 #include <string>
+#include <vector>
 
 #include "resource/Resource.h"
 #include "resource/Version.h"
@@ -14,7 +15,8 @@ class FileResource : public Resource {
     explicit FileResource(const std::string& name);
     // Folder and name joined with '/'.
     FileResource(const std::string& folder, const std::string& name);
-    // A pending replacement must outlive its target; the target stops listening to it.
+    // Stops listening to its pending replacement; targets waiting for this one as
+    // their replacement forget it (their update stays pending).
     ~FileResource() override;
 
     // The shared object that stands for "no replacement"; never deleted.
@@ -63,11 +65,14 @@ class FileResource : public Resource {
     virtual void ReleaseFile() {}
 
   private:
+    void ForgetReplacement();
+
     std::string name_;
     std::string path_;
     std::string urlName_;
     bool updatePending_ = false;
     FileResource* replacement_ = nullptr;  // null: none
+    std::vector<FileResource*> waiting_;   // targets whose replacement this is
     std::string fileName_;
     std::string folder_;
     std::string pathFolder_;
