@@ -7,9 +7,9 @@
 #include "media/PictureStrip.h"
 #include "media/TextStrip.h"
 
-#include "resource/ResourceService.h"
 #include "framework/xMsgResourceLockRequest.h"
 #include "framework/xMsgResourceUnlockRequest.h"
+#include "resource/ResourceService.h"
 
 #include "framework/StoppingMsg.h"
 #include "framework/UIRoot.h"
@@ -27,12 +27,14 @@ AnimationService* ServiceOfRoot(UI* node) {
 OffsetStripResource* FindStrip(std::int32_t resourceId) {
     ResourceService* resources = ResourceService::Instance();
     if (resources == nullptr) return nullptr;
-    return dynamic_cast<OffsetStripResource*>(resources->GetEntryResource(resources->FindById(resourceId, "off4")));
+    return dynamic_cast<OffsetStripResource*>(
+        resources->GetEntryResource(resources->FindById(resourceId, "off4")));
 }
 
 }  // namespace
 
-Animation::Animation(UI* parent, std::int32_t resourceId, std::int32_t animationNumber, AnimationService* service)
+Animation::Animation(UI* parent, std::int32_t resourceId, std::int32_t animationNumber,
+                     AnimationService* service)
     : ProcessNode(parent), parent_(parent) {
     ownResource_ = std::make_unique<AnimationResource>(FindStrip(resourceId), animationNumber, kFrameRate);
     resource_ = ownResource_.get();
@@ -204,8 +206,8 @@ void Animation::SetText(int item, const std::string& text) {
 void Animation::LoadPictureFromMemory(const void* data, int size) {
     OffsetStripResource* strip = resource_ != nullptr ? resource_->GetStripResource() : nullptr;
     if (strip == nullptr || !strip->GetPictureFlag() || data == nullptr || size <= 0) return;
-    service_->GetPictureStrip()->LoadMemory(
-        std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size)));
+    service_->GetPictureStrip()->LoadMemory(std::span<const std::uint8_t>(
+        static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size)));
     Refresh();
 }
 
@@ -281,10 +283,16 @@ int Animation::GetRepeats() {
     return service_->GetRepeats(this);
 }
 
-#define ANIMATION_FLAG(Name)                                \
-    void Animation::Set##Name() { service_->Set##Name(this); } \
-    void Animation::Clear##Name() { service_->Clear##Name(this); } \
-    bool Animation::Is##Name() { return service_->Is##Name(this); }
+#define ANIMATION_FLAG(Name)             \
+    void Animation::Set##Name() {        \
+        service_->Set##Name(this);       \
+    }                                    \
+    void Animation::Clear##Name() {      \
+        service_->Clear##Name(this);     \
+    }                                    \
+    bool Animation::Is##Name() {         \
+        return service_->Is##Name(this); \
+    }
 ANIMATION_FLAG(RepeatForever)
 ANIMATION_FLAG(HoldAtEnd)
 ANIMATION_FLAG(Reverse)
@@ -337,11 +345,13 @@ xRect& Animation::GetCelPartRectOnScreen(xRect& out, std::int32_t cel, std::int3
 void Animation::PlaceCelAt(std::int32_t cel, const xPoint& target) {
     xRect at;
     GetCelRectOnScreen(at, cel);
-    MoveBy(xPoint{static_cast<std::int16_t>(target.x - at.left), static_cast<std::int16_t>(target.y - at.top)});
+    MoveBy(
+        xPoint{static_cast<std::int16_t>(target.x - at.left), static_cast<std::int16_t>(target.y - at.top)});
 }
 
 void Animation::PlaceCelPartAt(std::int32_t cel, std::int32_t part, const xPoint& target) {
     xRect at;
     GetCelPartRectOnScreen(at, cel, part);
-    MoveBy(xPoint{static_cast<std::int16_t>(target.x - at.left), static_cast<std::int16_t>(target.y - at.top)});
+    MoveBy(
+        xPoint{static_cast<std::int16_t>(target.x - at.left), static_cast<std::int16_t>(target.y - at.top)});
 }

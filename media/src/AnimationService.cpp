@@ -237,7 +237,8 @@ void AnimationService::UpdateFromUI(Animation* animation) {
     const xRect bounds = UIGetBoundsOnScreen(animation);
     if (r->sceneObject != kNoSceneObject && !scenePlayer_->IsEmpty(r->sceneObject)) {
         if (layer != r->layer && r->segment != kNoSegment) {
-            scenePlayer_->SetCelDepth(static_cast<std::uint16_t>(r->segment), static_cast<std::int16_t>(layer));
+            scenePlayer_->SetCelDepth(static_cast<std::uint16_t>(r->segment),
+                                      static_cast<std::int16_t>(layer));
         }
         if (visible != r->visible) {
             spriteEngine_->SetSpriteVisible(scenePlayer_->GetSprite(r->sceneObject), visible);
@@ -317,16 +318,16 @@ int AnimationService::GetRepeats(Animation* animation) const {
     return r != nullptr ? r->repeats : 0;
 }
 
-#define ANIMATION_FLAG(Name, field)                                   \
-    void AnimationService::Set##Name(Animation* animation) {          \
-        if (Record* r = Find(animation)) r->field = true;             \
-    }                                                                 \
-    void AnimationService::Clear##Name(Animation* animation) {        \
-        if (Record* r = Find(animation)) r->field = false;            \
-    }                                                                 \
-    bool AnimationService::Is##Name(Animation* animation) const {     \
-        const Record* r = Find(animation);                            \
-        return r != nullptr && r->field;                              \
+#define ANIMATION_FLAG(Name, field)                               \
+    void AnimationService::Set##Name(Animation* animation) {      \
+        if (Record* r = Find(animation)) r->field = true;         \
+    }                                                             \
+    void AnimationService::Clear##Name(Animation* animation) {    \
+        if (Record* r = Find(animation)) r->field = false;        \
+    }                                                             \
+    bool AnimationService::Is##Name(Animation* animation) const { \
+        const Record* r = Find(animation);                        \
+        return r != nullptr && r->field;                          \
     }
 ANIMATION_FLAG(RepeatForever, repeatForever)
 ANIMATION_FLAG(HoldAtEnd, holdAtEnd)
@@ -370,11 +371,15 @@ void AnimationService::Queue(Record& r) {
         r.loaded = true;
     }
     OffsetStripResource* strip = r.resource != nullptr ? r.resource->GetStripResource() : nullptr;
+    // A strip that could not be read (missing from its file, or the file
+    // missing) plays as its one-cel fallback: a blank frame, not a failure.
+    const bool drawable =
+        strip != nullptr && strip->GetLoadedFlag() && strip->HasCel(static_cast<std::int16_t>(firstCel));
     const auto rate = static_cast<std::int32_t>(std::trunc(static_cast<double>(r.rate) * 100.0));
     const std::uint16_t segment = scenePlayer_->AddSegment(
-        r.sceneObject, strip, static_cast<std::int16_t>(firstCel), flags, static_cast<std::int16_t>(r.layer),
-        static_cast<std::int16_t>(rate), 0, xPoint{r.screenBounds.left, r.screenBounds.top}, r.motion, first, last,
-        startCel);
+        r.sceneObject, drawable ? strip : nullptr, static_cast<std::int16_t>(drawable ? firstCel : 1), flags,
+        static_cast<std::int16_t>(r.layer), static_cast<std::int16_t>(rate), 0,
+        xPoint{r.screenBounds.left, r.screenBounds.top}, r.motion, first, last, startCel);
     if (segments_.count(segment) != 0) throw 0;
     orphans_.erase(segment);
     segments_[segment] = &r;
@@ -385,7 +390,8 @@ void AnimationService::Queue(Record& r) {
 void AnimationService::PlayAfter(Animation* next, Animation* previous) {
     Record* p = Find(previous);
     Record* n = Find(next);
-    if (p == nullptr || n == nullptr || p->sceneObject == kNoSceneObject || n->sceneObject != kNoSceneObject) {
+    if (p == nullptr || n == nullptr || p->sceneObject == kNoSceneObject ||
+        n->sceneObject != kNoSceneObject) {
         return;
     }
     GiveSceneObject(*n, p->sceneObject);

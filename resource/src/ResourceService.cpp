@@ -33,7 +33,8 @@ bool IsFileType(const std::string& type) {
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i]))) {
             return false;
         }
     }
@@ -69,7 +70,8 @@ std::int32_t ParseResourceIdName(const std::string& name) {
     if (name.empty() || name[0] != '<') return -1;
     const bool negative = name.size() > 1 && name[1] == '-';
     std::int64_t value = 0;
-    for (std::size_t i = negative ? 2 : 1; i < name.size() && std::isdigit(static_cast<unsigned char>(name[i])); ++i) {
+    for (std::size_t i = negative ? 2 : 1;
+         i < name.size() && std::isdigit(static_cast<unsigned char>(name[i])); ++i) {
         value = value * 10 + (name[i] - '0');
         if (value > 0x7FFFFFFF) break;  // an id never has that many digits; stop before overflow
     }
@@ -106,7 +108,8 @@ ResourceService::Entry* ResourceService::At(std::int32_t index) const {
     return entries_[static_cast<std::size_t>(index)].get();
 }
 
-std::int32_t ResourceService::AddEntry(const std::string& name, const std::string& type, std::int32_t parent) {
+std::int32_t ResourceService::AddEntry(const std::string& name, const std::string& type,
+                                       std::int32_t parent) {
     auto entry = std::make_unique<Entry>();
     entry->name = name;
     entry->type = type;
@@ -116,8 +119,8 @@ std::int32_t ResourceService::AddEntry(const std::string& name, const std::strin
     return static_cast<std::int32_t>(entries_.size()) - 1;
 }
 
-std::int32_t ResourceService::AddFile(const std::string& name, const std::string& type, const std::string& path,
-                                      MsgReceiver* receiver) {
+std::int32_t ResourceService::AddFile(const std::string& name, const std::string& type,
+                                      const std::string& path, MsgReceiver* receiver) {
     if (type == "SrfFile") FindOrRegisterFile(path);
     const std::int32_t index = AddEntry(name, type, -1);
     Entry& entry = *entries_.back();
@@ -126,7 +129,8 @@ std::int32_t ResourceService::AddFile(const std::string& name, const std::string
     return index;
 }
 
-std::int32_t ResourceService::AddSrfFile(const std::string& name, const std::string& path, MsgReceiver* receiver) {
+std::int32_t ResourceService::AddSrfFile(const std::string& name, const std::string& path,
+                                         MsgReceiver* receiver) {
     return AddFile(name, "SrfFile", path, receiver);
 }
 
@@ -135,12 +139,13 @@ std::int32_t ResourceService::AddPlainFile(const std::string& name, const std::s
     return AddFile(name, "File", path, receiver);
 }
 
-std::int32_t ResourceService::AddOffsetStrip(std::int32_t stripId, const std::string& type, std::int32_t parent,
-                                             UIRoot* owner) {
+std::int32_t ResourceService::AddOffsetStrip(std::int32_t stripId, const std::string& type,
+                                             std::int32_t parent, UIRoot* owner) {
     const Entry* file = At(parent);
     const std::int32_t index = AddEntry(MakeResourceIdName(stripId), type, parent);
     if (StripMaker()) {
-        entries_.back()->resource = StripMaker()(file != nullptr ? file->path : std::string(), stripId, owner);
+        entries_.back()->resource =
+            StripMaker()(file != nullptr ? file->path : std::string(), stripId, owner);
     }
     return index;
 }

@@ -53,8 +53,8 @@ class ScrollBarControlTest : public ControlsFixture {
 
     static std::int32_t Art(std::int32_t n) { return n == 0 ? 0 : 2 * n - 1; }
     std::unique_ptr<ScrollBarControl> Make(std::int32_t thumb = 5, std::int32_t track = 0) {
-        auto bar = std::make_unique<ScrollBarControl>(view_.get(), &positions_, 20, kArt, Art(1), Art(2), 0, Art(3),
-                                                      Art(4), 0, 0, Art(thumb), 0, Art(track));
+        auto bar = std::make_unique<ScrollBarControl>(view_.get(), &positions_, 20, kArt, Art(1), Art(2), 0,
+                                                      Art(3), Art(4), 0, 0, Art(thumb), 0, Art(track));
         return bar;
     }
     static int ThumbOffset(ScrollBarControl& bar) { return bar.GetThumb().GetBounds().top - kThumb.top; }

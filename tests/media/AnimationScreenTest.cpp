@@ -10,8 +10,8 @@
 #include "framework/MsgLog.h"
 #include "framework/SchedulerFixture.h"
 #include "framework/View.h"
-#include "platform/Surface.h"
 #include "platform/GameWindow.h"
+#include "platform/Surface.h"
 #include "support/AnimationStage.h"
 
 #include <gtest/gtest.h>
@@ -85,7 +85,8 @@ TEST_F(AnimationScreenTest, EachFrameLandsWhereItBelongs) {
         xRect cel;
         std::uint8_t index;
     };
-    const Step steps[] = {{10, {100, 60, 108, 68}, 11}, {70, {100, 60, 108, 68}, 12}, {70, {100, 60, 108, 68}, 13}};
+    const Step steps[] = {
+        {10, {100, 60, 108, 68}, 11}, {70, {100, 60, 108, 68}, 12}, {70, {100, 60, 108, 68}, 13}};
     for (const Step& s : steps) {
         RunFor(s.ms);
         EXPECT_EQ(Wrong(s.cel, s.index, background), 0) << int{s.index};

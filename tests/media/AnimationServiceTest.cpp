@@ -30,11 +30,16 @@ constexpr std::int32_t kTwo = 5;
 class Trace : public MsgReceiver {
   public:
     std::int32_t Receive(const Msg& msg, MsgSender*) override {
-        static const std::map<std::string, std::string> names = {
-            {"StartingMsg", "Starting"}, {"StartedMsg", "Started"},     {"PausingMsg", "Pausing"},
-            {"PausedMsg", "Paused"},     {"ResumingMsg", "Resuming"},   {"ResumedMsg", "Resumed"},
-            {"StoppingMsg", "Stopping"}, {"StoppedMsg", "Stopped"},     {"AnimationRepeatedMsg", "Repeated"},
-            {"AnimationQueueAbortedMsg", "Aborted"}};
+        static const std::map<std::string, std::string> names = {{"StartingMsg", "Starting"},
+                                                                 {"StartedMsg", "Started"},
+                                                                 {"PausingMsg", "Pausing"},
+                                                                 {"PausedMsg", "Paused"},
+                                                                 {"ResumingMsg", "Resuming"},
+                                                                 {"ResumedMsg", "Resumed"},
+                                                                 {"StoppingMsg", "Stopping"},
+                                                                 {"StoppedMsg", "Stopped"},
+                                                                 {"AnimationRepeatedMsg", "Repeated"},
+                                                                 {"AnimationQueueAbortedMsg", "Aborted"}};
         const auto it = names.find(MsgLog::NameOf(msg));
         if (it != names.end()) text += (text.empty() ? "" : " ") + it->second;
         return 0;
@@ -106,6 +111,21 @@ TEST_F(AnimationServiceTest, AnAnimationIsBuiltOnItsCataloguedStrip) {
     EXPECT_FALSE(service_->HasAnimation(nullptr));
 }
 
+// A strip missing from its file, or a cel the strip does not have, plays one
+// blank frame instead of failing.
+TEST_F(AnimationServiceTest, ArtThatCannotBeReadPlaysBlank) {
+    for (const auto& [id, number] : {std::pair{1600, 1}, std::pair{kStrip, 4}, std::pair{1700, 1}}) {
+        SCOPED_TRACE(id * 100 + number);
+        Trace trace;
+        auto a = std::make_unique<Animation>(view_.get(), id, number);
+        a->AddReceiver(&trace);
+        EXPECT_EQ(a->GetCelCount(), 1);
+        ASSERT_NO_THROW(a->Start());
+        RunFor(300);
+        EXPECT_EQ(trace.text, "Starting Started Stopping Stopped");
+    }
+}
+
 TEST_F(AnimationServiceTest, WithoutARealServiceAnAnimationIsRefused) {
     AnimationService::Uninstall();
     View plain("Vizuzor", 8, 640, 480, false);
@@ -147,8 +167,7 @@ TEST_F(AnimationServiceTest, PlayTable) {
         {"two repeats", [](Animation& a) { a.SetRepeats(2); },
          [](AnimationServiceTest& t, Animation&) { t.RunFor(1000); },
          "Starting Started Repeated Repeated Stopping Stopped"},
-        {"repeat forever, then EndRepeats",
-         [](Animation& a) { a.SetRepeatForever(); },
+        {"repeat forever, then EndRepeats", [](Animation& a) { a.SetRepeatForever(); },
          [](AnimationServiceTest& t, Animation& a) {
              t.RunFor(900);  // a play is three frames of 66 ms
              EXPECT_TRUE(a.IsStarted());

@@ -57,8 +57,11 @@ TEST_F(StripResourceTest, PaletteTexts) {
         std::int32_t id;
         bool loads;
     };
-    const Case cases[] = {{"LF", 2, true},          {"CRLF", 3, true},       {"CR", 4, true},
-                          {"255 lines", 5, false}, {"a bad line", 6, false}};
+    const Case cases[] = {{"LF", 2, true},
+                          {"CRLF", 3, true},
+                          {"CR", 4, true},
+                          {"255 lines", 5, false},
+                          {"a bad line", 6, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         PaletteResource palette(Fixture("anim"), c.id);

@@ -106,7 +106,8 @@ TEST_F(ResourceServiceTest, AnSrfStaysOpenWhileAnOwnerHoldsIt) {
 }
 
 TEST_F(ResourceServiceTest, AFileThatCannotBeOpenedRaisesSeven) {
-    const std::int32_t missing = service_->AddSrfFile("gone.srf", srf_fixtures::Path("no_such_file"), nullptr);
+    const std::int32_t missing =
+        service_->AddSrfFile("gone.srf", srf_fixtures::Path("no_such_file"), nullptr);
     int owner = 0;
     EXPECT_EQ(xTry([&] { service_->OpenSrf(missing, &owner); }), kErrBadState);
     EXPECT_EQ(service_->GetEntryOwnerCount(missing), 1) << "the owner stays listed";
@@ -135,7 +136,7 @@ TEST_F(ResourceServiceTest, SwapTable) {
         const char* what;
         bool a;
         bool b;
-        const char* block;  // "temp": TempFile.tmp is a folder that cannot go; "a": A is a folder
+        const char* block;   // "temp": TempFile.tmp is a folder that cannot go; "a": A is a folder
         const char* aAfter;  // content of A afterwards; "" when absent
         bool bAfter;
     };

@@ -52,8 +52,8 @@ class AnimationStage {
     // drawn by the root. A strip answers its cels' sizes only while loaded, so
     // `load` loads each strip once, as a screen does with the art it shows
     // before its controls measure it. Returns the file's entry.
-    std::int32_t AddStrips(const std::string& hostPath, std::initializer_list<std::int32_t> ids, UIRoot* owner,
-                           bool load = true) {
+    std::int32_t AddStrips(const std::string& hostPath, std::initializer_list<std::int32_t> ids,
+                           UIRoot* owner, bool load = true) {
         const std::string path = platform::ToWindowsPath(hostPath);
         const std::int32_t file = resources_->AddSrfFile(path.substr(path.rfind('\\') + 1), path, nullptr);
         for (std::int32_t id : ids) {

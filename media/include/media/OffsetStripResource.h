@@ -17,7 +17,8 @@ class UIRoot;
 // picture strip its secondary strip instead of the text strip.
 class OffsetStripResource : public Resource, public XAppOffsetStrip {
   public:
-    OffsetStripResource(const std::string& srfName, std::int32_t stripId, UIRoot* owner, bool pictureFlag = false);
+    OffsetStripResource(const std::string& srfName, std::int32_t stripId, UIRoot* owner,
+                        bool pictureFlag = false);
     ~OffsetStripResource() override;
 
     // Counts loads; the first reads the strip. A strip missing from its .srf
