@@ -220,7 +220,12 @@ void WinScreenCanvas::ReleaseDrawContext() {
     dc_ = nullptr;
     windowDc_.reset();
     if (window_ != nullptr) {
-        platform::MarkBackBufferChanged(window_);
+        if (blitOnly_) {
+            platform::MarkBackBufferChanged(window_, blitRect_.left, blitRect_.top, blitRect_.Width(),
+                                            blitRect_.Height());
+        } else {
+            platform::MarkBackBufferChanged(window_);
+        }
     }
 }
 
@@ -231,9 +236,17 @@ void WinScreenCanvas::BlitFrom(const xRect& mine, xCanvas& target, const xRect& 
 void WinScreenCanvas::BlitFromOther(const xRect& mine, xCanvas& source, const xRect& theirs) {
     if ((source.GetKind() & kScreen) != 0) {
         StretchFromCanvas(mine, source, theirs);
-    } else {
-        source.BlitFrom(theirs, *this, mine);
+        return;
     }
+    // A copy that opens the drawing section itself changes only its rectangle,
+    // so only that is presented.
+    struct Alone {
+        bool& flag;
+        ~Alone() { flag = false; }
+    } alone{blitOnly_};
+    blitOnly_ = drawDepth_ == 0;
+    blitRect_ = mine;
+    source.BlitFrom(theirs, *this, mine);
 }
 
 void WinScreenCanvas::OnActivated(bool) {}

@@ -36,7 +36,8 @@ class NearestColours {
             return lastIndex_;
         }
         const std::size_t cell = (static_cast<std::size_t>(c.r >> 3) << 10) |
-                                 (static_cast<std::size_t>(c.g >> 3) << 5) | static_cast<std::size_t>(c.b >> 3);
+                                 (static_cast<std::size_t>(c.g >> 3) << 5) |
+                                 static_cast<std::size_t>(c.b >> 3);
         Cell& k = cells_[cell];
         if (!k.ready) {
             Fill(k, c);

@@ -35,6 +35,13 @@ struct Window {
     WindowProcedure procedure = nullptr;
     void* data = nullptr;
     bool changed = true;
+    bool whole = true;  // the next present converts the whole frame
+    struct Box {
+        int x, y, w, h;
+    };
+    static constexpr std::size_t kMaxBoxes = 64;
+    std::vector<Box> boxes;  // else these rectangles
+    PresentStats last;
     bool covering = false;
 };
 
@@ -250,24 +257,56 @@ WindowHandle WindowFromSurface(const Surface* surface) {
 void MarkBackBufferChanged(WindowHandle window) {
     if (Window* w = Find(window)) {
         w->changed = true;
+        w->whole = true;
     }
+}
+
+void MarkBackBufferChanged(WindowHandle window, int x, int y, int width, int height) {
+    Window* w = Find(window);
+    if (w == nullptr) {
+        return;
+    }
+    const int x0 = std::max(x, 0);
+    const int y0 = std::max(y, 0);
+    const int x1 = std::min(x + width, w->back->Width());
+    const int y1 = std::min(y + height, w->back->Height());
+    if (x1 <= x0 || y1 <= y0) {
+        return;
+    }
+    if (!w->changed) {
+        w->whole = false;
+        w->boxes.clear();
+    }
+    w->changed = true;
+    if (w->whole) {
+        return;
+    }
+    if (w->boxes.size() >= Window::kMaxBoxes) {
+        w->whole = true;
+        return;
+    }
+    w->boxes.push_back(Window::Box{x0, y0, x1 - x0, y1 - y0});
+}
+
+PresentStats LastPresentStats(WindowHandle window) {
+    const Window* w = Find(window);
+    return w != nullptr ? w->last : PresentStats{};
 }
 
 void SetBackBufferColours(WindowHandle window, const ColourTable& colours) {
     if (Window* w = Find(window)) {
         w->back->Colours() = colours;
         w->changed = true;
+        w->whole = true;
     }
 }
 
-void PresentWindow(WindowHandle window) {
-    Window* w = Find(window);
-    if (w == nullptr || !w->changed) {
-        return;
-    }
-    w->changed = false;
-    const Surface& back = *w->back;
-    const int width = back.Width();
+namespace {
+
+// Converts the back buffer's pixels of one rectangle into the texture's format.
+void ConvertBox(Window& w, const Window::Box& b) {
+    const Surface& back = *w.back;
+    const std::size_t width = static_cast<std::size_t>(back.Width());
     if (back.Depth() == 8) {
         std::array<std::uint32_t, 256> lut{};
         for (std::size_t i = 0; i < 256; ++i) {
@@ -275,26 +314,64 @@ void PresentWindow(WindowHandle window) {
             lut[i] = 0xFF000000u | (static_cast<std::uint32_t>(c.r) << 16) |
                      (static_cast<std::uint32_t>(c.g) << 8) | c.b;
         }
-        for (int y = 0; y < back.Height(); ++y) {
-            const std::uint8_t* src = back.Row(y);
+        for (int y = b.y; y < b.y + b.h; ++y) {
+            const std::uint8_t* src = back.Row(y) + b.x;
             std::uint32_t* dst =
-                w->pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-            for (int x = 0; x < width; ++x) {
+                w.pixels.data() + static_cast<std::size_t>(y) * width + static_cast<std::size_t>(b.x);
+            for (int x = 0; x < b.w; ++x) {
                 dst[x] = lut[src[x]];
             }
         }
-    } else {
-        for (int y = 0; y < back.Height(); ++y) {
-            const std::uint8_t* src = back.Row(y);
-            std::uint32_t* dst =
-                w->pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-            for (int x = 0; x < width; ++x, src += 4) {
-                dst[x] = 0xFF000000u | (static_cast<std::uint32_t>(src[2]) << 16) |
-                         (static_cast<std::uint32_t>(src[1]) << 8) | src[0];
-            }
+        return;
+    }
+    for (int y = b.y; y < b.y + b.h; ++y) {
+        const std::uint8_t* src = back.Row(y) + static_cast<std::size_t>(b.x) * 4;
+        std::uint32_t* dst =
+            w.pixels.data() + static_cast<std::size_t>(y) * width + static_cast<std::size_t>(b.x);
+        for (int x = 0; x < b.w; ++x, src += 4) {
+            dst[x] = 0xFF000000u | (static_cast<std::uint32_t>(src[2]) << 16) |
+                     (static_cast<std::uint32_t>(src[1]) << 8) | src[0];
         }
     }
-    SDL_UpdateTexture(w->texture.get(), nullptr, w->pixels.data(), width * 4);
+}
+
+}  // namespace
+
+void PresentWindow(WindowHandle window) {
+    Window* w = Find(window);
+    if (w == nullptr) {
+        return;
+    }
+    if (!w->changed) {
+        w->last = PresentStats{};
+        return;
+    }
+    w->changed = false;
+    const int width = w->back->Width();
+    const int height = w->back->Height();
+    PresentStats stats;
+    if (w->whole) {
+        ConvertBox(*w, Window::Box{0, 0, width, height});
+        SDL_UpdateTexture(w->texture.get(), nullptr, w->pixels.data(), width * 4);
+        stats.whole = true;
+        stats.rectangles = 1;
+        stats.pixels = static_cast<long>(width) * height;
+    } else {
+        for (const Window::Box& b : w->boxes) {
+            ConvertBox(*w, b);
+            const SDL_Rect r{b.x, b.y, b.w, b.h};
+            SDL_UpdateTexture(w->texture.get(), &r,
+                              w->pixels.data() +
+                                  static_cast<std::size_t>(b.y) * static_cast<std::size_t>(width) +
+                                  static_cast<std::size_t>(b.x),
+                              width * 4);
+            ++stats.rectangles;
+            stats.pixels += static_cast<long>(b.w) * b.h;
+        }
+    }
+    w->boxes.clear();
+    w->whole = false;
+    w->last = stats;
     SDL_SetRenderDrawColor(w->renderer.get(), 0, 0, 0, 255);
     SDL_RenderClear(w->renderer.get());
     SDL_RenderCopy(w->renderer.get(), w->texture.get(), nullptr, nullptr);

@@ -81,6 +81,24 @@ TEST(TextStripTest, TheStyleTable) {
     EXPECT_EQ(rig.strip.GetItem(rig.strip.FindItem(11010))->currentSize, 10);
 }
 
+TEST(TextStripTest, FontHeightHoldsTheExternalLeading) {
+    Rig rig;
+    xCanvasState::FontDesc font;
+    font.number = 2;
+    font.size = 19;
+    rig.canvas.SetFont(font);
+    int ascent = 0;
+    int descent = 0;
+    int leading = 0;
+    const int height = rig.canvas.GetFontMetrics(&ascent, &descent, &leading);
+    EXPECT_EQ(height, ascent + descent + leading);
+    const TextStrip::Metrics m = TextStrip::ScaleMetrics(rig.canvas, 80);
+    EXPECT_EQ(m.lineHeight, height * 8 / 9);
+    EXPECT_EQ(m.ascent, ascent * 8 / 9);
+    EXPECT_EQ(m.leading, leading + 90 * m.lineHeight / 100 - m.lineHeight);
+    EXPECT_EQ(TextStrip::ScaleMetrics(rig.canvas, 0).leading, leading);
+}
+
 TEST(TextStripTest, Layouts) {
     Rig rig;
     rig.OneSize(10);

@@ -198,6 +198,22 @@ TEST(xOffsetStripTest, ImagesDrawExactlyAtBothDepthsOnEveryPath) {
     }
 }
 
+TEST(xOffsetStripTest, TranslucentImagesAreDrawnOpaque) {
+    const off4::Image image = off4::ImageOf({"12", "3."});
+    off4::Strip s;
+    s.images = {image};
+    s.opaqueCount = 0;  // image 1 is translucent
+    s.cels.push_back(off4::SimpleCel(image, 1));
+    auto l = Load(s);
+    for (int depth : {8, 24}) {
+        auto canvas = Canvas(4, 4, depth);
+        EXPECT_NO_THROW(l->strip.Draw(*canvas, xRect(1, 1, 3, 3), 1, 0, 0));
+        EXPECT_EQ(Diff(Actual(*canvas),
+                       AsPixels(Expected(4, 4, image, 1, 1, false, false, canvas->GetBounds()), depth), 4),
+                  "same");
+    }
+}
+
 TEST(xOffsetStripTest, ScaledImagesGoThroughTheSpanWalk) {
     const off4::Image image = off4::ImageOf({"12", "3."});
     off4::Strip s;

@@ -5,6 +5,8 @@
 #include "media/xMixCanvas.h"
 #include "media/xPalette.h"
 
+#include "platform/GameWindow.h"
+
 #include "divir/xError.h"
 
 #include "StripFixtures.h"
@@ -264,6 +266,41 @@ TEST(XAppSpriteEngineTest, FollowsThePaletteOfItsScreen) {
     EXPECT_EQ(d.g, screen.GetLogicalPalette()->at(100).green);
     engine.reset();
     EXPECT_EQ(screen.GetReceiverCount(), 0);
+}
+
+TEST(XAppSpriteEngineTest, ThePresentHandsOnOnlyTheChangedColumns) {
+    XAppScreenCanvas screen("Vizuzor", 8, 640, 480, false);
+    ASSERT_NE(screen.GetWindow(), nullptr);
+    XAppSpriteEngine engine;
+    engine.Init(&screen, xRect(), 8);
+    auto ball = fixtures::SolidStrip(16, 16, 1, 60);
+    auto still = fixtures::SolidStrip(16, 16, 1, 70);
+    const int b = engine.AddSprite(ball.get(), 1, xRect(100, 100, 116, 116), 1, 0, 0);
+    engine.AddSprite(still.get(), 1, xRect(400, 300, 416, 316), 1, 0, 0);
+    engine.Update();
+    platform::PresentWindow(screen.GetWindow());
+    EXPECT_TRUE(platform::LastPresentStats(screen.GetWindow()).whole);  // the first frame
+    for (int step = 1; step <= 5; ++step) {
+        SCOPED_TRACE(step);
+        const int x = 100 + step * 3;
+        engine.SetSpriteRect(b, xRect(x, 100, x + 16, 116));
+        engine.Update();
+        platform::PresentWindow(screen.GetWindow());
+        const platform::PresentStats stats = platform::LastPresentStats(screen.GetWindow());
+        EXPECT_FALSE(stats.whole);
+        EXPECT_GE(stats.rectangles, 1);
+        // The old and new places, widened to 4-pixel columns: at most 28 x 16.
+        EXPECT_GE(stats.pixels, 19 * 16);
+        EXPECT_LE(stats.pixels, 28 * 16);
+    }
+    EXPECT_EQ(still->draws, 1);
+    engine.Update();
+    platform::PresentWindow(screen.GetWindow());
+    EXPECT_EQ(platform::LastPresentStats(screen.GetWindow()).rectangles, 0);  // nothing changed
+    // A palette change presents the whole frame again.
+    screen.SetPalette(xPalette::Default());
+    platform::PresentWindow(screen.GetWindow());
+    EXPECT_TRUE(platform::LastPresentStats(screen.GetWindow()).whole);
 }
 
 }  // namespace

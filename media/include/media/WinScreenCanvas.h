@@ -107,4 +107,6 @@ class WinScreenCanvas : public WinCanvas {
     bool fullScreen_ = false;
     platform::WindowHandle window_ = nullptr;
     std::unique_ptr<platform::DrawContext> windowDc_;
+    bool blitOnly_ = false;  // the open drawing section is one block copy into blitRect_
+    xRect blitRect_;
 };

@@ -16,7 +16,9 @@ class xSpriteEngine;
 // of times, at a place and depth) into sprite changes over time. Up to 500
 // scene objects each own one sprite; up to 500 cel records are linked into
 // per-object chains by 16-bit indices ending with 0xFFFF. Object arguments:
-// -1 every object where an operation says so, -2 a new one.
+// -1 every object where an operation says so, -2 a new one. The sprite engine
+// given to SetTarget must outlive the player: the destructor removes the
+// objects' sprites.
 class xScenePlayer : public xAppObject {
   public:
     static constexpr int kMax = 500;

@@ -67,9 +67,19 @@ int ClientWidth(WindowHandle window);
 int ClientHeight(WindowHandle window);
 bool IsCoveringDisplay(WindowHandle window);
 
-// The back buffer (top-down, client size). Writers mark it changed.
+// The back buffer (top-down, client size). Writers mark it changed, wholly or
+// by rectangles: the next present converts and hands on only those.
 Surface* GetBackBuffer(WindowHandle window);
 void MarkBackBufferChanged(WindowHandle window);
+void MarkBackBufferChanged(WindowHandle window, int x, int y, int width, int height);
+// What the last present handed on: the whole frame, or so many rectangles
+// covering so many pixels (none when nothing had changed).
+struct PresentStats {
+    bool whole = false;
+    int rectangles = 0;
+    long pixels = 0;
+};
+PresentStats LastPresentStats(WindowHandle window);
 // The window whose back buffer the surface is (a drawing context's window); null
 // for any other surface.
 WindowHandle WindowFromSurface(const Surface* surface);
