@@ -95,7 +95,7 @@ bool UpdateScript::RunSection(const std::string& section) {
     if (stop_) return true;
     // A section that is running already is a cycle of gotos.
     const std::string key = Lower(section);
-    if (!active_.insert(key).second) Fail();
+    if (active_.size() >= kMaxDepth || !active_.insert(key).second) Fail();
     struct Leave {
         std::set<std::string>& active;
         const std::string& key;

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <random>
 #include <memory>
 #include <string>
 #include <vector>
@@ -266,6 +267,81 @@ TEST_F(UpdateScriptTest, PumpsOncePerSectionStep) {
     script.Run(root.Win("u.ini"));
     // "Update Script" itself, A, B, and the goto steps 1, 2 and the missing 3.
     EXPECT_EQ(host.pumps, 6);
+}
+
+// A chain of gotos deeper than the interpreter allows fails instead of running
+// the stack out; one just inside the limit runs.
+TEST_F(UpdateScriptTest, BoundsTheDepthOfNestedSections) {
+    for (const std::size_t depth : {UpdateScript::kMaxDepth, UpdateScript::kMaxDepth + 1}) {
+        SCOPED_TRACE(depth);
+        TempFolder root;
+        std::string text = "[Update Script]\n1 Goto=S1\n";
+        for (std::size_t i = 1; i + 1 < depth; ++i) {
+            text += "[S" + std::to_string(i) + "]\n1 Goto=S" + std::to_string(i + 1) + "\n";
+        }
+        text += "[S" + std::to_string(depth - 1) + "]\nCommand=stop\n";
+        root.Write("u.ini", text);
+        RecordingHost host(root.Win() + "\\");
+        UpdateScript script(host, root.Win() + "\\");
+        bool threw = false;
+        try {
+            script.Run(root.Win("u.ini"));
+        } catch (int) {
+            threw = true;
+        }
+        EXPECT_EQ(threw, depth > UpdateScript::kMaxDepth);
+        EXPECT_EQ(script.IsStopped(), depth <= UpdateScript::kMaxDepth);
+    }
+}
+
+// Random scripts made of the script's own words never crash the interpreter: each
+// run ends, or fails with the parse failure.
+TEST_F(UpdateScriptTest, SurvivesRandomScripts) {
+    static const std::string kLongWord(150, 'w');  // longer than a value can be
+    const char* const words[] = {"if",      "set",           "goto",         "update",      "delete",
+                                 "rename",  "stop",          "create_folder", "client_path", "client_folder",
+                                 "this",    "Exists",        "DoesNotExist", "LessThan",    "EqualTo",
+                                 "version", "variable",      "then",         "..\\x",       "\"q r\"",
+                                 "",        kLongWord.c_str()};
+    const char* const keys[] = {"Command", "Client Path", "Version", "Group Priority", "Mandatory",
+                                "File Size Bytes", "Goto", "1 Goto", "2 Goto", "Old Path", "New Path",
+                                "Client Folder", "Variable", "Value"};
+    std::mt19937 random(77);
+    TempFolder root;
+    root.Write("prog/keep.txt", "x");
+    const std::string folder = root.Win("prog") + "\\";
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const int sections = 1 + static_cast<int>(random() % 5);
+        for (int s = 0; s < sections; ++s) {
+            text += s == 0 ? "[Update Script]\n" : "[S" + std::to_string(random() % 5) + "]\n";
+            const int lines = static_cast<int>(random() % 6);
+            for (int l = 0; l < lines; ++l) {
+                text += std::string(keys[random() % std::size(keys)]) + "=";
+                const int count = static_cast<int>(random() % 7);
+                for (int w = 0; w < count; ++w) {
+                    const int pick = static_cast<int>(random() % (std::size(words) + 3));
+                    if (pick >= static_cast<int>(std::size(words))) {
+                        text += "S" + std::to_string(random() % 5);
+                    } else {
+                        text += words[pick];
+                    }
+                    text += w + 1 < count ? " " : "";
+                }
+                text += "\n";
+            }
+        }
+        text += kFolders;
+        root.Write("prog/u.ini", text);
+        RecordingHost host(folder);
+        UpdateScript script(host, folder);
+        try {
+            script.Run(root.Win("prog/u.ini"));
+        } catch (int) {
+            EXPECT_EQ(host.errors.size(), 1u);
+        }
+    }
+    EXPECT_TRUE(std::filesystem::exists(root.Host("prog/keep.txt")));
 }
 
 }  // namespace

@@ -37,6 +37,9 @@ class UpdateScript {
   public:
     static constexpr const char* kFirstSection = "Update Script";
     static constexpr const char* kFailure = "Cannot parse update script.";
+    // Sections nested deeper than this fail like a cycle: a downloaded script must
+    // not be able to exhaust the stack.
+    static constexpr std::size_t kMaxDepth = 256;
 
     // programFolder: the folder every script path is relative to, in Windows form,
     // with its trailing separator.

@@ -8,9 +8,10 @@
 
 // True when the file opened as a .srf (an absolute path exactly, a relative one in
 // the program's folder or along the search path). The version is the text read as
-// a Version when it loaded, else 0.0.0 (build absent); "none" when the file did not
-// open. `loaded` (optional) tells whether the "Ver " resource loaded. Failures of
-// the file and the resource are answered, not raised; others are raised again.
+// a Version when it loaded, else (no "Ver " resource, or no file) 0.0.0 with the
+// build absent. `loaded` (optional) tells whether the "Ver " resource loaded.
+// Failures of the file and the resource are answered, not raised; others are
+// raised again.
 bool GetSrfVersion(const std::string& path, Version& version, bool* loaded = nullptr);
 // The version GetSrfVersion reads.
 Version ReadSrfVersion(const std::string& path);
