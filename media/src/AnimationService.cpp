@@ -119,6 +119,15 @@ AnimationService::AnimationService(UIRoot* root, bool repaintOnWindowMsg, int de
 }
 
 AnimationService::~AnimationService() {
+    // Strips still held for queued segments are let go, so that their files
+    // can be updated again.
+    for (auto& [animation, record] : records_) {
+        if (record->loaded) {
+            record->loaded = false;
+            record->resource->Unlock();
+            record->resource->Unload();
+        }
+    }
     records_.clear();
     canvas_->RemoveReceiver(this);
     scenePlayer_->RemoveReceiver(this);
