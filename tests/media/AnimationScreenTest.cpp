@@ -6,6 +6,7 @@
 #include "media/Animation.h"
 #include "media/AnimationService.h"
 #include "media/PaletteResource.h"
+#include "media/WindowRepaintMsg.h"
 
 #include "framework/MsgLog.h"
 #include "framework/SchedulerFixture.h"
@@ -110,6 +111,30 @@ TEST_F(AnimationScreenTest, EachFrameLandsWhereItBelongs) {
     EXPECT_EQ(Wrong({}, 0, background), 0);
     EXPECT_EQ(log.Names(), (std::vector<std::string>{"StartingMsg", "StartedMsg", "PausingMsg", "PausedMsg",
                                                      "StoppingMsg", "StoppedMsg"}));
+}
+
+// A part of the window to be painted again is drawn again from the sprites
+// at once, and the message goes on to the service's receivers.
+TEST_F(AnimationScreenTest, ARepaintedAreaIsDrawnAgain) {
+    const std::uint8_t background = Back().Row(0)[0];
+    Animation animation(view_.get(), 1500, 1);
+    animation.SetHoldAtEnd();
+    animation.MoveBy(xPoint{100, 60});
+    animation.Start();
+    RunFor(300);
+    ASSERT_EQ(Wrong({100, 60, 108, 68}, 13, background), 0);
+    platform::Surface& back = *platform::GetBackBuffer(view_->GetWindow());
+    for (int y = 50; y < 80; ++y) {
+        for (int x = 90; x < 120; ++x) back.Row(y)[x] = 77;
+    }
+    MsgLog log;
+    AnimationService& service = *animation.GetService();
+    service.AddReceiver(&log);
+    service.Receive(WindowRepaintMsg(xRect{90, 50, 120, 80}), nullptr);
+    EXPECT_EQ(Wrong({100, 60, 108, 68}, 13, background), 0);
+    EXPECT_EQ(log.Names(), std::vector<std::string>{"WindowRepaintMsg"});
+    service.RemoveReceiver(&log);
+    animation.Stop();
 }
 
 }  // namespace
