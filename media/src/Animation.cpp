@@ -283,22 +283,65 @@ int Animation::GetRepeats() {
     return service_->GetRepeats(this);
 }
 
-#define ANIMATION_FLAG(Name)             \
-    void Animation::Set##Name() {        \
-        service_->Set##Name(this);       \
-    }                                    \
-    void Animation::Clear##Name() {      \
-        service_->Clear##Name(this);     \
-    }                                    \
-    bool Animation::Is##Name() {         \
-        return service_->Is##Name(this); \
-    }
-ANIMATION_FLAG(RepeatForever)
-ANIMATION_FLAG(HoldAtEnd)
-ANIMATION_FLAG(Reverse)
-ANIMATION_FLAG(Mask)
-ANIMATION_FLAG(BakeAtEnd)
-#undef ANIMATION_FLAG
+void Animation::SetRepeatForever() {
+    service_->SetRepeatForever(this);
+}
+
+void Animation::ClearRepeatForever() {
+    service_->ClearRepeatForever(this);
+}
+
+bool Animation::IsRepeatForever() {
+    return service_->IsRepeatForever(this);
+}
+
+void Animation::SetHoldAtEnd() {
+    service_->SetHoldAtEnd(this);
+}
+
+void Animation::ClearHoldAtEnd() {
+    service_->ClearHoldAtEnd(this);
+}
+
+bool Animation::IsHoldAtEnd() {
+    return service_->IsHoldAtEnd(this);
+}
+
+void Animation::SetReverse() {
+    service_->SetReverse(this);
+}
+
+void Animation::ClearReverse() {
+    service_->ClearReverse(this);
+}
+
+bool Animation::IsReverse() {
+    return service_->IsReverse(this);
+}
+
+void Animation::SetMask() {
+    service_->SetMask(this);
+}
+
+void Animation::ClearMask() {
+    service_->ClearMask(this);
+}
+
+bool Animation::IsMask() {
+    return service_->IsMask(this);
+}
+
+void Animation::SetBakeAtEnd() {
+    service_->SetBakeAtEnd(this);
+}
+
+void Animation::ClearBakeAtEnd() {
+    service_->ClearBakeAtEnd(this);
+}
+
+bool Animation::IsBakeAtEnd() {
+    return service_->IsBakeAtEnd(this);
+}
 
 int Animation::GetCurrentFrame() {
     return service_->GetCurrentFrame(this);

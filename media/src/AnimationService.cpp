@@ -327,23 +327,70 @@ int AnimationService::GetRepeats(Animation* animation) const {
     return r != nullptr ? r->repeats : 0;
 }
 
-#define ANIMATION_FLAG(Name, field)                               \
-    void AnimationService::Set##Name(Animation* animation) {      \
-        if (Record* r = Find(animation)) r->field = true;         \
-    }                                                             \
-    void AnimationService::Clear##Name(Animation* animation) {    \
-        if (Record* r = Find(animation)) r->field = false;        \
-    }                                                             \
-    bool AnimationService::Is##Name(Animation* animation) const { \
-        const Record* r = Find(animation);                        \
-        return r != nullptr && r->field;                          \
-    }
-ANIMATION_FLAG(RepeatForever, repeatForever)
-ANIMATION_FLAG(HoldAtEnd, holdAtEnd)
-ANIMATION_FLAG(Reverse, reverse)
-ANIMATION_FLAG(Mask, mask)
-ANIMATION_FLAG(BakeAtEnd, bakeAtEnd)
-#undef ANIMATION_FLAG
+void AnimationService::SetRepeatForever(Animation* animation) {
+    if (Record* r = Find(animation)) r->repeatForever = true;
+}
+
+void AnimationService::ClearRepeatForever(Animation* animation) {
+    if (Record* r = Find(animation)) r->repeatForever = false;
+}
+
+bool AnimationService::IsRepeatForever(Animation* animation) const {
+    const Record* r = Find(animation);
+    return r != nullptr && r->repeatForever;
+}
+
+void AnimationService::SetHoldAtEnd(Animation* animation) {
+    if (Record* r = Find(animation)) r->holdAtEnd = true;
+}
+
+void AnimationService::ClearHoldAtEnd(Animation* animation) {
+    if (Record* r = Find(animation)) r->holdAtEnd = false;
+}
+
+bool AnimationService::IsHoldAtEnd(Animation* animation) const {
+    const Record* r = Find(animation);
+    return r != nullptr && r->holdAtEnd;
+}
+
+void AnimationService::SetReverse(Animation* animation) {
+    if (Record* r = Find(animation)) r->reverse = true;
+}
+
+void AnimationService::ClearReverse(Animation* animation) {
+    if (Record* r = Find(animation)) r->reverse = false;
+}
+
+bool AnimationService::IsReverse(Animation* animation) const {
+    const Record* r = Find(animation);
+    return r != nullptr && r->reverse;
+}
+
+void AnimationService::SetMask(Animation* animation) {
+    if (Record* r = Find(animation)) r->mask = true;
+}
+
+void AnimationService::ClearMask(Animation* animation) {
+    if (Record* r = Find(animation)) r->mask = false;
+}
+
+bool AnimationService::IsMask(Animation* animation) const {
+    const Record* r = Find(animation);
+    return r != nullptr && r->mask;
+}
+
+void AnimationService::SetBakeAtEnd(Animation* animation) {
+    if (Record* r = Find(animation)) r->bakeAtEnd = true;
+}
+
+void AnimationService::ClearBakeAtEnd(Animation* animation) {
+    if (Record* r = Find(animation)) r->bakeAtEnd = false;
+}
+
+bool AnimationService::IsBakeAtEnd(Animation* animation) const {
+    const Record* r = Find(animation);
+    return r != nullptr && r->bakeAtEnd;
+}
 
 void AnimationService::GiveSceneObject(Record& record, int wanted) {
     int n = wanted;
