@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "net/LogonDialogData.h"
+#include "net/LogonDialogTemplates.h"
 #include "platform/MessageBoxSink.h"
 
 namespace {
@@ -297,6 +298,52 @@ void LogonDialogs::Command(int dialogId, int controlId) {
         default:
             return;
     }
+}
+
+void LogonDialogs::Key(int dialogId, platform::DialogKey key) {
+    using platform::DialogKey;
+    LogonDialogState* d = Find(dialogId);
+    if (d == nullptr) return;
+    const platform::DialogTemplate& t = LogonDialogTemplate(dialogId);
+    const platform::DialogControl* focused = platform::FindDialogControl(t, d->focus);
+    switch (key) {
+        case DialogKey::Tab:
+        case DialogKey::ShiftTab:
+            d->focus = platform::NextTabStop(t, d->focus, key == DialogKey::ShiftTab);
+            return;
+        case DialogKey::Enter: {
+            const bool onButton = focused != nullptr && (focused->kind == platform::DialogControlKind::Button ||
+                                                         focused->kind == platform::DialogControlKind::DefaultButton);
+            Command(dialogId, onButton ? focused->id : platform::DefaultButtonId(t));
+            return;
+        }
+        case DialogKey::Escape:
+            Command(dialogId, kCancel);
+            return;
+        default:
+            break;
+    }
+    if (focused == nullptr) return;
+    const int step = key == DialogKey::Up || key == DialogKey::Left ? -1 : 1;
+    const std::vector<int> group = platform::RadioGroupOf(t, focused->id);
+    if (!group.empty()) {
+        std::size_t at = 0;
+        while (group[at] != focused->id) ++at;
+        const int next = group[(at + group.size() + static_cast<std::size_t>(step + 1) - 1) % group.size()];
+        for (int radio : group) d->checks[radio] = radio == next;
+        d->focus = next;
+        return;
+    }
+    const auto items = d->items.find(focused->id);
+    if (items == d->items.end() || items->second.empty()) return;
+    const int last = static_cast<int>(items->second.size()) - 1;
+    int selected = d->selections.count(focused->id) != 0 ? d->selections[focused->id] : -1;
+    selected = selected + step < 0 ? 0 : selected + step > last ? last : selected + step;
+    d->selections[focused->id] = selected;
+    if (focused->kind == platform::DialogControlKind::EditableCombo) {
+        d->texts[focused->id] = items->second[static_cast<std::size_t>(selected)];
+    }
+    SelectionChanged(dialogId, focused->id);
 }
 
 void LogonDialogs::OnEnter() {

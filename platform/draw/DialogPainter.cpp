@@ -169,3 +169,64 @@ void LayDialogOver(Surface& picture, const Surface& dialog, int x, int y) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+bool IsTabStop(const DialogControl& control) {
+    switch (control.kind) {
+        case DialogControlKind::Static:
+        case DialogControlKind::CentredStatic:
+        case DialogControlKind::GroupBox:
+        case DialogControlKind::OwnerDrawn:
+        case DialogControlKind::ProgressBar:
+        case DialogControlKind::ReadOnlyEdit:
+            return false;
+        default:
+            return control.id > 0;
+    }
+}
+
+int NextTabStop(const DialogTemplate& dialog, int currentId, bool backwards) {
+    std::vector<int> stops;
+    for (const DialogControl& c : dialog.controls) {
+        if (IsTabStop(c)) stops.push_back(c.id);
+    }
+    if (stops.empty()) return currentId;
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+        if (stops[i] == currentId) {
+            return backwards ? stops[(i + stops.size() - 1) % stops.size()] : stops[(i + 1) % stops.size()];
+        }
+    }
+    return stops.front();
+}
+
+int DefaultButtonId(const DialogTemplate& dialog) {
+    for (const DialogControl& c : dialog.controls) {
+        if (c.kind == DialogControlKind::DefaultButton) return c.id;
+    }
+    return 1;
+}
+
+std::vector<int> RadioGroupOf(const DialogTemplate& dialog, int controlId) {
+    std::vector<int> group;
+    bool found = false;
+    for (const DialogControl& c : dialog.controls) {
+        if (c.kind == DialogControlKind::RadioButton) {
+            group.push_back(c.id);
+            found = found || c.id == controlId;
+        } else if (!group.empty()) {
+            if (found) return group;
+            group.clear();
+        }
+    }
+    return found ? group : std::vector<int>();
+}
+
+const DialogControl* FindDialogControl(const DialogTemplate& dialog, int controlId) {
+    for (const DialogControl& c : dialog.controls) {
+        if (c.id == controlId) return &c;
+    }
+    return nullptr;
+}
+
+}  // namespace platform

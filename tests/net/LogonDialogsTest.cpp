@@ -297,6 +297,63 @@ TEST_F(LogonDialogsTest, ProgressEndsAfter120TicksOrOnCancel) {
     }
 }
 
+TEST_F(LogonDialogsTest, KeysMoveTheFocusPressButtonsAndChoose) {
+    using platform::DialogKey;
+    SavePlayer(*registry_, "older", "", false, 10);
+    SavePlayer(*registry_, "newest", "pw1", true, 30);
+    LogonDialogs& dialogs = Start();
+    LogonDialogState& logon = Dialog(LogonDialogs::kLogon);
+    std::vector<int> order;
+    for (int i = 0; i < 7; ++i) {
+        order.push_back(logon.focus);
+        dialogs.Key(LogonDialogs::kLogon, DialogKey::Tab);
+    }
+    EXPECT_EQ(order, (std::vector<int>{id::kUserName, id::kPassword, 1001, 1, 1000, 2, id::kUserName}));
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::ShiftTab);
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::ShiftTab);
+    EXPECT_EQ(logon.focus, 2);
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::ShiftTab);
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::ShiftTab);
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::ShiftTab);
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::ShiftTab);
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::ShiftTab);
+    EXPECT_EQ(logon.focus, id::kUserName);
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::Down);
+    EXPECT_EQ(logon.texts[id::kUserName], "older");
+    EXPECT_FALSE(logon.checks[1001]);
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::Up);
+    EXPECT_EQ(logon.texts[id::kPassword], "pw1");
+
+    // Enter on the focused New Member button presses it; Escape cancels the page.
+    logon.focus = 1000;
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::Enter);
+    LogonDialogState& page = Dialog(LogonDialogs::kRequired);
+    page.focus = id::kSex;
+    dialogs.Key(LogonDialogs::kRequired, DialogKey::Down);
+    dialogs.Key(LogonDialogs::kRequired, DialogKey::Down);
+    dialogs.Key(LogonDialogs::kRequired, DialogKey::Down);
+    EXPECT_EQ(page.selections[id::kSex], 2) << "the list stops at its last entry";
+    dialogs.Key(LogonDialogs::kRequired, DialogKey::Escape);
+    EXPECT_EQ(dialogs.Find(LogonDialogs::kRequired), nullptr);
+    EXPECT_TRUE(logon.visible);
+
+    // Arrows move the check within the radio group.
+    logon.focus = 1000;
+    dialogs.Key(LogonDialogs::kLogon, DialogKey::Enter);
+    FillRequired(Dialog(LogonDialogs::kRequired));
+    dialogs.Key(LogonDialogs::kRequired, DialogKey::Enter);
+    LogonDialogState& optional = Dialog(LogonDialogs::kOptional);
+    optional.focus = id::kHome;
+    dialogs.Key(LogonDialogs::kOptional, DialogKey::Right);
+    EXPECT_EQ(optional.focus, 1044);
+    EXPECT_TRUE(optional.checks[1044]);
+    EXPECT_FALSE(optional.checks[id::kHome]);
+    dialogs.Key(LogonDialogs::kOptional, DialogKey::Left);
+    dialogs.Key(LogonDialogs::kOptional, DialogKey::Left);
+    EXPECT_TRUE(optional.checks[1045]) << "the group wraps";
+    EXPECT_TRUE(sink_.boxes.empty());
+}
+
 TEST_F(LogonDialogsTest, ExitCallsBackWithOne) {
     Start();
     CurrentLogonDialogs()->Command(LogonDialogs::kLogon, 2);

@@ -15,6 +15,7 @@
 
 #include "net/LogonExchange.h"
 #include "net/SavedPlayers.h"
+#include "platform/DialogTemplate.h"
 
 struct LogonDialogState {
     int id = 0;
@@ -51,6 +52,10 @@ class LogonDialogs : public LogonDialogHost {
     void Command(int dialogId, int controlId);
     void SelectionChanged(int dialogId, int controlId);
     void TextChanged(int dialogId, int controlId);
+    // A key the dialog handles itself: Tab and Shift-Tab move the focus in tab
+    // order, Enter presses the focused button or the default one, Escape cancels,
+    // arrows move within a radio group or a list.
+    void Key(int dialogId, platform::DialogKey key);
     // The progress dialog's timer, once a 1000 ms.
     void ProgressTick();
     // The private messages of the logon dialog.

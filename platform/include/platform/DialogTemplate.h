@@ -92,3 +92,24 @@ inline int CentredDialogOffset(int pictureSize, int dialogSize) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+// The keys a dialog handles itself.
+enum class DialogKey { Tab, ShiftTab, Enter, Escape, Up, Down, Left, Right };
+
+// Whether the control takes the focus (texts, group boxes, pictures and read-only
+// displays do not).
+bool IsTabStop(const DialogControl& control);
+// The next (or, backwards, the previous) tab stop after the control, in template
+// order, wrapping; the first tab stop when the id is not one.
+int NextTabStop(const DialogTemplate& dialog, int currentId, bool backwards);
+// The default button's id; 1 when the template has none.
+int DefaultButtonId(const DialogTemplate& dialog);
+// The radio buttons next to each other in template order with the control (empty
+// when it is not a radio button).
+std::vector<int> RadioGroupOf(const DialogTemplate& dialog, int controlId);
+// The control of the id, null when the template has none.
+const DialogControl* FindDialogControl(const DialogTemplate& dialog, int controlId);
+
+}  // namespace platform
