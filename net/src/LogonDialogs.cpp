@@ -346,6 +346,26 @@ void LogonDialogs::Key(int dialogId, platform::DialogKey key) {
     SelectionChanged(dialogId, focused->id);
 }
 
+void LogonDialogs::TypeChar(int dialogId, char c) {
+    LogonDialogState* d = Find(dialogId);
+    if (d == nullptr) return;
+    const platform::DialogControl* focused = platform::FindDialogControl(LogonDialogTemplate(dialogId), d->focus);
+    if (focused == nullptr) return;
+    using K = platform::DialogControlKind;
+    if (focused->kind != K::Edit && focused->kind != K::PasswordEdit && focused->kind != K::EditableCombo) return;
+    std::string& text = d->texts[focused->id];
+    if (c == 8) {
+        if (text.empty()) return;
+        text.pop_back();
+    } else {
+        const auto limit = d->limits.find(focused->id);
+        if (static_cast<unsigned char>(c) < 32) return;
+        if (limit != d->limits.end() && text.size() >= static_cast<std::size_t>(limit->second)) return;
+        text += c;
+    }
+    TextChanged(dialogId, focused->id);
+}
+
 void LogonDialogs::OnEnter() {
     LogonDialogState& d = *Find(kLogon);
     std::string name = d.texts[id::kUserName].substr(0, 12);

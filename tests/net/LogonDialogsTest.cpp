@@ -354,6 +354,23 @@ TEST_F(LogonDialogsTest, KeysMoveTheFocusPressButtonsAndChoose) {
     EXPECT_TRUE(sink_.boxes.empty());
 }
 
+TEST_F(LogonDialogsTest, TypingKeepsToTheLimits) {
+    SavePlayer(*registry_, "Bob", "pw1", true, 30);
+    LogonDialogs& dialogs = Start();
+    LogonDialogState& logon = Dialog(LogonDialogs::kLogon);
+    for (char c : std::string("erta1234567890")) dialogs.TypeChar(LogonDialogs::kLogon, c);
+    EXPECT_EQ(logon.texts[id::kUserName], "Boberta12345") << "12 characters at most";
+    EXPECT_EQ(logon.texts[id::kPassword], "") << "typing a name empties the password";
+    dialogs.TypeChar(LogonDialogs::kLogon, 8);
+    EXPECT_EQ(logon.texts[id::kUserName], "Boberta1234");
+    logon.focus = 1001;
+    dialogs.TypeChar(LogonDialogs::kLogon, 'x');
+    EXPECT_EQ(logon.texts.count(1001), 0u) << "a check box takes no text";
+    dialogs.ShowOneFieldDialog(11);
+    for (int i = 0; i < 70; ++i) dialogs.TypeChar(LogonDialogs::kOneField, 'a');
+    EXPECT_EQ(Dialog(LogonDialogs::kOneField).texts[1072].size(), 60u);
+}
+
 TEST_F(LogonDialogsTest, ExitCallsBackWithOne) {
     Start();
     CurrentLogonDialogs()->Command(LogonDialogs::kLogon, 2);

@@ -56,6 +56,9 @@ class LogonDialogs : public LogonDialogHost {
     // order, Enter presses the focused button or the default one, Escape cancels,
     // arrows move within a radio group or a list.
     void Key(int dialogId, platform::DialogKey key);
+    // A character typed into the focused edit (kept within its limit; 8 erases
+    // the last character). The change is reported as an edit change.
+    void TypeChar(int dialogId, char c);
     // The progress dialog's timer, once a 1000 ms.
     void ProgressTick();
     // The private messages of the logon dialog.
