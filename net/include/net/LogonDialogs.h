@@ -1,0 +1,113 @@
+#pragma once
+
+// The logon and registration dialogs' behaviour: the logon dialog (101), progress
+// (106), the required (109) and optional (110) registration pages and the
+// one-field dialog (111). Each dialog is kept here as the state of its controls
+// (texts, list entries and selections, checks, focus), which a window layer shows
+// and edits; the flow between the dialogs and the exchange with the server run
+// here. One set exists per process (see StartLogonDialogs).
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/LogonExchange.h"
+#include "net/SavedPlayers.h"
+#include "platform/DialogTemplate.h"
+
+struct LogonDialogState {
+    int id = 0;
+    bool visible = false;
+    int focus = 0;
+    std::string title;
+    std::map<int, std::string> texts;
+    std::map<int, std::vector<std::string>> items;
+    std::map<int, int> selections;  // -1 for none
+    std::map<int, bool> checks;
+    std::map<int, int> limits;
+    int progress = 0;  // the progress bar, 0 to kProgressEnd
+};
+
+class LogonDialogs : public LogonDialogHost {
+  public:
+    static constexpr int kLogon = 101;
+    static constexpr int kProgress = 106;
+    static constexpr int kRequired = 109;
+    static constexpr int kOptional = 110;
+    static constexpr int kOneField = 111;
+    static constexpr int kProgressEnd = 120;  // 120000 ms at one tick a 1000 ms
+
+    LogonDialogs(HttpClient& client, LogonCompletion completion, std::intptr_t user, LogonPages pages,
+                 platform::Registry& registry);
+    ~LogonDialogs() override;
+
+    LogonExchange& Exchange() { return *exchange_; }
+    // The dialog of the id, null when it does not exist.
+    LogonDialogState* Find(int dialogId);
+
+    // A control's command: a button (id 1, 2, 1000 ...), a list's selection change
+    // or an edit's change, after the window layer has updated the state.
+    void Command(int dialogId, int controlId);
+    void SelectionChanged(int dialogId, int controlId);
+    void TextChanged(int dialogId, int controlId);
+    // A key the dialog handles itself: Tab and Shift-Tab move the focus in tab
+    // order, Enter presses the focused button or the default one, Escape cancels,
+    // arrows move within a radio group or a list.
+    void Key(int dialogId, platform::DialogKey key);
+    // A character typed into the focused edit (kept within its limit; 8 erases
+    // the last character). The change is reported as an edit change.
+    void TypeChar(int dialogId, char c);
+    // The progress dialog's timer, once a 1000 ms.
+    void ProgressTick();
+    // The private messages of the logon dialog.
+    void RegistrationComplete();  // 2024
+
+    // Removes every dialog and calls the completion callback with 3.
+    void CloseAll();
+
+    // LogonDialogHost
+    void ShowLogonDialog(int focusId) override;
+    void ShowProgressDialog(const std::string& caption) override;
+    void DestroyProgressDialog() override;
+    void ShowRequiredInfoDialog(int focusId) override;
+    void ShowOptionalInfoDialog(int focusId) override;
+    bool ShowOneFieldDialog(int mode) override;
+    void ClearPasswordField() override;
+    bool IsSavePasswordChecked() override;
+    void PlayerRegistered() override;  // 2025
+    void UserNameChanged(const std::string& newName) override;  // 2026
+    void CloseLogonDialog() override;
+
+    const std::vector<SavedPlayer>& SavedPlayers() const { return players_; }
+
+  private:
+    LogonDialogState& Make(int dialogId, const char* title);
+    void Destroy(int dialogId);
+    void CreateLogonDialog();
+    void CreateRequiredPage();
+    void CreateOptionalPage();
+    void OnEnter();
+    void OnNext();
+    void OnDone();
+    void OnOneFieldOk();
+    void Focus(int dialogId, int controlId);
+
+    std::unique_ptr<LogonExchange> exchange_;
+    platform::Registry& registry_;
+    std::map<int, LogonDialogState> dialogs_;
+    std::vector<SavedPlayer> players_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};
+
+// The logon screen's calls. Start returns the logon dialog's state, or null when
+// the dialogs cannot be made; a second start returns the dialogs that exist.
+void SetLogonTestMode(bool simulate);
+LogonDialogs* StartLogonDialogs(HttpClient& client, LogonCompletion completion, std::intptr_t user,
+                                const std::string& unused, const std::string& registerPage,
+                                const std::string& validatePage, const std::string& changePage,
+                                const std::string& origin, const std::string& version, const std::string& platform,
+                                platform::Registry& registry);
+void CloseLogonDialogs();
+LogonDialogs* CurrentLogonDialogs();
