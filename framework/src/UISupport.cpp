@@ -1,6 +1,8 @@
 #include "framework/UISupport.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <vector>
 
 UISupport::UISupport(UI* owner, UI* parent) : owner_(owner) {
     if (owner == nullptr) {
@@ -18,40 +20,76 @@ void UISupport::Attach(UI* parent) {
         throw 0;
     }
     parent_ = parent;
+    parentLife_ = parent->WatchLife();
     layer_ = parent->GetLayer();
     visible_ = true;
     const xRect outer = parent->GetBounds();
     bounds_ = {0, 0, outer.Width(), outer.Height()};
     enabled_ = true;
     root_ = parent->GetRoot();
+    if (root_ != nullptr) {
+        rootLife_ = root_->WatchLife();
+    }
     parent->AddChild(owner_);
 }
 
 UISupport::~UISupport() {
-    // A child's SetParent erases it from children_, so walk a copy.
+    HandOver();
+}
+
+void UISupport::HandOver() {
+    UI* const parent = GetParent();
+    if (parent == nullptr) {
+        // The parent went first without handing this node on: the children
+        // become parentless as this node goes.
+        children_.clear();
+        return;
+    }
+    // A child's SetParent erases it from children_, so walk a copy; a child's
+    // redraw may destroy a sibling, which is then skipped.
     const std::vector<UI*> children = children_;
-    const xPoint corner = UITopLeft(bounds_);
+    std::vector<LifeWatch> lives;
+    lives.reserve(children.size());
     for (UI* child : children) {
-        child->SetParent(parent_);
-        child->SetLayer(child->GetLayer() + layer_);
-        child->MoveBy(corner);
-        if (!visible_) {
+        lives.push_back(child->WatchLife());
+    }
+    const xPoint corner = UITopLeft(bounds_);
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        UI* const child = children[i];
+        if (!lives[i].IsAlive()) {
+            continue;
+        }
+        child->SetParent(parent);
+        if (lives[i].IsAlive()) {
+            child->SetLayer(child->GetLayer() + layer_);
+        }
+        if (lives[i].IsAlive()) {
+            child->MoveBy(corner);
+        }
+        if (lives[i].IsAlive() && !visible_) {
             child->Hide();
         }
     }
-    parent_->RemoveChild(owner_);
+    if (parentLife_.IsAlive()) {
+        parent->RemoveChild(owner_);
+    }
     children_.clear();
+    parent_ = nullptr;
+    parentLife_ = {};
 }
 
 void UISupport::SetParent(UI* parent) {
     if (parent == nullptr) {
         throw 0;
     }
-    if (parent == parent_) {
+    if (parent == GetParent()) {
         return;
     }
-    parent_->RemoveChild(owner_);
+    if (UI* const old = GetParent()) {
+        old->RemoveChild(owner_);
+    }
     parent_ = parent;
+    parentLife_ = parent->WatchLife();
     parent->AddChild(owner_);
     owner_->Redraw();
 }
@@ -103,9 +141,22 @@ void UISupport::Disable() {
 }
 
 void UISupport::Redraw() {
+    ForEachChild([](UI& child) { child.Redraw(); });
+}
+
+void UISupport::ForEachChild(void (*call)(UI& child)) {
+    // A child may destroy a sibling, or this node, while it is called.
+    const LifeWatch life = WatchLife();
     const std::vector<UI*> children = children_;
+    std::vector<LifeWatch> lives;
+    lives.reserve(children.size());
     for (UI* child : children) {
-        child->Redraw();
+        lives.push_back(child->WatchLife());
+    }
+    for (std::size_t i = 0; i < children.size() && life.IsAlive(); ++i) {
+        if (lives[i].IsAlive()) {
+            call(*children[i]);
+        }
     }
 }
 
@@ -130,10 +181,7 @@ bool UISupport::HasChild(UI* child) {
 }
 
 void UISupport::Idle() {
-    const std::vector<UI*> children = children_;
-    for (UI* child : children) {
-        child->Idle();
-    }
+    ForEachChild([](UI& child) { child.Idle(); });
 }
 
 std::int32_t UISupport::Receive(const Msg& msg, MsgSender* from) {

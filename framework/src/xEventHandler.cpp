@@ -13,8 +13,11 @@ constexpr std::uint32_t kPumpSliceMs = 200;
 }  // namespace
 
 void xEventHandler::Idle() {
+    const LifeWatch life = WatchLife();
     Pump();
-    UIElement::Idle();
+    if (life.IsAlive()) {
+        UIElement::Idle();
+    }
 }
 
 void xEventHandler::Pump() {
@@ -22,6 +25,8 @@ void xEventHandler::Pump() {
     // A record of this pass's own: a handler may pump another handler (or this
     // one) while it handles an event, and must not overwrite the event in hand.
     xEvent event;
+    // A handler may destroy this handler with events still queued.
+    const LifeWatch life = WatchLife();
     while (static_cast<std::int32_t>(GetAppTime() - deadline) < 0) {
         if (GetEventCount() < 1) {
             break;
@@ -30,6 +35,9 @@ void xEventHandler::Pump() {
             break;
         }
         HandleEvent(event);
+        if (!life.IsAlive()) {
+            return;
+        }
     }
 }
 
