@@ -90,8 +90,11 @@ void UISupport::SetParent(UI* parent) {
     }
     parent_ = parent;
     parentLife_ = parent->WatchLife();
+    const LifeWatch life = WatchLife();
     parent->AddChild(owner_);
-    owner_->Redraw();
+    if (life.IsAlive()) {
+        owner_->Redraw();
+    }
 }
 
 void UISupport::SetLayer(std::int32_t layer) {
