@@ -184,6 +184,39 @@ TEST_F(UIElementTest, DestroyedWithChildrenItHandsThemToItsParent) {
     EXPECT_EQ(UIGetBoundsOnScreen(&grandchild), (xRect{100, 50, 300, 150}));
 }
 
+// Idle travels down a copy of the children: a child that destroys a later
+// sibling, or the parent itself, ends nothing but what it destroyed.
+TEST_F(UIElementTest, IdleSkipsWhatAChildDestroyed) {
+    struct Ending : UIElement {
+        Ending(UIElement* parent, int& idles) : UIElement(parent), idles_(idles) {}
+        void Idle() override {
+            ++idles_;
+            delete victim;
+        }
+        int& idles_;
+        UIElement* victim = nullptr;
+    };
+    int idles = 0;
+    UIElement parent(nullptr);
+    Ending first(&parent, idles);
+    auto* second = new Ending(&parent, idles);
+    Ending third(&parent, idles);
+    first.victim = second;
+    parent.Idle();
+    EXPECT_EQ(idles, 2);
+    EXPECT_EQ(parent.GetChildren(), (std::vector<UI*>{&first, &third}));
+
+    first.victim = nullptr;
+    auto* owner = new UIElement(nullptr);
+    Ending killer(owner, idles);
+    Ending after(owner, idles);
+    killer.victim = owner;
+    owner->Idle();
+    EXPECT_EQ(idles, 3);
+    EXPECT_EQ(killer.GetParent(), DummyUIRoot::GetInstance());
+    EXPECT_EQ(after.GetParent(), DummyUIRoot::GetInstance());
+}
+
 // What the singleton below saw as the registry destroyed it.
 struct Seen {
     UI* elementParent = nullptr;
