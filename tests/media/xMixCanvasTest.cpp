@@ -347,7 +347,8 @@ INSTANTIATE_TEST_SUITE_P(Walks, SpanTest, testing::ValuesIn(kWalkCases), NameOf<
 void Fill(xMixCanvas& c, int seed, int origin = 0) {
     for (int y = 0; y < c.GetBounds().bottom; ++y) {
         for (int x = 0; x < c.GetBounds().right; ++x) {
-            c.GetRow(y)[x] = static_cast<std::uint8_t>(((x - origin) * 7 + (y - origin) * 13 + seed + 5000) % 50);
+            c.GetRow(y)[x] =
+                static_cast<std::uint8_t>(((x - origin) * 7 + (y - origin) * 13 + seed + 5000) % 50);
         }
     }
 }
@@ -388,9 +389,9 @@ TEST(xMixCanvasTest, ClippedDrawsShowThePixelsOfTheUnclippedDraw) {
         xMixCanvas whole;
         whole.Create(nullptr, 80, 80, 8);
         Fill(whole, 2, kShift);
-        const xRect shifted(static_cast<std::int16_t>(t.left + kShift), static_cast<std::int16_t>(t.top + kShift),
-                            static_cast<std::int16_t>(t.right + kShift),
-                            static_cast<std::int16_t>(t.bottom + kShift));
+        const xRect shifted(
+            static_cast<std::int16_t>(t.left + kShift), static_cast<std::int16_t>(t.top + kShift),
+            static_cast<std::int16_t>(t.right + kShift), static_cast<std::int16_t>(t.bottom + kShift));
         whole.DrawPixels(shifted, cut, s, kEverything, 5, flags, SumTable().data(), mode);
 
         xMixCanvas clipped;
@@ -414,7 +415,8 @@ TEST(xMixCanvasTest, ClippedSpansShowThePixelsOfTheUnclippedSpan) {
     constexpr int kShift = 30;
     for (int i = 0; i < 2000; ++i) {
         SCOPED_TRACE(i);
-        Picture source(static_cast<std::size_t>(pick(1, 9)), std::string(static_cast<std::size_t>(pick(1, 9)), '.'));
+        Picture source(static_cast<std::size_t>(pick(1, 9)),
+                       std::string(static_cast<std::size_t>(pick(1, 9)), '.'));
         for (std::string& row : source) {
             for (char& c : row) {
                 c = CharOf(static_cast<std::uint8_t>(pick(0, 35)));
@@ -428,9 +430,9 @@ TEST(xMixCanvasTest, ClippedSpansShowThePixelsOfTheUnclippedSpan) {
 
         xMixCanvas whole;
         whole.Create(nullptr, 80, 80, 8);
-        const xRect shifted(static_cast<std::int16_t>(t.left + kShift), static_cast<std::int16_t>(t.top + kShift),
-                            static_cast<std::int16_t>(t.right + kShift),
-                            static_cast<std::int16_t>(t.bottom + kShift));
+        const xRect shifted(
+            static_cast<std::int16_t>(t.left + kShift), static_cast<std::int16_t>(t.top + kShift),
+            static_cast<std::int16_t>(t.right + kShift), static_cast<std::int16_t>(t.bottom + kShift));
         RunSpan(whole, shifted, kEverything, source, flags);
         xMixCanvas clipped;
         clipped.Create(nullptr, 9, 7, 8);
