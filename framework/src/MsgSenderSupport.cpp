@@ -1,40 +1,14 @@
 #include "framework/MsgSenderSupport.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <memory>
+#include <vector>
 
 #include "framework/EventBridge.h"
 #include "framework/Msg.h"
 #include "framework/MsgReceiver.h"
 #include "framework/xEventHandler.h"
-
-namespace {
-
-// The receiver copy of one running send; sends nest when a receiver sends.
-struct SendFrame {
-    std::vector<MsgReceiver*>* receivers = nullptr;
-    SendFrame* outer = nullptr;
-};
-
-// The innermost running send. A plain pointer, so that receivers destroyed
-// during the program's static clean-up still find it valid.
-constinit SendFrame* gInnermostSend = nullptr;
-
-// Keeps the frame of one send on the chain for the send's duration, however it
-// ends.
-class SendFrameScope {
-  public:
-    explicit SendFrameScope(std::vector<MsgReceiver*>& receivers) : frame_{&receivers, gInnermostSend} {
-        gInnermostSend = &frame_;
-    }
-    SendFrameScope(const SendFrameScope&) = delete;
-    SendFrameScope& operator=(const SendFrameScope&) = delete;
-    ~SendFrameScope() { gInnermostSend = frame_.outer; }
-
-  private:
-    SendFrame frame_;
-};
-
-}  // namespace
 
 MsgSenderSupport::MsgSenderSupport() : sender_(this) {}
 
@@ -71,15 +45,19 @@ std::int32_t MsgSenderSupport::GetReceiverCount() const {
 
 void MsgSenderSupport::Send(const Msg& msg) {
     // Both copied first: a receiver may unsubscribe others, or destroy the sender.
-    std::vector<MsgReceiver*> receivers = receivers_;
+    // A receiver destroyed by an earlier one of this send is skipped.
+    const std::vector<MsgReceiver*> receivers = receivers_;
     MsgSender* const sender = sender_;
-    const SendFrameScope scope(receivers);
+    std::vector<LifeWatch> lives;
+    lives.reserve(receivers.size());
+    for (MsgReceiver* receiver : receivers) {
+        lives.push_back(receiver->WatchLife());
+    }
     for (std::size_t i = 0; i < receivers.size(); ++i) {
-        MsgReceiver* const receiver = receivers[i];
-        if (receiver == nullptr) {
-            // Destroyed by an earlier receiver of this send.
+        if (!lives[i].IsAlive()) {
             continue;
         }
+        MsgReceiver* const receiver = receivers[i];
         // Event handlers take events: the message goes as its event, or not at
         // all when it has none.
         if (auto* handler = dynamic_cast<xEventHandler*>(receiver)) {
@@ -89,15 +67,5 @@ void MsgSenderSupport::Send(const Msg& msg) {
             continue;
         }
         receiver->Receive(msg, sender);
-    }
-}
-
-void MsgSenderSupport::ForgetInFlight(const MsgReceiver* receiver) noexcept {
-    for (SendFrame* frame = gInnermostSend; frame != nullptr; frame = frame->outer) {
-        for (MsgReceiver*& entry : *frame->receivers) {
-            if (entry == receiver) {
-                entry = nullptr;
-            }
-        }
     }
 }
