@@ -1,9 +1,7 @@
 #include "framework/MsgSenderSupport.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <memory>
-#include <vector>
 
 #include "framework/EventBridge.h"
 #include "framework/Msg.h"
@@ -44,28 +42,19 @@ std::int32_t MsgSenderSupport::GetReceiverCount() const {
 }
 
 void MsgSenderSupport::Send(const Msg& msg) {
-    // Both copied first: a receiver may unsubscribe others, or destroy the sender.
-    // A receiver destroyed by an earlier one of this send is skipped.
-    const std::vector<MsgReceiver*> receivers = receivers_;
+    // The list is copied first: a receiver may unsubscribe others, or destroy
+    // them (they are skipped), or destroy the sender (the rest still get the
+    // message, from the sender as it was).
     MsgSender* const sender = sender_;
-    std::vector<LifeWatch> lives;
-    lives.reserve(receivers.size());
-    for (MsgReceiver* receiver : receivers) {
-        lives.push_back(receiver->WatchLife());
-    }
-    for (std::size_t i = 0; i < receivers.size(); ++i) {
-        if (!lives[i].IsAlive()) {
-            continue;
-        }
-        MsgReceiver* const receiver = receivers[i];
+    ForEachLiving(receivers_, [&msg, sender](MsgReceiver* receiver) {
         // Event handlers take events: the message goes as its event, or not at
         // all when it has none.
         if (auto* handler = dynamic_cast<xEventHandler*>(receiver)) {
             if (std::unique_ptr<xEvent> event = MsgToXEvent(msg, sender)) {
                 handler->PostEvent(*event);
             }
-            continue;
+            return;
         }
         receiver->Receive(msg, sender);
-    }
+    });
 }

@@ -1,7 +1,6 @@
 #include "framework/UISupport.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <vector>
 
 UISupport::UISupport(UI* owner, UI* parent) : owner_(owner) {
@@ -45,31 +44,22 @@ void UISupport::HandOver() {
         children_.clear();
         return;
     }
-    // A child's SetParent erases it from children_, so walk a copy; a child's
-    // redraw may destroy a sibling, which is then skipped.
-    const std::vector<UI*> children = children_;
-    std::vector<LifeWatch> lives;
-    lives.reserve(children.size());
-    for (UI* child : children) {
-        lives.push_back(child->WatchLife());
-    }
+    // A child's SetParent erases it from children_, so this walks a copy; a
+    // child's redraw may destroy a sibling, which is then skipped, or itself.
     const xPoint corner = UITopLeft(bounds_);
-    for (std::size_t i = 0; i < children.size(); ++i) {
-        UI* const child = children[i];
-        if (!lives[i].IsAlive()) {
-            continue;
-        }
+    ForEachLiving(children_, [this, parent, corner](UI* child) {
+        const LifeWatch alive = child->WatchLife();
         child->SetParent(parent);
-        if (lives[i].IsAlive()) {
+        if (alive.IsAlive()) {
             child->SetLayer(child->GetLayer() + layer_);
         }
-        if (lives[i].IsAlive()) {
+        if (alive.IsAlive()) {
             child->MoveBy(corner);
         }
-        if (lives[i].IsAlive() && !visible_) {
+        if (alive.IsAlive() && !visible_) {
             child->Hide();
         }
-    }
+    });
     if (parentLife_.IsAlive()) {
         parent->RemoveChild(owner_);
     }
@@ -144,23 +134,10 @@ void UISupport::Disable() {
 }
 
 void UISupport::Redraw() {
-    ForEachChild([](UI& child) { child.Redraw(); });
-}
-
-void UISupport::ForEachChild(void (*call)(UI& child)) {
-    // A child may destroy a sibling, or this node, while it is called.
+    // A child may destroy a sibling, or this node, while it redraws.
     const LifeWatch life = WatchLife();
-    const std::vector<UI*> children = children_;
-    std::vector<LifeWatch> lives;
-    lives.reserve(children.size());
-    for (UI* child : children) {
-        lives.push_back(child->WatchLife());
-    }
-    for (std::size_t i = 0; i < children.size() && life.IsAlive(); ++i) {
-        if (lives[i].IsAlive()) {
-            call(*children[i]);
-        }
-    }
+    const auto redraw = [](UI* child) { child->Redraw(); };
+    ForEachLiving(children_, redraw, &life);
 }
 
 void UISupport::AddChild(UI* child) {
@@ -184,7 +161,9 @@ bool UISupport::HasChild(UI* child) {
 }
 
 void UISupport::Idle() {
-    ForEachChild([](UI& child) { child.Idle(); });
+    const LifeWatch life = WatchLife();
+    const auto idle = [](UI* child) { child->Idle(); };
+    ForEachLiving(children_, idle, &life);
 }
 
 std::int32_t UISupport::Receive(const Msg& msg, MsgSender* from) {

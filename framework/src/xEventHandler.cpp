@@ -103,14 +103,16 @@ void xEventHandler::BroadcastEvent(xEvent& event) {
     if (event.GetCode() == xEventCode::kNone) {
         return;
     }
-    const std::vector<UI*> children = GetChildren();
-    for (UI* child : children) {
+    // A child acting on the event may destroy a sibling, or this handler.
+    const LifeWatch life = WatchLife();
+    const auto deliver = [this, &event](UI* child) {
         if (auto* handler = dynamic_cast<xEventHandler*>(child)) {
             handler->PostEvent(event);
         } else if (auto* element = dynamic_cast<UIElement*>(child)) {
             DeliverToObject(element, event);
         }
-    }
+    };
+    ForEachLiving(GetChildren(), deliver, &life);
 }
 
 std::int32_t xEventHandler::SendEventNowCopy(UIElement* target, std::int32_t code) {
@@ -143,14 +145,15 @@ std::int32_t xEventHandler::BroadcastEventNow(xEvent& event) {
     if (event.GetCode() == xEventCode::kNone) {
         return 0;
     }
-    const std::vector<UI*> children = GetChildren();
-    for (UI* child : children) {
+    const LifeWatch life = WatchLife();
+    const auto deliver = [this, &event](UI* child) {
         if (auto* handler = dynamic_cast<xEventHandler*>(child)) {
             handler->HandleEvent(event);
         } else if (auto* element = dynamic_cast<UIElement*>(child)) {
             DeliverToObject(element, event);
         }
-    }
+    };
+    ForEachLiving(GetChildren(), deliver, &life);
     return 0;
 }
 

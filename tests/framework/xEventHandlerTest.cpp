@@ -320,6 +320,34 @@ TEST_F(xEventHandlerTest, AHandlerMayDestroyItselfWithEventsStillQueued) {
     EXPECT_EQ(child.GetParent(), DummyUIRoot::GetInstance());
 }
 
+// A broadcast walks a copy of the children: a child acting on the event may
+// destroy a sibling (skipped) or the broadcaster (the broadcast ends).
+TEST_F(xEventHandlerTest, ABroadcastSkipsWhatAChildDestroyed) {
+    Recorder parent;
+    Recorder first(&parent);
+    auto* second = new Recorder(&parent);
+    Recorder third(&parent);
+    first.onEvent = [&second](const xEvent&) {
+        delete second;
+        second = nullptr;
+    };
+    parent.BroadcastEventNowCopy(50);
+    EXPECT_EQ(first.codes, (std::vector<std::int32_t>{50}));
+    EXPECT_EQ(third.codes, (std::vector<std::int32_t>{50}));
+
+    auto* broadcaster = new Recorder;
+    Recorder ending(broadcaster);
+    Recorder after(broadcaster);
+    ending.onEvent = [&broadcaster](const xEvent&) {
+        delete broadcaster;
+        broadcaster = nullptr;
+    };
+    EXPECT_EQ(broadcaster->BroadcastEventNowCopy(51), 0);
+    EXPECT_EQ(ending.codes, (std::vector<std::int32_t>{51}));
+    EXPECT_TRUE(after.codes.empty());
+    EXPECT_EQ(after.GetParent(), DummyUIRoot::GetInstance());
+}
+
 TEST_F(xEventHandlerTest, CentringAndSetup) {
     Recorder h;
     h.SetBounds({0, 0, 200, 100});

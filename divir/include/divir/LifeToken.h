@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <vector>
 
 class LifeWatch;
 
@@ -43,4 +45,27 @@ inline LifeWatch LifeToken::Watch() const {
         life_ = std::make_shared<const char>('\0');
     }
     return LifeWatch(life_);
+}
+
+// Calls `call` with each object of `objects` as the list stands now, skipping
+// objects that an earlier call destroyed and stopping once `caller` (when given)
+// has gone: for an object calling out to a list it keeps (children,
+// receivers), any of which may end others or the object itself. An object is
+// watched through its WatchLife().
+template <typename T, typename Call>
+void ForEachLiving(const std::vector<T*>& objects, Call call, const LifeWatch* caller = nullptr) {
+    const std::vector<T*> copy = objects;
+    std::vector<LifeWatch> lives;
+    lives.reserve(copy.size());
+    for (T* object : copy) {
+        lives.push_back(object->WatchLife());
+    }
+    for (std::size_t i = 0; i < copy.size(); ++i) {
+        if (caller != nullptr && !caller->IsAlive()) {
+            return;
+        }
+        if (lives[i].IsAlive()) {
+            call(copy[i]);
+        }
+    }
 }

@@ -59,9 +59,6 @@ class UISupport : public virtual XAppObject, public UI {
 
   private:
     void Attach(UI* parent);
-    // Calls every child of a copy of the list, skipping children destroyed
-    // meanwhile and stopping if this node is destroyed.
-    void ForEachChild(void (*call)(UI& child));
 
     UI* owner_;
     UI* root_ = nullptr;
