@@ -54,7 +54,8 @@ void Write(std::uint8_t* t, const std::uint8_t* s, const WriterArgs& a) {
     constexpr std::ptrdiff_t kBytes = P == Pixel::Copy24 ? 3 : 1;
     constexpr std::ptrdiff_t kStep = Mirror ? -kBytes : kBytes;
     if constexpr (Walk == 0) {
-        for (std::int32_t i = 0; i < a.count && i < a.sourceCount; ++i, t += kStep) {
+        // Equal extents: count and sourceCount are the same.
+        for (std::int32_t i = 0; i < a.count; ++i, t += kStep) {
             Put<P>(t, s[i], a);
         }
     } else if constexpr (Walk == 1) {
