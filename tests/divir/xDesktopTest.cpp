@@ -132,8 +132,8 @@ TEST(PosixUrlLauncherTest, TheAddressIsOneArgumentAndNoShellSeesIt) {
 }
 
 // A browser program that cannot be started (xdg-open missing, say) is the
-// launcher's one failure: as on the old system it reports nothing, and the
-// program goes on with no child left behind.
+// launcher's one failure: nothing is reported, and the program goes on with no
+// child left behind.
 TEST(PosixUrlLauncherTest, AMissingBrowserProgramReportsNothing) {
     TempFolder dir;
     platform::PosixUrlLauncher missing(dir.Host("no-such-browser"));
