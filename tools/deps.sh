@@ -4,11 +4,17 @@
 set -euo pipefail
 
 packages=(
+  # Build tools.
   build-essential cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # The client: window, input and sound; text; compressed downloads (for the
+  # network layer); xdg-open, through which it opens web pages.
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-liberation
   zlib1g-dev
+  xdg-utils
+  # Tests and benchmarks; libjpeg makes the reference decodes of the JPEG tests.
+  libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev
+  # Only testbed/canvas/show_canvas_window.sh: a virtual display and a capture.
   xvfb xauth x11-utils imagemagick
   python3
   ngircd

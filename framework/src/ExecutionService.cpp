@@ -55,20 +55,28 @@ bool ExecutionService::Contains(Executable* executable) const {
 void ExecutionService::RunExecutables() {
     // Restores the idle state however the run ends, so that a later removal of
     // an executable that threw is an ordinary erase.
+    // An executable may destroy the service itself; nothing of it is touched then.
     struct RunGuard {
         ExecutionService& service;
+        LifeWatch life;
         ~RunGuard() {
+            if (!life.IsAlive()) {
+                return;
+            }
             service.current_ = nullptr;
             service.running_ = false;
             service.next_ = service.executables_.end();
         }
-    } guard{*this};
+    } guard{*this, WatchLife()};
 
     running_ = true;
     next_ = executables_.begin();
     while (next_ != executables_.end()) {
         current_ = *next_;
         current_->Execute();
+        if (!guard.life.IsAlive()) {
+            return;
+        }
         if (current_ != nullptr) {
             ++next_;
         }

@@ -17,6 +17,8 @@ KeyboardService::~KeyboardService() {
 }
 
 void KeyboardService::Execute() {
+    // The focus node and the pump may destroy this service (with its root).
+    const LifeWatch life = WatchLife();
     const auto nextKey = [this]() -> std::uint16_t { return keySource_ ? keySource_() : 0; };
     for (std::uint16_t key = nextKey(); key != 0; key = nextKey()) {
         // The pump below may move or clear the focus, so it is read for every key.
@@ -24,9 +26,15 @@ void KeyboardService::Execute() {
         if (focus != nullptr && focus->IsEnabled()) {
             const KeyboardCharMsg msg(static_cast<std::int16_t>(key));
             focus->Receive(msg, this);
+            if (!life.IsAlive()) {
+                return;
+            }
         }
         if (pump_) {
             pump_();
+            if (!life.IsAlive()) {
+                return;
+            }
         }
     }
 }
@@ -36,7 +44,11 @@ void KeyboardService::SetFocus(UI* node) {
         UI* old = focus_;
         focus_ = nullptr;
         const LostKeyboardFocusMsg lost;
+        const LifeWatch life = WatchLife();
         old->Receive(lost, this);
+        if (!life.IsAlive()) {
+            return;
+        }
     }
     if (focus_ == nullptr && node != nullptr) {
         focus_ = node;

@@ -88,7 +88,11 @@ void MouseService::SetCapture(UI* receiver) {
     }
     if (capture_ != nullptr) {
         const CaptureChangedMouseMsg msg(receiver);
+        const LifeWatch life = WatchLife();
         capture_->Receive(msg, this);
+        if (!life.IsAlive()) {
+            return;
+        }
     }
     capture_ = receiver;
 }
@@ -97,8 +101,11 @@ void MouseService::ReleaseCapture() {
     if (capture_ != nullptr) {
         UI* holder = capture_;
         const CaptureChangedMouseMsg msg(nullptr);
+        const LifeWatch life = WatchLife();
         holder->Receive(msg, this);
-        capture_ = nullptr;
+        if (life.IsAlive()) {
+            capture_ = nullptr;
+        }
     }
 }
 

@@ -10,11 +10,7 @@ QueuedMsgReceiverSupport::QueuedMsgReceiverSupport(QueuedMsgReceiver* owner) : o
     }
 }
 
-QueuedMsgReceiverSupport::~QueuedMsgReceiverSupport() {
-    if (destroyedFlag_ != nullptr) {
-        *destroyedFlag_ = true;
-    }
-}
+QueuedMsgReceiverSupport::~QueuedMsgReceiverSupport() = default;
 
 std::int32_t QueuedMsgReceiverSupport::Receive(const Msg& msg, MsgSender* from) {
     if (from == nullptr) {
@@ -34,9 +30,8 @@ void QueuedMsgReceiverSupport::QueueMsg(const Msg& msg, MsgSender* from) {
 
 void QueuedMsgReceiverSupport::DrainQueue() {
     const std::uint32_t deadline = GetAppTime() + kDrainBudgetMs;
-    bool destroyed = false;
-    bool* const outerFlag = destroyedFlag_;
-    destroyedFlag_ = &destroyed;
+    // A handler may destroy the receiver, and with it this support.
+    const LifeWatch life = WatchLife();
     while (!queue_.empty()) {
         // Taken out while it is handled, so a handler may queue, or drain, freely;
         // if the handler throws, the entry goes back to the front.
@@ -45,26 +40,18 @@ void QueuedMsgReceiverSupport::DrainQueue() {
         try {
             owner_->HandleMsg(*entry.msg, entry.from, true, true);
         } catch (...) {
-            if (!destroyed) {
+            if (life.IsAlive()) {
                 queue_.push_front(std::move(entry));
-                destroyedFlag_ = outerFlag;
-            } else if (outerFlag != nullptr) {
-                *outerFlag = true;
             }
             throw;
         }
-        if (destroyed) {
-            if (outerFlag != nullptr) {
-                *outerFlag = true;
-            }
+        if (!life.IsAlive()) {
             return;
         }
         // Wrap-safe "now has reached the deadline" on the 32-bit clock.
         if (static_cast<std::int32_t>(GetAppTime() - deadline) >= 0) {
-            destroyedFlag_ = outerFlag;
             return;
         }
     }
-    destroyedFlag_ = outerFlag;
     Unschedule();
 }

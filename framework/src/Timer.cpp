@@ -18,12 +18,6 @@ Timer::Timer(MsgReceiver* listener) {
     }
 }
 
-Timer::~Timer() {
-    if (destroyedFlag_ != nullptr) {
-        *destroyedFlag_ = true;
-    }
-}
-
 void Timer::Arm() {
     due_ = GetAppTime() + interval_;
     ++armings_;
@@ -79,26 +73,12 @@ void Timer::Execute() {
         return;
     }
     const std::uint32_t armings = armings_;
-    bool destroyed = false;
-    bool* const outerFlag = destroyedFlag_;
-    destroyedFlag_ = &destroyed;
-    try {
-        Send(TimerMsg());
-    } catch (...) {
-        if (!destroyed) {
-            destroyedFlag_ = outerFlag;
-        } else if (outerFlag != nullptr) {
-            *outerFlag = true;
-        }
-        throw;
-    }
-    if (destroyed) {
-        if (outerFlag != nullptr) {
-            *outerFlag = true;
-        }
+    // A receiver may destroy the timer from inside TimerMsg.
+    const LifeWatch life = WatchLife();
+    Send(TimerMsg());
+    if (!life.IsAlive()) {
         return;
     }
-    destroyedFlag_ = outerFlag;
     if (armings_ != armings) {
         // A receiver armed the timer again from inside the send; that arming
         // stands.

@@ -12,8 +12,11 @@ UIElement::UIElement(UIElement* parent) {
     ui_ = std::make_unique<UISupport>(this, uiParent);
 }
 
-// The UI support goes first; the queue and process supports go with their bases.
+// The children are handed on while the element is whole: each child's SetParent
+// calls back this element's RemoveChild. The UI support goes first; the queue
+// and process supports go with their bases.
 UIElement::~UIElement() {
+    ui_->HandOver();
     ui_.reset();
 }
 

@@ -1,6 +1,7 @@
 #include "framework/UISupport.h"
 
 #include <algorithm>
+#include <vector>
 
 UISupport::UISupport(UI* owner, UI* parent) : owner_(owner) {
     if (owner == nullptr) {
@@ -18,42 +19,72 @@ void UISupport::Attach(UI* parent) {
         throw 0;
     }
     parent_ = parent;
+    parentLife_ = parent->WatchLife();
     layer_ = parent->GetLayer();
     visible_ = true;
     const xRect outer = parent->GetBounds();
     bounds_ = {0, 0, outer.Width(), outer.Height()};
     enabled_ = true;
     root_ = parent->GetRoot();
+    if (root_ != nullptr) {
+        rootLife_ = root_->WatchLife();
+    }
     parent->AddChild(owner_);
 }
 
 UISupport::~UISupport() {
-    // A child's SetParent erases it from children_, so walk a copy.
-    const std::vector<UI*> children = children_;
+    HandOver();
+}
+
+void UISupport::HandOver() {
+    UI* const parent = GetParent();
+    if (parent == nullptr) {
+        // The parent went first without handing this node on: the children
+        // become parentless as this node goes.
+        children_.clear();
+        return;
+    }
+    // A child's SetParent erases it from children_, so this walks a copy; a
+    // child's redraw may destroy a sibling, which is then skipped, or itself.
     const xPoint corner = UITopLeft(bounds_);
-    for (UI* child : children) {
-        child->SetParent(parent_);
-        child->SetLayer(child->GetLayer() + layer_);
-        child->MoveBy(corner);
-        if (!visible_) {
+    ForEachLiving(children_, [this, parent, corner](UI* child) {
+        const LifeWatch alive = child->WatchLife();
+        child->SetParent(parent);
+        if (alive.IsAlive()) {
+            child->SetLayer(child->GetLayer() + layer_);
+        }
+        if (alive.IsAlive()) {
+            child->MoveBy(corner);
+        }
+        if (alive.IsAlive() && !visible_) {
             child->Hide();
         }
+    });
+    if (parentLife_.IsAlive()) {
+        parent->RemoveChild(owner_);
     }
-    parent_->RemoveChild(owner_);
     children_.clear();
+    parent_ = nullptr;
+    parentLife_ = {};
 }
 
 void UISupport::SetParent(UI* parent) {
     if (parent == nullptr) {
         throw 0;
     }
-    if (parent == parent_) {
+    if (parent == GetParent()) {
         return;
     }
-    parent_->RemoveChild(owner_);
+    if (UI* const old = GetParent()) {
+        old->RemoveChild(owner_);
+    }
     parent_ = parent;
+    parentLife_ = parent->WatchLife();
+    const LifeWatch life = WatchLife();
     parent->AddChild(owner_);
-    owner_->Redraw();
+    if (life.IsAlive()) {
+        owner_->Redraw();
+    }
 }
 
 void UISupport::SetLayer(std::int32_t layer) {
@@ -103,10 +134,10 @@ void UISupport::Disable() {
 }
 
 void UISupport::Redraw() {
-    const std::vector<UI*> children = children_;
-    for (UI* child : children) {
-        child->Redraw();
-    }
+    // A child may destroy a sibling, or this node, while it redraws.
+    const LifeWatch life = WatchLife();
+    const auto redraw = [](UI* child) { child->Redraw(); };
+    ForEachLiving(children_, redraw, &life);
 }
 
 void UISupport::AddChild(UI* child) {
@@ -130,10 +161,9 @@ bool UISupport::HasChild(UI* child) {
 }
 
 void UISupport::Idle() {
-    const std::vector<UI*> children = children_;
-    for (UI* child : children) {
-        child->Idle();
-    }
+    const LifeWatch life = WatchLife();
+    const auto idle = [](UI* child) { child->Idle(); };
+    ForEachLiving(children_, idle, &life);
 }
 
 std::int32_t UISupport::Receive(const Msg& msg, MsgSender* from) {

@@ -13,8 +13,11 @@ constexpr std::uint32_t kPumpSliceMs = 200;
 }  // namespace
 
 void xEventHandler::Idle() {
+    const LifeWatch life = WatchLife();
     Pump();
-    UIElement::Idle();
+    if (life.IsAlive()) {
+        UIElement::Idle();
+    }
 }
 
 void xEventHandler::Pump() {
@@ -22,6 +25,8 @@ void xEventHandler::Pump() {
     // A record of this pass's own: a handler may pump another handler (or this
     // one) while it handles an event, and must not overwrite the event in hand.
     xEvent event;
+    // A handler may destroy this handler with events still queued.
+    const LifeWatch life = WatchLife();
     while (static_cast<std::int32_t>(GetAppTime() - deadline) < 0) {
         if (GetEventCount() < 1) {
             break;
@@ -30,6 +35,9 @@ void xEventHandler::Pump() {
             break;
         }
         HandleEvent(event);
+        if (!life.IsAlive()) {
+            return;
+        }
     }
 }
 
@@ -95,14 +103,16 @@ void xEventHandler::BroadcastEvent(xEvent& event) {
     if (event.GetCode() == xEventCode::kNone) {
         return;
     }
-    const std::vector<UI*> children = GetChildren();
-    for (UI* child : children) {
+    // A child acting on the event may destroy a sibling, or this handler.
+    const LifeWatch life = WatchLife();
+    const auto deliver = [this, &event](UI* child) {
         if (auto* handler = dynamic_cast<xEventHandler*>(child)) {
             handler->PostEvent(event);
         } else if (auto* element = dynamic_cast<UIElement*>(child)) {
             DeliverToObject(element, event);
         }
-    }
+    };
+    ForEachLiving(GetChildren(), deliver, &life);
 }
 
 std::int32_t xEventHandler::SendEventNowCopy(UIElement* target, std::int32_t code) {
@@ -135,14 +145,15 @@ std::int32_t xEventHandler::BroadcastEventNow(xEvent& event) {
     if (event.GetCode() == xEventCode::kNone) {
         return 0;
     }
-    const std::vector<UI*> children = GetChildren();
-    for (UI* child : children) {
+    const LifeWatch life = WatchLife();
+    const auto deliver = [this, &event](UI* child) {
         if (auto* handler = dynamic_cast<xEventHandler*>(child)) {
             handler->HandleEvent(event);
         } else if (auto* element = dynamic_cast<UIElement*>(child)) {
             DeliverToObject(element, event);
         }
-    }
+    };
+    ForEachLiving(GetChildren(), deliver, &life);
     return 0;
 }
 

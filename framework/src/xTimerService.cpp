@@ -13,9 +13,13 @@ void xTimerService::Execute() {
     if (!countdown_.IsDue(GetAppTime())) {
         return;
     }
-    // A receiver that throws leaves the count and due time as they were.
+    // A receiver that throws leaves the count and due time as they were; one
+    // that destroys the service leaves nothing to count.
+    const LifeWatch life = WatchLife();
     Send(xMsgTimer());
-    countdown_.Fired();
+    if (life.IsAlive()) {
+        countdown_.Fired();
+    }
 }
 
 std::int32_t xTimerService::StartTimer(std::uint32_t ms, std::uint32_t repeat) {

@@ -5,7 +5,9 @@
 #include "divir/xStringList.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -15,7 +17,39 @@ constexpr std::int16_t kMaxListedFace = 80;
 // Every canvas font is asked for at this weight; bold faces are chosen by name.
 constexpr int kCanvasFontWeight = 200;
 
+// The stock system font: a bold sans serif in a 16-pixel cell, 13 above the
+// baseline and 3 below, with 3 of internal leading, so its characters are 13
+// pixels high. The metrics are the cell's whatever face draws the glyphs.
+class SystemFontFace : public platform::FontFace {
+  public:
+    explicit SystemFontFace(std::unique_ptr<platform::FontFace> glyphs) : glyphs_(std::move(glyphs)) {}
+
+    const platform::FontMetrics& Metrics() const override { return kMetrics; }
+    std::string FamilyName() const override { return glyphs_->FamilyName(); }
+    const platform::Glyph& GetGlyph(std::uint8_t code) override { return glyphs_->GetGlyph(code); }
+
+  private:
+    static constexpr platform::FontMetrics kMetrics{13, 3, 16, 3, 0};
+    std::unique_ptr<platform::FontFace> glyphs_;
+};
+
 }  // namespace
+
+platform::FontFace* WinCanvas::SystemFont() {
+    // Opened once for the program, on first use.
+    static const std::unique_ptr<platform::FontFace> face = []() -> std::unique_ptr<platform::FontFace> {
+        platform::FontRequest request;
+        request.faceName = "Arial Bold";
+        request.emPixels = 13;
+        request.weight = kCanvasFontWeight;
+        std::unique_ptr<platform::FontFace> glyphs = platform::OpenFontFace(request);
+        if (!glyphs) {
+            return nullptr;
+        }
+        return std::make_unique<SystemFontFace>(std::move(glyphs));
+    }();
+    return face.get();
+}
 
 WinCanvas::~WinCanvas() {
     if (dc_ != nullptr) {
@@ -38,7 +72,8 @@ std::string WinCanvas::BuiltInFace(std::uint16_t number) {
 }
 
 platform::FontFace* WinCanvas::MeasuringFace() const {
-    return dc_ != nullptr ? dc_->CurrentFont() : fontFace_.get();
+    platform::FontFace* face = dc_ != nullptr ? dc_->CurrentFont() : fontFace_.get();
+    return face != nullptr ? face : SystemFont();
 }
 
 void WinCanvas::SelectPenAndBrush() {
@@ -91,7 +126,7 @@ void WinCanvas::SetFont(const FontDesc& font) {
         return;
     }
     if (dc_ != nullptr) {
-        dc_->SelectFont(nullptr);
+        dc_->SelectFont(SystemFont());
     }
     xDeleteGdiObject(fontFace_);
     font_ = font;
@@ -183,6 +218,10 @@ void WinCanvas::LineTo(const xPoint& p) {
 
 void WinCanvas::DrawText(const char* text) {
     if (dc_ != nullptr && text != nullptr) {
+        // A context that has no font of the canvas's holds the system font.
+        if (dc_->CurrentFont() == nullptr) {
+            dc_->SelectFont(SystemFont());
+        }
         dc_->TextOut(0, 0, text);
     }
 }

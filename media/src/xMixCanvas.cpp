@@ -7,14 +7,18 @@
 
 namespace {
 
-// What a writer needs besides the two addresses. Widths are the clipped extents.
+// What a writer needs besides the two addresses. The steps and the accumulator
+// come from the full extents; the counts from the clipped ones.
 struct WriterArgs {
     std::uint8_t colour = 0;
     const std::uint8_t* table = nullptr;  // blend table or 768-byte blue, green, red palette
-    std::int32_t targetWidth = 0;
-    std::int32_t sourceWidth = 0;
+    std::int32_t count = 0;               // target pixels to write
+    std::int32_t sourceCount = 0;         // source pixels readable from the start address
+    std::int32_t fullTarget = 0;
+    std::int32_t fullSource = 0;
     std::int32_t step = 0;
     std::int32_t remainder = 0;
+    std::int32_t accumulator = 0;  // the walk's accumulator at the first pixel written
 };
 
 using Writer = void (*)(std::uint8_t* target, const std::uint8_t* source, const WriterArgs& a);
@@ -44,38 +48,39 @@ inline void Put(std::uint8_t* t, std::uint8_t s, const WriterArgs& a) {
 }
 
 // One loop per pixel rule, walk and direction. Each walk reads at most
-// sourceWidth source pixels and writes exactly targetWidth target pixels.
+// sourceCount source pixels and writes at most count target pixels.
 template <Pixel P, int Walk, bool Mirror>
 void Write(std::uint8_t* t, const std::uint8_t* s, const WriterArgs& a) {
     constexpr std::ptrdiff_t kBytes = P == Pixel::Copy24 ? 3 : 1;
     constexpr std::ptrdiff_t kStep = Mirror ? -kBytes : kBytes;
     if constexpr (Walk == 0) {
-        for (std::int32_t i = 0; i < a.targetWidth; ++i, t += kStep) {
+        // Equal extents: count and sourceCount are the same.
+        for (std::int32_t i = 0; i < a.count; ++i, t += kStep) {
             Put<P>(t, s[i], a);
         }
     } else if constexpr (Walk == 1) {
-        std::int32_t acc = a.targetWidth;
-        const std::uint8_t* end = s + a.sourceWidth;
-        for (std::int32_t i = 0; i < a.targetWidth && s < end; ++i, t += kStep) {
+        std::int32_t acc = a.accumulator;
+        const std::uint8_t* end = s + a.sourceCount;
+        for (std::int32_t i = 0; i < a.count && s < end; ++i, t += kStep) {
             Put<P>(t, *s, a);
             acc -= a.remainder;
             if (acc < 1) {
-                acc += a.targetWidth;
+                acc += a.fullTarget;
                 s += a.step + 1;
             } else {
                 s += a.step;
             }
         }
     } else {
-        std::int32_t acc = 0;
-        std::int32_t left = a.targetWidth;
-        for (std::int32_t i = 0; i < a.sourceWidth && left > 0; ++i) {
-            acc += a.targetWidth;
+        std::int32_t acc = a.accumulator;
+        std::int32_t left = a.count;
+        for (std::int32_t i = 0; i < a.sourceCount && left > 0; ++i) {
+            acc += a.fullTarget;
             const std::uint8_t v = s[i];
             while (acc > 0 && left > 0) {
                 Put<P>(t, v, a);
                 t += kStep;
-                acc -= a.sourceWidth;
+                acc -= a.fullSource;
                 --left;
             }
         }
@@ -103,54 +108,94 @@ constexpr std::array<Writer, 18> kWriters8 = [] {
 }();
 constexpr std::array<Writer, 6> kWriters24 = WritersOf<Pixel::Copy24>();
 
-// Moves an edge by amount * a / b in 32 bits; the old code multiplied by a / b
-// and so lost the whole move when shrinking.
-std::int32_t Scaled(std::int32_t amount, std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>((static_cast<std::int64_t>(amount) * a) / b);
-}
+// One axis of a scaled draw. Target offset j, counted from where the writing
+// starts (the left or top edge, or the opposite one when mirrored or flipped),
+// shows source offset j * source / target, rounded down: that is where the
+// accumulator walks land when they start at offset 0. Clipping only narrows the
+// range [first, end) of visible offsets, and a walk starts at `first` with its
+// accumulator as the full walk has it there, so a clipped draw shows the
+// pixels of the same draw unclipped.
+struct Axis {
+    std::int32_t target = 0;  // full extents
+    std::int32_t source = 0;
+    std::int32_t first = 0;
+    std::int32_t end = 0;
 
-struct Box {
-    std::int32_t l, t, r, b;
-    std::int32_t W() const { return r - l; }
-    std::int32_t H() const { return b - t; }
-    bool Empty() const { return r <= l || b <= t; }
+    Axis(std::int32_t targetExtent, std::int32_t sourceExtent)
+        : target(targetExtent), source(sourceExtent), first(0), end(targetExtent) {}
+
+    bool Empty() const { return first >= end; }
+    std::int32_t Count() const { return end - first; }
+    std::int32_t SourceAt(std::int32_t j) const {
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(j) * source / target);
+    }
+    // Source pixels from the first visible one to the last, both included.
+    std::int32_t SourceCount() const { return SourceAt(end - 1) - SourceAt(first) + 1; }
+
+    // Keeps the offsets whose source offset lies in [from, to).
+    void KeepSource(std::int32_t from, std::int32_t to) {
+        first = std::max(first, FirstReading(from));
+        end = std::min(end, FirstReading(to));
+    }
+    // Keeps the offsets whose target coordinate lies in [from, to), for a
+    // target edge pair [low, high) written from low up, or from high - 1 down
+    // when reversed.
+    void KeepTarget(std::int32_t low, std::int32_t high, std::int32_t from, std::int32_t to, bool reversed) {
+        if (reversed) {
+            first = std::max(first, high - to);
+            end = std::min(end, high - from);
+        } else {
+            first = std::max(first, from - low);
+            end = std::min(end, to - low);
+        }
+    }
+
+    // The shrink walk's accumulator at `first` (the vertical walks use it for
+    // every ratio): it starts at the target extent and loses the remainder per
+    // pixel, gaining the extent back at each extra source step.
+    std::int32_t ShrinkAccumulator() const {
+        const std::int64_t spent = static_cast<std::int64_t>(first) * (source % target) % target;
+        return target - static_cast<std::int32_t>(spent);
+    }
+    // The stretch walk's accumulator before it adds the target extent for the
+    // source pixel under `first`: what the full walk has written beyond that
+    // pixel's start, in units of 1 / (source x target).
+    std::int32_t StretchAccumulator() const {
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(SourceAt(first)) * target -
+                                         static_cast<std::int64_t>(first) * source);
+    }
+
+  private:
+    // The first offset whose source offset is at least s.
+    std::int32_t FirstReading(std::int32_t s) const {
+        if (s <= 0) {
+            return 0;
+        }
+        if (s >= source) {
+            return target;
+        }
+        const std::int64_t product = static_cast<std::int64_t>(s) * target;
+        return static_cast<std::int32_t>((product + source - 1) / source);
+    }
 };
-
-Box BoxOf(const xRect& r) {
-    return Box{r.left, r.top, r.right, r.bottom};
-}
-
-// Clips `moving` to `limit` and moves the partner's edges by the clipped amount
-// scaled from moving's extents to the partner's. Mirroring pairs a left clip with
-// the partner's right edge; flipping does the same for top and bottom.
-void ClipPair(Box& moving, Box& partner, const Box& limit, std::int32_t movingW, std::int32_t movingH,
-              std::int32_t partnerW, std::int32_t partnerH, bool mirror, bool flip) {
-    if (moving.l < limit.l) {
-        const std::int32_t d = Scaled(limit.l - moving.l, partnerW, movingW);
-        moving.l = limit.l;
-        (mirror ? partner.r : partner.l) += mirror ? -d : d;
-    }
-    if (moving.r > limit.r) {
-        const std::int32_t d = Scaled(moving.r - limit.r, partnerW, movingW);
-        moving.r = limit.r;
-        (mirror ? partner.l : partner.r) += mirror ? d : -d;
-    }
-    if (moving.t < limit.t) {
-        const std::int32_t d = Scaled(limit.t - moving.t, partnerH, movingH);
-        moving.t = limit.t;
-        (flip ? partner.b : partner.t) += flip ? -d : d;
-    }
-    if (moving.b > limit.b) {
-        const std::int32_t d = Scaled(moving.b - limit.b, partnerH, movingH);
-        moving.b = limit.b;
-        (flip ? partner.t : partner.b) += flip ? d : -d;
-    }
-}
 
 // 0 equal, 1 shrink, 2 stretch; + 3 mirrored.
 std::int32_t CaseOf(std::int32_t targetW, std::int32_t sourceW, bool mirror) {
     const std::int32_t c = targetW == sourceW ? 0 : (targetW < sourceW ? 1 : 2);
     return c + (mirror ? 3 : 0);
+}
+
+// The row walk's arguments for the visible part of a horizontal axis.
+WriterArgs RowArgs(const Axis& h) {
+    WriterArgs args;
+    args.count = h.Count();
+    args.sourceCount = h.SourceCount();
+    args.fullTarget = h.target;
+    args.fullSource = h.source;
+    args.step = h.source / h.target;
+    args.remainder = h.source % h.target;
+    args.accumulator = h.target < h.source ? h.ShrinkAccumulator() : h.StretchAccumulator();
+    return args;
 }
 
 }  // namespace
@@ -170,59 +215,41 @@ int xMixCanvas::DrawPixels(const xRect& target, const xMixCanvas& source, const 
     }
     const bool mirror = (flags & kMirror) != 0;
     const bool flip = (flags & kFlip) != 0;
-    Box s = BoxOf(sourceRect);
-    Box t = BoxOf(target);
-    const std::int32_t sw0 = s.W();
-    const std::int32_t sh0 = s.H();
-    const std::int32_t tw0 = t.W();
-    const std::int32_t th0 = t.H();
-
     xRect limitRect;
     if (!xRect::Intersect(source.GetBounds(), clip, limitRect)) {
         return kNothingDrawn;
     }
-    ClipPair(s, t, BoxOf(limitRect), sw0, sh0, tw0, th0, mirror, flip);
-    if (s.Empty()) {
+    Axis h(target.right - target.left, sourceRect.right - sourceRect.left);
+    Axis v(target.bottom - target.top, sourceRect.bottom - sourceRect.top);
+    h.KeepSource(limitRect.left - sourceRect.left, limitRect.right - sourceRect.left);
+    v.KeepSource(limitRect.top - sourceRect.top, limitRect.bottom - sourceRect.top);
+    if (h.Empty() || v.Empty()) {
         return kNothingDrawn;
     }
-    ClipPair(t, s, BoxOf(bounds_), tw0, th0, sw0, sh0, mirror, flip);
-    if (t.Empty() || s.Empty()) {
+    h.KeepTarget(target.left, target.right, bounds_.left, bounds_.right, mirror);
+    v.KeepTarget(target.top, target.bottom, bounds_.top, bounds_.bottom, flip);
+    if (h.Empty() || v.Empty()) {
         return kNothingDrawn;
     }
-    // The walks step over the clipped extents, so they stay inside the clipped
-    // source whatever the rounding of the edge moves.
-    s.l = std::max(s.l, static_cast<std::int32_t>(limitRect.left));
-    s.t = std::max(s.t, static_cast<std::int32_t>(limitRect.top));
-    s.r = std::min(s.r, static_cast<std::int32_t>(limitRect.right));
-    s.b = std::min(s.b, static_cast<std::int32_t>(limitRect.bottom));
-    if (s.Empty()) {
-        return kNothingDrawn;
-    }
-    const std::int32_t sw = s.W();
-    const std::int32_t sh = s.H();
-    const std::int32_t tw = t.W();
-    const std::int32_t th = t.H();
 
-    WriterArgs args;
+    WriterArgs args = RowArgs(h);
     args.colour = colour;
     args.table = table;
-    args.targetWidth = tw;
-    args.sourceWidth = sw;
-    args.step = sw / tw;
-    args.remainder = sw % tw;
-    const Writer writer = kWriters8[static_cast<std::size_t>(mode + CaseOf(tw, sw, mirror))];
-    const std::int32_t firstX = mirror ? t.r - 1 : t.l;
+    const Writer writer = kWriters8[static_cast<std::size_t>(mode + CaseOf(h.target, h.source, mirror))];
+    const std::int32_t firstX = mirror ? target.right - 1 - h.first : target.left + h.first;
+    const std::int32_t sourceX = sourceRect.left + h.SourceAt(h.first);
 
-    const std::int32_t vStep = sh / th;
-    const std::int32_t vRemainder = sh % th;
-    std::int32_t acc = th;
-    std::int32_t sourceRow = s.t;
-    for (std::int32_t k = 0; k < th && sourceRow < s.b; ++k) {
-        const std::int32_t row = flip ? t.b - 1 - k : t.t + k;
-        writer(GetRow(row) + firstX, source.GetRow(sourceRow) + s.l, args);
+    const std::int32_t vStep = v.source / v.target;
+    const std::int32_t vRemainder = v.source % v.target;
+    std::int32_t acc = v.ShrinkAccumulator();
+    std::int32_t sourceRow = sourceRect.top + v.SourceAt(v.first);
+    const std::int32_t sourceEnd = sourceRow + v.SourceCount();
+    for (std::int32_t k = v.first; k < v.end && sourceRow < sourceEnd; ++k) {
+        const std::int32_t row = flip ? target.bottom - 1 - k : target.top + k;
+        writer(GetRow(row) + firstX, source.GetRow(sourceRow) + sourceX, args);
         acc -= vRemainder;
         if (acc < 1) {
-            acc += th;
+            acc += v.target;
             sourceRow += vStep + 1;
         } else {
             sourceRow += vStep;
@@ -249,16 +276,11 @@ int xMixCanvas::BeginSpan(const xRect& target, const xRect& clip, std::int16_t s
     }
     const bool mirror = (flags & kMirror) != 0;
     const bool flip = (flags & kFlip) != 0;
-    Box s{0, 0, sourceWidth, sourceHeight};
-    Box t = BoxOf(target);
-    const std::int32_t tw0 = t.W();
-    const std::int32_t th0 = t.H();
-    ClipPair(t, s, BoxOf(limitRect), tw0, th0, sourceWidth, sourceHeight, mirror, flip);
-    s.l = std::max(s.l, 0);
-    s.t = std::max(s.t, 0);
-    s.r = std::min(s.r, static_cast<std::int32_t>(sourceWidth));
-    s.b = std::min(s.b, static_cast<std::int32_t>(sourceHeight));
-    if (t.Empty() || s.Empty()) {
+    Axis h(target.right - target.left, sourceWidth);
+    Axis v(target.bottom - target.top, sourceHeight);
+    h.KeepTarget(target.left, target.right, limitRect.left, limitRect.right, mirror);
+    v.KeepTarget(target.top, target.bottom, limitRect.top, limitRect.bottom, flip);
+    if (h.Empty() || v.Empty()) {
         return 0;
     }
     if (depth_ == 24) {
@@ -271,24 +293,27 @@ int xMixCanvas::BeginSpan(const xRect& target, const xRect& clip, std::int16_t s
             bgr_[static_cast<std::size_t>(i) * 3 + 2] = c.red;
         }
     }
-    span.fullWidth = tw0;
-    span.fullHeight = th0;
-    span.writerCase = CaseOf(t.W(), s.W(), mirror);
-    span.hStep = s.W() / t.W();
-    span.hRemainder = s.W() % t.W();
-    span.vStep = s.H() / t.H();
-    span.vRemainder = s.H() % t.H();
-    span.width = t.W();
-    span.rowsLeft = t.H();
-    span.accumulator = t.H();
-    span.accumulatorBase = t.H();
+    const WriterArgs row = RowArgs(h);
+    span.fullWidth = h.target;
+    span.fullHeight = v.target;
+    span.writerCase = CaseOf(h.target, h.source, mirror);
+    span.hStep = row.step;
+    span.hRemainder = row.remainder;
+    span.vStep = v.source / v.target;
+    span.vRemainder = v.source % v.target;
+    span.width = row.count;
+    span.rowsLeft = v.Count();
+    span.accumulator = v.ShrinkAccumulator();
+    span.accumulatorBase = v.target;
     span.direction = flip ? -1 : 1;
-    span.sourceWidth = s.W();
-    span.firstX = mirror ? t.r - 1 : t.l;
-    span.row = flip ? t.b - 1 : t.t;
-    span.source = firstRow + s.l;
-    span.sourceRowsLeft = s.H();
-    return s.t + 1;
+    span.sourceWidth = row.sourceCount;
+    span.firstX = mirror ? target.right - 1 - h.first : target.left + h.first;
+    span.row = flip ? target.bottom - 1 - v.first : target.top + v.first;
+    span.source = firstRow + h.SourceAt(h.first);
+    span.sourceRowsLeft = v.SourceCount();
+    span.fullSourceWidth = h.source;
+    span.hAccumulator = row.accumulator;
+    return v.SourceAt(v.first) + 1;
 }
 
 int xMixCanvas::NextSpan(Span& span) {
@@ -296,10 +321,13 @@ int xMixCanvas::NextSpan(Span& span) {
         throw 0;
     }
     WriterArgs args;
-    args.targetWidth = span.width;
-    args.sourceWidth = span.sourceWidth;
+    args.count = span.width;
+    args.sourceCount = span.sourceWidth;
+    args.fullTarget = span.fullWidth;
+    args.fullSource = span.fullSourceWidth;
     args.step = span.hStep;
     args.remainder = span.hRemainder;
+    args.accumulator = span.hAccumulator;
     args.table = bgr_.data();
     const std::size_t c = static_cast<std::size_t>(std::clamp(span.writerCase, 0, 5));
     const Writer writer = depth_ == 8 ? kWriters8[static_cast<std::size_t>(kModeCopy) + c] : kWriters24[c];

@@ -131,4 +131,16 @@ TEST(PosixUrlLauncherTest, TheAddressIsOneArgumentAndNoShellSeesIt) {
     EXPECT_FALSE(std::filesystem::exists(dir.Host("pwned")));
 }
 
+// A browser program that cannot be started (xdg-open missing, say) is the
+// launcher's one failure: nothing is reported, and the program goes on with no
+// child left behind.
+TEST(PosixUrlLauncherTest, AMissingBrowserProgramReportsNothing) {
+    TempFolder dir;
+    platform::PosixUrlLauncher missing(dir.Host("no-such-browser"));
+    platform::UrlLauncher* before = platform::UrlLauncher::Install(&missing);
+    EXPECT_NO_THROW(LaunchURL("http://x.example/page"));
+    platform::UrlLauncher::Install(before);
+    EXPECT_EQ(missing.ReapFinished(), 0);
+}
+
 }  // namespace

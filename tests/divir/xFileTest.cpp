@@ -80,15 +80,15 @@ TEST_P(xFileOpenModes, OpenPresentAndMissingFiles) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, xFileOpenModes,
-                         ::testing::Values(OpenCase{"ReadPresent", true, 2, 0, "", "old!"},
-                                           OpenCase{"ReadMissing", false, 2, kErrFileOpen, "", nullptr},
-                                           OpenCase{"WriteMissingCreates", false, 4, 0, "new", "new"},
-                                           OpenCase{"WriteOpensInPlace", true, 4, 0, "N", "Nld!"},
-                                           OpenCase{"CreateWriteTruncates", true, 5, 0, "x", "x"},
-                                           OpenCase{"ReadWritePresent", true, 6, 0, "ab", "abd!"},
-                                           OpenCase{"CreateBitWithoutWriteFails", true, 3, kErrFileOpen, "",
-                                                    "old!"}),
+const OpenCase kOpenCases[] = {OpenCase{"ReadPresent", true, 2, 0, "", "old!"},
+                               OpenCase{"ReadMissing", false, 2, kErrFileOpen, "", nullptr},
+                               OpenCase{"WriteMissingCreates", false, 4, 0, "new", "new"},
+                               OpenCase{"WriteOpensInPlace", true, 4, 0, "N", "Nld!"},
+                               OpenCase{"CreateWriteTruncates", true, 5, 0, "x", "x"},
+                               OpenCase{"ReadWritePresent", true, 6, 0, "ab", "abd!"},
+                               OpenCase{"CreateBitWithoutWriteFails", true, 3, kErrFileOpen, "", "old!"}};
+
+INSTANTIATE_TEST_SUITE_P(Cases, xFileOpenModes, ::testing::ValuesIn(kOpenCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(xFileTest, ChunkedReadStopsAtTheEnd) {
@@ -137,9 +137,7 @@ TEST_P(xFileReadLines, SplitsLinesAndResumesAfterTheirEnds) {
     xFileClose(h);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, xFileReadLines,
-    ::testing::Values(
+const LineCase kLineCases[] = {
         LineCase{"CrLf", "ab\r\ncd", 10, {{4, "ab"}, {2, "cd"}}},
         LineCase{"LfCr", "ab\n\rcd", 10, {{4, "ab"}, {2, "cd"}}},
         LineCase{"LfOnly", "a\nb\n\nc", 10, {{2, "a"}, {2, "b"}, {1, ""}, {1, "c"}}},
@@ -148,8 +146,11 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"CrEndsTheChunkLfStartsTheNext", "abc\r\nd", 5, {{5, "abc"}, {1, "d"}}},
         LineCase{"LfEndsTheChunkNoPartner", "abc\nd", 5, {{4, "abc"}, {1, "d"}}},
         LineCase{"CrEndsTheFile", "abc\r", 5, {{4, "abc"}}}, LineCase{"SizeOneReadsNothing", "abc", 1, {}},
-        LineCase{"SizeZeroReadsNothing", "abc", 0, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+        LineCase{"SizeZeroReadsNothing", "abc", 0, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, xFileReadLines, ::testing::ValuesIn(kLineCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(xFileTest, RandomLinesAreConsumedExactlyOnce) {
     std::mt19937 random(11);

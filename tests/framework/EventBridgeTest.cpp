@@ -24,7 +24,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <typeinfo>
 
 namespace {
@@ -33,10 +32,10 @@ Resource* const kResource = reinterpret_cast<Resource*>(0x1234);
 
 struct RoundTrip {
     const char* name;
-    std::function<std::unique_ptr<Msg>()> make;
+    std::unique_ptr<Msg> (*make)();
     std::int32_t code;
     // Compares the message made back from the event with the original.
-    std::function<void(const Msg& original, const Msg& back)> check;
+    void (*check)(const Msg& original, const Msg& back);
 };
 
 void SameMouse(const Msg& a, const Msg& b) {
@@ -73,30 +72,40 @@ TEST_P(EventBridgeRoundTrip, MessageToEventAndBack) {
 const xPoint kA{-3, 7};
 const xPoint kB{600, -32768};
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, EventBridgeRoundTrip,
-    ::testing::Values(
-        RoundTrip{"Started", [] { return std::make_unique<StartedMsg>(); }, 3, Nothing},
-        RoundTrip{"Stopped", [] { return std::make_unique<StoppedMsg>(); }, 6, Nothing},
-        RoundTrip{"Paused", [] { return std::make_unique<PausedMsg>(); }, 7, Nothing},
-        RoundTrip{"Unlock", [] { return std::make_unique<xMsgResourceUnlockRequest>(kResource); }, 18,
-                  SameResource},
-        RoundTrip{"Lock", [] { return std::make_unique<xMsgResourceLockRequest>(kResource); }, 19,
-                  SameResource},
-        RoundTrip{"Update", [] { return std::make_unique<xMsgResourceUpdateRequest>(kResource); }, 20,
-                  SameResource},
-        RoundTrip{"Timer", [] { return std::make_unique<xMsgTimer>(); }, 32, Nothing},
-        RoundTrip{"ButtonDown", [] { return std::make_unique<ButtonDownMouseMsg>(kA, kB); }, 35, SameMouse},
-        RoundTrip{"ButtonUp", [] { return std::make_unique<ButtonUpMouseMsg>(kA, kB); }, 36, SameMouse},
-        RoundTrip{"Move", [] { return std::make_unique<MoveMouseMsg>(kB, kA); }, 37, SameMouse},
-        RoundTrip{"Key", [] { return std::make_unique<KeyboardCharMsg>(-1); }, 38,
-                  [](const Msg& a, const Msg& b) {
-                      EXPECT_EQ(dynamic_cast<const KeyboardCharMsg&>(a).GetKey(),
-                                dynamic_cast<const KeyboardCharMsg&>(b).GetKey());
-                  }},
-        RoundTrip{"Gained", [] { return std::make_unique<GainedKeyboardFocusMsg>(); }, 40, Nothing},
-        RoundTrip{"Lost", [] { return std::make_unique<LostKeyboardFocusMsg>(); }, 41, Nothing}),
-    [](const auto& info) { return std::string(info.param.name); });
+const RoundTrip kRoundTrips[] = {
+    RoundTrip{"Started", []() -> std::unique_ptr<Msg> { return std::make_unique<StartedMsg>(); }, 3, Nothing},
+    RoundTrip{"Stopped", []() -> std::unique_ptr<Msg> { return std::make_unique<StoppedMsg>(); }, 6, Nothing},
+    RoundTrip{"Paused", []() -> std::unique_ptr<Msg> { return std::make_unique<PausedMsg>(); }, 7, Nothing},
+    RoundTrip{"Unlock",
+              []() -> std::unique_ptr<Msg> { return std::make_unique<xMsgResourceUnlockRequest>(kResource); },
+              18, SameResource},
+    RoundTrip{"Lock",
+              []() -> std::unique_ptr<Msg> { return std::make_unique<xMsgResourceLockRequest>(kResource); },
+              19, SameResource},
+    RoundTrip{"Update",
+              []() -> std::unique_ptr<Msg> { return std::make_unique<xMsgResourceUpdateRequest>(kResource); },
+              20, SameResource},
+    RoundTrip{"Timer", []() -> std::unique_ptr<Msg> { return std::make_unique<xMsgTimer>(); }, 32, Nothing},
+    RoundTrip{"ButtonDown",
+              []() -> std::unique_ptr<Msg> { return std::make_unique<ButtonDownMouseMsg>(kA, kB); }, 35,
+              SameMouse},
+    RoundTrip{"ButtonUp", []() -> std::unique_ptr<Msg> { return std::make_unique<ButtonUpMouseMsg>(kA, kB); },
+              36, SameMouse},
+    RoundTrip{"Move", []() -> std::unique_ptr<Msg> { return std::make_unique<MoveMouseMsg>(kB, kA); }, 37,
+              SameMouse},
+    RoundTrip{"Key", []() -> std::unique_ptr<Msg> { return std::make_unique<KeyboardCharMsg>(-1); }, 38,
+              [](const Msg& a, const Msg& b) {
+                  EXPECT_EQ(dynamic_cast<const KeyboardCharMsg&>(a).GetKey(),
+                            dynamic_cast<const KeyboardCharMsg&>(b).GetKey());
+              }},
+    RoundTrip{"Gained", []() -> std::unique_ptr<Msg> { return std::make_unique<GainedKeyboardFocusMsg>(); },
+              40, Nothing},
+    RoundTrip{"Lost", []() -> std::unique_ptr<Msg> { return std::make_unique<LostKeyboardFocusMsg>(); }, 41,
+              Nothing},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, EventBridgeRoundTrip, ::testing::ValuesIn(kRoundTrips),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EventBridgeTest, MouseParametersAreTheTwoPoints) {
     const auto event = MsgToXEvent(ButtonUpMouseMsg(kA, kB), nullptr);

@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 class UIElementTest : public SchedulerFixture {
@@ -152,6 +155,113 @@ TEST_F(UIElementTest, GotoStateCallsTheNumberedOperation) {
     const std::int16_t code = xTry([&] { process.GotoState(7); });
     EXPECT_EQ(code, 7);
     EXPECT_EQ(process.IsStopped16(), 1);
+}
+
+// The product's own hand-over: the element forwards to a support it owns, and
+// each child's SetParent calls back the element's RemoveChild.
+TEST_F(UIElementTest, DestroyedWithChildrenItHandsThemToItsParent) {
+    UIElement grandparent(nullptr);
+    auto element = std::make_unique<UIElement>(&grandparent);
+    element->SetLayer(2);
+    element->SetBounds({100, 50, 300, 150});
+    UIElement a(element.get());
+    UIElement b(element.get());
+    UIElement grandchild(&a);
+    a.SetLayer(5);
+    b.SetBounds({1, 2, 3, 4});
+    element->Hide();
+    element.reset();
+    EXPECT_EQ(grandparent.GetChildren(), (std::vector<UI*>{&a, &b}));
+    EXPECT_EQ(a.GetParent(), &grandparent);
+    EXPECT_EQ(b.GetParent(), &grandparent);
+    EXPECT_EQ(a.GetLayer(), 7);
+    EXPECT_EQ(b.GetLayer(), 4);
+    EXPECT_EQ(a.GetBounds(), (xRect{100, 50, 300, 150}));
+    EXPECT_EQ(b.GetBounds(), (xRect{101, 52, 103, 54}));
+    EXPECT_FALSE(a.IsVisible());
+    EXPECT_FALSE(b.IsVisible());
+    EXPECT_EQ(grandchild.GetParent(), &a);
+    EXPECT_EQ(UIGetBoundsOnScreen(&grandchild), (xRect{100, 50, 300, 150}));
+}
+
+// Idle travels down a copy of the children: a child that destroys a later
+// sibling, or the parent itself, ends nothing but what it destroyed.
+TEST_F(UIElementTest, IdleSkipsWhatAChildDestroyed) {
+    struct Ending : UIElement {
+        Ending(UIElement* parent, int& idles) : UIElement(parent), idles_(idles) {}
+        void Idle() override {
+            ++idles_;
+            delete victim;
+        }
+        int& idles_;
+        UIElement* victim = nullptr;
+    };
+    int idles = 0;
+    UIElement parent(nullptr);
+    Ending first(&parent, idles);
+    auto* second = new Ending(&parent, idles);
+    Ending third(&parent, idles);
+    first.victim = second;
+    parent.Idle();
+    EXPECT_EQ(idles, 2);
+    EXPECT_EQ(parent.GetChildren(), (std::vector<UI*>{&first, &third}));
+
+    first.victim = nullptr;
+    auto* owner = new UIElement(nullptr);
+    Ending killer(owner, idles);
+    Ending after(owner, idles);
+    killer.victim = owner;
+    owner->Idle();
+    EXPECT_EQ(idles, 3);
+    EXPECT_EQ(killer.GetParent(), DummyUIRoot::GetInstance());
+    EXPECT_EQ(after.GetParent(), DummyUIRoot::GetInstance());
+}
+
+// What the singleton below saw as the registry destroyed it.
+struct Seen {
+    UI* elementParent = nullptr;
+    UI* elementRoot = nullptr;
+    UI* childParentBefore = nullptr;
+    UI* childParentAfter = nullptr;
+    UI* childRoot = nullptr;
+    bool destroyed = false;
+};
+Seen gSeen;
+
+// A singleton made before the dummy root that owns elements made after it (as
+// the application makes its elements once it has started): the registry
+// destroys the root first.
+struct ElementOwner : XAppObject {
+    ~ElementOwner() override {
+        gSeen.elementParent = element->GetParent();
+        gSeen.elementRoot = element->GetRoot();
+        gSeen.childParentBefore = child->GetParent();
+        element.reset();
+        gSeen.childParentAfter = child->GetParent();
+        gSeen.childRoot = child->GetRoot();
+        child.reset();
+        gSeen.destroyed = true;
+    }
+    std::unique_ptr<UIElement> element;
+    std::unique_ptr<UIElement> child;
+};
+
+TEST_F(UIElementTest, ElementsOutlivingTheirRootAreParentless) {
+    gSeen = {};
+    ObjectRegistry::RegisterSingleton("ElementOwner", &ObjectRegistry::CreateInstance<ElementOwner>,
+                                      &ObjectRegistry::DeleteInstance);
+    auto& owner = ObjectRegistry::GetAs<ElementOwner>("ElementOwner");
+    owner.element = std::make_unique<UIElement>(nullptr);
+    owner.child = std::make_unique<UIElement>(owner.element.get());
+    const UIElement* element = owner.element.get();
+    ASSERT_EQ(owner.element->GetRoot(), DummyUIRoot::GetInstance());
+    ObjectRegistry::DestroyAll();
+    ASSERT_TRUE(gSeen.destroyed);
+    EXPECT_EQ(gSeen.elementParent, nullptr);
+    EXPECT_EQ(gSeen.elementRoot, nullptr);
+    EXPECT_EQ(gSeen.childParentBefore, element);
+    EXPECT_EQ(gSeen.childParentAfter, nullptr);
+    EXPECT_EQ(gSeen.childRoot, nullptr);
 }
 
 }  // namespace

@@ -3,12 +3,15 @@
 #include "FakeRootCanvas.h"
 #include "SchedulerFixture.h"
 #include "framework/KeyboardService.h"
+#include "framework/MouseReceiverThing.h"
+#include "framework/MouseService.h"
 #include "framework/NullAnimationService.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/SilentSoundService.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -158,6 +161,23 @@ TEST_F(UIRootTest, RootUiOperations) {
     EXPECT_EQ(root.GetBounds(), (xRect{10, 20, 650, 500}));
     EXPECT_EQ(root.GetRoot(), &root);
     EXPECT_EQ(root.GetParent(), nullptr);
+}
+
+// A node may outlive the view it was made under: it is parentless from then on
+// and its own destruction touches nothing of the root.
+TEST_F(UIRootTest, NodesOutlivingTheRootAreParentless) {
+    MouseService::Register();
+    auto root = std::make_unique<UIRoot>("Vizuzor", 8, 640, 480, false);
+    auto node = std::make_unique<MouseReceiverThing>(root.get());
+    node->SetBounds({10, 20, 30, 40});
+    MouseReceiverThing child(node.get());
+    root.reset();
+    EXPECT_EQ(node->GetParent(), nullptr);
+    EXPECT_EQ(node->GetRoot(), nullptr);
+    EXPECT_TRUE(UIIsVisibleInTree(node.get()));
+    EXPECT_EQ(UIGetBoundsOnScreen(&child), (xRect{10, 20, 30, 40}));
+    node.reset();
+    EXPECT_EQ(child.GetParent(), nullptr);
 }
 
 }  // namespace

@@ -297,6 +297,57 @@ TEST_F(xEventHandlerTest, SendMsgGoesStraightToTheParentElement) {
     orphan.SendMsg(KeyboardCharMsg('p'));
 }
 
+// Acting on an event may end the handler at once (as the room proxy ends with
+// its client): the pass stops with the rest still queued.
+TEST_F(xEventHandlerTest, AHandlerMayDestroyItselfWithEventsStillQueued) {
+    struct SelfEnding : xEventHandler {
+        explicit SelfEnding(std::vector<std::int32_t>& handled) : xEventHandler(nullptr), handled_(handled) {}
+        std::int32_t HandleEvent(const xEvent& event) override {
+            handled_.push_back(event.GetCode());
+            if (event.GetCode() == 41) {
+                delete this;
+            }
+            return 0;
+        }
+        std::vector<std::int32_t>& handled_;
+    };
+    std::vector<std::int32_t> handled;
+    auto* handler = new SelfEnding(handled);
+    UIElement child(handler);
+    Post(*handler, {40, 41, 42, 43});
+    handler->Idle();
+    EXPECT_EQ(handled, (std::vector<std::int32_t>{40, 41}));
+    EXPECT_EQ(child.GetParent(), DummyUIRoot::GetInstance());
+}
+
+// A broadcast walks a copy of the children: a child acting on the event may
+// destroy a sibling (skipped) or the broadcaster (the broadcast ends).
+TEST_F(xEventHandlerTest, ABroadcastSkipsWhatAChildDestroyed) {
+    Recorder parent;
+    Recorder first(&parent);
+    auto* second = new Recorder(&parent);
+    Recorder third(&parent);
+    first.onEvent = [&second](const xEvent&) {
+        delete second;
+        second = nullptr;
+    };
+    parent.BroadcastEventNowCopy(50);
+    EXPECT_EQ(first.codes, (std::vector<std::int32_t>{50}));
+    EXPECT_EQ(third.codes, (std::vector<std::int32_t>{50}));
+
+    auto* broadcaster = new Recorder;
+    Recorder ending(broadcaster);
+    Recorder after(broadcaster);
+    ending.onEvent = [&broadcaster](const xEvent&) {
+        delete broadcaster;
+        broadcaster = nullptr;
+    };
+    EXPECT_EQ(broadcaster->BroadcastEventNowCopy(51), 0);
+    EXPECT_EQ(ending.codes, (std::vector<std::int32_t>{51}));
+    EXPECT_TRUE(after.codes.empty());
+    EXPECT_EQ(after.GetParent(), DummyUIRoot::GetInstance());
+}
+
 TEST_F(xEventHandlerTest, CentringAndSetup) {
     Recorder h;
     h.SetBounds({0, 0, 200, 100});

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -15,6 +16,9 @@ struct Owner : UIElement {
     Owner() : UIElement(nullptr) {}
     std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override {
         if (msg.Is<xMsgTimer>()) {
+            if (onTimer) {
+                onTimer();
+            }
             if (throwNext) {
                 throwNext = false;
                 throw 0;
@@ -28,6 +32,7 @@ struct Owner : UIElement {
     int fired = 0;
     MsgSender* lastFrom = nullptr;
     bool throwNext = false;
+    std::function<void()> onTimer;
     std::vector<std::uint32_t> times;  // application clock at each firing
 };
 
@@ -151,6 +156,19 @@ TEST_F(xTimerServiceTest, DestroyingUnschedules) {
     EXPECT_TRUE(ExecutionService::GetInstance().Contains(raw));
     timer.reset();
     EXPECT_FALSE(ExecutionService::GetInstance().Contains(raw));
+}
+
+// The parent ends the service from inside the service's own send.
+TEST_F(xTimerServiceTest, AReceiverMayDestroyTheServiceFromItsOwnTimerMessage) {
+    timer->StartTimer(100, 3);
+    owner->onTimer = [this] { timer.reset(); };
+    Pass(100);
+    Pass(100);
+    EXPECT_EQ(owner->fired, 1);
+    EXPECT_EQ(timer, nullptr);
+    owner->onTimer = nullptr;
+    Pass(100);
+    EXPECT_EQ(owner->fired, 1);
 }
 
 }  // namespace

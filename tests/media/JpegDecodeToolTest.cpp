@@ -67,7 +67,8 @@ TEST(JpegDecodeToolTest, RefusedFilePrintsTheDecodersMessage) {
     progressive.progressive = true;
     WriteFile(dir + "tool_progressive.jpg", testing::Encode(testing::MakePattern(16, 16, 3), progressive));
     EXPECT_EQ(RunTool(dir + "tool_progressive.jpg " + dir + "tool_unused.ppm", dir + "tool_err.txt"), 1);
-    EXPECT_EQ(ReadFile(dir + "tool_err.txt"), "SOF2 - Progressive JPEG not supported\n");
+    EXPECT_EQ(ReadFile(dir + "tool_err.txt"),
+              "jpeg-decode: " + dir + "tool_progressive.jpg: SOF2 - Progressive JPEG not supported\n");
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -126,24 +125,26 @@ TEST_P(JpegAccuracyTest, MatchesLibjpegFloatDecode) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, JpegAccuracyTest,
-                         ::testing::Values(AccuracyCase{"Colour444", 64, 48, 3, 1, 1, 0, 85, 8, 8},
-                                           AccuracyCase{"Colour422", 64, 48, 3, 2, 1, 0, 85, 16, 8},
-                                           AccuracyCase{"Colour420", 64, 48, 3, 2, 2, 0, 85, 16, 16},
-                                           AccuracyCase{"Colour440", 40, 48, 3, 1, 2, 0, 85, 8, 16},
-                                           AccuracyCase{"Colour411", 64, 24, 3, 4, 1, 0, 85, 32, 8},
-                                           AccuracyCase{"Grey", 64, 48, 1, 1, 1, 0, 85, 8, 8},
-                                           // A lone component is one block per MCU whatever its factors say.
-                                           AccuracyCase{"GreySampled2x2", 40, 24, 1, 2, 2, 0, 85, 8, 8},
-                                           AccuracyCase{"OddSize420", 33, 17, 3, 2, 2, 0, 85, 16, 16},
-                                           AccuracyCase{"OddSize444", 33, 17, 3, 1, 1, 0, 85, 8, 8},
-                                           AccuracyCase{"OddSizeGrey", 33, 17, 1, 1, 1, 0, 85, 8, 8},
-                                           AccuracyCase{"Full420", 640, 480, 3, 2, 2, 0, 75, 16, 16},
-                                           AccuracyCase{"Quality100", 48, 32, 3, 2, 2, 0, 100, 16, 16},
-                                           AccuracyCase{"Quality10", 48, 32, 3, 2, 2, 0, 10, 16, 16},
-                                           AccuracyCase{"RestartEveryMcu", 33, 17, 3, 2, 2, 1, 85, 16, 16},
-                                           AccuracyCase{"RestartEvery7", 200, 72, 3, 2, 2, 7, 85, 16, 16},
-                                           AccuracyCase{"RestartGrey", 40, 40, 1, 1, 1, 3, 85, 8, 8}),
+const AccuracyCase kLayouts[] = {
+    {"Colour444", 64, 48, 3, 1, 1, 0, 85, 8, 8},
+    {"Colour422", 64, 48, 3, 2, 1, 0, 85, 16, 8},
+    {"Colour420", 64, 48, 3, 2, 2, 0, 85, 16, 16},
+    {"Colour440", 40, 48, 3, 1, 2, 0, 85, 8, 16},
+    {"Colour411", 64, 24, 3, 4, 1, 0, 85, 32, 8},
+    {"Grey", 64, 48, 1, 1, 1, 0, 85, 8, 8},
+    // A lone component is one block per MCU whatever its factors say.
+    {"GreySampled2x2", 40, 24, 1, 2, 2, 0, 85, 8, 8},
+    {"OddSize420", 33, 17, 3, 2, 2, 0, 85, 16, 16},
+    {"OddSize444", 33, 17, 3, 1, 1, 0, 85, 8, 8},
+    {"OddSizeGrey", 33, 17, 1, 1, 1, 0, 85, 8, 8},
+    {"Full420", 640, 480, 3, 2, 2, 0, 75, 16, 16},
+    {"Quality100", 48, 32, 3, 2, 2, 0, 100, 16, 16},
+    {"Quality10", 48, 32, 3, 2, 2, 0, 10, 16, 16},
+    {"RestartEveryMcu", 33, 17, 3, 2, 2, 1, 85, 16, 16},
+    {"RestartEvery7", 200, 72, 3, 2, 2, 7, 85, 16, 16},
+    {"RestartGrey", 40, 40, 1, 1, 1, 3, 85, 8, 8},
+};
+INSTANTIATE_TEST_SUITE_P(Layouts, JpegAccuracyTest, ::testing::ValuesIn(kLayouts),
                          [](const ::testing::TestParamInfo<AccuracyCase>& info) {
                              return std::string(info.param.name);
                          });
@@ -518,7 +519,7 @@ constexpr std::size_t kBody = 4;
 
 struct RefusalCase {
     const char* name;
-    std::function<Bytes()> make;
+    Bytes (*make)();
     const char* message;  // nullptr: accepted
 };
 
@@ -543,175 +544,160 @@ const char* const kNoSoi = "Invalid JPEG image, no 0xFFD8 SOI marker";
 const char* const kIncomplete = "Incomplete JPEG data, no SOS segment";
 const char* const kNotBaseline = "SOF? - This is not a baseline JPEG image";
 
-INSTANTIATE_TEST_SUITE_P(
-    Headers, JpegRefusalTest,
-    ::testing::Values(
-        RefusalCase{"Accepted", Colour420, nullptr}, RefusalCase{"AcceptedGrey", Grey, nullptr},
-        RefusalCase{"Empty", [] { return Bytes{}; }, kNoSoi},
-        RefusalCase{"ThreeBytes",
-                    [] {
-                        return Bytes{0xFF, 0xD8, 0xFF};
-                    },
-                    kNoSoi},
-        RefusalCase{"NoSoi",
-                    [] {
-                        Bytes jpeg = Colour420();
-                        jpeg[1] = 0xD9;
-                        return jpeg;
-                    },
-                    kNoSoi},
-        RefusalCase{"FiveBytes",
-                    [] {
-                        return Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00};
-                    },
-                    kIncomplete},
-        RefusalCase{"NoMarker", [] { return Patch(Colour420(), 0xE0, 0, 0x00); },
-                    "Invalid JPEG image, no 0xFF marker"},
-        RefusalCase{"CutInFrame", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xC0) + 8); },
-                    kIncomplete},
-        RefusalCase{"CutAfterFrame",
-                    [] {
-                        const Bytes jpeg = Colour420();
-                        const std::size_t sof = FindSegment(jpeg, 0xC0);
-                        return Truncated(jpeg, sof + 2 + (jpeg[sof + 2] << 8 | jpeg[sof + 3]) + 2);
-                    },
-                    kIncomplete},
-        RefusalCase{"CutAtScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA) + 13); },
-                    kIncomplete},
-        RefusalCase{"NoScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA)); },
-                    kIncomplete},
-        RefusalCase{"Progressive",
-                    [] {
-                        EncodeOptions options;
-                        options.progressive = true;
-                        return testing::Encode(testing::MakePattern(16, 16, 3), options);
-                    },
-                    "SOF2 - Progressive JPEG not supported"},
-        RefusalCase{"Arithmetic",
-                    [] {
-                        EncodeOptions options;
-                        options.arithmetic = true;
-                        return testing::Encode(testing::MakePattern(16, 16, 3), options);
-                    },
-                    kNotBaseline},
-        RefusalCase{"Extended", [] { return Patch(Colour420(), 0xC0, 1, 0xC1); }, kNotBaseline},
-        RefusalCase{"Lossless", [] { return Patch(Colour420(), 0xC0, 1, 0xC3); }, kNotBaseline},
-        RefusalCase{"HierarchicalArithmetic", [] { return Patch(Colour420(), 0xC0, 1, 0xCF); }, kNotBaseline},
-        RefusalCase{"Precision12", [] { return Patch(Colour420(), 0xC0, kBody, 12); },
-                    "SOF0 - Sample precision is not 8 bits"},
-        RefusalCase{"TwoComponents", [] { return Patch(Colour420(), 0xC0, kBody + 5, 2); },
-                    "SOF0 - # Of components is not 1 or 3"},
-        RefusalCase{"ZeroHeight",
-                    [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0), 0xC0, kBody + 2, 0); },
-                    "SOF0 - Image has zero area"},
-        RefusalCase{"ZeroWidth",
-                    [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0), 0xC0, kBody + 4, 0); },
-                    "SOF0 - Image has zero area"},
-        RefusalCase{"Width4097",
-                    [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0x10), 0xC0, kBody + 4, 0x01); },
-                    "SOF0 - Image larger than 4096 x 4096"},
-        RefusalCase{"Height65535",
-                    [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0xFF), 0xC0, kBody + 2, 0xFF); },
-                    "SOF0 - Image larger than 4096 x 4096"},
-        RefusalCase{"Size4096Accepted",
-                    [] {
-                        Bytes jpeg = Patch(Patch(Colour420(), 0xC0, kBody + 3, 0x10), 0xC0, kBody + 4, 0x00);
-                        return Patch(Patch(jpeg, 0xC0, kBody + 1, 0x10), 0xC0, kBody + 2, 0x00);
-                    },
-                    nullptr},
-        RefusalCase{"FrameComponentId4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3, 4); },
-                    "SOF0 - Component ids not in range"},
-        RefusalCase{"FrameComponentId0", [] { return Patch(Colour420(), 0xC0, kBody + 6, 0); },
-                    "SOF0 - Component ids not in range"},
-        RefusalCase{"QuantTableIndex2", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3 + 2, 2); },
-                    "SOF0 - Quantization table id out of range"},
-        RefusalCase{"QuantTableIndex255", [] { return Patch(Grey(), 0xC0, kBody + 6 + 2, 255); },
-                    "SOF0 - Quantization table id out of range"},
-        RefusalCase{"SamplingZero", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x20); },
-                    "SOF0 - Image subsampling not 1..4"},
-        RefusalCase{"SamplingFive", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x51); },
-                    "SOF0 - Image subsampling not 1..4"},
-        RefusalCase{"Sampling4x4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x44); },
-                    "SOF0 - Image subsampling too large"},
-        RefusalCase{"ChromaSampled", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3 + 1, 0x21); },
-                    "SOF0 - Color Image needs 1x1 color sampling"},
-        RefusalCase{"FrameTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 9); },
-                    "SOF0 - Segment too short"},
-        RefusalCase{"FrameHeaderTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 5); },
-                    "SOF0 - Segment too short"},
-        RefusalCase{"HuffmanId2", [] { return Patch(Colour420(), 0xC4, kBody, 0x02); },
-                    "DHT - Huffman table id out of range"},
-        RefusalCase{"HuffmanClass2", [] { return Patch(Colour420(), 0xC4, kBody, 0x20); },
-                    "DHT - Huffman table id out of range"},
-        RefusalCase{"HuffmanTooManyShortCodes",
-                    [] {
-                        return HandMadeGrey({0}, HuffmanBody(0x00, {3}, {0, 1, 2}));
-                    },
-                    "DHT - Corrupted Huffman Table"},
-        RefusalCase{
-            "HuffmanOnlyLongCodes",
-            [] {
-                Bytes dht = HuffmanBody(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4}, {0, 1, 2, 3});
-                const Bytes ac = HuffmanBody(0x10, {1}, {0});
-                dht.insert(dht.end(), ac.begin(), ac.end());
-                return HandMadeGrey({0}, dht);
-            },
-            nullptr},
-        RefusalCase{"HuffmanOverflow",
-                    [] {
-                        // 255 codes of 16 bits fill a whole subtree below one prefix.
-                        Bytes values(255);
-                        for (int i = 0; i < 255; ++i) {
-                            values[i] = static_cast<std::uint8_t>(i);
-                        }
-                        std::vector<int> counts(16, 0);
-                        counts[15] = 255;
-                        return HandMadeGrey({0}, HuffmanBody(0x00, counts, values));
-                    },
-                    "DHT - Huffman Table Overflow"},
-        RefusalCase{"HuffmanCountsCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 10); },
-                    "DHT - Segment too short"},
-        RefusalCase{"HuffmanValuesCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 18); },
-                    "DHT - Segment too short"},
-        RefusalCase{"QuantPrecision16", [] { return Patch(Colour420(), 0xDB, kBody, 0x10); },
-                    "DQT - Quant precision is not 8-bit"},
-        RefusalCase{"QuantId2", [] { return Patch(Colour420(), 0xDB, kBody, 0x02); },
-                    "DQT - Too many Quantization tables"},
-        RefusalCase{"QuantCut", [] { return Patch(Colour420(), 0xDB, 3, 2 + 40); },
-                    "DQT - Segment too short"},
-        RefusalCase{"RestartIntervalCut", [] { return WithSegmentBefore(Colour420(), 0xDA, 0xDD, {}); },
-                    "DRI - Segment too short"},
-        RefusalCase{"CommentAndAppSkipped",
-                    [] {
-                        return WithSegmentBefore(WithSegmentBefore(Colour420(), 0xC0, 0xFE, {'h', 'i'}), 0xDA,
-                                                 0xEF, {1, 2, 3});
-                    },
-                    nullptr},
-        RefusalCase{"ScanWithoutFrame", [] { return WithoutSegment(Colour420(), 0xC0); },
-                    "SOS - Missing SOF0 segment"},
-        RefusalCase{"ScanOfOneComponent", [] { return Patch(Colour420(), 0xDA, kBody, 1); },
-                    "SOS - Multiscan image not allowed"},
-        RefusalCase{"ScanComponentId4", [] { return Patch(Colour420(), 0xDA, kBody + 1 + 2, 4); },
-                    "SOS - Component ids not in range"},
-        RefusalCase{"ScanComponentRepeated", [] { return Patch(Colour420(), 0xDA, kBody + 1 + 4, 2); },
-                    "SOS - Component ids not in range"},
-        RefusalCase{"ScanDcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x20); },
-                    "SOS - Huffman tables out of range"},
-        RefusalCase{"ScanAcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x02); },
-                    "SOS - Huffman tables out of range"},
-        RefusalCase{"ScanTableUndefined", [] { return Patch(Grey(), 0xDA, kBody + 2, 0x11); },
-                    "SOS - Missing DHT segment"},
-        RefusalCase{"ScanWithoutTables", [] { return WithoutSegment(WithoutSegment(Grey(), 0xC4), 0xC4); },
-                    "SOS - Missing DHT segment"},
-        RefusalCase{"SpectralStart1", [] { return Patch(Colour420(), 0xDA, kBody + 7, 1); },
-                    "SOS - Spectral selection start is not 0"},
-        RefusalCase{"SpectralEnd62", [] { return Patch(Colour420(), 0xDA, kBody + 8, 62); },
-                    "SOS - Spectral selection end is not 63"},
-        RefusalCase{"Approximation", [] { return Patch(Colour420(), 0xDA, kBody + 9, 0x10); },
-                    "SOS - Spectral selection is not 0"},
-        RefusalCase{"ScanHeaderCut", [] { return Patch(Colour420(), 0xDA, 3, 2 + 4); },
-                    "SOS - Segment too short"}),
-    [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
+const RefusalCase kRefusals[] = {
+    {"Accepted", Colour420, nullptr},
+    {"AcceptedGrey", Grey, nullptr},
+    {"Empty", [] { return Bytes{}; }, kNoSoi},
+    {"ThreeBytes",
+     [] {
+         return Bytes{0xFF, 0xD8, 0xFF};
+     },
+     kNoSoi},
+    {"NoSoi",
+     [] {
+         Bytes jpeg = Colour420();
+         jpeg[1] = 0xD9;
+         return jpeg;
+     },
+     kNoSoi},
+    {"FiveBytes",
+     [] {
+         return Bytes{0xFF, 0xD8, 0xFF, 0xE0, 0x00};
+     },
+     kIncomplete},
+    {"NoMarker", [] { return Patch(Colour420(), 0xE0, 0, 0x00); }, "Invalid JPEG image, no 0xFF marker"},
+    {"CutInFrame", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xC0) + 8); }, kIncomplete},
+    {"CutAfterFrame",
+     [] {
+         const Bytes jpeg = Colour420();
+         const std::size_t sof = FindSegment(jpeg, 0xC0);
+         return Truncated(jpeg, sof + 2 + (jpeg[sof + 2] << 8 | jpeg[sof + 3]) + 2);
+     },
+     kIncomplete},
+    {"CutAtScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA) + 13); }, kIncomplete},
+    {"NoScan", [] { return Truncated(Colour420(), FindSegment(Colour420(), 0xDA)); }, kIncomplete},
+    {"Progressive",
+     [] {
+         EncodeOptions options;
+         options.progressive = true;
+         return testing::Encode(testing::MakePattern(16, 16, 3), options);
+     },
+     "SOF2 - Progressive JPEG not supported"},
+    {"Arithmetic",
+     [] {
+         EncodeOptions options;
+         options.arithmetic = true;
+         return testing::Encode(testing::MakePattern(16, 16, 3), options);
+     },
+     kNotBaseline},
+    {"Extended", [] { return Patch(Colour420(), 0xC0, 1, 0xC1); }, kNotBaseline},
+    {"Lossless", [] { return Patch(Colour420(), 0xC0, 1, 0xC3); }, kNotBaseline},
+    {"HierarchicalArithmetic", [] { return Patch(Colour420(), 0xC0, 1, 0xCF); }, kNotBaseline},
+    {"Precision12", [] { return Patch(Colour420(), 0xC0, kBody, 12); },
+     "SOF0 - Sample precision is not 8 bits"},
+    {"TwoComponents", [] { return Patch(Colour420(), 0xC0, kBody + 5, 2); },
+     "SOF0 - # Of components is not 1 or 3"},
+    {"ZeroHeight", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0), 0xC0, kBody + 2, 0); },
+     "SOF0 - Image has zero area"},
+    {"ZeroWidth", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0), 0xC0, kBody + 4, 0); },
+     "SOF0 - Image has zero area"},
+    {"Width4097", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 3, 0x10), 0xC0, kBody + 4, 0x01); },
+     "SOF0 - Image larger than 4096 x 4096"},
+    {"Height65535", [] { return Patch(Patch(Colour420(), 0xC0, kBody + 1, 0xFF), 0xC0, kBody + 2, 0xFF); },
+     "SOF0 - Image larger than 4096 x 4096"},
+    {"Size4096Accepted",
+     [] {
+         Bytes jpeg = Patch(Patch(Colour420(), 0xC0, kBody + 3, 0x10), 0xC0, kBody + 4, 0x00);
+         return Patch(Patch(jpeg, 0xC0, kBody + 1, 0x10), 0xC0, kBody + 2, 0x00);
+     },
+     nullptr},
+    {"FrameComponentId4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3, 4); },
+     "SOF0 - Component ids not in range"},
+    {"FrameComponentId0", [] { return Patch(Colour420(), 0xC0, kBody + 6, 0); },
+     "SOF0 - Component ids not in range"},
+    {"QuantTableIndex2", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3 + 2, 2); },
+     "SOF0 - Quantization table id out of range"},
+    {"QuantTableIndex255", [] { return Patch(Grey(), 0xC0, kBody + 6 + 2, 255); },
+     "SOF0 - Quantization table id out of range"},
+    {"SamplingZero", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x20); },
+     "SOF0 - Image subsampling not 1..4"},
+    {"SamplingFive", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x51); },
+     "SOF0 - Image subsampling not 1..4"},
+    {"Sampling4x4", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 1, 0x44); },
+     "SOF0 - Image subsampling too large"},
+    {"ChromaSampled", [] { return Patch(Colour420(), 0xC0, kBody + 6 + 3 + 1, 0x21); },
+     "SOF0 - Color Image needs 1x1 color sampling"},
+    {"FrameTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 9); }, "SOF0 - Segment too short"},
+    {"FrameHeaderTooShort", [] { return Patch(Colour420(), 0xC0, 3, 2 + 5); }, "SOF0 - Segment too short"},
+    {"HuffmanId2", [] { return Patch(Colour420(), 0xC4, kBody, 0x02); },
+     "DHT - Huffman table id out of range"},
+    {"HuffmanClass2", [] { return Patch(Colour420(), 0xC4, kBody, 0x20); },
+     "DHT - Huffman table id out of range"},
+    {"HuffmanTooManyShortCodes",
+     [] {
+         return HandMadeGrey({0}, HuffmanBody(0x00, {3}, {0, 1, 2}));
+     },
+     "DHT - Corrupted Huffman Table"},
+    {"HuffmanOnlyLongCodes",
+     [] {
+         Bytes dht = HuffmanBody(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4}, {0, 1, 2, 3});
+         const Bytes ac = HuffmanBody(0x10, {1}, {0});
+         dht.insert(dht.end(), ac.begin(), ac.end());
+         return HandMadeGrey({0}, dht);
+     },
+     nullptr},
+    {"HuffmanOverflow",
+     [] {
+         // 255 codes of 16 bits fill a whole subtree below one prefix.
+         Bytes values(255);
+         for (int i = 0; i < 255; ++i) {
+             values[i] = static_cast<std::uint8_t>(i);
+         }
+         std::vector<int> counts(16, 0);
+         counts[15] = 255;
+         return HandMadeGrey({0}, HuffmanBody(0x00, counts, values));
+     },
+     "DHT - Huffman Table Overflow"},
+    {"HuffmanCountsCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 10); }, "DHT - Segment too short"},
+    {"HuffmanValuesCut", [] { return Patch(Colour420(), 0xC4, 3, 2 + 18); }, "DHT - Segment too short"},
+    {"QuantPrecision16", [] { return Patch(Colour420(), 0xDB, kBody, 0x10); },
+     "DQT - Quant precision is not 8-bit"},
+    {"QuantId2", [] { return Patch(Colour420(), 0xDB, kBody, 0x02); }, "DQT - Too many Quantization tables"},
+    {"QuantCut", [] { return Patch(Colour420(), 0xDB, 3, 2 + 40); }, "DQT - Segment too short"},
+    {"RestartIntervalCut", [] { return WithSegmentBefore(Colour420(), 0xDA, 0xDD, {}); },
+     "DRI - Segment too short"},
+    {"CommentAndAppSkipped",
+     [] {
+         return WithSegmentBefore(WithSegmentBefore(Colour420(), 0xC0, 0xFE, {'h', 'i'}), 0xDA, 0xEF,
+                                  {1, 2, 3});
+     },
+     nullptr},
+    {"ScanWithoutFrame", [] { return WithoutSegment(Colour420(), 0xC0); }, "SOS - Missing SOF0 segment"},
+    {"ScanOfOneComponent", [] { return Patch(Colour420(), 0xDA, kBody, 1); },
+     "SOS - Multiscan image not allowed"},
+    {"ScanComponentId4", [] { return Patch(Colour420(), 0xDA, kBody + 1 + 2, 4); },
+     "SOS - Component ids not in range"},
+    {"ScanComponentRepeated", [] { return Patch(Colour420(), 0xDA, kBody + 1 + 4, 2); },
+     "SOS - Component ids not in range"},
+    {"ScanDcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x20); },
+     "SOS - Huffman tables out of range"},
+    {"ScanAcTable2", [] { return Patch(Colour420(), 0xDA, kBody + 2, 0x02); },
+     "SOS - Huffman tables out of range"},
+    {"ScanTableUndefined", [] { return Patch(Grey(), 0xDA, kBody + 2, 0x11); }, "SOS - Missing DHT segment"},
+    {"ScanWithoutTables", [] { return WithoutSegment(WithoutSegment(Grey(), 0xC4), 0xC4); },
+     "SOS - Missing DHT segment"},
+    {"SpectralStart1", [] { return Patch(Colour420(), 0xDA, kBody + 7, 1); },
+     "SOS - Spectral selection start is not 0"},
+    {"SpectralEnd62", [] { return Patch(Colour420(), 0xDA, kBody + 8, 62); },
+     "SOS - Spectral selection end is not 63"},
+    {"Approximation", [] { return Patch(Colour420(), 0xDA, kBody + 9, 0x10); },
+     "SOS - Spectral selection is not 0"},
+    {"ScanHeaderCut", [] { return Patch(Colour420(), 0xDA, 3, 2 + 4); }, "SOS - Segment too short"},
+};
+INSTANTIATE_TEST_SUITE_P(Headers, JpegRefusalTest, ::testing::ValuesIn(kRefusals),
+                         [](const ::testing::TestParamInfo<RefusalCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 TEST(JpegDecoderTest, ReadsTwoQuantTablesFromOneSegment) {
     // libjpeg writes one table per segment; joined into one they must decode

@@ -135,10 +135,69 @@ TEST(WinCanvasTest, FontsByNumberOrFaceName) {
         c.SetFont(k.font);
         EXPECT_EQ(c.Font().number, k.numberAfter);
         EXPECT_EQ(c.Face() != nullptr, k.hasFace);
-        EXPECT_EQ(c.GetDC()->CurrentFont(), c.Face());
+        EXPECT_EQ(c.GetDC()->CurrentFont(), k.hasFace ? c.Face() : WinCanvas::SystemFont());
         if (k.hasFace) {
             EXPECT_EQ(c.Face()->FamilyName(), k.family);
         }
+    }
+}
+
+// Font number 0 (before any SetFont, or after one that found no face) is the
+// 16-pixel system font: measured and drawn with, not only reported.
+TEST(WinCanvasTest, FontNumberZeroMeasuresAndDrawsWithTheSystemFont) {
+    platform::FontFace* system = WinCanvas::SystemFont();
+    ASSERT_NE(system, nullptr);
+    const char* text = "Hello";
+    int sum = 0;
+    for (const char* p = text; *p != '\0'; ++p) {
+        sum += system->GetGlyph(static_cast<std::uint8_t>(*p)).advance;
+    }
+    ASSERT_GT(sum, 0);
+    struct Case {
+        const char* name;
+        bool setFont;
+        xCanvasState::FontDesc font;
+    } cases[] = {
+        {"before any SetFont", false, {}},
+        {"after an unknown number", true, FontOf(7, 16, 0)},
+        {"after number 0", true, FontOf(0, 20, 0)},
+        {"after a font was replaced by number 0", true, FontOf(0, 16, 0)},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        ProbeCanvas c(80, 30);
+        if (k.name == cases[3].name) {
+            c.SetFont(FontOf(2, 16, 0));
+        }
+        if (k.setFont) {
+            c.SetFont(k.font);
+        }
+        EXPECT_EQ(c.Font().number, 0);
+        int ascent = 0;
+        int descent = 0;
+        EXPECT_EQ(c.GetFontMetrics(&ascent, &descent, nullptr), 16);
+        EXPECT_EQ(ascent, 13);
+        EXPECT_EQ(descent, 3);
+        EXPECT_EQ(c.GetTextWidth(text), sum);
+        EXPECT_EQ(c.GetTextHeight(text), 16);
+        c.SetColor(kRed);
+        const std::uint8_t ink = c.IndexOf(kRed);
+        ASSERT_NE(ink, 0);
+        c.MoveTo({2, 20});
+        c.DrawText(text);
+        EXPECT_EQ(c.GetDC()->CurrentPosition(), (platform::Point{2 + sum, 20}));
+        int lit = 0;
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 80; ++x) {
+                if (c.At(x, y) == ink) {
+                    ++lit;
+                    EXPECT_GE(y, 20 - 13);
+                    EXPECT_LT(y, 20 + 3);
+                    EXPECT_LT(x, 2 + sum);
+                }
+            }
+        }
+        EXPECT_GT(lit, 20);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cctype>
 #include <memory>
 #include <random>
@@ -27,6 +28,21 @@ char CharOf(std::uint8_t v) {
 }
 
 using Picture = std::vector<std::string>;
+
+// A picture in a table of cases: up to eight rows, the unused ones null. Plain
+// arrays of pointers keep the tables cheap to compile.
+using Rows = std::array<const char*, 8>;
+
+Picture PictureOf(const Rows& rows) {
+    Picture picture;
+    for (const char* row : rows) {
+        if (row == nullptr) {
+            break;
+        }
+        picture.emplace_back(row);
+    }
+    return picture;
+}
 
 std::unique_ptr<xMixCanvas> CanvasOf(const Picture& rows, int depth = 8) {
     auto c = std::make_unique<xMixCanvas>();
@@ -80,26 +96,27 @@ const std::vector<std::uint8_t>& SumTable() {
 
 struct WriterCase {
     const char* name;
-    Picture source;
+    Rows source;
     xRect sourceRect;
     xRect clip;
-    Picture target;  // before
+    Rows target;  // before
     xRect targetRect;
     int mode;
     std::uint16_t flags;
-    Picture expected;
+    Rows expected;
 };
 
 class DrawPixelsTest : public testing::TestWithParam<WriterCase> {};
 
 TEST_P(DrawPixelsTest, WritesTheExpectedPixels) {
     const WriterCase& c = GetParam();
-    auto source = CanvasOf(c.source);
-    auto target = CanvasOf(c.target);
+    auto source = CanvasOf(PictureOf(c.source));
+    auto target = CanvasOf(PictureOf(c.target));
     const int status = target->DrawPixels(c.targetRect, *source, c.sourceRect, c.clip, 7, c.flags,
                                           SumTable().data(), c.mode);
-    EXPECT_EQ(PictureOf(*target), c.expected);
-    EXPECT_EQ(status, PictureOf(*target) == c.target ? xMixCanvas::kNothingDrawn : xMixCanvas::kDrawn);
+    EXPECT_EQ(PictureOf(*target), PictureOf(c.expected));
+    EXPECT_EQ(status,
+              PictureOf(*target) == PictureOf(c.target) ? xMixCanvas::kNothingDrawn : xMixCanvas::kDrawn);
 }
 
 constexpr int kMask = xMixCanvas::kModeMask;
@@ -109,63 +126,63 @@ constexpr std::uint16_t kMirror = xMixCanvas::kMirror;
 constexpr std::uint16_t kFlip = xMixCanvas::kFlip;
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(
-    Modes, DrawPixelsTest,
-    testing::Values(
-        WriterCase{"copy", {"1.34"}, {0, 0, 4, 1}, kEverything, {"99999999"}, {2, 0, 6, 1}, kCopy, 0, {"99193499"}},
-        WriterCase{"copy mirrored", {"1.34"}, {0, 0, 4, 1}, kEverything, {"99999999"}, {2, 0, 6, 1}, kCopy, kMirror, {"99439199"}},
-        WriterCase{"mask", {"1.34"}, {0, 0, 4, 1}, kEverything, {"99999999"}, {2, 0, 6, 1}, kMask, 0, {"99797799"}},
-        WriterCase{"mask mirrored", {"1.34"}, {0, 0, 4, 1}, kEverything, {"99999999"}, {2, 0, 6, 1}, kMask, kMirror, {"99779799"}},
-        WriterCase{"blend writes every pixel", {"1.34"}, {0, 0, 4, 1}, kEverything, {"12345678"}, {2, 0, 6, 1}, kBlend, 0, {"12448a78"}},
-        WriterCase{"blend mirrored", {"1.34"}, {0, 0, 4, 1}, kEverything, {"12345678"}, {2, 0, 6, 1}, kBlend, kMirror, {"12775778"}},
-        WriterCase{"copy shrink", {"12345678"}, {0, 0, 8, 1}, kEverything, {"......"}, {1, 0, 5, 1}, kCopy, 0, {".1357."}},
-        WriterCase{"copy shrink uneven", {"12345"}, {0, 0, 5, 1}, kEverything, {"......"}, {0, 0, 3, 1}, kCopy, 0, {"124..."}},
-        WriterCase{"copy shrink mirrored", {"12345678"}, {0, 0, 8, 1}, kEverything, {"......"}, {1, 0, 5, 1}, kCopy, kMirror, {".7531."}},
-        WriterCase{"mask shrink", {"1.3.5.7."}, {0, 0, 8, 1}, kEverything, {"......"}, {0, 0, 4, 1}, kMask, 0, {"7777.."}},
-        WriterCase{"blend shrink", {"1.3.5.7."}, {0, 0, 8, 1}, kEverything, {"111111"}, {0, 0, 4, 1}, kBlend, 0, {"246811"}},
-        WriterCase{"copy stretch", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kCopy, 0, {"11223344"}},
-        WriterCase{"copy stretch uneven", {"12"}, {0, 0, 2, 1}, kEverything, {"....."}, {0, 0, 5, 1}, kCopy, 0, {"11122"}},
-        WriterCase{"copy stretch mirrored", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kCopy, kMirror, {"44332211"}},
-        WriterCase{"mask stretch mirrored", {"1.34"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kMask, kMirror, {"7777..77"}},
-        WriterCase{"blend stretch", {"12"}, {0, 0, 2, 1}, kEverything, {"1111"}, {0, 0, 4, 1}, kBlend, 0, {"2233"}},
-        WriterCase{"mask stretch", {"1.34"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kMask, 0, {"77..7777"}},
-        WriterCase{"mask shrink mirrored", {"12..5678"}, {0, 0, 8, 1}, kEverything, {"......"}, {0, 0, 4, 1}, kMask, kMirror, {"77.7.."}},
-        WriterCase{"blend shrink mirrored", {"12345678"}, {0, 0, 8, 1}, kEverything, {"111111"}, {0, 0, 4, 1}, kBlend, kMirror, {"864211"}},
-        WriterCase{"blend stretch mirrored", {"12"}, {0, 0, 2, 1}, kEverything, {"1111"}, {0, 0, 4, 1}, kBlend, kMirror, {"3322"}},
-        WriterCase{"source block inside a larger canvas", {"....", ".12.", ".34."}, {1, 1, 3, 3}, kEverything, {"...", "...", "..."}, {1, 0, 3, 2}, kCopy, 0, {".12", ".34", "..."}},
-        WriterCase{"flipped", {"1", "2", "3"}, {0, 0, 1, 3}, kEverything, {".", ".", "."}, {0, 0, 1, 3}, kCopy, kFlip, {"3", "2", "1"}},
-        WriterCase{"vertical shrink", {"1", "2", "3", "4"}, {0, 0, 1, 4}, kEverything, {".", "."}, {0, 0, 1, 2}, kCopy, 0, {"1", "3"}},
-        WriterCase{"vertical stretch flipped", {"1", "2"}, {0, 0, 1, 2}, kEverything, {".", ".", ".", "."}, {0, 0, 1, 4}, kCopy, kFlip, {"2", "2", "1", "1"}},
-        WriterCase{"empty source", {"1234"}, {2, 0, 2, 1}, kEverything, {"...."}, {0, 0, 4, 1}, kCopy, 0, {"...."}},
-        WriterCase{"empty target", {"1234"}, {0, 0, 4, 1}, kEverything, {"...."}, {0, 0, 0, 1}, kCopy, 0, {"...."}}),
-    NameOf<WriterCase>);
+const WriterCase kModeCases[] = {
+    {"copy", {"1.34"}, {0, 0, 4, 1}, kEverything, {"99999999"}, {2, 0, 6, 1}, kCopy, 0, {"99193499"}},
+    {"copy mirrored", {"1.34"}, {0, 0, 4, 1}, kEverything, {"99999999"}, {2, 0, 6, 1}, kCopy, kMirror, {"99439199"}},
+    {"mask", {"1.34"}, {0, 0, 4, 1}, kEverything, {"99999999"}, {2, 0, 6, 1}, kMask, 0, {"99797799"}},
+    {"mask mirrored", {"1.34"}, {0, 0, 4, 1}, kEverything, {"99999999"}, {2, 0, 6, 1}, kMask, kMirror, {"99779799"}},
+    {"blend writes every pixel", {"1.34"}, {0, 0, 4, 1}, kEverything, {"12345678"}, {2, 0, 6, 1}, kBlend, 0, {"12448a78"}},
+    {"blend mirrored", {"1.34"}, {0, 0, 4, 1}, kEverything, {"12345678"}, {2, 0, 6, 1}, kBlend, kMirror, {"12775778"}},
+    {"copy shrink", {"12345678"}, {0, 0, 8, 1}, kEverything, {"......"}, {1, 0, 5, 1}, kCopy, 0, {".1357."}},
+    {"copy shrink uneven", {"12345"}, {0, 0, 5, 1}, kEverything, {"......"}, {0, 0, 3, 1}, kCopy, 0, {"124..."}},
+    {"copy shrink mirrored", {"12345678"}, {0, 0, 8, 1}, kEverything, {"......"}, {1, 0, 5, 1}, kCopy, kMirror, {".7531."}},
+    {"mask shrink", {"1.3.5.7."}, {0, 0, 8, 1}, kEverything, {"......"}, {0, 0, 4, 1}, kMask, 0, {"7777.."}},
+    {"blend shrink", {"1.3.5.7."}, {0, 0, 8, 1}, kEverything, {"111111"}, {0, 0, 4, 1}, kBlend, 0, {"246811"}},
+    {"copy stretch", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kCopy, 0, {"11223344"}},
+    {"copy stretch uneven", {"12"}, {0, 0, 2, 1}, kEverything, {"....."}, {0, 0, 5, 1}, kCopy, 0, {"11122"}},
+    {"copy stretch mirrored", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kCopy, kMirror, {"44332211"}},
+    {"mask stretch mirrored", {"1.34"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kMask, kMirror, {"7777..77"}},
+    {"blend stretch", {"12"}, {0, 0, 2, 1}, kEverything, {"1111"}, {0, 0, 4, 1}, kBlend, 0, {"2233"}},
+    {"mask stretch", {"1.34"}, {0, 0, 4, 1}, kEverything, {"........"}, {0, 0, 8, 1}, kMask, 0, {"77..7777"}},
+    {"mask shrink mirrored", {"12..5678"}, {0, 0, 8, 1}, kEverything, {"......"}, {0, 0, 4, 1}, kMask, kMirror, {"77.7.."}},
+    {"blend shrink mirrored", {"12345678"}, {0, 0, 8, 1}, kEverything, {"111111"}, {0, 0, 4, 1}, kBlend, kMirror, {"864211"}},
+    {"blend stretch mirrored", {"12"}, {0, 0, 2, 1}, kEverything, {"1111"}, {0, 0, 4, 1}, kBlend, kMirror, {"3322"}},
+    {"source block inside a larger canvas", {"....", ".12.", ".34."}, {1, 1, 3, 3}, kEverything, {"...", "...", "..."}, {1, 0, 3, 2}, kCopy, 0, {".12", ".34", "..."}},
+    {"flipped", {"1", "2", "3"}, {0, 0, 1, 3}, kEverything, {".", ".", "."}, {0, 0, 1, 3}, kCopy, kFlip, {"3", "2", "1"}},
+    {"vertical shrink", {"1", "2", "3", "4"}, {0, 0, 1, 4}, kEverything, {".", "."}, {0, 0, 1, 2}, kCopy, 0, {"1", "3"}},
+    {"vertical stretch flipped", {"1", "2"}, {0, 0, 1, 2}, kEverything, {".", ".", ".", "."}, {0, 0, 1, 4}, kCopy, kFlip, {"2", "2", "1", "1"}},
+    {"empty source", {"1234"}, {2, 0, 2, 1}, kEverything, {"...."}, {0, 0, 4, 1}, kCopy, 0, {"...."}},
+    {"empty target", {"1234"}, {0, 0, 4, 1}, kEverything, {"...."}, {0, 0, 0, 1}, kCopy, 0, {"...."}},
+};
+INSTANTIATE_TEST_SUITE_P(Modes, DrawPixelsTest, testing::ValuesIn(kModeCases), NameOf<WriterCase>);
 
-INSTANTIATE_TEST_SUITE_P(
-    Clipping, DrawPixelsTest,
-    testing::Values(
-        WriterCase{"source left", {"1234"}, {0, 0, 4, 1}, {1, 0, 4, 1}, {"........"}, {2, 0, 6, 1}, kCopy, 0, {"...234.."}},
-        WriterCase{"source left mirrored moves the right edge", {"1234"}, {0, 0, 4, 1}, {1, 0, 4, 1}, {"........"}, {2, 0, 6, 1}, kCopy, kMirror, {"..432..."}},
-        WriterCase{"source right", {"1234"}, {0, 0, 4, 1}, {0, 0, 3, 1}, {"........"}, {2, 0, 6, 1}, kCopy, 0, {"..123..."}},
-        WriterCase{"source right mirrored", {"1234"}, {0, 0, 4, 1}, {0, 0, 3, 1}, {"........"}, {2, 0, 6, 1}, kCopy, kMirror, {"...321.."}},
-        WriterCase{"source top", {"1", "2", "3"}, {0, 0, 1, 3}, {0, 1, 1, 3}, {".", ".", "."}, {0, 0, 1, 3}, kCopy, 0, {".", "2", "3"}},
-        WriterCase{"source top flipped", {"1", "2", "3"}, {0, 0, 1, 3}, {0, 1, 1, 3}, {".", ".", "."}, {0, 0, 1, 3}, kCopy, kFlip, {"3", "2", "."}},
-        WriterCase{"source bottom", {"1", "2", "3"}, {0, 0, 1, 3}, {0, 0, 1, 2}, {".", ".", "."}, {0, 0, 1, 3}, kCopy, 0, {"1", "2", "."}},
-        WriterCase{"source outside the clip", {"1234"}, {0, 0, 4, 1}, {5, 0, 9, 1}, {"...."}, {0, 0, 4, 1}, kCopy, 0, {"...."}},
-        WriterCase{"target left", {"1234"}, {0, 0, 4, 1}, kEverything, {"......"}, {-1, 0, 3, 1}, kCopy, 0, {"234..."}},
-        WriterCase{"target left mirrored", {"1234"}, {0, 0, 4, 1}, kEverything, {"......"}, {-1, 0, 3, 1}, kCopy, kMirror, {"321..."}},
-        WriterCase{"target right", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {6, 0, 10, 1}, kCopy, 0, {"......12"}},
-        WriterCase{"target right mirrored", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {6, 0, 10, 1}, kCopy, kMirror, {"......43"}},
-        WriterCase{"target top", {"1", "2", "3"}, {0, 0, 1, 3}, kEverything, {".", "."}, {0, -1, 1, 2}, kCopy, 0, {"2", "3"}},
-        WriterCase{"target bottom flipped", {"1", "2", "3"}, {0, 0, 1, 3}, kEverything, {".", "."}, {0, 0, 1, 3}, kCopy, kFlip, {"3", "2"}},
-        WriterCase{"target outside", {"1234"}, {0, 0, 4, 1}, kEverything, {"...."}, {4, 0, 8, 1}, kCopy, 0, {"...."}},
+const WriterCase kClippingCases[] = {
+    {"source left", {"1234"}, {0, 0, 4, 1}, {1, 0, 4, 1}, {"........"}, {2, 0, 6, 1}, kCopy, 0, {"...234.."}},
+    {"source left mirrored moves the right edge", {"1234"}, {0, 0, 4, 1}, {1, 0, 4, 1}, {"........"}, {2, 0, 6, 1}, kCopy, kMirror, {"..432..."}},
+    {"source right", {"1234"}, {0, 0, 4, 1}, {0, 0, 3, 1}, {"........"}, {2, 0, 6, 1}, kCopy, 0, {"..123..."}},
+    {"source right mirrored", {"1234"}, {0, 0, 4, 1}, {0, 0, 3, 1}, {"........"}, {2, 0, 6, 1}, kCopy, kMirror, {"...321.."}},
+    {"source top", {"1", "2", "3"}, {0, 0, 1, 3}, {0, 1, 1, 3}, {".", ".", "."}, {0, 0, 1, 3}, kCopy, 0, {".", "2", "3"}},
+    {"source top flipped", {"1", "2", "3"}, {0, 0, 1, 3}, {0, 1, 1, 3}, {".", ".", "."}, {0, 0, 1, 3}, kCopy, kFlip, {"3", "2", "."}},
+    {"source bottom", {"1", "2", "3"}, {0, 0, 1, 3}, {0, 0, 1, 2}, {".", ".", "."}, {0, 0, 1, 3}, kCopy, 0, {"1", "2", "."}},
+    {"source outside the clip", {"1234"}, {0, 0, 4, 1}, {5, 0, 9, 1}, {"...."}, {0, 0, 4, 1}, kCopy, 0, {"...."}},
+    {"target left", {"1234"}, {0, 0, 4, 1}, kEverything, {"......"}, {-1, 0, 3, 1}, kCopy, 0, {"234..."}},
+    {"target left mirrored", {"1234"}, {0, 0, 4, 1}, kEverything, {"......"}, {-1, 0, 3, 1}, kCopy, kMirror, {"321..."}},
+    {"target right", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {6, 0, 10, 1}, kCopy, 0, {"......12"}},
+    {"target right mirrored", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {6, 0, 10, 1}, kCopy, kMirror, {"......43"}},
+    {"target top", {"1", "2", "3"}, {0, 0, 1, 3}, kEverything, {".", "."}, {0, -1, 1, 2}, kCopy, 0, {"2", "3"}},
+    {"target bottom flipped", {"1", "2", "3"}, {0, 0, 1, 3}, kEverything, {".", "."}, {0, 0, 1, 3}, kCopy, kFlip, {"3", "2"}},
+    {"target outside", {"1234"}, {0, 0, 4, 1}, kEverything, {"...."}, {4, 0, 8, 1}, kCopy, 0, {"...."}},
         // Scaled and clipped: the opposite edge moves by amount * target / source.
-        WriterCase{"shrink with source left clipped", {"12345678"}, {0, 0, 8, 1}, {2, 0, 8, 1}, {"...."}, {0, 0, 4, 1}, kCopy, 0, {".357"}},
-        WriterCase{"shrink mirrored with source left clipped", {"12345678"}, {0, 0, 8, 1}, {2, 0, 8, 1}, {"...."}, {0, 0, 4, 1}, kCopy, kMirror, {"753."}},
-        WriterCase{"shrink with target left clipped", {"12345678"}, {0, 0, 8, 1}, kEverything, {"...."}, {-1, 0, 3, 1}, kCopy, 0, {"357."}},
-        WriterCase{"stretch with source left clipped", {"1234"}, {0, 0, 4, 1}, {1, 0, 4, 1}, {"........"}, {0, 0, 8, 1}, kCopy, 0, {"..223344"}},
-        WriterCase{"vertical shrink with source top clipped", {"1", "2", "3", "4", "5", "6", "7", "8"}, {0, 0, 1, 8}, {0, 2, 1, 8}, {".", ".", ".", "."}, {0, 0, 1, 4}, kCopy, 0, {".", "3", "5", "7"}},
-        WriterCase{"vertical shrink flipped with source bottom clipped", {"1", "2", "3", "4", "5", "6", "7", "8"}, {0, 0, 1, 8}, {0, 0, 1, 6}, {".", ".", ".", "."}, {0, 0, 1, 4}, kCopy, kFlip, {".", "5", "3", "1"}}),
-    NameOf<WriterCase>);
+    {"shrink with source left clipped", {"12345678"}, {0, 0, 8, 1}, {2, 0, 8, 1}, {"...."}, {0, 0, 4, 1}, kCopy, 0, {".357"}},
+    {"shrink mirrored with source left clipped", {"12345678"}, {0, 0, 8, 1}, {2, 0, 8, 1}, {"...."}, {0, 0, 4, 1}, kCopy, kMirror, {"753."}},
+    {"shrink with target left clipped", {"12345678"}, {0, 0, 8, 1}, kEverything, {"...."}, {-1, 0, 3, 1}, kCopy, 0, {"357."}},
+    {"stretch with source left clipped", {"1234"}, {0, 0, 4, 1}, {1, 0, 4, 1}, {"........"}, {0, 0, 8, 1}, kCopy, 0, {"..223344"}},
+    {"vertical shrink with source top clipped", {"1", "2", "3", "4", "5", "6", "7", "8"}, {0, 0, 1, 8}, {0, 2, 1, 8}, {".", ".", ".", "."}, {0, 0, 1, 4}, kCopy, 0, {".", "3", "5", "7"}},
+    {"stretch with target left clipped keeps the ratio", {"1234"}, {0, 0, 4, 1}, kEverything, {"........"}, {-1, 0, 7, 1}, kCopy, 0, {"1223344."}},
+    {"uneven stretch with source left clipped", {"123"}, {0, 0, 3, 1}, {1, 0, 3, 1}, {"....."}, {0, 0, 5, 1}, kCopy, 0, {"..223"}},
+    {"vertical shrink flipped with source bottom clipped", {"1", "2", "3", "4", "5", "6", "7", "8"}, {0, 0, 1, 8}, {0, 0, 1, 6}, {".", ".", ".", "."}, {0, 0, 1, 4}, kCopy, kFlip, {".", "5", "3", "1"}},
+};
+INSTANTIATE_TEST_SUITE_P(Clipping, DrawPixelsTest, testing::ValuesIn(kClippingCases), NameOf<WriterCase>);
 // clang-format on
 
 TEST(xMixCanvasTest, StridesAndRowTableAreBottomUp) {
@@ -283,45 +300,152 @@ Picture RunSpan(xMixCanvas& target, const xRect& targetRect, const xRect& clip, 
 
 struct SpanCase {
     const char* name;
-    Picture source;
-    Picture target;  // before
+    Rows source;
+    Rows target;  // before
     xRect targetRect;
     xRect clip;
     std::uint16_t flags;
     int firstAnswer;
-    Picture expected;
+    Rows expected;
 };
 
 class SpanTest : public testing::TestWithParam<SpanCase> {};
 
 TEST_P(SpanTest, WalksTheRowsItAsksFor) {
     const SpanCase& c = GetParam();
-    auto target = CanvasOf(c.target);
+    auto target = CanvasOf(PictureOf(c.target));
     int first = -1;
-    EXPECT_EQ(RunSpan(*target, c.targetRect, c.clip, c.source, c.flags, &first), c.expected);
+    EXPECT_EQ(RunSpan(*target, c.targetRect, c.clip, PictureOf(c.source), c.flags, &first),
+              PictureOf(c.expected));
     EXPECT_EQ(first, c.firstAnswer);
 }
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(
-    Walks, SpanTest,
-    testing::Values(
-        SpanCase{"one to one", {"12", "3."}, {"99", "99"}, {0, 0, 2, 2}, kEverything, 0, 1, {"12", "39"}},
-        SpanCase{"mirrored", {"12", "3."}, {"99", "99"}, {0, 0, 2, 2}, kEverything, kMirror, 1, {"21", "93"}},
-        SpanCase{"flipped", {"12", "3."}, {"99", "99"}, {0, 0, 2, 2}, kEverything, kFlip, 1, {"39", "12"}},
-        SpanCase{"mirrored and flipped", {"12", "3."}, {"99", "99"}, {0, 0, 2, 2}, kEverything, kMirror | kFlip, 1, {"93", "21"}},
-        SpanCase{"two rows into six", {"1", "2"}, {".", ".", ".", ".", ".", "."}, {0, 0, 1, 6}, kEverything, 0, 1, {"1", "1", "1", "2", "2", "2"}},
-        SpanCase{"two rows into six flipped", {"1", "2"}, {".", ".", ".", ".", ".", "."}, {0, 0, 1, 6}, kEverything, kFlip, 1, {"2", "2", "2", "1", "1", "1"}},
-        SpanCase{"four rows into two", {"1", "2", "3", "4"}, {".", "."}, {0, 0, 1, 2}, kEverything, 0, 1, {"1", "3"}},
-        SpanCase{"stretched across", {"12"}, {"....."}, {0, 0, 5, 1}, kEverything, 0, 1, {"11122"}},
-        SpanCase{"top clipped", {"1", "2", "3", "4"}, {".", ".", ".", "."}, {0, 0, 1, 4}, {0, 2, 1, 4}, 0, 3, {".", ".", "3", "4"}},
-        SpanCase{"top clipped flipped", {"1", "2", "3", "4"}, {".", ".", ".", "."}, {0, 0, 1, 4}, {0, 2, 1, 4}, kFlip, 1, {".", ".", "2", "1"}},
-        SpanCase{"bottom clipped flipped", {"1", "2", "3", "4"}, {".", ".", ".", "."}, {0, 0, 1, 4}, {0, 0, 1, 1}, kFlip, 4, {"4", ".", ".", "."}},
-        SpanCase{"left clipped mirrored", {"1234"}, {"...."}, {0, 0, 4, 1}, {1, 0, 4, 1}, kMirror, 1, {".321"}},
-        SpanCase{"off the canvas", {"1"}, {"."}, {3, 3, 4, 4}, kEverything, 0, 0, {"."}},
-        SpanCase{"outside the clip", {"1"}, {".."}, {0, 0, 1, 1}, {1, 0, 2, 1}, 0, 0, {".."}}),
-    NameOf<SpanCase>);
+const SpanCase kWalkCases[] = {
+    {"one to one", {"12", "3."}, {"99", "99"}, {0, 0, 2, 2}, kEverything, 0, 1, {"12", "39"}},
+    {"mirrored", {"12", "3."}, {"99", "99"}, {0, 0, 2, 2}, kEverything, kMirror, 1, {"21", "93"}},
+    {"flipped", {"12", "3."}, {"99", "99"}, {0, 0, 2, 2}, kEverything, kFlip, 1, {"39", "12"}},
+    {"mirrored and flipped", {"12", "3."}, {"99", "99"}, {0, 0, 2, 2}, kEverything, kMirror | kFlip, 1, {"93", "21"}},
+    {"two rows into six", {"1", "2"}, {".", ".", ".", ".", ".", "."}, {0, 0, 1, 6}, kEverything, 0, 1, {"1", "1", "1", "2", "2", "2"}},
+    {"two rows into six flipped", {"1", "2"}, {".", ".", ".", ".", ".", "."}, {0, 0, 1, 6}, kEverything, kFlip, 1, {"2", "2", "2", "1", "1", "1"}},
+    {"four rows into two", {"1", "2", "3", "4"}, {".", "."}, {0, 0, 1, 2}, kEverything, 0, 1, {"1", "3"}},
+    {"stretched across", {"12"}, {"....."}, {0, 0, 5, 1}, kEverything, 0, 1, {"11122"}},
+    {"top clipped", {"1", "2", "3", "4"}, {".", ".", ".", "."}, {0, 0, 1, 4}, {0, 2, 1, 4}, 0, 3, {".", ".", "3", "4"}},
+    {"top clipped flipped", {"1", "2", "3", "4"}, {".", ".", ".", "."}, {0, 0, 1, 4}, {0, 2, 1, 4}, kFlip, 1, {".", ".", "2", "1"}},
+    {"bottom clipped flipped", {"1", "2", "3", "4"}, {".", ".", ".", "."}, {0, 0, 1, 4}, {0, 0, 1, 1}, kFlip, 4, {"4", ".", ".", "."}},
+    {"left clipped mirrored", {"1234"}, {"...."}, {0, 0, 4, 1}, {1, 0, 4, 1}, kMirror, 1, {".321"}},
+    {"stretched through a clip from x 1", {"1234"}, {"........"}, {0, 0, 8, 1}, {1, 0, 8, 1}, 0, 1, {".1223344"}},
+    {"stretched mirrored through a clip", {"1234"}, {"........"}, {0, 0, 8, 1}, {1, 0, 8, 1}, kMirror, 1, {".4332211"}},
+    {"rows stretched through a top clip", {"1", "2"}, {".", ".", ".", ".", "."}, {0, 0, 1, 5}, {0, 1, 1, 5}, 0, 1, {".", "1", "1", "2", "2"}},
+    {"off the canvas", {"1"}, {"."}, {3, 3, 4, 4}, kEverything, 0, 0, {"."}},
+    {"outside the clip", {"1"}, {".."}, {0, 0, 1, 1}, {1, 0, 2, 1}, 0, 0, {".."}},
+};
+INSTANTIATE_TEST_SUITE_P(Walks, SpanTest, testing::ValuesIn(kWalkCases), NameOf<SpanCase>);
 // clang-format on
+
+// A pattern that blends visibly, with its origin at (origin, origin).
+void Fill(xMixCanvas& c, int seed, int origin = 0) {
+    for (int y = 0; y < c.GetBounds().bottom; ++y) {
+        for (int x = 0; x < c.GetBounds().right; ++x) {
+            c.GetRow(y)[x] =
+                static_cast<std::uint8_t>(((x - origin) * 7 + (y - origin) * 13 + seed + 5000) % 50);
+        }
+    }
+}
+
+// A draw through a clip shows, pixel for pixel, what the same draw shows
+// unclipped, cut to the clip: for scaled (shrink and stretch), mirrored and
+// flipped draws alike. The block copy's clip is in the source: cutting to it is
+// drawing unclipped from a source whose clipped-away pixels are transparent
+// (index 0 leaves the target alone in every mode). The canvas edge is a clip
+// too: the unclipped draw goes to a large canvas, shifted.
+TEST(xMixCanvasTest, ClippedDrawsShowThePixelsOfTheUnclippedDraw) {
+    std::mt19937 rng(4142);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    constexpr int kShift = 30;
+    xMixCanvas source;
+    source.Create(nullptr, 13, 11, 8);
+    Fill(source, 1);
+    for (int i = 0; i < 3000; ++i) {
+        SCOPED_TRACE(i);
+        const int sx = pick(0, 12);
+        const int sy = pick(0, 10);
+        const xRect s(sx, sy, pick(sx + 1, 13), pick(sy + 1, 11));
+        const int tx = pick(-12, 10);
+        const int ty = pick(-12, 8);
+        const xRect t(tx, ty, tx + pick(1, 26), ty + pick(1, 26));
+        const xRect clip(pick(-2, 12), pick(-2, 10), pick(0, 15), pick(0, 13));
+        const auto flags = static_cast<std::uint16_t>(pick(0, 3));
+        const int mode = std::array{kMask, kBlend, kCopy}[static_cast<std::size_t>(pick(0, 2))];
+
+        xMixCanvas cut;
+        cut.Create(nullptr, 13, 11, 8);
+        for (int y = 0; y < 11; ++y) {
+            for (int x = 0; x < 13; ++x) {
+                const bool kept = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+                cut.GetRow(y)[x] = kept ? source.GetRow(y)[x] : 0;
+            }
+        }
+        xMixCanvas whole;
+        whole.Create(nullptr, 80, 80, 8);
+        Fill(whole, 2, kShift);
+        const xRect shifted(
+            static_cast<std::int16_t>(t.left + kShift), static_cast<std::int16_t>(t.top + kShift),
+            static_cast<std::int16_t>(t.right + kShift), static_cast<std::int16_t>(t.bottom + kShift));
+        whole.DrawPixels(shifted, cut, s, kEverything, 5, flags, SumTable().data(), mode);
+
+        xMixCanvas clipped;
+        clipped.Create(nullptr, 9, 7, 8);
+        Fill(clipped, 2);
+        clipped.DrawPixels(t, source, s, clip, 5, flags, SumTable().data(), mode);
+        for (int y = 0; y < 7; ++y) {
+            for (int x = 0; x < 9; ++x) {
+                ASSERT_EQ(clipped.GetRow(y)[x], whole.GetRow(y + kShift)[x + kShift])
+                    << "at " << x << "," << y << " flags " << flags;
+            }
+        }
+    }
+}
+
+// The span transfer's clip is in the target: a clipped transfer equals the
+// unclipped one inside the clip and leaves the rest alone.
+TEST(xMixCanvasTest, ClippedSpansShowThePixelsOfTheUnclippedSpan) {
+    std::mt19937 rng(4143);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    constexpr int kShift = 30;
+    for (int i = 0; i < 2000; ++i) {
+        SCOPED_TRACE(i);
+        Picture source(static_cast<std::size_t>(pick(1, 9)),
+                       std::string(static_cast<std::size_t>(pick(1, 9)), '.'));
+        for (std::string& row : source) {
+            for (char& c : row) {
+                c = CharOf(static_cast<std::uint8_t>(pick(0, 35)));
+            }
+        }
+        const int tx = pick(-12, 10);
+        const int ty = pick(-12, 8);
+        const xRect t(tx, ty, tx + pick(1, 24), ty + pick(1, 24));
+        const xRect clip(pick(-2, 10), pick(-2, 8), pick(0, 12), pick(0, 10));
+        const auto flags = static_cast<std::uint16_t>(pick(0, 3));
+
+        xMixCanvas whole;
+        whole.Create(nullptr, 80, 80, 8);
+        const xRect shifted(
+            static_cast<std::int16_t>(t.left + kShift), static_cast<std::int16_t>(t.top + kShift),
+            static_cast<std::int16_t>(t.right + kShift), static_cast<std::int16_t>(t.bottom + kShift));
+        RunSpan(whole, shifted, kEverything, source, flags);
+        xMixCanvas clipped;
+        clipped.Create(nullptr, 9, 7, 8);
+        RunSpan(clipped, t, clip, source, flags);
+        for (int y = 0; y < 7; ++y) {
+            for (int x = 0; x < 9; ++x) {
+                const bool inClip = x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom;
+                const std::uint8_t want = inClip ? whole.GetRow(y + kShift)[x + kShift] : 0;
+                ASSERT_EQ(clipped.GetRow(y)[x], want) << "at " << x << "," << y << " flags " << flags;
+            }
+        }
+    }
+}
 
 TEST(xMixCanvasTest, SpanDrawsEachSourceRowThriceBeforeAskingAgain) {
     xMixCanvas target;

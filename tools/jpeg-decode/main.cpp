@@ -1,7 +1,10 @@
 // jpeg-decode IN.jpg OUT.ppm [--repeat N]
 // Decodes a JPEG file with the client's own decoder and writes the picture as a
-// binary PPM of its own size. --repeat N decodes N times, for timing. A refused
-// file prints the decoder's reason and exits with status 1.
+// binary PPM of its own size. --repeat N decodes N times, for timing.
+// --help prints the usage and exits with 0; a usage error prints what is wrong
+// and the usage on standard error and exits with 2; a file that cannot be read,
+// is refused by the decoder (its reason is printed) or cannot be written exits
+// with 1. Every message starts with "jpeg-decode: ".
 
 #include "media/JpegDecoder.h"
 
@@ -16,32 +19,52 @@
 
 namespace {
 
-int Usage() {
-    std::cerr << "usage: jpeg-decode IN.jpg OUT.ppm [--repeat N]\n";
-    return 2;
+constexpr const char* kUsage = "usage: jpeg-decode IN.jpg OUT.ppm [--repeat N]\n";
+
+// What is wrong (when anything is said), then the usage.
+[[noreturn]] void UsageError(const std::string& message) {
+    if (!message.empty()) {
+        std::cerr << "jpeg-decode: " << message << "\n";
+    }
+    std::cerr << kUsage;
+    std::exit(2);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 && argc != 5) {
-        return Usage();
-    }
     long repeat = 1;
-    if (argc == 5) {
-        if (std::string(argv[3]) != "--repeat") {
-            return Usage();
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
         }
-        char* end = nullptr;
-        repeat = std::strtol(argv[4], &end, 10);
-        if (end == argv[4] || *end != '\0' || repeat < 1) {
-            return Usage();
+        if (arg == "--repeat") {
+            if (i + 1 >= argc) {
+                UsageError("--repeat takes a positive count");
+            }
+            char* end = nullptr;
+            repeat = std::strtol(argv[++i], &end, 10);
+            if (end == argv[i] || *end != '\0' || repeat < 1) {
+                UsageError("--repeat takes a positive count");
+            }
+        } else if (arg.starts_with("--")) {
+            UsageError("unknown option " + arg);
+        } else {
+            files.push_back(arg);
         }
     }
+    if (files.size() != 2) {
+        UsageError(files.empty() ? "" : "takes one input and one output file");
+    }
+    const std::string& inPath = files[0];
+    const std::string& outPath = files[1];
 
-    std::ifstream in(argv[1], std::ios::binary);
+    std::ifstream in(inPath, std::ios::binary);
     if (!in) {
-        std::cerr << "jpeg-decode: cannot read " << argv[1] << "\n";
+        std::cerr << "jpeg-decode: cannot read " << inPath << "\n";
         return 1;
     }
     const std::vector<std::uint8_t> data{std::istreambuf_iterator<char>(in),
@@ -49,7 +72,7 @@ int main(int argc, char** argv) {
 
     media::JpegDecoder decoder;
     if (const char* error = decoder.ReadHeaders(data)) {
-        std::cerr << error << "\n";
+        std::cerr << "jpeg-decode: " << inPath << ": " << error << "\n";
         return 1;
     }
     const int stride = decoder.McusAcross() * decoder.McuWidth();
@@ -71,11 +94,11 @@ int main(int argc, char** argv) {
             rgb.push_back(static_cast<std::uint8_t>(p));
         }
     }
-    std::ofstream out(argv[2], std::ios::binary);
+    std::ofstream out(outPath, std::ios::binary);
     out << "P6\n" << width << " " << height << "\n255\n";
     out.write(reinterpret_cast<const char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
     if (!out) {
-        std::cerr << "jpeg-decode: cannot write " << argv[2] << "\n";
+        std::cerr << "jpeg-decode: cannot write " << outPath << "\n";
         return 1;
     }
     return 0;

@@ -27,13 +27,21 @@ expect_size(${WORK}/mixed.raw 145530)
 # Bad input: exit status 1 and one line on standard error.
 file(WRITE ${WORK}/bad.bin "RIFF....WAVE")
 foreach(args "${WORK}/bad.bin;${WORK}/bad.raw" "${WORK}/missing.bin;${WORK}/bad.raw"
-             "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--rate;44100" "${FIXTURES}/speech-male.ts"
-             "${WORK};${WORK}/bad.raw" "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--repeat"
-             "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--repeat;0" "${FIXTURES}/speech-male.ts;/dev/full")
+             "${WORK};${WORK}/bad.raw" "${FIXTURES}/speech-male.ts;/dev/full")
   execute_process(COMMAND ${TOOL} ${args} RESULT_VARIABLE rc ERROR_VARIABLE err)
   string(REGEX MATCHALL "\n" lines "${err}")
   list(LENGTH lines count)
   if(NOT rc EQUAL 1 OR NOT count EQUAL 1)
+    message(FATAL_ERROR "${args}: status ${rc}, stderr '${err}'")
+  endif()
+endforeach()
+
+# A bad command line: exit status 2, what is wrong and the usage on standard error.
+foreach(args "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--rate;44100" "${FIXTURES}/speech-male.ts"
+             "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--repeat"
+             "${FIXTURES}/speech-male.ts;${WORK}/bad.raw;--repeat;0")
+  execute_process(COMMAND ${TOOL} ${args} RESULT_VARIABLE rc ERROR_VARIABLE err)
+  if(NOT rc EQUAL 2 OR NOT err MATCHES "^sound-decode: [^\n]+\nusage: sound-decode IN OUT")
     message(FATAL_ERROR "${args}: status ${rc}, stderr '${err}'")
   endif()
 endforeach()

@@ -1,6 +1,9 @@
 // sound-decode IN OUT [--rate native|22050] [--repeat N]
 // Decodes stored sound data (as a sound resource holds it) into raw signed 16-bit
 // little-endian mono PCM. The data's own header says which decoder applies.
+// --help prints the usage and exits with 0; a usage error prints what is wrong
+// and the usage on standard error and exits with 2; data that cannot be read,
+// decoded or written exits with 1. Every message starts with "sound-decode: ".
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -41,9 +44,20 @@ struct Failure {
 
 using Samples = std::vector<std::int16_t>;
 
+constexpr const char* kUsage = "usage: sound-decode IN OUT [--rate native|22050] [--repeat N]\n";
+
 [[noreturn]] void Fail(const std::string& message) {
   std::fprintf(stderr, "sound-decode: %s\n", message.c_str());
   std::exit(1);
+}
+
+// What is wrong (when anything is said), then the usage.
+[[noreturn]] void UsageError(const std::string& message) {
+  if (!message.empty()) {
+    std::fprintf(stderr, "sound-decode: %s\n", message.c_str());
+  }
+  std::fputs(kUsage, stderr);
+  std::exit(2);
 }
 
 Options ParseOptions(int argc, char** argv) {
@@ -51,6 +65,10 @@ Options ParseOptions(int argc, char** argv) {
   std::vector<std::string_view> positional;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    }
     if (arg == "--rate" && i + 1 < argc) {
       const std::string_view value = argv[++i];
       if (value == "native") {
@@ -58,26 +76,26 @@ Options ParseOptions(int argc, char** argv) {
       } else if (value == "22050") {
         options.rate = Rate::kMixer;
       } else {
-        Fail("--rate takes native or 22050");
+        UsageError("--rate takes native or 22050");
       }
     } else if (arg == "--repeat" && i + 1 < argc) {
       char* end = nullptr;
       options.repeat = std::strtol(argv[++i], &end, 10);
-      if (*end != '\0' || options.repeat < 1) {
-        Fail("--repeat takes a positive count");
+      if (end == argv[i] || *end != '\0' || options.repeat < 1) {
+        UsageError("--repeat takes a positive count");
       }
     } else if (arg == "--rate") {
-      Fail("--rate takes native or 22050");
+      UsageError("--rate takes native or 22050");
     } else if (arg == "--repeat") {
-      Fail("--repeat takes a positive count");
+      UsageError("--repeat takes a positive count");
     } else if (arg.starts_with("--")) {
-      Fail("unknown option " + std::string(arg));
+      UsageError("unknown option " + std::string(arg));
     } else {
       positional.push_back(arg);
     }
   }
   if (positional.size() != 2) {
-    Fail("usage: sound-decode IN OUT [--rate native|22050] [--repeat N]");
+    UsageError(positional.empty() ? "" : "takes one input and one output file");
   }
   options.in = positional[0];
   options.out = positional[1];

@@ -14,9 +14,7 @@ class MsgReceiver : public virtual XAppObject {
     MsgReceiver() = default;
     MsgReceiver(const MsgReceiver&) = default;
     MsgReceiver& operator=(const MsgReceiver&) = default;
-    // Strikes the receiver from the sends now running, so that a receiver that is
-    // removed and destroyed during a send is not called by it.
-    ~MsgReceiver() override;
+    ~MsgReceiver() override = default;
 
     // Senders ignore the result.
     virtual std::int32_t Receive(const Msg& msg, MsgSender* from) = 0;

@@ -22,12 +22,9 @@ class MsgSenderSupport : public virtual MsgSender {
     bool HasReceiver(MsgReceiver* receiver) const override;
     std::int32_t GetReceiverCount() const override;
     // Delivers to a copy of the list taken first: a receiver added during the send
-    // waits for the next message, one removed during it still gets this one.
+    // waits for the next message, one removed during it still gets this one
+    // while it lives.
     void Send(const Msg& msg) override;
-
-    // Called as a receiver is destroyed: the sends now running skip it. A
-    // receiver removed during a send still gets the message only while it lives.
-    static void ForgetInFlight(const MsgReceiver* receiver) noexcept;
 
   private:
     MsgSender* sender_ = nullptr;

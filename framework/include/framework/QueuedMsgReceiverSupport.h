@@ -46,7 +46,4 @@ class QueuedMsgReceiverSupport : public virtual QueuedMsgReceiver, public Execut
 
     QueuedMsgReceiver* owner_ = nullptr;
     std::deque<Entry> queue_;
-    // Points at a flag of the running drain, which the destructor sets, so that a
-    // handler that destroys its own receiver ends the drain safely.
-    bool* destroyedFlag_ = nullptr;
 };

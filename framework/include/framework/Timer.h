@@ -18,7 +18,6 @@ class Timer : public ProcessForwarder, public ExecutableForwarder {
     // A non-null listener becomes the first receiver. The timer starts stopped,
     // idle and unscheduled.
     explicit Timer(MsgReceiver* listener = nullptr);
-    ~Timer() override;
 
     bool IsPausable() const override { return false; }
     bool HasBeenResumed() const override { return Process::HasBeenResumed(); }
@@ -58,7 +57,4 @@ class Timer : public ProcessForwarder, public ExecutableForwarder {
     // Counts armings, so the tick can tell that a receiver re-armed the timer
     // from inside its own TimerMsg and leave that arming alone.
     std::uint32_t armings_ = 0;
-    // Points at a flag of the running tick, set by the destructor, so that a
-    // receiver may destroy the timer from inside TimerMsg.
-    bool* destroyedFlag_ = nullptr;
 };

@@ -13,15 +13,25 @@ class UISupport : public virtual XAppObject, public UI {
   public:
     // Throws the integer 0 for a null owner or parent.
     UISupport(UI* owner, UI* parent);
-    // Hands the children to the parent, keeping their place on screen.
+    // Hands the children to the parent, keeping their place on screen, unless
+    // HandOver has done so already.
     ~UISupport() override;
+
+    // Hands the children to the parent, keeping their place on screen, and
+    // leaves the parent. A child's SetParent calls back the owner's RemoveChild,
+    // so an owner that forwards to this support calls HandOver from its own
+    // destructor while it is still whole. A node whose parent was destroyed
+    // first has none: its children become parentless as it goes.
+    void HandOver();
 
     UISupport(const UISupport&) = delete;
     UISupport& operator=(const UISupport&) = delete;
 
     void SetParent(UI* parent) override;
-    UI* GetParent() override { return parent_; }
-    UI* GetRoot() override { return root_; }
+    // Null once the parent (or the root) has been destroyed without handing
+    // this node on: the node is then parentless.
+    UI* GetParent() override { return parentLife_.IsAlive() ? parent_ : nullptr; }
+    UI* GetRoot() override { return rootLife_.IsAlive() ? root_ : nullptr; }
     void SetLayer(std::int32_t layer) override;
     std::int32_t GetLayer() override { return layer_; }
     void Show() override;
@@ -53,6 +63,8 @@ class UISupport : public virtual XAppObject, public UI {
     UI* owner_;
     UI* root_ = nullptr;
     UI* parent_ = nullptr;
+    LifeWatch rootLife_;
+    LifeWatch parentLife_;
     std::vector<UI*> children_;
     std::int32_t layer_ = 0;
     bool visible_ = true;

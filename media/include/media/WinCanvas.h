@@ -33,6 +33,10 @@ class WinCanvas : public xCanvas {
 
     virtual std::int16_t GetTextHeight(const char* text);
 
+    // The stock system font that font number 0 selects: a 16-pixel cell (13
+    // above the baseline, 3 below). Null when no font file can be loaded.
+    static platform::FontFace* SystemFont();
+
     // The face of a built-in font number, from the program's font name list
     // (1-4 are listed); empty for any other number.
     static std::string BuiltInFace(std::uint16_t number);
@@ -45,7 +49,8 @@ class WinCanvas : public xCanvas {
     void SelectPenAndBrush();
     // Text is measured with the font the context holds, as the old text metrics
     // calls did (a fresh screen context holds the system font until SetFont);
-    // without a context, with the canvas's own font.
+    // without a context, with the canvas's own font; the system font when there
+    // is none.
     platform::FontFace* MeasuringFace() const;
     // Copies the source's rectangle onto this canvas's rectangle, scaling to fit,
     // with both canvases inside their drawing brackets (the source's opened first).

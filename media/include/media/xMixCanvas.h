@@ -21,25 +21,29 @@ class xMixCanvas : public WinMixCanvas {
     static constexpr int kDrawn = 1;
     static constexpr int kRefused = -1;  // not an 8-bit pair, unknown mode, no table
 
-    // State of a span transfer: BeginSpan fills it, NextSpan advances it.
+    // State of a span transfer: BeginSpan fills it, NextSpan advances it. Steps
+    // and accumulators come from the full extents, so a clipped transfer draws
+    // the pixels of the unclipped one.
     struct Span {
         std::int32_t fullWidth = 0;  // unclipped target
         std::int32_t fullHeight = 0;
         std::int32_t writerCase = 0;  // 0 equal, 1 shrink, 2 stretch; + 3 mirrored
-        std::int32_t hStep = 0;
+        std::int32_t hStep = 0;       // full source width / full target width
         std::int32_t hRemainder = 0;
-        std::int32_t vStep = 0;
+        std::int32_t vStep = 0;  // full source height / full target height
         std::int32_t vRemainder = 0;
         std::int32_t width = 0;     // clipped target pixels per row
         std::int32_t rowsLeft = 0;  // target rows still to draw
         std::int32_t accumulator = 0;
         std::int32_t direction = 1;    // +1 down, -1 up (flipped)
-        std::int32_t sourceWidth = 0;  // clipped source pixels per row
+        std::int32_t sourceWidth = 0;  // source pixels a row reads, from `source` on
         std::int32_t firstX = 0;
         std::int32_t row = 0;                  // current target row
         const std::uint8_t* source = nullptr;  // current source row, past the clipped columns
-        std::int32_t accumulatorBase = 0;      // clipped target height
+        std::int32_t accumulatorBase = 0;      // full target height
         std::int32_t sourceRowsLeft = 0;       // source rows from the current one to the clipped bottom
+        std::int32_t fullSourceWidth = 0;
+        std::int32_t hAccumulator = 0;  // the row walk's accumulator at the first visible pixel
     };
 
     // Copies source's sourceRect into target (scaling, mirroring and clipping to

@@ -1,7 +1,0 @@
-#include "framework/MsgReceiver.h"
-
-#include "framework/MsgSenderSupport.h"
-
-MsgReceiver::~MsgReceiver() {
-    MsgSenderSupport::ForgetInFlight(this);
-}
