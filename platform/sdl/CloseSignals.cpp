@@ -100,10 +100,6 @@ bool Take() {
     return true;
 }
 
-void Clear() {
-    gSignalled = 0;
-}
-
 BoxScope::BoxScope() {
     // SDL forks from the calling thread; its children are listed under that thread.
     std::snprintf(gChildrenPath, sizeof gChildrenPath, "/proc/self/task/%d/children", static_cast<int>(::gettid()));

@@ -15,8 +15,6 @@ namespace platform::close_signals {
 void Install();
 // Whether a close was asked for since the last call; clears it.
 bool Take();
-// Forgets a close asked for before now.
-void Clear();
 
 // Marks a box as up for its life. Children that exist already (a browser, say)
 // are not the box's.

@@ -155,9 +155,9 @@ WinMsg ButtonMessage(std::uint8_t button, bool down) {
 }  // namespace
 
 SdlMessageQueue::SdlMessageQueue() {
-    // First, so that a close asked for while SDL starts is not lost.
+    // First, so that a close asked for while SDL starts is not lost (nor one
+    // that was held for the handlers, see close_signals::Install).
     close_signals::Install();
-    close_signals::Clear();
     // Signals are ours to turn into the close message, and closing one window is
     // not the end of the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
