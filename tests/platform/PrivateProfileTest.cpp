@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "support/TempFolder.h"
 
@@ -169,6 +172,27 @@ TEST_F(PrivateProfileTest, CommentsAndLinesWithoutEqualsAreNeverKeys) {
               "Name=value\r\n"
               "bare=1\r\n");
     EXPECT_EQ(Get("Dispatch", "BARE"), "1");
+}
+
+TEST_F(PrivateProfileTest, AWriteKeepsTheModeGoesThroughALinkAndLeavesNothingBeside) {
+    namespace fs = std::filesystem;
+    dir_.Write("Game.ini", "[S]\r\nK=1\r\n");
+    fs::permissions(dir_.Host("Game.ini"), fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", Path()));
+    EXPECT_EQ(fs::status(dir_.Host("Game.ini")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    dir_.Write("real/Game.ini", "[S]\r\nK=1\r\n");
+    fs::remove(dir_.Host("Game.ini"));
+    fs::create_symlink("real/Game.ini", dir_.Host("Game.ini"));
+    ASSERT_TRUE(WritePrivateProfileString("S", "K", "3", Path()));
+    EXPECT_TRUE(fs::is_symlink(dir_.Host("Game.ini")));
+    EXPECT_EQ(dir_.Read("real/Game.ini"), "[S]\r\nK=3\r\n");
+
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_.Host())) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Game.ini", "real"}));
 }
 
 TEST_F(PrivateProfileTest, RandomFilesNeverBreakTheReader) {
