@@ -10,6 +10,7 @@ packages=(
   zlib1g-dev
   libjpeg62-turbo-dev
   xvfb xauth x11-utils imagemagick
+  xfonts-base
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "CloseSignals.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -75,12 +76,19 @@ extern "C" void OnCloseSignal(int) {
     errno = savedErrno;
 }
 
+// SDL may try several ways to show a box, each in a child of its own: once a
+// close has ended one, the ones it starts after that end as they begin.
+extern "C" void EndLaterBoxHelpers() {
+    if (gBoxUp && gBoxInterrupted) ::_exit(1);
+}
+
 }  // namespace
 
 void Install() {
     static bool installed = false;
     if (!installed) {
         installed = true;
+        ::pthread_atfork(nullptr, nullptr, &EndLaterBoxHelpers);
         struct sigaction action {};
         action.sa_handler = OnCloseSignal;
         sigemptyset(&action.sa_mask);
@@ -105,7 +113,8 @@ BoxScope::BoxScope() {
     std::snprintf(gChildrenPath, sizeof gChildrenPath, "/proc/self/task/%d/children", static_cast<int>(::gettid()));
     const int count = ReadChildren(gChildrenBefore, kMaxChildren);
     gChildrenBeforeCount = count < 0 ? 0 : count;
-    gBoxInterrupted = 0;
+    // A close asked for and not yet served: the box is not shown at all.
+    gBoxInterrupted = gSignalled;
     gBoxUp = 1;
 }
 

@@ -24,7 +24,7 @@ class BoxScope {
     ~BoxScope();
     BoxScope(const BoxScope&) = delete;
     BoxScope& operator=(const BoxScope&) = delete;
-    // Whether a signal ended the box.
+    // Whether a signal ended the box, or came before it (then it is not shown).
     bool Interrupted() const;
 };
 

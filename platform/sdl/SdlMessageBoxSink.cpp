@@ -62,7 +62,7 @@ BoxAnswer SdlMessageBoxSink::Show(const std::string& title, const std::string& t
     {
         // A close signal ends the box (SDL shows it from a helper child).
         const close_signals::BoxScope scope;
-        shown = SDL_ShowMessageBox(&box, &pressed);
+        if (!scope.Interrupted()) shown = SDL_ShowMessageBox(&box, &pressed);
         if (scope.Interrupted()) return DefaultBoxAnswer(style);
     }
     if (shown != 0) {
