@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -78,6 +79,7 @@ std::vector<std::string> Others(const std::string& folder, std::initializer_list
 class SettingsStoreProcessTest : public testing::Test {
   protected:
     void SetUp() override {
+        if (const char* before = std::getenv("XDG_CONFIG_HOME")) configBefore_ = before;
         ::setenv("XDG_CONFIG_HOME", dir_.Host("config").c_str(), 1);
         storeFolder_ = dir_.Host("config/Vizuzor");
         storePath_ = Registry::DefaultStorePath();
@@ -101,9 +103,17 @@ class SettingsStoreProcessTest : public testing::Test {
         EXPECT_EQ(missing, 0);
     }
 
+    void TearDown() override {
+        if (configBefore_)
+            ::setenv("XDG_CONFIG_HOME", configBefore_->c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+    }
+
     TempFolder dir_;
     std::string storeFolder_;
     std::string storePath_;
+    std::optional<std::string> configBefore_;
 };
 
 TEST_F(SettingsStoreProcessTest, OverlappingWritersKeepEveryWriteThatSucceeded) {
