@@ -295,8 +295,8 @@ std::uint32_t xFileReadLine(std::uint16_t handle, char* buffer, std::int16_t siz
         } else if (i > 0) {
             // The end was the last byte read and its partner may open the next
             // read. The two count as one end, which this call has no room for
-            // (it returns at most size - 1): the text before it comes back as a
-            // piece, and the next call reads the end alone (an empty text).
+            // (it returns at most size - 1): the text before it comes back on its
+            // own, and the next call reads the end alone (an empty text).
             char next = 0;
             if (xFileRead(handle, &next, 1) == 1) {
                 ++readTotal;
