@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,8 +43,10 @@ int main() {
     // On failure relative paths rest on the folder the program was started from.
     entry.setCurrentFolder = [](const std::string& folder) { platform::HostSetCurrentDirectory(folder); };
     entry.claimSingleInstance = [&instanceLock](const std::string& path) {
-        auto result = platform::InstanceLock::Acquire(path, platform::InstanceLock::DefaultLockFolder());
-        // A lock folder we cannot use must not keep the game from starting.
+        auto result = platform::InstanceLock::Acquire(path, platform::InstanceLock::DefaultLockFolder(),
+                                                      platform::InstanceLock::FallbackLockFolder());
+        if (!result.warning.empty()) std::fprintf(stderr, "%s\n", result.warning.c_str());
+        // With no lock at all the game still starts; the warning has said so.
         if (result.outcome == platform::InstanceLock::Outcome::HeldElsewhere) return false;
         instanceLock = std::move(result.lock);
         return true;

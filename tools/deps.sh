@@ -14,10 +14,12 @@ packages=(
   # Tests and benchmarks; libjpeg makes the reference decodes of the JPEG tests.
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev
-  # Only testbed/canvas/show_canvas_window.sh: a virtual display and a capture.
-  xvfb xauth x11-utils imagemagick
-  python3
-  ngircd
+  # The test peers: the HTTP server, the .srf writer and the IRC peers (python3),
+  # the IRC server.
+  python3 ngircd
+  # A virtual display and captures for the demo scripts and the message-box tests
+  # (SDL draws its boxes with X core fonts).
+  xvfb xauth x11-utils imagemagick xfonts-base
 )
 
 missing=()

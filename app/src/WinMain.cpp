@@ -146,6 +146,7 @@ int WinMain(EntryPlatform& entry) {
         xErrorSetDetail(nullptr);
         xEscapeHandling = 0;
         xEscapePending = 0;
+        xClosePending = 0;
         exitMessage = RunApplication(entry.queue, entry.presentFrame);
 
         const std::int16_t kept = xErrorCode;

@@ -292,13 +292,15 @@ std::uint32_t xFileReadLine(std::uint16_t handle, char* buffer, std::int16_t siz
         consumed = i + 1;
         if (i + 1 < got) {
             if (buffer[i + 1] == partner) ++consumed;
-        } else {
-            // The end was the last byte read: its partner may open the next read,
-            // and must not come back as an empty line of its own.
+        } else if (i > 0) {
+            // The end was the last byte read and its partner may open the next
+            // read. The two count as one end, which this call has no room for
+            // (it returns at most size - 1): the text before it comes back on its
+            // own, and the next call reads the end alone (an empty text).
             char next = 0;
             if (xFileRead(handle, &next, 1) == 1) {
                 ++readTotal;
-                if (next == partner) ++consumed;
+                if (next == partner) consumed = i;
             }
         }
         break;

@@ -15,6 +15,7 @@ std::uint8_t xIsWindowsNT = 0;
 std::uint8_t xAppInBackground = 0;
 std::uint8_t xEscapePending = 0;
 std::uint8_t xEscapeHandling = 0;
+std::uint8_t xClosePending = 0;
 platform::WindowHandle xModelessDialog = nullptr;
 
 namespace {
@@ -74,6 +75,23 @@ class EscapeHandlingScope {
     EscapeHandlingScope& operator=(const EscapeHandlingScope&) = delete;
 };
 
+// A close is served at once by a started application, kept while it has not yet
+// started (not created, or stopped before its first start, or starting), and
+// dropped once it has been started and is no longer (it is closing already, or
+// failed and stops by itself).
+void ServeClose() {
+    xClosePending = 0;
+    if (!IsApplicationCreated()) {
+        xClosePending = 1;
+        return;
+    }
+    XApplication* app = GetApplicationObject();
+    if (app->IsStarted())
+        app->Quit();
+    else if (!app->HasBeenStarted() && !app->HasErred())
+        xClosePending = 1;
+}
+
 void RunEscapeHandling() {
     std::int16_t code = 0;
     {
@@ -123,14 +141,15 @@ void PumpMessages() {
         }
         if (got) DispatchAppMessage(m);
     }
+    if (xClosePending) ServeClose();
     if (xEscapePending && !xEscapeHandling) RunEscapeHandling();
 }
 
 void DispatchAppMessage(const WinMessage& m) {
     if (IsCloseCommand(m)) {
         // A close that arrives while the application object is being made (from a
-        // pump its construction runs) would look it up again and fail; it is dropped.
-        if (IsApplicationCreated()) GetApplicationObject()->Quit();
+        // pump its construction runs) must not look it up again: it waits.
+        ServeClose();
         return;
     }
     platform::MessageQueue* queue = platform::MessageQueue::Current();

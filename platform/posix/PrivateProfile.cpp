@@ -6,13 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/HostPath.h"
+#include "StoreFile.h"
 
 namespace platform {
 
@@ -45,12 +45,13 @@ struct KeyLine {
     std::string_view value;
 };
 
-// A line inside a section: key=value, or a bare key with an empty value.
+// A key=value line inside a section; a comment (";" first) or a line without
+// "=" is no key.
 std::optional<KeyLine> KeyOf(std::string_view line) {
     const std::string_view trimmed = Trim(line);
-    if (trimmed.empty()) return std::nullopt;
+    if (trimmed.empty() || trimmed.front() == ';') return std::nullopt;
     const std::size_t equals = trimmed.find('=');
-    if (equals == std::string_view::npos) return KeyLine{trimmed, {}};
+    if (equals == std::string_view::npos) return std::nullopt;
     std::string_view value = Trim(trimmed.substr(equals + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
@@ -63,16 +64,26 @@ std::string HostFor(const char* path) {
     return ResolveHostPath(path != nullptr ? path : "");
 }
 
-std::vector<std::string> ReadLines(const std::string& host) {
+// The file's lines without their ends; nullopt when the file exists but cannot
+// be read (a missing file has no lines).
+std::optional<std::vector<std::string>> ReadFileLines(const std::string& host) {
+    const std::optional<std::string> text = store::ReadWholeFile(host);
+    if (!text) return std::nullopt;
     std::vector<std::string> lines;
-    std::ifstream in(host, std::ios::binary);
-    if (!in) return lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+    std::string_view rest = *text;
+    while (!rest.empty()) {
+        const std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
     }
     return lines;
+}
+
+// For reads, which never fail: an unreadable file has no keys.
+std::vector<std::string> ReadLines(const std::string& host) {
+    return ReadFileLines(host).value_or(std::vector<std::string>{});
 }
 
 std::uint32_t CopyOut(std::string_view text, char* out, std::uint32_t size) {
@@ -83,25 +94,30 @@ std::uint32_t CopyOut(std::string_view text, char* out, std::uint32_t size) {
     return count;
 }
 
-// A list of names, each terminated, and one more terminator; cut to whole room.
+// A list of names, each terminated, and one more terminator; the count returned
+// leaves out the last terminator. A list that does not fit is cut to size - 2
+// bytes (the last name cut short), followed by two terminators, and the count
+// is size - 2, as the platform does.
 std::uint32_t CopyList(const std::vector<std::string_view>& names, char* out, std::uint32_t size) {
     if (out == nullptr || size == 0) return 0;
-    if (size == 1) {
+    std::string list;
+    for (std::string_view name : names) {
+        list += name;
+        list += '\0';
+    }
+    if (list.size() + 1 <= size) {
+        std::memcpy(out, list.data(), list.size());
+        out[list.size()] = '\0';
+        return static_cast<std::uint32_t>(list.size());
+    }
+    if (size < 2) {
         out[0] = '\0';
         return 0;
     }
-    std::uint32_t used = 0;
-    for (std::string_view name : names) {
-        const std::uint32_t room = size - 1 - used;  // keep one byte for the final terminator
-        if (room == 0) break;
-        const std::uint32_t take = static_cast<std::uint32_t>(std::min<std::size_t>(name.size(), room - 1));
-        if (take > 0) std::memcpy(out + used, name.data(), take);
-        used += take;
-        out[used++] = '\0';
-        if (take < name.size()) break;
-    }
-    out[used] = '\0';
-    return used;
+    std::memcpy(out, list.data(), size - 2);
+    out[size - 2] = '\0';
+    out[size - 1] = '\0';
+    return size - 2;
 }
 
 // The value of section/key, when present.
@@ -122,22 +138,9 @@ std::optional<std::string> Lookup(const std::vector<std::string>& lines, std::st
 }
 
 bool WriteLines(const std::string& host, const std::vector<std::string>& lines) {
-    const std::string temporary = host + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const std::string& line : lines) out << line << "\r\n";
-        out.flush();
-        if (!out) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), host.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return store::ReplaceWholeFile(host, text, store::DefaultFileMode());
 }
 
 }  // namespace
@@ -189,7 +192,14 @@ std::int32_t GetPrivateProfileInt(const char* section, const char* key, std::int
 bool WritePrivateProfileString(const char* section, const char* key, const char* value, const char* path) {
     if (section == nullptr || path == nullptr) return false;
     const std::string host = HostFor(path);
-    std::vector<std::string> lines = ReadLines(host);
+    // Writers in the file's folder take turns; while this one holds the turn, a
+    // temporary file still there is a dead writer's.
+    const store::WriterLock lock(host, store::WriterLock::On::Folder);
+    if (lock.Held()) store::RemoveLeftovers(host);
+    // A file that is there but cannot be read is not taken as empty and overwritten.
+    std::optional<std::vector<std::string>> read = ReadFileLines(host);
+    if (!read) return false;
+    std::vector<std::string> lines = std::move(*read);
 
     // Locate the section: its header line and the end of its last non-blank line.
     std::size_t header = lines.size();
@@ -226,7 +236,8 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
             if (value == nullptr) {
                 lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
             } else {
-                lines[i] = entry;
+                // The key keeps the file's spelling.
+                lines[i] = std::string(found->key) + "=" + value;
             }
             return WriteLines(host, lines);
         }

@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
+#include <utility>
+
+#include "StoreFile.h"
 
 namespace platform {
 
@@ -19,6 +20,9 @@ struct RootName {
     RegistryRoot root;
     const char* name;
 };
+// The store's own first line, written by every save.
+constexpr std::string_view kFirstLine = "; Vizuzor settings store";
+
 constexpr RootName kRoots[] = {
     {RegistryRoot::ClassesRoot, "HKEY_CLASSES_ROOT"},
     {RegistryRoot::CurrentUser, "HKEY_CURRENT_USER"},
@@ -34,20 +38,87 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-// Splits a key path on '\', dropping empty parts; nullopt when a part holds a
-// control character or a bracket, which the store's text cannot carry.
-std::optional<std::vector<std::string>> SplitKeyPath(std::string_view path) {
-    std::vector<std::string> parts;
-    std::string part;
-    for (std::size_t i = 0; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '\\') {
-            if (!part.empty()) parts.push_back(std::move(part));
-            part.clear();
-            continue;
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// One key name as the file holds it; nullopt for an empty name or one with a
+// control character, which no key may have.
+std::optional<std::string> EscapeName(std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    if (name.empty()) return std::nullopt;
+    std::string out;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return std::nullopt;
+        if (c == '%' || c == '[' || c == ']' || c == '\\') {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 15];
+        } else {
+            out += c;
         }
-        const auto c = static_cast<unsigned char>(path[i]);
-        if (c < 0x20 || c == 0x7F || c == '[' || c == ']') return std::nullopt;
-        part += path[i];
+    }
+    return out;
+}
+
+// A "%" without two hex digits after it stands for itself.
+std::string UnescapeName(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// Splits an escaped key path on "\\", dropping empty parts; each part comes back
+// in its one written form, nullopt when one cannot be a key name.
+std::optional<std::vector<std::string>> SplitEscapedPath(std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    while (from <= path.size()) {
+        std::size_t to = path.find('\\', from);
+        if (to == std::string_view::npos) to = path.size();
+        if (to > from) {
+            std::optional<std::string> part = EscapeName(UnescapeName(path.substr(from, to - from)));
+            if (!part) return std::nullopt;
+            parts.push_back(std::move(*part));
+        }
+        from = to + 1;
+    }
+    return parts;
+}
+
+// The parts of a subkey below an open key's escaped path: the subkey split on
+// "\\" (empty parts dropped), or taken whole as one name.
+std::optional<std::vector<std::string>> SubkeyParts(const std::string& base, std::string_view subkey,
+                                                    bool whole) {
+    std::optional<std::vector<std::string>> parts = SplitEscapedPath(base);
+    if (!parts) return std::nullopt;
+    if (whole) {
+        std::optional<std::string> name = EscapeName(subkey);
+        if (!name) return std::nullopt;
+        parts->push_back(std::move(*name));
+        return parts;
+    }
+    std::size_t from = 0;
+    while (from <= subkey.size()) {
+        std::size_t to = subkey.find('\\', from);
+        if (to == std::string_view::npos) to = subkey.size();
+        if (to > from) {
+            std::optional<std::string> name = EscapeName(subkey.substr(from, to - from));
+            if (!name) return std::nullopt;
+            parts->push_back(std::move(*name));
+        }
+        from = to + 1;
     }
     return parts;
 }
@@ -64,7 +135,7 @@ std::string JoinPath(const std::vector<std::string>& parts, std::size_t count) {
 void AddKeyWithParents(Registry::Store& store, const std::vector<std::string>& parts) {
     for (std::size_t n = 2; n <= parts.size(); ++n) {
         const std::string path = JoinPath(parts, n);
-        Registry::Key& key = store[Lower(path)];
+        Registry::Key& key = store.keys[Lower(path)];
         if (key.path.empty()) key.path = path;
     }
 }
@@ -86,13 +157,6 @@ std::string Quote(std::string_view text) {
         }
     }
     return out + "\"";
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // A quoted text at text[pos]; pos moves past the closing quote.
@@ -218,8 +282,9 @@ std::string Registry::PathOf(RegistryKey key) const {
 
 std::string Registry::Format(const Store& store) {
     static constexpr char kHex[] = "0123456789abcdef";
-    std::string out = "; Vizuzor settings store\n";
-    for (const auto& [lower, key] : store) {
+    std::string out = std::string(kFirstLine) + "\n";
+    for (const std::string& line : store.before) out += line + "\n";
+    for (const auto& [lower, key] : store.keys) {
         out += "\n[" + key.path + "]\n";
         for (const auto& [lowerName, value] : key.values) {
             out += value.name.empty() ? std::string("@") : Quote(value.name);
@@ -254,95 +319,136 @@ std::string Registry::Format(const Store& store) {
             }
             out += '\n';
         }
+        for (const std::string& line : key.unread) out += line + "\n";
     }
+    for (const std::string& line : store.foreign) out += (line.front() == '[' ? "\n" : "") + line + "\n";
     return out;
 }
 
 Registry::Store Registry::Parse(std::string_view text) {
     Store store;
+    // Lines go to the section they are in: a key, a section not understood, or
+    // (before any section) the store's opening lines.
     Key* current = nullptr;
+    bool inForeign = false;
+    bool first = true;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const bool firstLine = std::exchange(first, false);
         if (line.empty()) continue;
         if (line.front() == '[') {
             current = nullptr;
+            inForeign = true;
             const std::size_t close = line.rfind(']');
-            if (close == std::string_view::npos || close == 0) continue;
-            std::optional<std::vector<std::string>> parts = SplitKeyPath(line.substr(1, close - 1));
-            if (!parts || parts->size() < 2) continue;
+            std::optional<std::vector<std::string>> parts;
+            if (close != std::string_view::npos && close > 0) parts = SplitEscapedPath(line.substr(1, close - 1));
             bool knownRoot = false;
-            for (const RootName& root : kRoots)
-                knownRoot = knownRoot || ::strcasecmp(root.name, (*parts)[0].c_str()) == 0;
-            if (!knownRoot) continue;
-            AddKeyWithParents(store, *parts);
-            current = &store[Lower(JoinPath(*parts, parts->size()))];
-        } else if (current != nullptr && (line.front() == '"' || line.front() == '@')) {
-            if (std::optional<Value> value = ParseValue(line)) {
-                current->values[Lower(value->name)] = std::move(*value);
+            if (parts && parts->size() >= 2) {
+                for (const RootName& root : kRoots)
+                    knownRoot = knownRoot || ::strcasecmp(root.name, (*parts)[0].c_str()) == 0;
             }
+            if (knownRoot) {
+                AddKeyWithParents(store, *parts);
+                current = &store.keys[Lower(JoinPath(*parts, parts->size()))];
+                inForeign = false;
+            } else {
+                store.foreign.emplace_back(line);
+            }
+            continue;
+        }
+        if (current != nullptr) {
+            std::optional<Value> value;
+            if (line.front() == '"' || line.front() == '@') value = ParseValue(line);
+            if (value)
+                current->values[Lower(value->name)] = std::move(*value);
+            else
+                current->unread.emplace_back(line);
+        } else if (inForeign) {
+            store.foreign.emplace_back(line);
+        } else if (!(firstLine && line == kFirstLine)) {
+            store.before.emplace_back(line);
         }
     }
     return store;
 }
 
-Registry::Store Registry::Load() const {
-    std::ifstream in(storePath_, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream text;
-    text << in.rdbuf();
-    return Parse(text.str());
+std::optional<Registry::Store> Registry::Load() const {
+    std::optional<std::string> text = store::ReadWholeFile(storePath_);
+    if (!text) return std::nullopt;
+    return Parse(*text);
 }
 
 bool Registry::Save(const Store& store) {
+    // Saved passwords live here: only the user may read a new store.
+    return store::ReplaceWholeFile(storePath_, Format(store), 0600, commitHook_);
+}
+
+bool Registry::Change(const std::function<Edit(Store&)>& change) {
     std::error_code error;
     const std::filesystem::path target(storePath_);
     if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
-    const std::string temporary = storePath_ + ".tmp";
-    const std::string text = Format(store);
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size() &&
-                         std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
-    if (std::fclose(file) != 0 || !written) {
-        std::remove(temporary.c_str());
-        return false;
+    const store::WriterLock lock(storePath_, store::WriterLock::On::SideFile);
+    if (!lock.Held()) return false;
+    // No other writer runs now: a temporary file still there is a dead writer's.
+    store::RemoveLeftovers(storePath_);
+    std::optional<Store> store = Load();
+    if (!store) return false;
+    switch (change(*store)) {
+        case Edit::Refused:
+            return false;
+        case Edit::Unchanged:
+            return true;
+        case Edit::Changed:
+            break;
     }
-    if (commitHook_ && !commitHook_()) {
-        return false;
+    return Save(*store);
+}
+
+bool Registry::Open(RegistryKey parent, std::string_view subkey, bool whole, bool create, RegistryKey& out) {
+    out = 0;
+    const std::string base = PathOf(parent);
+    if (base.empty()) return false;
+    std::optional<std::vector<std::string>> parts = SubkeyParts(base, subkey, whole);
+    if (!parts || parts->size() < 2) return false;
+    const std::string lower = Lower(JoinPath(*parts, parts->size()));
+    std::string path;
+    if (create) {
+        const bool ok = Change([&](Store& store) {
+            const bool existed = store.keys.count(lower) != 0;
+            if (!existed) AddKeyWithParents(store, *parts);
+            path = store.keys[lower].path;
+            return existed ? Edit::Unchanged : Edit::Changed;
+        });
+        if (!ok) return false;
+    } else {
+        const std::optional<Store> store = Load();
+        if (!store) return false;
+        const auto found = store->keys.find(lower);
+        if (found == store->keys.end()) return false;
+        path = found->second.path;
     }
-    return std::rename(temporary.c_str(), storePath_.c_str()) == 0;
+    out = nextKey_++;
+    open_[out] = path;
+    return true;
 }
 
 bool Registry::CreateKey(RegistryKey parent, std::string_view subkey, RegistryKey& out) {
-    out = 0;
-    const std::string base = PathOf(parent);
-    std::optional<std::vector<std::string>> parts = SplitKeyPath(base + "\\" + std::string(subkey));
-    if (base.empty() || !parts || parts->size() < 2) return false;
-    Store store = Load();
-    const std::string path = JoinPath(*parts, parts->size());
-    if (store.find(Lower(path)) == store.end()) {
-        AddKeyWithParents(store, *parts);
-        if (!Save(store)) return false;
-    }
-    out = nextKey_++;
-    open_[out] = store[Lower(path)].path;
-    return true;
+    return Open(parent, subkey, false, true, out);
 }
 
 bool Registry::OpenKey(RegistryKey parent, std::string_view subkey, RegistryKey& out) {
-    out = 0;
-    const std::string base = PathOf(parent);
-    std::optional<std::vector<std::string>> parts = SplitKeyPath(base + "\\" + std::string(subkey));
-    if (base.empty() || !parts || parts->size() < 2) return false;
-    const Store store = Load();
-    const auto found = store.find(Lower(JoinPath(*parts, parts->size())));
-    if (found == store.end()) return false;
-    out = nextKey_++;
-    open_[out] = found->second.path;
-    return true;
+    return Open(parent, subkey, false, false, out);
+}
+
+bool Registry::CreateNamedKey(RegistryKey parent, std::string_view name, RegistryKey& out) {
+    return Open(parent, name, true, true, out);
+}
+
+bool Registry::OpenNamedKey(RegistryKey parent, std::string_view name, RegistryKey& out) {
+    return Open(parent, name, true, false, out);
 }
 
 void Registry::CloseKey(RegistryKey key) {
@@ -353,9 +459,10 @@ bool Registry::QueryValue(RegistryKey key, std::string_view name, RegistryType& 
                           std::vector<std::uint8_t>& data) {
     const auto opened = open_.find(key);
     if (opened == open_.end()) return false;
-    const Store store = Load();
-    const auto found = store.find(Lower(opened->second));
-    if (found == store.end()) return false;
+    const std::optional<Store> store = Load();
+    if (!store) return false;
+    const auto found = store->keys.find(Lower(opened->second));
+    if (found == store->keys.end()) return false;
     const auto value = found->second.values.find(Lower(name));
     if (value == found->second.values.end()) return false;
     type = value->second.type;
@@ -367,16 +474,18 @@ bool Registry::SetValue(RegistryKey key, std::string_view name, RegistryType typ
                         std::span<const std::uint8_t> data) {
     const auto opened = open_.find(key);
     if (opened == open_.end()) return false;
-    Store store = Load();
-    std::optional<std::vector<std::string>> parts = SplitKeyPath(opened->second);
+    std::optional<std::vector<std::string>> parts = SplitEscapedPath(opened->second);
     if (!parts) return false;
-    AddKeyWithParents(store, *parts);  // the key may have been deleted meanwhile
     Value value{std::string(name), type, std::vector<std::uint8_t>(data.begin(), data.end())};
     if (type == RegistryType::String && (value.data.empty() || value.data.back() != 0))
         value.data.push_back(0);
     if (type == RegistryType::Dword && value.data.size() != 4) return false;
-    store[Lower(opened->second)].values[Lower(name)] = std::move(value);
-    return Save(store);
+    const std::string lower = Lower(opened->second);
+    return Change([&](Store& store) {
+        AddKeyWithParents(store, *parts);  // the key may have been deleted meanwhile
+        store.keys[lower].values[Lower(name)] = value;
+        return Edit::Changed;
+    });
 }
 
 bool Registry::SetString(RegistryKey key, std::string_view name, std::string_view text) {
@@ -395,45 +504,58 @@ bool Registry::SetDword(RegistryKey key, std::string_view name, std::uint32_t va
 bool Registry::DeleteValue(RegistryKey key, std::string_view name) {
     const auto opened = open_.find(key);
     if (opened == open_.end()) return false;
-    Store store = Load();
-    const auto found = store.find(Lower(opened->second));
-    if (found == store.end() || found->second.values.erase(Lower(name)) == 0) return false;
-    return Save(store);
+    const std::string lower = Lower(opened->second);
+    return Change([&](Store& store) {
+        const auto found = store.keys.find(lower);
+        if (found == store.keys.end() || found->second.values.erase(Lower(name)) == 0) return Edit::Refused;
+        return Edit::Changed;
+    });
 }
 
 bool Registry::EnumKey(RegistryKey key, std::uint32_t index, std::string& name) {
     const std::string base = PathOf(key);
     if (base.empty()) return false;
     const std::string prefix = Lower(base) + "\\";
-    const Store store = Load();
+    const std::optional<Store> store = Load();
+    if (!store) return false;
     std::uint32_t seen = 0;
-    for (auto it = store.lower_bound(prefix);
-         it != store.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    for (auto it = store->keys.lower_bound(prefix);
+         it != store->keys.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
         if (it->first.find('\\', prefix.size()) != std::string::npos) continue;
         if (seen++ == index) {
-            name = it->second.path.substr(prefix.size());
+            name = UnescapeName(std::string_view(it->second.path).substr(prefix.size()));
             return true;
         }
     }
     return false;
 }
 
-bool Registry::DeleteKey(RegistryKey parent, std::string_view subkey) {
+bool Registry::Delete(RegistryKey parent, std::string_view subkey, bool whole) {
     const std::string base = PathOf(parent);
-    std::optional<std::vector<std::string>> parts = SplitKeyPath(base + "\\" + std::string(subkey));
-    if (base.empty() || !parts || parts->size() < 2 || subkey.empty()) return false;
+    if (base.empty() || subkey.empty()) return false;
+    std::optional<std::vector<std::string>> parts = SubkeyParts(base, subkey, whole);
+    if (!parts || parts->size() < 2) return false;
     const std::string lower = Lower(JoinPath(*parts, parts->size()));
-    Store store = Load();
-    bool removed = false;
-    for (auto it = store.begin(); it != store.end();) {
-        if (it->first == lower || it->first.compare(0, lower.size() + 1, lower + "\\") == 0) {
-            it = store.erase(it);
-            removed = true;
-        } else {
-            ++it;
+    return Change([&](Store& store) {
+        bool removed = false;
+        for (auto it = store.keys.begin(); it != store.keys.end();) {
+            if (it->first == lower || it->first.compare(0, lower.size() + 1, lower + "\\") == 0) {
+                it = store.keys.erase(it);
+                removed = true;
+            } else {
+                ++it;
+            }
         }
-    }
-    return removed && Save(store);
+        return removed ? Edit::Changed : Edit::Refused;
+    });
+}
+
+bool Registry::DeleteKey(RegistryKey parent, std::string_view subkey) {
+    return Delete(parent, subkey, false);
+}
+
+bool Registry::DeleteNamedKey(RegistryKey parent, std::string_view name) {
+    return Delete(parent, name, true);
 }
 
 }  // namespace platform

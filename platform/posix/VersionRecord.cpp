@@ -1,8 +1,12 @@
 #include "platform/VersionRecord.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 namespace platform {
@@ -56,16 +60,25 @@ std::optional<VersionInfo> FindVersionRecord(std::span<const std::uint8_t> bytes
 }
 
 std::optional<VersionInfo> ReadVersionRecord(const std::string& hostPath) {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!in) return std::nullopt;
+    // Only a regular file is scanned: a FIFO would block the read for ever and a
+    // device could read for ever. The open itself must not wait for a FIFO's writer.
+    const int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } const closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     // Each window holds the tail of the one before, so a record across the
     // boundary of two pieces is still seen whole.
     std::vector<std::uint8_t> window;
     std::vector<std::uint8_t> piece(kReadPiece);
-    while (in) {
-        in.read(reinterpret_cast<char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
-        const std::size_t got = static_cast<std::size_t>(in.gcount());
-        if (got == 0) break;
+    for (;;) {
+        const ssize_t n = ::read(fd, piece.data(), piece.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        const auto got = static_cast<std::size_t>(n);
         window.insert(window.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got));
         if (std::optional<VersionInfo> info = FindVersionRecord(window)) return info;
         if (window.size() >= kRecordSize) {

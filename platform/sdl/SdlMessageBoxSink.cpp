@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "CloseSignals.h"
+
 namespace platform {
 
 namespace {
@@ -56,7 +58,14 @@ BoxAnswer SdlMessageBoxSink::Show(const std::string& title, const std::string& t
     box.numbuttons = okCancel ? 2 : 1;
     box.buttons = buttons;
     int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    int shown = -1;
+    {
+        // A close signal ends the box (SDL shows it from a helper child).
+        const close_signals::BoxScope scope;
+        if (!scope.Interrupted()) shown = SDL_ShowMessageBox(&box, &pressed);
+        if (scope.Interrupted()) return DefaultBoxAnswer(style);
+    }
+    if (shown != 0) {
         return fallback_.Show(title, text, style);
     }
     if (pressed == static_cast<int>(BoxAnswer::Cancel) || (pressed < 0 && okCancel)) {

@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -11,20 +10,13 @@
 
 #include "SdlDisplayDescriptor.h"
 #include "platform/AsyncSockets.h"
+#include "CloseSignals.h"
 #include "platform/Cp1252.h"
 #include "platform/GameWindow.h"
 
 namespace platform {
 
 namespace {
-
-volatile std::sig_atomic_t gSignalled = 0;
-struct sigaction gOldInt {};
-struct sigaction gOldTerm {};
-
-extern "C" void OnSignal(int) {
-    gSignalled = 1;
-}
 
 // The queue that registers the game windows' procedures as they come and go.
 SdlMessageQueue* gLiveQueue = nullptr;
@@ -171,6 +163,9 @@ WinMsg ButtonMessage(std::uint8_t button, bool down) {
 }  // namespace
 
 SdlMessageQueue::SdlMessageQueue() {
+    // First, so that a close asked for while SDL starts is not lost (nor one
+    // that was held for the handlers, see close_signals::Install).
+    close_signals::Install();
     // Signals are ours to turn into the close message, and closing one window is
     // not the end of the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -180,20 +175,13 @@ SdlMessageQueue::SdlMessageQueue() {
     if (video_) SDL_StartTextInput();
     gLiveQueue = this;
     SetWindowLifeHook(&OnGameWindow);
-
-    gSignalled = 0;
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &gOldInt);
-    sigaction(SIGTERM, &action, &gOldTerm);
 }
 
 SdlMessageQueue::~SdlMessageQueue() {
     SetWindowLifeHook(nullptr);
     gLiveQueue = nullptr;
-    sigaction(SIGINT, &gOldInt, nullptr);
-    sigaction(SIGTERM, &gOldTerm, nullptr);
+    // The signal handlers stay: a close asked for from here on finds the
+    // program closing already.
     SDL_QuitSubSystem(SDL_INIT_EVENTS);
     if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -208,8 +196,7 @@ bool SdlMessageQueue::IsForeground() {
 }
 
 void SdlMessageQueue::CollectInput() {
-    if (gSignalled) {
-        gSignalled = 0;
+    if (close_signals::Take()) {
         Post(nullptr, Num(WinMsg::SysCommand), Num(SysCommand::Close), 0);
     }
     // Messages the platform sends straight to a window procedure; delivered once

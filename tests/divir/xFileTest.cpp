@@ -143,7 +143,10 @@ const LineCase kLineCases[] = {
         LineCase{"LfOnly", "a\nb\n\nc", 10, {{2, "a"}, {2, "b"}, {1, ""}, {1, "c"}}},
         LineCase{"CrOnly", "a\rb", 10, {{2, "a"}, {1, "b"}}},
         LineCase{"LongLineInPieces", "abcdefghij\r\nk", 5, {{4, "abcd"}, {4, "efgh"}, {4, "ij"}, {1, "k"}}},
-        LineCase{"CrEndsTheChunkLfStartsTheNext", "abc\r\nd", 5, {{5, "abc"}, {1, "d"}}},
+        // An end split between two reads: the text, then the end alone; never more than size - 1.
+        LineCase{"CrEndsTheChunkLfStartsTheNext", "abc\r\nd", 5, {{3, "abc"}, {2, ""}, {1, "d"}}},
+        LineCase{"LfEndsTheChunkCrStartsTheNext", "abc\n\rd", 5, {{3, "abc"}, {2, ""}, {1, "d"}}},
+        LineCase{"SizeTwoTakesOneEndByteAtATime", "\r\na", 2, {{1, ""}, {1, ""}, {1, "a"}}},
         LineCase{"LfEndsTheChunkNoPartner", "abc\nd", 5, {{4, "abc"}, {1, "d"}}},
         LineCase{"CrEndsTheFile", "abc\r", 5, {{4, "abc"}}}, LineCase{"SizeOneReadsNothing", "abc", 1, {}},
         LineCase{"SizeZeroReadsNothing", "abc", 0, {}},
@@ -168,6 +171,7 @@ TEST_F(xFileTest, RandomLinesAreConsumedExactlyOnce) {
             const std::uint32_t n = xFileReadLine(h, buffer.data(), size);
             if (n == kFileEnd) break;
             ASSERT_GT(n, 0u) << "a call that consumes nothing would repeat forever";
+            ASSERT_LE(n, static_cast<std::uint32_t>(size - 1)) << "more than the buffer holds";
             ASSERT_LE(std::strlen(buffer.data()), static_cast<std::size_t>(std::max<int>(size - 1, 0)));
             total += n;
         }

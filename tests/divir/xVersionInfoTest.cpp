@@ -1,8 +1,11 @@
 #include "divir/xVersionInfo.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -83,6 +86,21 @@ TEST(VersionRecordTest, RecordsAcrossReadPiecesAndAmongDecoysAreFound) {
     ASSERT_TRUE(info.has_value());
     EXPECT_EQ(info->parts[3], 8);
     EXPECT_EQ(info->productName, "Vizuzor");
+}
+
+// A FIFO with no writer would block a read for ever, a device would read for
+// ever: only regular files are scanned.
+TEST(VersionRecordTest, OnlyRegularFilesAreScanned) {
+    TempFolder dir;
+    ASSERT_EQ(::mkfifo(dir.Host("pipe").c_str(), 0600), 0);
+    std::filesystem::create_directories(dir.Host("folder"));
+    for (const std::string& path : {dir.Host("pipe"), std::string("/dev/zero"), dir.Host("folder")}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(platform::ReadVersionRecord(path).has_value());
+        std::uint16_t parts[3] = {7, 7, 7};
+        EXPECT_FALSE(ReadVersionInfo(platform::ToWindowsPath(path).c_str(), &parts[0], &parts[1], &parts[2],
+                                     nullptr, nullptr, 0, nullptr, 0, nullptr, 0));
+    }
 }
 
 TEST(VersionRecordTest, TruncatedAndCorruptedRecordsAreRejectedSafely) {

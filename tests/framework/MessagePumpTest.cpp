@@ -47,6 +47,7 @@ class MessagePumpTest : public testing::Test {
         xAppInBackground = 0;
         xEscapePending = 0;
         xEscapeHandling = 0;
+        xClosePending = 0;
         xModelessDialog = nullptr;
         xErrorCode = 0;
         TakeKeys();
@@ -245,15 +246,68 @@ TEST_F(MessagePumpTest, QuitAndCloseAskTheApplicationToQuitAndAreNeverDispatched
     }
 }
 
-TEST_F(MessagePumpTest, ACloseWhileTheApplicationIsBeingMadeIsDropped) {
-    TestApplication::script().onConstruct = [this] {
-        queue_.PushClose(kWindow);
-        PumpMessages();
+// A close (the window's, or a signal's) that arrives before the application has
+// started is served once it has; several are one request.
+TEST_F(MessagePumpTest, ACloseBeforeTheApplicationHasStartedIsServedOnceItHas) {
+    enum class When { BeingMade, MadeNotStarted, Starting };
+    struct Case {
+        const char* name;
+        When when;
+        int closes;
     };
+    const Case cases[] = {
+        {"while the object is being made", When::BeingMade, 1},
+        {"made, before its start", When::MadeNotStarted, 1},
+        {"while starting", When::Starting, 1},
+        {"two while starting", When::Starting, 2},
+        {"two while being made", When::BeingMade, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        const auto close = [this, &c] {
+            for (int i = 0; i < c.closes; ++i) queue_.PushClose(kWindow);
+            Pump(c.closes);
+        };
+        if (c.when == When::BeingMade) TestApplication::script().onConstruct = close;
+        TestApplication& app = App();
+        if (c.when == When::MadeNotStarted) close();
+        app.Start();
+        if (c.when == When::Starting) close();
+        EXPECT_TRUE(app.IsStarting());
+        EXPECT_EQ(xClosePending, 1);
+
+        app.RunExecutables();
+        ASSERT_TRUE(app.IsStarted());
+        PumpMessages();
+        app.RunExecutables();
+        EXPECT_TRUE(app.IsStopped());
+        EXPECT_EQ(xClosePending, 0);
+
+        // One request: nothing is left to close the next start.
+        app.Start();
+        app.RunExecutables();
+        Pump(3);
+        app.RunExecutables();
+        EXPECT_TRUE(app.IsStarted());
+    }
+}
+
+TEST_F(MessagePumpTest, ACloseWhileTheApplicationIsClosingIsNotKept) {
     TestApplication& app = StartedApp();
+    queue_.PushClose(kWindow);
+    PumpMessages();
+    EXPECT_TRUE(app.IsStopping());
+    queue_.PushClose(kWindow);
+    PumpMessages();
+    EXPECT_EQ(xClosePending, 0);
     app.RunExecutables();
+    EXPECT_TRUE(app.IsStopped());
+    app.Start();
+    app.RunExecutables();
+    Pump(2);
     EXPECT_TRUE(app.IsStarted());
-    EXPECT_EQ(TestApplication::script().constructed, 1);
 }
 
 TEST_F(MessagePumpTest, TheModelessDialogSeesMessagesFirstAndKeysAreQueuedAnyway) {

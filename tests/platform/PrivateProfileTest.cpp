@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "support/TempFolder.h"
 
@@ -100,7 +103,7 @@ TEST_F(PrivateProfileTest, WritesCreateReplaceInPlaceAndKeepOtherLines) {
               "; keep me\r\n"
               "[ControlPanel]\r\n"
               "Music=1\r\n"
-              "VOICE=7\r\n"
+              "Voice=7\r\n"
               "Volume=50\r\n"
               "\r\n"
               "[Debug]\r\n"
@@ -124,9 +127,72 @@ TEST_F(PrivateProfileTest, NullKeyAndSectionListNames) {
     EXPECT_EQ(std::string(out, n + 1), std::string("x\0y\0\0", 5));
     n = GetPrivateProfileString(nullptr, nullptr, "", out, sizeof out, Path());
     EXPECT_EQ(std::string(out, n + 1), std::string("A\0B\0\0", 5));
-    n = GetPrivateProfileString(nullptr, nullptr, "", out, 3, Path());
-    EXPECT_EQ(out[n], '\0');
-    EXPECT_LT(n, 3u);
+    // A list that does not fit: size - 2 bytes, then two terminators; size - 2 returned.
+    struct Case {
+        const char* section;
+        std::uint32_t size;
+        std::uint32_t count;
+        const char* bytes;
+        std::size_t length;
+    };
+    const Case cases[] = {
+        {nullptr, 5, 4, "A\0B\0\0", 5}, {nullptr, 4, 2, "A\0\0\0", 4}, {nullptr, 3, 1, "A\0\0", 3},
+        {nullptr, 2, 0, "\0\0", 2},      {nullptr, 1, 0, "\0", 1},        {"A", 4, 2, "x\0\0\0", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.section ? c.section : "(sections)") + " into " + std::to_string(c.size));
+        std::memset(out, '#', sizeof out);
+        EXPECT_EQ(GetPrivateProfileString(c.section, nullptr, "", out, c.size, Path()), c.count);
+        EXPECT_EQ(std::string(out, c.length), std::string(c.bytes, c.length));
+        EXPECT_EQ(out[c.size], '#');
+    }
+}
+
+TEST_F(PrivateProfileTest, CommentsAndLinesWithoutEqualsAreNeverKeys) {
+    dir_.Write("Game.ini",
+               "[Dispatch]\r\n"
+               "; Server=commented\r\n"
+               "  ;Port=1\r\n"
+               "Bare\r\n"
+               "Name=value\r\n");
+    EXPECT_EQ(Get("Dispatch", "Bare", "_eRrOr_"), "_eRrOr_") << "the caller's absence marker";
+    EXPECT_EQ(Get("Dispatch", "; Server", "_eRrOr_"), "_eRrOr_");
+    EXPECT_EQ(GetPrivateProfileInt("Dispatch", "Bare", -666, Path()), -666);
+    char out[64];
+    const std::uint32_t n = GetPrivateProfileString("Dispatch", nullptr, "", out, sizeof out, Path());
+    EXPECT_EQ(std::string(out, n + 1), std::string("Name\0\0", 6));
+
+    // Writing the bare name adds a key and leaves the bare line and comments alone.
+    ASSERT_TRUE(WritePrivateProfileString("dispatch", "bare", "1", Path()));
+    EXPECT_EQ(dir_.Read("Game.ini"),
+              "[Dispatch]\r\n"
+              "; Server=commented\r\n"
+              "  ;Port=1\r\n"
+              "Bare\r\n"
+              "Name=value\r\n"
+              "bare=1\r\n");
+    EXPECT_EQ(Get("Dispatch", "BARE"), "1");
+}
+
+TEST_F(PrivateProfileTest, AWriteKeepsTheModeGoesThroughALinkAndLeavesNothingBeside) {
+    namespace fs = std::filesystem;
+    dir_.Write("Game.ini", "[S]\r\nK=1\r\n");
+    fs::permissions(dir_.Host("Game.ini"), fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(WritePrivateProfileString("S", "K", "2", Path()));
+    EXPECT_EQ(fs::status(dir_.Host("Game.ini")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+
+    dir_.Write("real/Game.ini", "[S]\r\nK=1\r\n");
+    fs::remove(dir_.Host("Game.ini"));
+    fs::create_symlink("real/Game.ini", dir_.Host("Game.ini"));
+    ASSERT_TRUE(WritePrivateProfileString("S", "K", "3", Path()));
+    EXPECT_TRUE(fs::is_symlink(dir_.Host("Game.ini")));
+    EXPECT_EQ(dir_.Read("real/Game.ini"), "[S]\r\nK=3\r\n");
+
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_.Host())) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Game.ini", "real"}));
 }
 
 TEST_F(PrivateProfileTest, RandomFilesNeverBreakTheReader) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -21,6 +22,13 @@ constexpr RegistryKey kMachine = static_cast<RegistryKey>(RegistryRoot::LocalMac
 class RegistryTest : public ::testing::Test {
   protected:
     std::string StoreFile() const { return dir_.Host("config/Vizuzor/registry.txt"); }
+    std::vector<std::string> FolderNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.Host("config/Vizuzor")))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
     TempFolder dir_;
 };
 
@@ -79,6 +87,7 @@ TEST_F(RegistryTest, SubkeysEnumerateAndDeleteWithTheirChildren) {
     EXPECT_EQ(names, (std::vector<std::string>{"Ann", "zed"}));
     EXPECT_FALSE(registry.DeleteKey(players, "bob"));
     EXPECT_FALSE(registry.CreateKey(players, "bad\nname", deep));
+    EXPECT_TRUE(registry.CreateKey(players, "[x]\\y[", deep)) << "brackets are printable";
     EXPECT_FALSE(registry.CreateKey(12345, "x", deep)) << "not an open key";
 }
 
@@ -89,7 +98,8 @@ TEST_F(RegistryTest, AnInterruptedWriteLeavesTheOldStore) {
     ASSERT_TRUE(registry.SetString(key, "Name", "old"));
     registry.SetCommitHook([] { return false; });  // the program dies before the rename
     EXPECT_FALSE(registry.SetString(key, "Name", "new"));
-    EXPECT_TRUE(std::filesystem::exists(StoreFile() + ".tmp")) << "the new store was written beside";
+    EXPECT_EQ(FolderNames(), (std::vector<std::string>{"registry.txt", "registry.txt.lock"}))
+        << "nothing left behind";
 
     Registry after(StoreFile());
     ASSERT_TRUE(after.OpenKey(kMachine, "Software\\Game", key));
@@ -100,6 +110,109 @@ TEST_F(RegistryTest, AnInterruptedWriteLeavesTheOldStore) {
     // The next complete write replaces the leftover.
     ASSERT_TRUE(after.SetString(key, "Name", "newer"));
     ASSERT_TRUE(Registry(StoreFile()).OpenKey(kMachine, "Software\\Game", key));
+}
+
+TEST_F(RegistryTest, LinesTheReaderDoesNotUnderstandAreWrittenBack) {
+    dir_.Write("config/Vizuzor/registry.txt",
+               "; Vizuzor settings store\n"
+               "# kept by hand\n"
+               "[HKEY_LOCAL_MACHINE\\Software\\Game]\n"
+               "\"Name\"=sz:\"old\"\n"
+               "; a note under the key\n"
+               "\"Big\"=qword:0000000000000001\n"
+               "\"Broken\"=sz:\"no end\n"
+               "[HKEY_ELSEWHERE\\X]\n"
+               "\"y\"=dword:00000001\n");
+    Registry registry(StoreFile());
+    RegistryKey key = 0;
+    ASSERT_TRUE(registry.CreateKey(kMachine, "Software\\Game", key));
+    ASSERT_TRUE(registry.SetString(key, "Name", "new"));
+    EXPECT_EQ(dir_.Read("config/Vizuzor/registry.txt"),
+              "; Vizuzor settings store\n"
+              "# kept by hand\n"
+              "\n[HKEY_LOCAL_MACHINE\\Software]\n"
+              "\n[HKEY_LOCAL_MACHINE\\Software\\Game]\n"
+              "\"Name\"=sz:\"new\"\n"
+              "; a note under the key\n"
+              "\"Big\"=qword:0000000000000001\n"
+              "\"Broken\"=sz:\"no end\n"
+              "\n[HKEY_ELSEWHERE\\X]\n"
+              "\"y\"=dword:00000001\n");
+}
+
+// Saved players are keys named by their user names: 3 to 12 printable
+// characters, inner blanks allowed.
+TEST_F(RegistryTest, AnyPrintableKeyNameRoundTrips) {
+    const std::string names[] = {"[Boss]",       "a]b[c",     "100% sure", "back\\slash", "~!@#$^&*()_+",
+                                 "\"quoted\" x", "semi;colon", "eq=ual",    "%5B",         "{}|:<>?,./`'",
+                                 "   ",          "Zed"};
+    Registry registry(StoreFile());
+    RegistryKey players = 0;
+    ASSERT_TRUE(registry.CreateKey(kMachine, "Software\\Halvane\\Quonza\\Players", players));
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        RegistryKey player = 0;
+        ASSERT_TRUE(registry.CreateNamedKey(players, name, player));
+        EXPECT_TRUE(registry.SetString(player, "Password", name));
+        EXPECT_TRUE(registry.SetDword(player, "TimeStamp", 7));
+        registry.CloseKey(player);
+    }
+    Registry reread(StoreFile());
+    ASSERT_TRUE(reread.OpenKey(kMachine, "Software\\Halvane\\Quonza\\Players", players));
+    std::vector<std::string> listed;
+    std::string name;
+    for (std::uint32_t i = 0; reread.EnumKey(players, i, name); ++i) listed.push_back(name);
+    std::vector<std::string> expected(std::begin(names), std::end(names));
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+    for (const std::string& n : names) {
+        SCOPED_TRACE(n);
+        RegistryKey player = 0;
+        ASSERT_TRUE(reread.OpenNamedKey(players, n, player));
+        RegistryType type{};
+        std::vector<std::uint8_t> data;
+        ASSERT_TRUE(reread.QueryValue(player, "Password", type, data));
+        EXPECT_EQ(std::string(data.begin(), data.end()), n + '\0');
+    }
+    // A backslash read as a step down is another key; the named one goes alone.
+    RegistryKey other = 0;
+    EXPECT_FALSE(reread.OpenKey(players, "back\\slash", other));
+    EXPECT_TRUE(reread.DeleteNamedKey(players, "back\\slash"));
+    EXPECT_FALSE(reread.OpenNamedKey(players, "back\\slash", other));
+    EXPECT_TRUE(reread.OpenNamedKey(players, "[boss]", other)) << "names match ignoring case";
+    EXPECT_FALSE(reread.CreateNamedKey(players, "tab\there", other)) << "control characters are no names";
+    EXPECT_FALSE(reread.CreateNamedKey(players, "", other));
+}
+
+TEST_F(RegistryTest, TheStoreIsPrivateKeepsItsModeAndWritesThroughALink) {
+    namespace fs = std::filesystem;
+    Registry registry(StoreFile());
+    RegistryKey key = 0;
+    ASSERT_TRUE(registry.CreateKey(kMachine, "Software\\Game", key));
+    EXPECT_EQ(fs::status(StoreFile()).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::permissions(StoreFile(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(registry.SetString(key, "Name", "x"));
+    EXPECT_EQ(fs::status(StoreFile()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    // A store kept elsewhere (a dotfiles folder, say) behind a link stays there.
+    dir_.Write("dotfiles/registry.txt", "");
+    fs::remove(StoreFile());
+    fs::create_symlink("../../dotfiles/registry.txt", StoreFile());
+    ASSERT_TRUE(registry.SetString(key, "Name", "through"));
+    EXPECT_TRUE(fs::is_symlink(StoreFile()));
+    EXPECT_NE(dir_.Read("dotfiles/registry.txt").find("sz:\"through\""), std::string::npos);
+}
+
+TEST_F(RegistryTest, AStoreThatCannotBeReadIsNeitherEmptyNorOverwritten) {
+    // A folder where the file should be: every change fails, nothing is read.
+    std::filesystem::create_directories(StoreFile());
+    Registry registry(StoreFile());
+    RegistryKey key = 0;
+    EXPECT_FALSE(registry.CreateKey(kMachine, "Software\\Game", key));
+    EXPECT_TRUE(std::filesystem::is_directory(StoreFile()));
 }
 
 TEST_F(RegistryTest, DefaultStoreFollowsTheConfigurationFolder) {

@@ -25,13 +25,18 @@ extern std::uint8_t xAppInBackground;
 extern std::uint8_t xEscapePending;
 // 1 while the pump runs its Escape handling, so a nested pump does not run it again.
 extern std::uint8_t xEscapeHandling;
+// 1 while a close command (the window's or a signal's) that arrived before the
+// application object had started waits to be served; the pump serves it once
+// the application has started. Several such closes are one request.
+extern std::uint8_t xClosePending;
 // The one registered modeless dialog, null for none.
 extern platform::WindowHandle xModelessDialog;
 
 // The queue served is platform::MessageQueue::Current(); without one the pump
 // serves no message.
 // Serves at most one message (keyboard first, then mouse, then any other; waits
-// for one only in the background), then the pending Escape handling.
+// for one only in the background), then a pending close once the application has
+// started, then the pending Escape handling.
 void PumpMessages();
 // The treatment of one message taken from the queue.
 void DispatchAppMessage(const platform::WinMessage& message);

@@ -4,9 +4,13 @@
 // written against: sections and keys match ignoring ASCII case, surrounding
 // blanks and one pair of matching quotes are stripped from values, an absent key
 // gives the default, reads are cut to the buffer with the count returned, and a
-// write creates the file and section as needed and replaces a key in place,
-// keeping every other line, with CR LF line ends. Paths are the program's
-// Windows texts; a bare name lies in the current folder.
+// write creates the file and section as needed and replaces a key in place
+// (keeping the file's spelling of it), keeping every other line, with CR LF line
+// ends. Comment lines (";" first) and lines without "=" are never keys. A file
+// that cannot be read reads as empty, and a write to it fails without touching
+// it; a write keeps the file's mode and goes through a symbolic link to its
+// target. Paths are the program's Windows texts; a bare name lies in the
+// current folder.
 
 #include <cstdint>
 
@@ -15,7 +19,8 @@ namespace platform {
 // Copies the value (or the default; null counts as empty) into out, cut to
 // size - 1 characters and terminated; returns the characters copied. A null key
 // lists the section's keys, a null section the file's sections, each terminated,
-// with one more terminator after the last.
+// with one more terminator after the last; a list that does not fit is cut to
+// size - 2 bytes and ends with two terminators, and size - 2 is returned.
 std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultText,
                                       char* out, std::uint32_t size, const char* path);
 

@@ -3,7 +3,9 @@
 // Message boxes on the desktop through SDL. Without a display (no X11 or Wayland
 // display named, or SDL's dummy or offscreen video driver) a box goes to
 // standard error and answers with its default button, as does a box SDL cannot
-// show. The executable installs one of these.
+// show. SIGINT or SIGTERM while a box is up ends the box (it answers with its
+// default button) so that the close is served. The executable installs one of
+// these.
 
 #include <cstdint>
 #include <string>

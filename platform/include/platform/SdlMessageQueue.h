@@ -22,8 +22,9 @@ namespace platform {
 
 class SdlMessageQueue : public MessageQueue {
   public:
-    // Initialises SDL's event and (when it can) video subsystems and installs the
-    // SIGINT/SIGTERM handlers; the destructor undoes both.
+    // Installs the SIGINT/SIGTERM handlers (kept until the process ends, so a
+    // late signal never kills a program that is closing) and initialises SDL's
+    // event and (when it can) video subsystems; the destructor shuts SDL down.
     SdlMessageQueue();
     ~SdlMessageQueue() override;
 
