@@ -34,9 +34,7 @@ class HttpClientTest : public PumpFixture {
         xFileStartup(8);
         server_ = std::make_unique<TestHttpServer>();
         if (!server_->Running()) GTEST_SKIP() << "python3 is missing: no test HTTP server";
-        client_ = std::make_unique<HttpClient>();
-        client_->SetUserAgent("VizuzorTest");
-        client_->SetResponseCallback(&Collect, reinterpret_cast<std::intptr_t>(this));
+        MakeClient();
         SetStep([this] {
             if (client_) client_->Execute();
         });
@@ -44,6 +42,14 @@ class HttpClientTest : public PumpFixture {
         ASSERT_NE(::mkdtemp(dir), nullptr);
         folder_ = dir;
     }
+    // A new client has no connection kept from an earlier request, so a row's
+    // attempts are all its own.
+    void MakeClient() {
+        client_ = std::make_unique<HttpClient>();
+        client_->SetUserAgent("VizuzorTest");
+        client_->SetResponseCallback(&Collect, reinterpret_cast<std::intptr_t>(this));
+    }
+
     void TearDown() override {
         SetStep({});
         client_.reset();
@@ -136,7 +142,6 @@ struct ScriptCase {
 }  // namespace
 
 TEST_F(HttpClientTest, ServerScriptsToOutcomes) {
-    UseServer();
     const std::string text = Content("text");
     ASSERT_FALSE(text.empty());
     const ScriptCase cases[] = {
@@ -167,6 +172,8 @@ TEST_F(HttpClientTest, ServerScriptsToOutcomes) {
     std::vector<char> buffer(400000);
     for (const ScriptCase& c : cases) {
         SCOPED_TRACE(c.path);
+        MakeClient();
+        UseServer();
         const std::size_t before = server_->Requests().size();
         const std::uint32_t id =
             Client().BufferedGet(c.path, buffer.data(), static_cast<std::int32_t>(buffer.size()));
