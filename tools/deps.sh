@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev
   xvfb xauth x11-utils imagemagick
   ngircd
+  python3
 )
 
 missing=()

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 
 namespace platform {
 
@@ -37,6 +38,40 @@ bool HostRenameFile(const std::string& from, const std::string& to) {
         return false;
     }
     return ::unlink(from.c_str()) == 0;
+}
+
+namespace {
+
+bool SyncPath(const std::string& hostPath, int flags) {
+    const int fd = ::open(hostPath.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+std::string FolderOf(const std::string& hostPath) {
+    const std::size_t slash = hostPath.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return hostPath.substr(0, slash);
+}
+
+}  // namespace
+
+bool HostReplaceFile(const std::string& from, const std::string& to) {
+    if (!HostFileExists(from) || HostIsDirectory(to)) {
+        return false;
+    }
+    if (!SyncPath(from, O_RDONLY)) {
+        return false;
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return false;
+    }
+    // The move has happened; a folder that cannot be synced only delays its record.
+    SyncPath(FolderOf(to), O_RDONLY | O_DIRECTORY);
+    return true;
 }
 
 bool HostMakeDirectory(const std::string& hostPath) {

@@ -39,7 +39,7 @@ class PumpFixture : public ::testing::Test {
     // One pass of the main loop in the background: serves one message, waiting
     // for one when none is pending.
     void PumpOnce() {
-        xAppInBackground = 1;
+        xAppInBackground = background_ ? 1 : 0;
         PumpMessages();
         xAppInBackground = 0;
         if (step_) step_();
@@ -60,6 +60,8 @@ class PumpFixture : public ::testing::Test {
 
     // Runs after each pass (the per-pass step of the program's main loop).
     void SetStep(std::function<void()> step) { step_ = std::move(step); }
+    // In the foreground the pump never waits: for long runs that need no peer.
+    void SetBackground(bool background) { background_ = background; }
     void AdvanceAppTime(std::uint32_t ms) { appNow_ += ms; }
     std::uint32_t AppNow() const { return appNow_; }
 
@@ -67,5 +69,6 @@ class PumpFixture : public ::testing::Test {
 
   private:
     std::uint32_t appNow_ = 1;
+    bool background_ = true;
     std::function<void()> step_;
 };

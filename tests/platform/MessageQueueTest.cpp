@@ -260,3 +260,40 @@ TEST(MessageQueueTest, DispatchCallsTheWindowsOwnProcedure) {
 }
 
 }  // namespace
+
+TEST(MessageQueueTest, ThePollHookRunsWheneverInputIsCollected) {
+    FakeMessageQueue q;
+    int polls = 0;
+    q.SetPollHook([&] {
+        if (++polls == 2) q.Post(nullptr, Num(WinMsg::User) + 5, 0, 0);
+    });
+    WinMessage m;
+    EXPECT_FALSE(q.Peek(m, 0, 0, true));
+    EXPECT_TRUE(q.Peek(m, 0, 0, true));
+    EXPECT_EQ(m.message, Num(WinMsg::User) + 5);
+    std::vector<platform::WaitDescriptor> descriptors;
+    q.GatherWaitDescriptors(descriptors);
+    EXPECT_TRUE(descriptors.empty());
+    q.SetWaitDescriptorSource([](std::vector<platform::WaitDescriptor>& out) {
+        out.push_back({7, true, false});
+    });
+    q.GatherWaitDescriptors(descriptors);
+    ASSERT_EQ(descriptors.size(), 1u);
+    EXPECT_EQ(descriptors[0].fd, 7);
+}
+
+TEST(MessageQueueTest, RemovePostedDropsOnlyThatWindowsRange) {
+    FakeMessageQueue q;
+    int a = 0, b = 0;
+    q.Post(&a, 1100, 1, 0);
+    q.Post(&b, 1100, 2, 0);
+    q.Post(&a, 1101, 3, 0);
+    q.Post(&a, 1100, 4, 0);
+    q.RemovePosted(&a, 1100, 1100);
+    WinMessage m;
+    ASSERT_TRUE(q.Peek(m, 0, 0, true));
+    EXPECT_EQ(m.wParam, 2u);
+    ASSERT_TRUE(q.Peek(m, 0, 0, true));
+    EXPECT_EQ(m.wParam, 3u);
+    EXPECT_FALSE(q.Peek(m, 0, 0, true));
+}
