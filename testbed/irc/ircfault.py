@@ -10,6 +10,7 @@ line, each acknowledged with "OK <command>" on stdout:
   drop TEXT        drop server lines that contain TEXT (no more than once each)
   inject HEX       send the bytes (hex) toward the client
   cut              close both sides of every connection
+  reset            the same, but the client's side with a reset
 
 Every line that passes is logged on stdout: "C> line" from the client, "S> line"
 from the server, and "X> line" for a dropped one (bytes below 32 as \\xNN).
@@ -18,6 +19,7 @@ It never links or imports the client's code.
 import argparse
 import select
 import socket
+import struct
 import sys
 import time
 
@@ -108,8 +110,11 @@ def main():
                         for link in list(links):
                             to_client(link, data)
                         out("I> " + show(data))
-                    elif command == "cut":
+                    elif command in ("cut", "reset"):
                         for link in list(links):
+                            if command == "reset":
+                                link.client.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                                       struct.pack("ii", 1, 0))
                             close(link)
                     out("OK " + command)
             else:

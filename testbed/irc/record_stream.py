@@ -54,9 +54,9 @@ def main():
         time.sleep(0.5)
         out = b""
         for i in range(lines):
-            pieces = [b"PUC \x02hello number %d\x02 player%d " % (i, k) for k in range(4)]
+            fragments = [b"PUC \x02hello number %d\x02 player%d " % (i, k) for k in range(4)]
             target = b"#room" if i % 2 else nick
-            bot.sendall(b"PRIVMSG " + target + b" :" + b"\x03\x04".join(pieces) + b"\r\n")
+            bot.sendall(b"PRIVMSG " + target + b" :" + b"\x03\x04".join(fragments) + b"\r\n")
         bot.sendall(b"PRIVMSG " + nick + b" :END\r\n")
         reader.settimeout(5)
         while not out.rstrip().endswith(b":END"):

@@ -126,16 +126,16 @@ TEST(IrcEventTextTest, LeadingZerosAndHugeNumbers) {
     EXPECT_STREQ(text, "IRC_ERROR_REPLY srv 433 y");
 }
 
-// Random lines built from IRC's own pieces never overrun or leave a text unterminated.
+// Random lines built from IRC's own fragments never overrun or leave a text unterminated.
 TEST(IrcEventTextTest, SurvivesRandomLines) {
     std::mt19937 random(1210);
-    const char* pieces[] = {":", "!", " ", "#", "PRIVMSG", "NOTICE", "JOIN", "KICK", "255", "433", "\1",
+    const char* fragments[] = {":", "!", " ", "#", "PRIVMSG", "NOTICE", "JOIN", "KICK", "255", "433", "\1",
                             "\3",  "PING", "a", "IRC_KICK", "IRC_REPLY", "\"", "QUIT", "0"};
     for (int round = 0; round < 5000; ++round) {
         std::string line;
         const int count = static_cast<int>(random() % 120);
         for (int i = 0; i < count; ++i) {
-            line += pieces[random() % std::size(pieces)];
+            line += fragments[random() % std::size(fragments)];
         }
         char text[513];
         WriteIrcEventText(line.c_str(), text, sizeof text);

@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <thread>
 
 extern char** environ;
 
@@ -172,13 +171,10 @@ Ngircd::Ngircd(bool motd) {
             "DNS = no\n";
         folder_.Write("ngircd.conf", conf);
         child_ = std::make_unique<Child>(std::vector<std::string>{kBinary, "-n", "-f", folder_.Host("ngircd.conf")});
-        const auto end = Clock::now() + std::chrono::seconds(10);
-        while (Clock::now() < end && child_->Running()) {
-            if (Accepts(port)) {
-                port_ = port;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        // In the foreground ngircd logs to its standard output.
+        if (child_->WaitFor("Now listening on [127.0.0.1]:" + std::to_string(port), 0, std::chrono::seconds(10)) &&
+            Accepts(port)) {
+            port_ = port;
         }
         if (port_ == 0) child_.reset();
     }
@@ -209,17 +205,6 @@ PeerUser::PeerUser(std::uint16_t serverPort, const std::string& nick, const std:
     if (raw) argv.push_back("--raw");
     child_ = std::make_unique<Child>(argv);
     ready_ = child_->WaitFor("READY").has_value();
-}
-
-bool PumpUntil(const std::function<void()>& step, const std::function<bool()>& done,
-               std::chrono::milliseconds patience) {
-    const auto end = Clock::now() + patience;
-    while (!done()) {
-        if (Clock::now() >= end) return false;
-        step();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 }  // namespace irctest

@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -99,9 +98,5 @@ class PeerUser {
     std::unique_ptr<Child> child_;
     bool ready_ = false;
 };
-
-// Runs step until done() holds or the patience runs out; returns done().
-bool PumpUntil(const std::function<void()>& step, const std::function<bool()>& done,
-               std::chrono::milliseconds patience = kPatience);
 
 }  // namespace irctest

@@ -160,13 +160,13 @@ TEST(xIRCQueueTest, ClientQueueYieldsEventTexts) {
 // never a crash, and every message terminated.
 TEST(xIRCQueueTest, SurvivesRandomInput) {
     std::mt19937 random(121026);
-    const char* pieces[] = {"\r", "\n", " ", ":", "!", "PRIVMSG", "PING", "\1", "\3", "\4", "#", "a", "255", "\0x"};
+    const char* fragments[] = {"\r", "\n", " ", ":", "!", "PRIVMSG", "PING", "\1", "\3", "\4", "#", "a", "255", "\0x"};
     for (int round = 0; round < 300; ++round) {
         Fed<xIrcClientQueue> q;
         for (int read = 0; read < 20; ++read) {
             std::string bytes;
             const int count = static_cast<int>(random() % 200);
-            for (int i = 0; i < count; ++i) bytes += pieces[random() % std::size(pieces)];
+            for (int i = 0; i < count; ++i) bytes += fragments[random() % std::size(fragments)];
             q.Receive(bytes);
             char buffer[513];
             for (int i = 0; i < 50; ++i) {

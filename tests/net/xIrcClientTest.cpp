@@ -309,7 +309,8 @@ TEST_F(xIrcClientTest, FaultsThroughTheProxy) {
         Outcome outcome;
     };
     const Row rows[] = {
-        {"cut link", [](const std::string&) { return std::string("cut"); }, Outcome::kFails},
+        {"link closed", [](const std::string&) { return std::string("cut"); }, Outcome::kFails},
+        {"link reset", [](const std::string&) { return std::string("reset"); }, Outcome::kLostCommunication},
         {"over-long line",
          [](const std::string& nick) { return Inject(":peer PRIVMSG " + nick + " :" + std::string(600, 'x') + "\r\n"); },
          Outcome::kLostCommunication},
