@@ -134,7 +134,7 @@ TEST_F(RoomBotEndToEndTest, Lobby) {
     ASSERT_TRUE(StartBot("lobby", "lobby"));
     proxy_->Configure("127.0.0.1", server_->Port(), "lobby", "Ann", 11, 22, Version(1, 2, 3, 4), 1, false);
     proxy_->Start();
-    ASSERT_TRUE(Until([&] { return proxy_->IsPaused(); }));
+    ASSERT_TRUE(Until([&] { return proxy_->IsPaused(); })) << Transcript();
     EXPECT_EQ(proxy_->GetLogonAcceptedString(), "The Lobby");
     EXPECT_EQ(proxy_->GetServerVersion(), Version(2, 0, 0, 0));
     Go("resume");
@@ -165,7 +165,7 @@ TEST_F(RoomBotEndToEndTest, NegativeTextsNeverEndTheClient) {
     ASSERT_TRUE(StartBot("negative", "neg"));
     proxy_->Configure("127.0.0.1", server_->Port(), "neg", "Ann", 11, 22, Version(1, 2, 3, 4), 1, false);
     proxy_->Start();
-    ASSERT_TRUE(Until([&] { return proxy_->IsPaused(); }));
+    ASSERT_TRUE(Until([&] { return proxy_->IsPaused(); })) << Transcript();
     EXPECT_EQ(proxy_->GetLogonAcceptedString(), "Negative");
     Go("resume");
     proxy_->Resume();
@@ -183,7 +183,7 @@ TEST_F(RoomBotEndToEndTest, BotPartingFailsTheProxy) {
     ASSERT_TRUE(StartBot("part", "parting"));
     proxy_->Configure("127.0.0.1", server_->Port(), "parting", "Ann", 11, 22, Version(1, 2, 3, 4), 1, false);
     proxy_->Start();
-    ASSERT_TRUE(Until([&] { return proxy_->IsPaused(); }));
+    ASSERT_TRUE(Until([&] { return proxy_->IsPaused(); })) << Transcript();
     Go("resume");
     proxy_->Resume();
     ASSERT_TRUE(Until([&] { return proxy_->IsStopped(); }));
