@@ -1,0 +1,350 @@
+#!/usr/bin/env python3
+"""The scripted room bot of the client's tests; it never links or imports the client's code.
+
+It connects to an IRC server as the room's bot, joins its channel before the client (with
+the client's spelling, "#" + name), learns the client's nick from its JOIN and runs one
+script of send and expect steps, each expect with a wall-clock limit. A step "go NAME"
+prints "WAIT NAME" and waits for "GO NAME" on stdin, so the test can act on the client
+(move its manual clock, resume or stop its proxy) between two steps.
+
+It prints "READY" once joined, "< line" for every line it gets (bytes below 32 as \\xNN),
+"CHECK ok|FAIL what" for each check, and ends with "SCRIPT PASSED" or "SCRIPT FAILED".
+
+Usage: roombot.py --port P --channel NAME --script NAME [--nick bot] [--limit SECONDS]
+"""
+import argparse
+import os
+import select
+import socket
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import roomtext  # noqa: E402
+
+# The message table: tag -> field types (s string, i int, u unsigned, b bool, V version
+# record, P player record, R room record, Ad, AL ad records, S segment part). The
+# game's messages are added here as rows.
+MESSAGES = {
+    "LN": "u", "L": "suVuui", "LA": "sVu", "LO": "b", "LOA": "", "SA": ["b", "AL", "S"],
+    "SPA": ["Ad"], "ADLB": "i", "ADLI": ["i", "Ad"], "ADLE": "", "AI": ["b", "Ad"],
+    "PUC": "ss", "PRC": "sss", "MC": "ss", "HC": "s", "PJ": "P", "PLEAVE": "P", "PLB": "i",
+    "PLI": "iP", "PLE": "", "LER": "s", "FP": "P", "PF": "PR", "PNF": "P", "RB": "i", "RI": "iR",
+    "RE": "", "LSR": "", "LSA": "", "RU": "R", "RR": "", "GP": "", "ST": "S", "RS": "uu",
+}
+
+
+def types_of(tag):
+    t = MESSAGES[tag]
+    return list(t) if isinstance(t, str) else t
+
+
+def show(data):
+    return "".join(c if 32 <= ord(c) < 127 else "\\x%02x" % ord(c) for c in data.decode("latin-1"))
+
+
+def out(text):
+    sys.stdout.write(text + "\n")
+    sys.stdout.flush()
+
+
+class Connection:
+    """One registered IRC user."""
+
+    def __init__(self, port, nick):
+        self.nick = nick
+        self.sock = socket.create_connection(("127.0.0.1", port))
+        self.buffer = b""
+        self.send_line(b"NICK " + nick.encode() + b"\r\nUSER " + nick.encode() + b" 0 * :room bot")
+
+    def send_line(self, line):
+        self.sock.sendall(line + b"\r\n")
+
+    def lines(self):
+        data = self.sock.recv(65536)
+        if not data:
+            raise EOFError
+        self.buffer += data
+        got = []
+        while b"\n" in self.buffer:
+            line, self.buffer = self.buffer.split(b"\n", 1)
+            line = line.rstrip(b"\r")
+            if line.startswith(b"PING"):
+                self.send_line(b"PONG" + line[4:])
+                continue
+            got.append(line)
+        return got
+
+
+class Bot:
+    def __init__(self, args):
+        self.args = args
+        self.channel = b"#" + args.channel.encode()
+        self.generator = roomtext.GeneratorA(roomtext.load_table())
+        self.main = Connection(args.port, args.nick)
+        self.connections = [self.main]
+        self.client = None
+        self.challenge = None
+        self.inbox = []  # (sender, target, text) of PRIVMSGs from the client
+        self.irc = []  # other lines about the client (JOIN, PART, QUIT)
+        self.stdin = b""
+        self.failed = False
+
+    def pump(self, timeout):
+        socks = {c.sock: c for c in self.connections}
+        readable, _, _ = select.select(list(socks) + [sys.stdin.buffer], [], [], timeout)
+        for s in readable:
+            if s is sys.stdin.buffer:
+                chunk = sys.stdin.buffer.read1(4096)
+                if not chunk:
+                    raise SystemExit(0)
+                self.stdin += chunk
+                continue
+            conn = socks[s]
+            for line in conn.lines():
+                if conn is self.main:
+                    out("< " + show(line))
+                self.on_line(conn, line)
+
+    def on_line(self, conn, line):
+        words = line.split(b" ", 3)
+        if len(words) < 2:
+            return
+        source = words[0][1:].split(b"!")[0].decode("latin-1")
+        if conn is not self.main:
+            if words[1] in (b"376", b"422"):
+                conn.ready = True
+            return
+        if words[1] in (b"376", b"422"):
+            self.main.send_line(b"JOIN " + self.channel)
+        elif words[1] == b"366":
+            out("READY")
+        elif words[1] == b"JOIN" and source != self.args.nick and self.client is None:
+            self.client = source
+            out("CLIENT " + source)
+        elif words[1] == b"PRIVMSG" and source == self.client and len(words) == 4:
+            text = words[3][1:] if words[3].startswith(b":") else words[3]
+            self.inbox.append((words[2], text))
+        elif source == self.client and words[1] in (b"PART", b"QUIT"):
+            self.irc.append(line)
+
+    def until(self, done, limit, what):
+        deadline = time.monotonic() + limit
+        while True:
+            result = done()
+            if result is not None:
+                return result
+            left = deadline - time.monotonic()
+            if left <= 0:
+                self.check(False, "in time: " + what)
+                return None
+            self.pump(min(left, 0.5))
+
+    def check(self, ok, what):
+        out("CHECK %s %s" % ("ok" if ok else "FAIL", what))
+        if not ok:
+            self.failed = True
+        return ok
+
+    def stranger(self, nick):
+        for c in self.connections:
+            if c.nick == nick:
+                return c
+        conn = Connection(self.args.port, nick)
+        conn.ready = False
+        self.connections.append(conn)
+        self.until(lambda: True if conn.ready else None, self.args.limit, "stranger " + nick + " registered")
+        return conn
+
+    # Steps.
+    def send(self, text, conn=None, to_channel=False):
+        conn = conn or self.main
+        target = self.channel if to_channel else self.client.encode()
+        if text.startswith(b"LN "):
+            self.challenge = int(text.split(b" ")[1])
+        conn.send_line(b"PRIVMSG " + target + b" :" + text)
+
+    def expect(self, tag, check=None, limit=None):
+        def next_message():
+            if not self.inbox:
+                return None
+            return self.inbox.pop(0)
+
+        got = self.until(next_message, limit or self.args.limit, "expect " + tag)
+        if got is None:
+            return None
+        target, text = got
+        tokens = roomtext.tokenize(text)
+        ok = self.check(target.decode("latin-1") == self.args.nick, "%s sent privately to the bot" % tag)
+        if not tokens or tokens[0] != tag.encode():
+            self.check(False, "expected %s, got %s" % (tag, show(text)))
+            return None
+        if not text.endswith(b" "):
+            pass  # the server trims the final space
+        try:
+            fields = roomtext.read(tokens, types_of(tag))
+        except roomtext.Invalid as e:
+            self.check(False, "%s reads: %s" % (tag, e))
+            return None
+        self.check(ok, "got " + tag)
+        if check is not None:
+            self.check(check(fields), "%s fields %r" % (tag, fields))
+        return fields
+
+    def expect_none(self, seconds):
+        """Nothing arrives from the client for a while (wall clock)."""
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            if self.inbox:
+                break
+            self.pump(deadline - time.monotonic())
+        ok = not self.inbox
+        self.check(ok, "nothing from the client" + ("" if ok else ": " + show(self.inbox[0][1])))
+        self.inbox.clear()
+
+    def expect_irc(self, command):
+        def seen():
+            for line in self.irc:
+                if line.split(b" ")[1] == command.encode():
+                    self.irc.remove(line)
+                    return True
+            return None
+
+        return self.check(self.until(seen, self.args.limit, command) is not None, "client " + command)
+
+    def go(self, name):
+        out("WAIT " + name)
+
+        def told():
+            while b"\n" in self.stdin:
+                line, self.stdin = self.stdin.split(b"\n", 1)
+                if line.strip() == b"GO " + name.encode():
+                    return True
+            return None
+
+        self.until(told, self.args.limit * 3, "go-ahead " + name)
+
+
+def w(tag, *values):
+    return roomtext.write(tag, types_of(tag), values)
+
+
+ROOM_RECORD = ("Game Room 1", "127.0.0.1", 0, "game1", "open", 3, False, 12)
+
+
+def lobby(bot):
+    bot.send(w("LN", 4242))
+    bot.expect("L", lambda f: f[0] == b"Ann" and f[1] == bot.generator.answer(4242) and f[2] == (1, 2, 3, 4)
+               and f[3] == 11 and f[4] == 22 and f[5] == 1)
+    bot.send(w("LA", "The Lobby", (2, 0, 0, 0), 123456))
+    bot.go("resume")
+    bot.expect("RR")
+    bot.send(w("GP"))
+    bot.send(w("RB", 1))
+    room = list(ROOM_RECORD)
+    room[2] = bot.args.port
+    bot.send(w("RI", 0, tuple(room)), to_channel=True)
+    bot.send(w("RE"), to_channel=True)
+    bot.send(w("LSR"))
+    bot.expect("LSA")
+    bot.send(w("PUC", "hello there", "Bob"), to_channel=True)
+    bot.go("chat")
+    bot.expect("PUC", lambda f: f == [b"hi all", b"Ann"])
+    bot.expect("PRC", lambda f: f == [b"psst", b"Ann", b"Bob"])
+    bot.expect("MC", lambda f: f == [b"waves", b"Ann"])
+    bot.expect("HC", lambda f: f == [b"host line"])
+    bot.send(w("HC", "from the host"))
+    bot.go("stop")
+    bot.expect("LO", lambda f: f == [False])
+    bot.send(w("LOA"))
+    # After its PART the client shares no channel with the bot: its QUIT is not seen.
+    bot.expect_irc("PART")
+
+
+def negative(bot):
+    mallory = bot.stranger("mallory")
+    bot.send(w("LA", "early", (1, 0, 0, 0), 1))  # before LN: not heard
+    bot.send(w("LN", 77))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(77))
+    bot.send(w("LN", 78), conn=mallory)  # a stranger's LN changes nothing
+    bot.send(w("LA", "Negative", (1, 0, 0, 0), 5000))
+    bot.go("resume")
+    bot.expect("RR")
+    # One line packs them (separated by bytes 3, 4), as the bot batches; the server's
+    # flood control would hold back a line each.
+    bot.send(b"\x03\x04".join([b"PUC", b"PUC onlyone ", b"LO 0 ", b"LO 2 ", b"puc a b ", b"XYZ 1 ",
+                                 b"PLI 1 R x "]))
+    # The server refuses lines over 512 bytes: the longest text that passes it.
+    bot.send(b"PUC " + b"x" * 440)
+    bot.send(b"PUC bare", conn=mallory)
+    bot.send(w("ST", (1, 0, 0, 0, 0)), conn=mallory)
+    bot.send(w("LER", "from mallory"), conn=mallory)
+    bot.send(w("LA", "second", (1, 0, 0, 0), 1))  # a second LA: queued, harmless
+    bot.send(w("LOA"))  # unasked
+    bot.send(w("ST", (1, 0, 0, 0, 0)))  # no RS asked for it
+    bot.send(w("LSR"))
+    bot.expect("LSA")
+    bot.go("check")
+    bot.send(w("LER", "room closed"))
+    bot.go("done")
+
+
+def part(bot):
+    bot.send(w("LN", 5))
+    bot.expect("L")
+    bot.send(w("LA", "Parting", (1, 0, 0, 0), 5000))
+    bot.go("resume")
+    bot.expect("RR")
+    # Once parted the bot shares no channel with the client: what the client does
+    # next is the test's to check.
+    bot.main.send_line(b"PART " + bot.channel)
+
+
+def room(bot):
+    bot.send(w("LN", 99))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(99) and f[5] == 7)
+    bot.send(w("LA", "Game Room 1", (2, 0, 0, 0), 1000000))
+    bot.expect("RS", lambda f: f == [99999, 99999])
+    bot.go("clock")
+    bot.send(w("ST", (1000500, 0, 0, 0, 0)))
+    bot.go("resume")
+    bot.expect("RR")
+    bot.send(w("PLB", 1))
+    bot.send(w("PLI", 0, "Bob"))
+    bot.send(w("PLE"))
+    bot.send(w("PJ", "Cy"))
+    bot.send(w("PLEAVE", "Cy"))
+    bot.go("sync")
+    bot.expect("RS", lambda f: f == [300, 300])
+    bot.go("stop")
+    bot.expect("LO")
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+
+SCRIPTS = {"lobby": lobby, "negative": negative, "part": part, "room": room}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--channel", required=True)
+    parser.add_argument("--script", required=True, choices=sorted(SCRIPTS))
+    parser.add_argument("--nick", default="bot")
+    parser.add_argument("--limit", type=float, default=20.0)
+    args = parser.parse_args()
+    bot = Bot(args)
+    bot.until(lambda: True if bot.client else None, args.limit * 3, "the client's JOIN")
+    if bot.client:
+        SCRIPTS[args.script](bot)
+    out("SCRIPT FAILED" if bot.failed or not bot.client else "SCRIPT PASSED")
+    # Stay in the channel until the test closes stdin.
+    try:
+        while True:
+            bot.pump(1.0)
+    except (EOFError, SystemExit):
+        pass
+
+
+if __name__ == "__main__":
+    main()
