@@ -65,7 +65,7 @@ class xIrcClient : public xEventHandler {
     void OnStarting() override {}
     void OnStopping() override {}
     // Sent once the client is joined.
-    void SendMsg(const char* target, const char* text);
+    virtual void SendMsg(const char* target, const char* text);
 
     void Execute() override;
     std::int32_t HandleEvent(const xEvent& event) override;
