@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "framework/AppTime.h"
+#include "framework/Executable.h"
+#include "framework/ExecutionService.h"
 #include "framework/ObjectRegistry.h"
 #include "game/model/PictureDispatchProxy.h"
 #include "game/model/PicturePlayerFactory.h"
@@ -59,6 +61,10 @@ struct RecordingRoomProxy : PictureRoomProxy {
     explicit RecordingRoomProxy(int number) : number_(number) {}
     ~RecordingRoomProxy() override { events.push_back("~room " + std::to_string(number_)); }
     int number_;
+};
+
+struct Throwing : Executable {
+    void Execute() override { throw std::string("lost"); }
 };
 
 struct RecordingView : PictureView {
@@ -156,6 +162,16 @@ TEST_F(PictureModelTest, TheRegistryMakesTheGamesApplication) {
     model->HideControlPanel();
     EXPECT_FALSE(model->IsControlPanelUp());
     model->RunExecutables();
+    // Whatever a pass throws reaches the main loop as the integer 0.
+    Throwing throwing;
+    ExecutionService::GetInstance().Add(&throwing);
+    EXPECT_THROW(
+        try { model->RunExecutables(); } catch (int code) {
+            EXPECT_EQ(code, 0);
+            throw;
+        },
+        int);
+    ExecutionService::GetInstance().Remove(&throwing);
 
     events.clear();
     ObjectRegistry::DestroyAll();
