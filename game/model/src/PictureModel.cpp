@@ -20,6 +20,7 @@
 #include "platform/Registry.h"
 #include "resource/ExeResource.h"
 #include "resource/FileRegistry.h"
+#include "resource/FileResourceFactory.h"
 
 namespace {
 
@@ -51,6 +52,8 @@ std::pair<std::string, std::string> SplitProgramPath(const std::string& path) {
 }  // namespace
 
 void PictureModel::Register() {
+    // Offered before the application object's base registers the name.
+    FileResourceFactory::Provide();
     ObjectRegistry::RegisterApplication(&CreateModel, &DestroyModel);
 }
 

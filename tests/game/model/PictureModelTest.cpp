@@ -25,7 +25,6 @@
 #include "platform/CommandLine.h"
 #include "platform/Registry.h"
 #include "resource/FileRegistry.h"
-#include "resource/FileResourceFactory.h"
 
 namespace {
 
@@ -87,7 +86,6 @@ class PictureModelTest : public testing::Test {
         platform::SetCommandLine("game " + ini);
         platform::Registry::UseDefaultStore(root_ + "/registry.txt");
         SetAppTickSource([] { return 5000u; });
-        FileResourceFactory::Provide();
         PictureModel::Register();
         int rooms = 0;
         PictureModel::SetMakers({
