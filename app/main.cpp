@@ -1,11 +1,13 @@
+#include <cstddef>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "app/WinMain.h"
-#include "framework/ObjectRegistry.h"
-#include "framework/XApplication.h"
+#include "game/model/PictureModel.h"
+#include "platform/CommandLine.h"
 #include "platform/GameWindow.h"
 #include "platform/HostFileSystem.h"
 #include "platform/HostPath.h"
@@ -15,11 +17,11 @@
 #include "platform/SdlMessageBoxSink.h"
 #include "platform/SdlMessageQueue.h"
 
-int main() {
-    // The game's own application object registers itself during static
-    // initialisation; without it the base application runs the loop.
-    ObjectRegistry::RegisterApplication(&ObjectRegistry::CreateInstance<XApplication>,
-                                        &ObjectRegistry::DeleteInstance);
+int main(int argc, char** argv) {
+    platform::SetCommandLine(
+        platform::JoinCommandLine(std::span<const char* const>(argv, static_cast<std::size_t>(argc))));
+    // The game's application object; naming it here also keeps it in the program.
+    PictureModel::Register();
 
     platform::SdlMessageQueue queue;
     platform::SdlMessageBoxSink boxes;

@@ -9,6 +9,10 @@
 Player::Player(std::string name) : name_(std::move(name)) {}
 
 Player::Player(RoomMsgStream& stream) : name_("Unknown") {
+    ReadPlayerFields(stream);
+}
+
+void Player::ReadPlayerFields(RoomMsgStream& stream) {
     stream.ExpectTag("P").ReadString(name_);
 }
 

@@ -18,6 +18,10 @@ Room::Room(std::string name, std::string ircHost, std::int32_t ircPort, std::str
       playerLimit_(playerLimit) {}
 
 Room::Room(RoomMsgStream& stream) {
+    ReadRoomFields(stream);
+}
+
+void Room::ReadRoomFields(RoomMsgStream& stream) {
     stream.ExpectTag("R")
         .ReadString(name_)
         .ReadString(ircHost_)

@@ -26,6 +26,8 @@ class Player {
   protected:
     // The "P" record; a derived class writes its own record instead.
     virtual void WritePlayerFields(RoomMsgStream& stream) const;
+    // Reads the "P" record into this player (for a derived record that embeds it).
+    void ReadPlayerFields(RoomMsgStream& stream);
 
   private:
     std::string name_;

@@ -35,6 +35,8 @@ class Room {
 
   protected:
     virtual void WriteRoomFields(RoomMsgStream& stream) const;
+    // Reads the "R" record into this room (for a derived record that embeds it).
+    void ReadRoomFields(RoomMsgStream& stream);
 
   private:
     std::string name_ = "Unknown";

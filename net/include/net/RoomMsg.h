@@ -145,6 +145,30 @@ inline void Read(RoomMsgStream& s, RecordPtr<Room>& v) {
     ReadRoom(s, v.owned());
 }
 
+inline void Write(RoomMsgStream& s, const PictureInfo& v) {
+    WritePictureInfo(s, v);
+}
+inline void Read(RoomMsgStream& s, PictureInfo& v) {
+    ReadPictureInfo(s, v);
+}
+inline void Write(RoomMsgStream& s, const std::vector<FatChanceEntry>& v) {
+    WriteFatChanceEntryList(s, v);
+}
+inline void Read(RoomMsgStream& s, std::vector<FatChanceEntry>& v) {
+    ReadFatChanceEntryList(s, v);
+}
+// A field type of a game's own writes and reads itself.
+template <class T>
+    requires requires(const T& v, RoomMsgStream& s) { v.WriteField(s); }
+void Write(RoomMsgStream& s, const T& v) {
+    v.WriteField(s);
+}
+template <class T>
+    requires requires(T& v, RoomMsgStream& s) { v.ReadField(s); }
+void Read(RoomMsgStream& s, T& v) {
+    v.ReadField(s);
+}
+
 template <class T>
 bool Same(const T& a, const T& b) {
     return a == b;
