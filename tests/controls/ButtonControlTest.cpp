@@ -18,9 +18,11 @@
 namespace {
 
 constexpr std::int32_t kArt = 700;
+// Animations of strip 700 in tests/fixtures/controls/controls-art.json: the up
+// image has two cels, the others one.
 constexpr std::int32_t kUp = 1;
-constexpr std::int32_t kDown = 2;
-constexpr std::int32_t kHitArea = 3;
+constexpr std::int32_t kDown = 4;
+constexpr std::int32_t kHitArea = 6;
 // Cel 0 of the down image: the button covers (100, 50) to (160, 70), edges
 // included.
 constexpr xRect kDownCel{100, 50, 160, 70};
@@ -29,9 +31,6 @@ class ButtonControlTest : public ControlsFixture {
   protected:
     void SetUp() override {
         ControlsFixture::SetUp();
-        AnimationArt::SetCels(kArt, kUp, {{98, 48, 162, 72}, {0, 0, 1, 1}});
-        AnimationArt::SetCels(kArt, kDown, {kDownCel});
-        AnimationArt::SetCels(kArt, kHitArea, {{90, 40, 170, 80}});
         journal_.shortNames = {{"ButtonDownMsg", "Down"},           {"ButtonUpMsg", "Up"},
                                {"ButtonClickedMsg", "Click"},       {"ButtonDoubleClickedMsg", "Double"},
                                {"LeftButtonDownMouseMsg", "Below"}, {"LeftButtonUpMouseMsg", "Below"}};
@@ -190,8 +189,9 @@ TEST_F(ButtonControlTest, StartsAndStopsInTwoSteps) {
         ++passes;
         if (upAt < 0 && button.IsUp()) {
             upAt = passes;
-            EXPECT_TRUE(button.GetDownImage()->IsStarted());
-            EXPECT_TRUE(button.GetUpImage()->IsStarted());
+            // Both images hold their last frame, which pauses them.
+            EXPECT_TRUE(button.GetDownImage()->HasBeenStarted());
+            EXPECT_TRUE(button.GetUpImage()->HasBeenStarted());
             EXPECT_FALSE(button.IsStarted());
         }
     }
@@ -240,10 +240,7 @@ TEST_F(ButtonControlTest, RadioAndToggleGroups) {
     };
     // Five buttons side by side, each 20 wide.
     const char* names[] = {"r0", "r1", "r2", "t0", "t1"};
-    for (int i = 0; i < 5; ++i) {
-        AnimationArt::SetCels(kArt, 10 + i, {{i * 30, 0, i * 30 + 20, 20}});
-        AnimationArt::SetCels(kArt, 20 + i, {{i * 30, 0, i * 30 + 20, 20}});
-    }
+    // Their images: animations 10 + 2i and 20 + 2i cover (30i, 0) to (30i + 20, 20).
     journal_.withTimes = false;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -252,12 +249,12 @@ TEST_F(ButtonControlTest, RadioAndToggleGroups) {
         for (int i = 0; i < 5; ++i) {
             if (i < 3) {
                 auto radio = std::make_unique<RadioButtonControl>(view_.get(), &journal_, 10, kArt, 0, 0,
-                                                                  10 + i, 20 + i, 0, true);
+                                                                  10 + 2 * i, 20 + 2 * i, 0, true);
                 group.AddButton(radio.get());
                 members.push_back(std::move(radio));
             } else {
                 auto toggle = std::make_unique<ToggleButtonControl>(view_.get(), &journal_, 10, kArt, 0, 0,
-                                                                    10 + i, 20 + i, 0, true);
+                                                                    10 + 2 * i, 20 + 2 * i, 0, true);
                 group.AddButton(toggle.get());
                 members.push_back(std::move(toggle));
             }

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "framework/AppTime.h"
-#include "framework/FakeRootCanvas.h"
 #include "framework/MouseService.h"
 #include "framework/MsgLog.h"
 #include "framework/Process.h"
 #include "framework/SchedulerFixture.h"
 #include "framework/View.h"
-#include "media/AnimationArt.h"
+#include "support/AnimationStage.h"
 
 #include <cstdint>
 #include <map>
@@ -15,22 +14,21 @@
 #include <sstream>
 #include <string>
 
-// Controls on a view over a recording canvas, the mouse service registered, art
-// filed for their animations, time on the manual clock.
+// Controls on a view on the screen canvas (SDL's dummy driver), the mouse
+// service registered, the animation service installed and the controls' art
+// catalogued from a .srf our writer made, time on the manual clock.
 class ControlsFixture : public SchedulerFixture {
   protected:
     void SetUp() override {
         SchedulerFixture::SetUp();
         MouseService::Register();
-        UIRoot::SetCanvasMaker([](const char*, std::int32_t, std::int32_t, std::int32_t, bool) {
-            return std::make_unique<FakeRootCanvas>(xRect{0, 0, 640, 480});
-        });
+        stage_ = std::make_unique<AnimationStage>();
         view_ = std::make_unique<View>("Vizuzor", 8, 640, 480, false);
+        stage_->AddStrips(std::string(CONTROLS_ART) + "/controls_art.srf", {700, 800}, view_.get());
     }
     void TearDown() override {
         view_.reset();
-        UIRoot::SetCanvasMaker(nullptr);
-        AnimationArt::Clear();
+        stage_.reset();
         SchedulerFixture::TearDown();
     }
 
@@ -55,6 +53,7 @@ class ControlsFixture : public SchedulerFixture {
         return passes;
     }
 
+    std::unique_ptr<AnimationStage> stage_;
     std::unique_ptr<View> view_;
 };
 

@@ -12,9 +12,9 @@
 #include "framework/MouseService.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/View.h"
-#include "media/AnimationArt.h"
 #include "media/ScreenRootCanvas.h"
 #include "platform/SdlMessageQueue.h"
+#include "support/AnimationStage.h"
 
 namespace {
 
@@ -25,10 +25,10 @@ class HeadlessPressTest : public testing::Test {
         platform::MessageQueue::Install(&queue_);
         ExecutionService::Register();
         MouseService::Register();
-        ScreenRootCanvas::Install();
-        AnimationArt::SetCels(700, 1, {{100, 50, 160, 70}});
-        AnimationArt::SetCels(700, 2, {{100, 50, 160, 70}});
+        stage_ = std::make_unique<AnimationStage>();
         view_ = std::make_unique<View>("Vizuzor", 8, 640, 480, false);
+        // Animations 40 and 42 of strip 700 cover (100, 50) to (160, 70).
+        stage_->AddStrips(std::string(CONTROLS_ART) + "/controls_art.srf", {700}, view_.get());
         ASSERT_NE(view_->GetWindow(), nullptr);
         journal_.shortNames = {{"ButtonDownMsg", "Down"},
                                {"ButtonUpMsg", "Up"},
@@ -38,9 +38,7 @@ class HeadlessPressTest : public testing::Test {
     }
     void TearDown() override {
         view_.reset();
-        UIRoot::SetCanvasMaker(nullptr);
-        WinScreenCanvas::SetMouseTargetLookup(nullptr);
-        AnimationArt::Clear();
+        stage_.reset();
         ObjectRegistry::DestroyAll();
         platform::MessageQueue::Install(nullptr);
     }
@@ -64,6 +62,7 @@ class HeadlessPressTest : public testing::Test {
     }
 
     platform::SdlMessageQueue queue_;
+    std::unique_ptr<AnimationStage> stage_;
     std::unique_ptr<View> view_;
     Journal journal_;
 };
@@ -79,7 +78,7 @@ TEST_F(HeadlessPressTest, TwoQuickPressesAreADoubleClickOnlyWhenTheButtonWantsOn
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.doubleClicks);
-        PushButtonControl button(view_.get(), &journal_, 10, 700, 0, 0, 1, 2, 0);
+        PushButtonControl button(view_.get(), &journal_, 10, 700, 0, 0, 40, 42, 0);
         if (c.doubleClicks) {
             button.EnableDoubleClick();
         }

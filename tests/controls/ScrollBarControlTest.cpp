@@ -45,19 +45,16 @@ class ScrollBarControlTest : public ControlsFixture {
   protected:
     void SetUp() override {
         ControlsFixture::SetUp();
-        AnimationArt::SetCels(kArt, 1, {kFirstArrow});
-        AnimationArt::SetCels(kArt, 2, {kFirstArrow});
-        AnimationArt::SetCels(kArt, 3, {kSecondArrow});
-        AnimationArt::SetCels(kArt, 4, {kSecondArrow});
-        AnimationArt::SetCels(kArt, 5, {kThumb});
-        AnimationArt::SetCels(kArt, 6, {{600, 116, 616, 233}});
-        AnimationArt::SetCels(kArt, 7, {{600, 116, 616, 233}});  // a thumb as tall as the track
-        AnimationArt::SetCels(kArt, 8, {{600, 110, 616, 240}});  // and a taller one
+        // Strip 800 of tests/fixtures/controls/controls-art.json holds the art as
+        // animations 2n - 1 for the numbers n used here: 1 and 2 the first arrow,
+        // 3 and 4 the second, 5 the thumb, 6 a drawn track, 7 a thumb as tall as
+        // the track and 8 a taller one.
     }
 
+    static std::int32_t Art(std::int32_t n) { return n == 0 ? 0 : 2 * n - 1; }
     std::unique_ptr<ScrollBarControl> Make(std::int32_t thumb = 5, std::int32_t track = 0) {
-        auto bar = std::make_unique<ScrollBarControl>(view_.get(), &positions_, 20, kArt, 1, 2, 0, 3, 4, 0, 0,
-                                                      thumb, 0, track);
+        auto bar = std::make_unique<ScrollBarControl>(view_.get(), &positions_, 20, kArt, Art(1), Art(2), 0,
+                                                      Art(3), Art(4), 0, 0, Art(thumb), 0, Art(track));
         return bar;
     }
     static int ThumbOffset(ScrollBarControl& bar) { return bar.GetThumb().GetBounds().top - kThumb.top; }
