@@ -4,15 +4,19 @@
 
 #include "app/WinMain.h"
 #include "framework/ObjectRegistry.h"
+#include "framework/UIRoot.h"
 #include "framework/XApplication.h"
 #include "platform/GameWindow.h"
 #include "platform/HostFileSystem.h"
 #include "platform/HostPath.h"
 #include "platform/InstanceLock.h"
 #include "platform/PosixUrlLauncher.h"
+#include "platform/SdlAudioOut.h"
 #include "platform/SdlDesktopControl.h"
 #include "platform/SdlMessageBoxSink.h"
 #include "platform/SdlMessageQueue.h"
+#include "sound/SoundService.h"
+#include "sound/xMixer.h"
 
 int main() {
     // The game's own application object registers itself during static
@@ -27,6 +31,11 @@ int main() {
     platform::MessageBoxSink::Install(&boxes);
     platform::DesktopControl::Install(&desktop);
     platform::UrlLauncher::Install(&browser);
+    // Every UI root plays through the mixer on SDL's queued output; when the
+    // output cannot open, the run goes on silent and ends with the sound error.
+    platform::SdlAudioOut audio;
+    xMixerSetAudioOut(&audio);
+    SoundService::Install();
     // Held until the process ends; the system releases it on a crash too.
     std::unique_ptr<platform::InstanceLock> instanceLock;
 
@@ -53,6 +62,8 @@ int main() {
     // the result once per pass.
     entry.presentFrame = &platform::PresentAllWindows;
     const int result = WinMain(entry);
+    UIRoot::SetSoundServiceMaker(nullptr);
+    xMixerSetAudioOut(nullptr);
     platform::UrlLauncher::Install(nullptr);
     platform::DesktopControl::Install(nullptr);
     platform::MessageBoxSink::Install(nullptr);

@@ -137,7 +137,13 @@ void Sound::OnSoundStart() {
     }
 }
 
+// The channel is given back first: whoever hears of the end may start the
+// sound again, or destroy it.
 void Sound::OnSoundDone() {
+    if (!IsStarted() && !IsStopping() && !IsStarting() && !IsStopped()) throw 0;
+    if (ownsChannel_ != 0) SoundChannelFree(channel_);
+    channel_ = -1;
+    ownsChannel_ = 1;
     if (IsStarted()) {
         ProcessNode::Stop();
         Stopped();
@@ -147,14 +153,9 @@ void Sound::OnSoundDone() {
         Started();
         ProcessNode::Stop();
         Stopped();
-    } else if (IsStopped()) {
-        Send(SoundQueueAbortedMsg());
     } else {
-        throw 0;
+        Send(SoundQueueAbortedMsg());
     }
-    if (ownsChannel_ != 0) SoundChannelFree(channel_);
-    channel_ = -1;
-    ownsChannel_ = 1;
 }
 
 std::int32_t Sound::Receive(const Msg& msg, MsgSender* from) {
