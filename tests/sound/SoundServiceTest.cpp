@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <thread>
+#include <unistd.h>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -25,6 +33,7 @@
 #include "framework/UIRoot.h"
 #include "platform/CaptureAudioOut.h"
 #include "platform/HostPath.h"
+#include "platform/SdlAudioOut.h"
 #include "resource/FileRegistry.h"
 #include "resource/FileResourceFactory.h"
 #include "resource/ResourceService.h"
@@ -76,6 +85,35 @@ class Journal : public MsgReceiver {
   private:
     const std::uint32_t& now_;
 };
+
+class ScopedEnv {
+  public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+            hadOld_ = true;
+        }
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (hadOld_) {
+            setenv(name_.c_str(), old_.c_str(), 1);
+        } else {
+            unsetenv(name_.c_str());
+        }
+    }
+
+  private:
+    std::string name_;
+    std::string old_;
+    bool hadOld_ = false;
+};
+
+std::vector<std::int16_t> WithoutLeadingSilence(const std::vector<std::int16_t>& samples) {
+    std::size_t first = 0;
+    while (first < samples.size() && samples[first] == 0) ++first;
+    return {samples.begin() + static_cast<std::ptrdiff_t>(first), samples.end()};
+}
 
 class SoundServiceTest : public testing::Test {
   protected:
@@ -423,6 +461,73 @@ TEST_F(SoundServiceTest, RecordsRunOutAfter256) {
     for (int i = 0; i < SoundService::kRecords; ++i) sounds.push_back(std::make_unique<Sfx>(root_.get(), 99));
     EXPECT_EQ(Service().AddSound(nullptr, 99, "Sfx ", -1), -1);
     EXPECT_EQ(xErrorCode, kErrSoundSlotsFull);
+}
+
+// The program's own output: the service on SDL's queued audio through the disk
+// driver, the mixer on the manual clock. The first fill reaches the file as the
+// capture records it.
+TEST_F(SoundServiceTest, AVoiceOnSdlsDiskDriverGoesFromStartedToStopped) {
+    std::vector<std::int16_t> firstFill;
+    {
+        MakeRoot();
+        Pass();  // the volumes are applied at the end of a pass
+        Voice voice(root_.get(), 4);
+        voice.Start();
+        for (int i = 0; i < 400 && !voice.IsStopped(); ++i) Pass();
+        // The capture records a buffer as it plays.
+        for (int i = 0; i < 7; ++i) Pass();
+        firstFill = WithoutLeadingSilence(out_.RecordedSamples());
+        firstFill.resize(std::min<std::size_t>(firstFill.size(), 7 * 1024));
+    }
+    root_.reset();
+    ASSERT_EQ(firstFill.size(), 7u * 1024);
+
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("sound-service-" + std::to_string(::getpid()) + ".raw");
+    {
+        ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+        ScopedEnv path("SDL_DISKAUDIOFILE", file.c_str());
+        ScopedEnv delay("SDL_DISKAUDIODELAY", "0");
+        platform::SdlAudioOut sdl([this] { return now_; });
+        if (!sdl.HasAudio()) {
+            GTEST_SKIP() << "SDL has no disk audio driver";
+        }
+        xMixerSetAudioOut(&sdl);
+        MakeRoot();
+        ASSERT_NE(dynamic_cast<SoundServiceX*>(root_->GetSoundService()), nullptr);
+        {
+            Pass();
+            Voice voice(root_.get(), 4);
+            Journal& journal = Watch(voice);
+            voice.Start();
+            for (int i = 0; i < 400 && !voice.IsStopped(); ++i) {
+                Pass();
+                // SDL's own thread takes the queue; wait for it, bounded.
+                const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+                while (std::chrono::steady_clock::now() < deadline && sdl.Queued() > 0) {
+                    std::this_thread::yield();
+                    sdl.Update();
+                }
+            }
+            EXPECT_EQ(journal.Text(), "Starting Started Stopping Stopped");
+        }
+        root_.reset();
+        journals_.clear();
+        xMixerSetAudioOut(&out_);
+    }
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
+    std::filesystem::remove(file);
+    std::vector<std::int16_t> written(bytes.size() / 2);
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        written[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    written = WithoutLeadingSilence(written);
+    ASSERT_GE(written.size(), firstFill.size());
+    for (std::size_t i = 0; i < firstFill.size(); ++i) {
+        ASSERT_EQ(written[i], firstFill[i]) << "sample " << i;
+    }
 }
 
 }  // namespace
