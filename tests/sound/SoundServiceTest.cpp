@@ -20,6 +20,9 @@
 #include "../framework/FakeRootCanvas.h"
 #include "divir/xError.h"
 #include "divir/xFile.h"
+#include "divir/xFileSpec.h"
+#include "divir/xTryFrame.h"
+#include "resource/xSimpleResFile.h"
 #include "framework/AppTime.h"
 #include "framework/DummyUIRoot.h"
 #include "framework/ExecutionService.h"
@@ -349,6 +352,25 @@ TEST_F(SoundServiceTest, TakingOverAChannelPlaysTheNextSoundWithoutAGap) {
     EXPECT_EQ(last_heard - first_heard, 2u * 882 - 1);
 }
 
+// As the sponsor ads play theirs: from a file the caller holds open.
+TEST_F(SoundServiceTest, ASoundFromAnOpenFileHasNoLengthButPlaysAndGivesItsRecordBack) {
+    xSimpleResFile file("ad sound test");
+    ASSERT_EQ(xTry([&] { file.OpenAt(1, xFileSpec(SOUND_SRF), 0); }), 0);
+    MakeRoot();
+    {
+        Sound sound(root_.get(), 6, "Sfx ", &file);
+        Journal& journal = Watch(sound);
+        EXPECT_EQ(sound.GetSoundLength(), 0u);
+        sound.Start();
+        RunUntilStopped(sound);
+        EXPECT_EQ(journal.Text(), "Starting Started Stopping Stopped");
+        EXPECT_EQ(SoundService::GetRecord(0).owner, &sound);
+    }
+    EXPECT_EQ(SoundService::GetRecord(0).inUse, 0);
+    root_.reset();
+    file.Close(xSimpleResFile::kAnyFile);
+}
+
 TEST_F(SoundServiceTest, MuteMessagesDecideHowNewSoundsStart) {
     MakeRoot();
     Service().Receive(MusicMuteOnMsg(), nullptr);
@@ -464,23 +486,23 @@ TEST_F(SoundServiceTest, RecordsRunOutAfter256) {
 }
 
 // The program's own output: the service on SDL's queued audio through the disk
-// driver, the mixer on the manual clock. The first fill reaches the file as the
-// capture records it.
+// driver, the mixer on the manual clock. What the mixer writes reaches the file
+// as the capture records it.
 TEST_F(SoundServiceTest, AVoiceOnSdlsDiskDriverGoesFromStartedToStopped) {
+    constexpr std::size_t kFirstFill = 7 * 1024;
     std::vector<std::int16_t> firstFill;
     {
         MakeRoot();
-        Pass();  // the volumes are applied at the end of a pass
+        Service().Idle();  // the volumes, before the first fill
         Voice voice(root_.get(), 4);
         voice.Start();
         for (int i = 0; i < 400 && !voice.IsStopped(); ++i) Pass();
-        // The capture records a buffer as it plays.
-        for (int i = 0; i < 7; ++i) Pass();
+        // The capture records silence before its first buffer too.
         firstFill = WithoutLeadingSilence(out_.RecordedSamples());
-        firstFill.resize(std::min<std::size_t>(firstFill.size(), 7 * 1024));
     }
     root_.reset();
-    ASSERT_EQ(firstFill.size(), 7u * 1024);
+    ASSERT_GT(firstFill.size(), kFirstFill / 2);
+    firstFill.resize(kFirstFill / 2);
 
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("sound-service-" + std::to_string(::getpid()) + ".raw");
@@ -495,8 +517,8 @@ TEST_F(SoundServiceTest, AVoiceOnSdlsDiskDriverGoesFromStartedToStopped) {
         xMixerSetAudioOut(&sdl);
         MakeRoot();
         ASSERT_NE(dynamic_cast<SoundServiceX*>(root_->GetSoundService()), nullptr);
+        Service().Idle();
         {
-            Pass();
             Voice voice(root_.get(), 4);
             Journal& journal = Watch(voice);
             voice.Start();
@@ -524,9 +546,15 @@ TEST_F(SoundServiceTest, AVoiceOnSdlsDiskDriverGoesFromStartedToStopped) {
         written[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     }
     written = WithoutLeadingSilence(written);
+    // Every sample in order; a buffer may follow a stretch of the silence SDL
+    // plays whenever its queue runs dry (the voice begins late in the first fill).
     ASSERT_GE(written.size(), firstFill.size());
+    std::size_t at = 0;
     for (std::size_t i = 0; i < firstFill.size(); ++i) {
-        ASSERT_EQ(written[i], firstFill[i]) << "sample " << i;
+        while (at < written.size() && written[at] != firstFill[i] && written[at] == 0) ++at;
+        ASSERT_LT(at, written.size()) << "sample " << i;
+        ASSERT_EQ(written[at], firstFill[i]) << "sample " << i;
+        ++at;
     }
 }
 
