@@ -102,7 +102,8 @@ void SoundServiceNone::Play(std::int32_t channel, std::int32_t index, std::int32
     if (channel < 0 || channel >= kChannels) return;
     const std::uint64_t now = Now();
     record->startTime = std::max(g_freeAt[channel], now);
-    record->endTime = record->startTime + std::uint64_t{record->lengthMs} * static_cast<std::uint64_t>(plays < 1 ? 1 : plays);
+    record->endTime = record->startTime +
+                      std::uint64_t{record->lengthMs} * static_cast<std::uint64_t>(plays < 1 ? 1 : plays);
     g_freeAt[channel] = record->endTime;
 }
 

@@ -23,7 +23,8 @@ std::uint32_t KindCode(const std::string& kind) {
 // other failure goes on to the caller's frame.
 void LoadInto(SoundRecord& record, xSimpleResFile& file, std::int32_t resourceId) {
     sound::SoundSlot* slot = nullptr;
-    const std::int16_t code = xTry([&] { slot = sound::SoundPoolLoad(file, KindCode(record.kind), resourceId); });
+    const std::int16_t code =
+        xTry([&] { slot = sound::SoundPoolLoad(file, KindCode(record.kind), resourceId); });
     if (code == kErrResourceMissing) {
         xErrorCode = 0;
         record.pending = 1;
@@ -163,7 +164,8 @@ void SoundServiceX::StopAllOfKind(Sound& example) {
 void SoundServiceX::Idle() {
     for (std::int32_t channel = 0; channel < kChannels; ++channel) {
         xMixerSetChannelVolume(
-            sound::MixerChannelLevel(GetMasterVolume(), ChannelVolume(channel), ChannelMuted(channel)), channel);
+            sound::MixerChannelLevel(GetMasterVolume(), ChannelVolume(channel), ChannelMuted(channel)),
+            channel);
     }
 }
 

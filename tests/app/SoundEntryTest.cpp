@@ -97,9 +97,10 @@ TEST_F(SoundEntryTest, AnUnknownAudioDriverEndsTheRunAfterOnePassWithTheNoDriver
     EXPECT_TRUE(silentService_);
     EXPECT_LE(passes_, 1);  // the code is there before the first pass ends
     ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text,
-              "Vizuzor can't find any sound card drivers. You MUST have a properly-installed sound card to play "
-              "Vizuzor.  If you have a sound card, make sure you have the appropriate drivers installed.");
+    EXPECT_EQ(
+        boxes_.boxes[0].text,
+        "Vizuzor can't find any sound card drivers. You MUST have a properly-installed sound card to play "
+        "Vizuzor.  If you have a sound card, make sure you have the appropriate drivers installed.");
 }
 
 TEST_F(SoundEntryTest, TheDummyDriverPlaysThroughTheMixerService) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -10,10 +11,9 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <thread>
-#include <unistd.h>
 #include <memory>
 #include <string>
+#include <thread>
 #include <typeinfo>
 #include <vector>
 
@@ -22,7 +22,6 @@
 #include "divir/xFile.h"
 #include "divir/xFileSpec.h"
 #include "divir/xTryFrame.h"
-#include "resource/xSimpleResFile.h"
 #include "framework/AppTime.h"
 #include "framework/DummyUIRoot.h"
 #include "framework/ExecutionService.h"
@@ -40,6 +39,7 @@
 #include "resource/FileRegistry.h"
 #include "resource/FileResourceFactory.h"
 #include "resource/ResourceService.h"
+#include "resource/xSimpleResFile.h"
 #include "sound/Music.h"
 #include "sound/Sfx.h"
 #include "sound/Sound.h"
@@ -59,12 +59,18 @@ class Journal : public MsgReceiver {
     std::int32_t Receive(const Msg& msg, MsgSender*) override {
         const std::type_info& type = typeid(msg);
         std::string name;
-        if (type == typeid(StartingMsg)) name = "Starting";
-        else if (type == typeid(StartedMsg)) name = "Started";
-        else if (type == typeid(StoppingMsg)) name = "Stopping";
-        else if (type == typeid(StoppedMsg)) name = "Stopped";
-        else if (type == typeid(SoundQueueAbortedMsg)) name = "Aborted";
-        else return 0;
+        if (type == typeid(StartingMsg))
+            name = "Starting";
+        else if (type == typeid(StartedMsg))
+            name = "Started";
+        else if (type == typeid(StoppingMsg))
+            name = "Stopping";
+        else if (type == typeid(StoppedMsg))
+            name = "Stopped";
+        else if (type == typeid(SoundQueueAbortedMsg))
+            name = "Aborted";
+        else
+            return 0;
         entries.push_back(name);
         times.push_back(now_);
         if (onStopped && name == "Stopped") onStopped();
@@ -538,7 +544,8 @@ TEST_F(SoundServiceTest, AVoiceOnSdlsDiskDriverGoesFromStartedToStopped) {
         xMixerSetAudioOut(&out_);
     }
     std::ifstream in(file, std::ios::binary);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
     in.close();
     std::filesystem::remove(file);
     std::vector<std::int16_t> written(bytes.size() / 2);
