@@ -6,6 +6,9 @@
 #include <string>
 
 #include "app/WinMain.h"
+#include "framework/ObjectRegistry.h"
+#include "framework/UIRoot.h"
+#include "framework/XApplication.h"
 #include "game/model/PictureModel.h"
 #include "platform/CommandLine.h"
 #include "platform/GameWindow.h"
@@ -13,9 +16,12 @@
 #include "platform/HostPath.h"
 #include "platform/InstanceLock.h"
 #include "platform/PosixUrlLauncher.h"
+#include "platform/SdlAudioOut.h"
 #include "platform/SdlDesktopControl.h"
 #include "platform/SdlMessageBoxSink.h"
 #include "platform/SdlMessageQueue.h"
+#include "sound/SoundService.h"
+#include "sound/xMixer.h"
 
 int main(int argc, char** argv) {
     platform::SetCommandLine(
@@ -30,6 +36,11 @@ int main(int argc, char** argv) {
     platform::MessageBoxSink::Install(&boxes);
     platform::DesktopControl::Install(&desktop);
     platform::UrlLauncher::Install(&browser);
+    // Every UI root plays through the mixer on SDL's queued output; when the
+    // output cannot open, the run goes on silent and ends with the sound error.
+    platform::SdlAudioOut audio;
+    xMixerSetAudioOut(&audio);
+    SoundService::Install();
     // Held until the process ends; the system releases it on a crash too.
     std::unique_ptr<platform::InstanceLock> instanceLock;
 
@@ -58,6 +69,8 @@ int main(int argc, char** argv) {
     // the result once per pass.
     entry.presentFrame = &platform::PresentAllWindows;
     const int result = WinMain(entry);
+    UIRoot::SetSoundServiceMaker(nullptr);
+    xMixerSetAudioOut(nullptr);
     platform::UrlLauncher::Install(nullptr);
     platform::DesktopControl::Install(nullptr);
     platform::MessageBoxSink::Install(nullptr);

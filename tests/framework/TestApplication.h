@@ -15,6 +15,7 @@ class TestApplication : public XApplication {
         std::function<void()> onConstruct;
         std::function<void(TestApplication&)> onPass;
         std::function<void()> onShowPanel;
+        std::function<void()> onDestroy;
         int constructed = 0;
         int destroyed = 0;
     };
@@ -33,7 +34,10 @@ class TestApplication : public XApplication {
         ++script().constructed;
         if (script().onConstruct) script().onConstruct();
     }
-    ~TestApplication() override { ++script().destroyed; }
+    ~TestApplication() override {
+        ++script().destroyed;
+        if (script().onDestroy) script().onDestroy();
+    }
 
     void RunExecutables() override {
         XApplication::RunExecutables();
