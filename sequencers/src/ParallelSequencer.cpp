@@ -3,20 +3,12 @@
 #include "framework/PausedMsg.h"
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
+#include "sound/Sound.h"
 
 #include <algorithm>
 
-ParallelSequencer::ParallelSequencer(MsgReceiver* receiver) {
-    AddReceiver(receiver);
-}
-
-ParallelSequencer::~ParallelSequencer() {
-    LeaveChildren();
-}
-
 void ParallelSequencer::Add(Process* child, bool pauseEnds) {
-    if (!IsStopped() || child == nullptr ||
-        std::find(children_.begin(), children_.end(), child) != children_.end()) {
+    if (!CanAdd(child)) {
         return;
     }
     children_.push_back(child);
@@ -30,14 +22,30 @@ void ParallelSequencer::Clear() {
     }
 }
 
-Process* ParallelSequencer::GetChild(std::int32_t index) {
-    if (index < 0 || index >= GetChildCount()) {
-        throw 0;
+bool ParallelSequencer::LeadsWithStoppedSound(Process* child) {
+    if (auto* sound = dynamic_cast<Sound*>(child)) {
+        return sound->IsStopped();
     }
-    return children_[static_cast<std::size_t>(index)];
+    if (auto* sequencer = dynamic_cast<Sequencer*>(child)) {
+        return sequencer->GetChildCount() > 0 && LeadsWithStoppedSound(sequencer->GetChild(0));
+    }
+    return false;
 }
 
 void ParallelSequencer::OnStarting() {
+    soundsStartedFirst_ = false;
+    // A child's start may send; walk a copy.
+    const std::vector<Process*> children = children_;
+    for (Process* child : children) {
+        if (LeadsWithStoppedSound(child)) {
+            Listen(child);
+            child->Start();
+            soundsStartedFirst_ = true;
+        }
+    }
+    if (soundsStartedFirst_) {
+        return;
+    }
     StartAll();
     if (children_.empty()) {
         // No child will report: it has started, and ended.
@@ -47,12 +55,9 @@ void ParallelSequencer::OnStarting() {
 }
 
 void ParallelSequencer::StartAll() {
-    // A child's start may send; walk a copy.
     const std::vector<Process*> children = children_;
     for (Process* child : children) {
-        if (!child->HasReceiver(this)) {
-            child->AddReceiver(this);
-        }
+        Listen(child);
         if (child->IsStopped()) {
             child->Start();
         }
@@ -65,6 +70,9 @@ bool ParallelSequencer::HasEnded(std::size_t i) const {
 
 void ParallelSequencer::Update() {
     if (IsStarting()) {
+        if (soundsStartedFirst_) {
+            StartAll();
+        }
         if (std::all_of(children_.begin(), children_.end(), [](Process* c) { return c->HasBeenStarted(); })) {
             Started();
         }
@@ -91,15 +99,7 @@ void ParallelSequencer::Update() {
 
 void ParallelSequencer::Stopped() {
     LeaveChildren();
-    ProcessForwarder::Stopped();
-}
-
-void ParallelSequencer::LeaveChildren() {
-    for (Process* child : children_) {
-        if (child->HasReceiver(this)) {
-            child->RemoveReceiver(this);
-        }
-    }
+    Sequencer::Stopped();
 }
 
 std::int32_t ParallelSequencer::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
@@ -109,5 +109,5 @@ std::int32_t ParallelSequencer::HandleMsg(const Msg& msg, MsgSender* from, bool 
         QueueMsg(msg, from);
         queued = true;
     }
-    return QueuedMsgReceiverForwarder::HandleMsg(msg, from, fromQueue, queued);
+    return Sequencer::HandleMsg(msg, from, fromQueue, queued);
 }

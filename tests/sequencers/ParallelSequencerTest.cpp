@@ -114,3 +114,34 @@ TEST_F(ParallelSequencerTest, LeavesItsChildrenWhenDestroyedAndThrowsForABadInde
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ParallelSequencerTest, ReactsOnePassAfterAChildNeverInsideItsSend) {
+    HandDriven a;
+    ParallelSequencer sequencer(nullptr);
+    sequencer.Add(&a);
+    sequencer.Start();
+    Run();
+    a.Started();
+    EXPECT_TRUE(sequencer.IsStarting());
+    Run();
+    EXPECT_TRUE(sequencer.IsStarted());
+    a.Stop();
+    a.Stopped();
+    EXPECT_TRUE(sequencer.IsStarted());
+    Run();
+    EXPECT_TRUE(sequencer.HasBeenStopping());
+    Run();
+    EXPECT_TRUE(sequencer.IsStopped());
+}
+
+TEST_F(ParallelSequencerTest, ScriptedChildrenDoNotLeadWithASound) {
+    HandDriven a;
+    ParallelSequencer nested(nullptr);
+    nested.Add(&a);
+    EXPECT_FALSE(ParallelSequencer::LeadsWithStoppedSound(&a));
+    EXPECT_FALSE(ParallelSequencer::LeadsWithStoppedSound(&nested));
+}
+
+}  // namespace

@@ -1,0 +1,213 @@
+// Serial and parallel sequences of real animations on the animation service,
+// on the screen canvas under the dummy video driver, paced by the manual clock.
+#include "sequencers/ParallelSequencer.h"
+#include "sequencers/SerialSequencer.h"
+
+#include "media/Animation.h"
+#include "media/AnimationService.h"
+
+#include "framework/MsgLog.h"
+#include "framework/SchedulerFixture.h"
+#include "framework/View.h"
+#include "support/AnimationStage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::int32_t kStrip = 1500;
+// Animation 1 of the strip has three cels, 5 has two.
+constexpr std::int32_t kThree = 1;
+constexpr std::int32_t kTwo = 5;
+
+// Every state message heard, with the pass it came in.
+class PassLog : public MsgReceiver {
+  public:
+    struct Entry {
+        int pass;
+        MsgSender* from;
+        std::string name;
+    };
+    explicit PassLog(const int& pass) : pass_(pass) {}
+    std::int32_t Receive(const Msg& msg, MsgSender* from) override {
+        entries.push_back(Entry{pass_, from, MsgLog::NameOf(msg)});
+        return 0;
+    }
+    // The pass of the first `name` from `from`; -1 if none came.
+    int PassOf(MsgSender* from, const std::string& name) const {
+        for (const Entry& entry : entries) {
+            if (entry.from == from && entry.name == name) return entry.pass;
+        }
+        return -1;
+    }
+    int Count(MsgSender* from, const std::string& name) const {
+        int count = 0;
+        for (const Entry& entry : entries) count += entry.from == from && entry.name == name ? 1 : 0;
+        return count;
+    }
+    std::vector<Entry> entries;
+
+  private:
+    const int& pass_;
+};
+
+class SequencerAnimationTest : public SchedulerFixture {
+  protected:
+    void SetUp() override {
+        SchedulerFixture::SetUp();
+        stage_ = std::make_unique<AnimationStage>();
+        view_ = std::make_unique<View>("Vizuzor", 8, 640, 480, false);
+        service_ = dynamic_cast<AnimationService*>(view_->GetAnimationService());
+        ASSERT_NE(service_, nullptr);
+        stage_->AddStrips(std::string(SRF_FIXTURES) + "/anim.srf", {kStrip}, view_.get(), false);
+    }
+    void TearDown() override {
+        view_.reset();
+        stage_.reset();
+        SchedulerFixture::TearDown();
+    }
+
+    // Passes of one ms each.
+    void RunFor(int ms) {
+        for (int i = 0; i < ms; ++i) {
+            ++pass_;
+            clock_.Advance(1);
+            Run();
+        }
+    }
+    std::unique_ptr<Animation> Make(std::int32_t number) {
+        auto animation = std::make_unique<Animation>(view_.get(), kStrip, number);
+        animation->AddReceiver(&log_);
+        return animation;
+    }
+
+    int pass_ = 0;
+    PassLog log_{pass_};
+    std::unique_ptr<AnimationStage> stage_;
+    std::unique_ptr<View> view_;
+    AnimationService* service_ = nullptr;
+};
+
+TEST_F(SequencerAnimationTest, TheSecondAnimationContinuesFromTheFirstWithoutAGap) {
+    auto a = Make(kThree);
+    auto b = Make(kTwo);
+    SerialSequencer sequencer(&log_);
+    sequencer.Add(a.get());
+    sequencer.Add(b.get());
+    sequencer.Start();
+    RunFor(3);
+    ASSERT_TRUE(a->IsStarted());
+    EXPECT_TRUE(b->HasReceiver(&sequencer)) << "prepared while the first plays";
+    EXPECT_EQ(service_->GetSceneObject(b.get()), service_->GetSceneObject(a.get()));
+    RunFor(1500);
+    EXPECT_TRUE(sequencer.IsStopped());
+    const int firstEnds = log_.PassOf(a.get(), "StoppedMsg");
+    ASSERT_GT(firstEnds, 0);
+    EXPECT_EQ(log_.PassOf(b.get(), "StartedMsg"), firstEnds) << "no pass between them";
+    EXPECT_EQ(log_.Count(b.get(), "StartingMsg"), 1);
+    EXPECT_GE(log_.PassOf(&sequencer, "StoppedMsg"), log_.PassOf(b.get(), "StoppedMsg"));
+    EXPECT_EQ(log_.Count(&sequencer, "StoppedMsg"), 1);
+    EXPECT_FALSE(a->HasReceiver(&sequencer));
+    EXPECT_FALSE(b->HasReceiver(&sequencer));
+}
+
+TEST_F(SequencerAnimationTest, AHeldFirstAnimationWithPauseEndsIsNotHandedOver) {
+    auto a = Make(kThree);
+    auto b = Make(kTwo);
+    a->SetHoldAtEnd();
+    SerialSequencer sequencer(&log_);
+    sequencer.Add(a.get(), true);
+    sequencer.Add(b.get());
+    sequencer.Start();
+    RunFor(3);
+    EXPECT_FALSE(b->HasReceiver(&sequencer));
+    RunFor(1500);
+    const int held = log_.PassOf(a.get(), "PausedMsg");
+    ASSERT_GT(held, 0);
+    EXPECT_GE(log_.PassOf(b.get(), "StartingMsg"), held);
+    EXPECT_TRUE(a->IsPaused()) << "it holds at its end";
+    EXPECT_TRUE(sequencer.IsStopped());
+}
+
+// The nested sequence is followed itself: the outer one moves on when it stops.
+TEST_F(SequencerAnimationTest, AHandOverIntoANestedSequenceMovesOnWhenItStops) {
+    auto a = Make(kThree);
+    auto b = Make(kTwo);
+    auto c = Make(kTwo);
+    auto d = Make(kThree);
+    SerialSequencer nested(&log_);
+    nested.Add(b.get());
+    nested.Add(c.get());
+    SerialSequencer outer(&log_);
+    outer.Add(a.get());
+    outer.Add(&nested);
+    outer.Add(d.get());
+    outer.Start();
+    RunFor(3);
+    EXPECT_TRUE(outer.IsStarted());
+    EXPECT_TRUE(nested.HasReceiver(&outer));
+    EXPECT_FALSE(b->HasReceiver(&outer)) << "the nested sequence hears its own child";
+    EXPECT_TRUE(b->HasReceiver(&nested));
+    EXPECT_EQ(service_->GetSceneObject(b.get()), service_->GetSceneObject(a.get()));
+    ASSERT_NO_THROW(RunFor(4000));
+    const int firstEnds = log_.PassOf(a.get(), "StoppedMsg");
+    EXPECT_EQ(log_.PassOf(b.get(), "StartedMsg"), firstEnds);
+    EXPECT_EQ(log_.PassOf(&nested, "StartedMsg"), firstEnds) << "starts with its first child";
+    EXPECT_GT(log_.PassOf(c.get(), "StartedMsg"), firstEnds);
+    EXPECT_GE(log_.PassOf(d.get(), "StartingMsg"), log_.PassOf(&nested, "StoppedMsg"));
+    EXPECT_EQ(log_.Count(d.get(), "StoppedMsg"), 1);
+    EXPECT_TRUE(outer.IsStopped());
+    EXPECT_EQ(log_.Count(&outer, "StoppedMsg"), 1);
+    for (Process* child : {static_cast<Process*>(a.get()), static_cast<Process*>(b.get()),
+                           static_cast<Process*>(c.get()), static_cast<Process*>(d.get()),
+                           static_cast<Process*>(&nested)}) {
+        EXPECT_FALSE(child->HasReceiver(&outer));
+        EXPECT_FALSE(child->HasReceiver(&nested));
+    }
+}
+
+TEST_F(SequencerAnimationTest, StoppingDuringAPreparedHandOverStopsEverything) {
+    auto a = Make(kThree);
+    auto b = Make(kTwo);
+    SerialSequencer sequencer(&log_);
+    sequencer.Add(a.get());
+    sequencer.Add(b.get());
+    sequencer.Start();
+    RunFor(3);
+    ASSERT_TRUE(b->HasReceiver(&sequencer));
+    sequencer.Stop();
+    ASSERT_NO_THROW(RunFor(1500));
+    EXPECT_TRUE(sequencer.IsStopped());
+    EXPECT_EQ(log_.Count(&sequencer, "StoppedMsg"), 1);
+    EXPECT_TRUE(a->IsStopped());
+    EXPECT_TRUE(b->IsStopped());
+    EXPECT_EQ(service_->GetSegmentEntryCount(), 0u);
+    EXPECT_FALSE(a->HasReceiver(&sequencer));
+    EXPECT_FALSE(b->HasReceiver(&sequencer));
+}
+
+TEST_F(SequencerAnimationTest, AParallelSequenceEndsWhenItsAnimationsHaveEnded) {
+    auto a = Make(kThree);
+    auto held = Make(kTwo);
+    held->SetHoldAtEnd();
+    ParallelSequencer sequencer(&log_);
+    sequencer.Add(a.get());
+    sequencer.Add(held.get(), true);
+    sequencer.Start();
+    RunFor(1500);
+    EXPECT_TRUE(sequencer.IsStopped());
+    EXPECT_EQ(log_.Count(&sequencer, "StoppedMsg"), 1);
+    // Counted as ended once it holds; the sequencer's own stop then stops it.
+    const int heldAt = log_.PassOf(held.get(), "PausedMsg");
+    ASSERT_GT(heldAt, 0);
+    EXPECT_GE(log_.PassOf(&sequencer, "StoppingMsg"), std::max(heldAt, log_.PassOf(a.get(), "StoppedMsg")));
+    EXPECT_TRUE(held->IsStopped());
+    EXPECT_FALSE(held->HasReceiver(&sequencer));
+}
+
+}  // namespace
