@@ -6,9 +6,7 @@
 #include <string>
 
 #include "app/WinMain.h"
-#include "framework/ObjectRegistry.h"
 #include "framework/UIRoot.h"
-#include "framework/XApplication.h"
 #include "game/model/PictureModel.h"
 #include "platform/CommandLine.h"
 #include "platform/GameWindow.h"
