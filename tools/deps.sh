@@ -11,6 +11,7 @@ packages=(
   libjpeg62-turbo-dev
   xvfb xauth x11-utils imagemagick
   python3
+  clang libclang-rt-14-dev
 )
 
 missing=()
