@@ -20,6 +20,8 @@ packages=(
   # A virtual display and captures for the demo scripts and the message-box tests
   # (SDL draws its boxes with X core fonts).
   xvfb xauth x11-utils imagemagick xfonts-base
+  # The fuzz targets: clang with libFuzzer.
+  clang libclang-rt-14-dev
 )
 
 missing=()

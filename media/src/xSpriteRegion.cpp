@@ -4,11 +4,12 @@
 
 namespace {
 
-std::int32_t AreaOf(const xRect& r) {
+// In 64 bits: a rectangle of 16-bit coordinates may cover nearly 2^32 pixels.
+std::int64_t AreaOf(const xRect& r) {
     if (r.IsEmpty()) {
         return 0;
     }
-    return static_cast<std::int32_t>(r.right - r.left) * static_cast<std::int32_t>(r.bottom - r.top);
+    return static_cast<std::int64_t>(r.right - r.left) * static_cast<std::int64_t>(r.bottom - r.top);
 }
 
 xRect BoundsOf(const xRect& a, const xRect& b) {
@@ -39,7 +40,7 @@ void xSpriteRegion::RemoveAt(int i) {
     --count_;
 }
 
-void xSpriteRegion::Append(const xRect& r, std::int32_t covered) {
+void xSpriteRegion::Append(const xRect& r, std::int64_t covered) {
     entries_[count_].rect = r;
     entries_[count_].covered = covered;
     ++count_;
@@ -57,14 +58,14 @@ void xSpriteRegion::Add(const xRect& in, int budget, int depth) {
     if (depth < 1) {
         budget = -1;
     }
-    const std::int32_t a = AreaOf(r);
+    const std::int64_t a = AreaOf(r);
     int candidate = -1;
-    std::int32_t best = 0;
-    std::int32_t cost = 0;
+    std::int64_t best = 0;
+    std::int64_t cost = 0;
     for (int i = 0; i < count_; ++i) {
         Entry& e = entries_[i];
         const xRect u = BoundsOf(e.rect, r);
-        const std::int32_t s = e.covered + a - AreaOf(u);
+        const std::int64_t s = e.covered + a - AreaOf(u);
         if (s >= a || s >= e.covered) {
             e.rect = u;
             e.covered = AreaOf(u);

@@ -10,7 +10,7 @@ namespace {
 
 struct E {
     xRect r;
-    std::int32_t covered;
+    std::int64_t covered;
     friend bool operator==(const E&, const E&) = default;
 };
 
@@ -63,6 +63,19 @@ TEST(xSpriteRegionTest, AddMergesSplitsAndWidens) {
          10,
          {{{0, 0, 8, 12}, 96}}},
         {"touching side by side: union", {{0, 0, 8, 8}}, {8, 0, 16, 8}, 0, 10, {{{0, 0, 16, 8}, 128}}},
+        // Areas of full 16-bit rectangles pass 2^31 (found by the off4 fuzz target).
+        {"the largest rectangles: areas past 32 bits",
+         {{-32768, -32768, 0, 32767}},
+         {0, -32768, 32767, 32767},
+         0,
+         10,
+         {{{-32768, -32768, 32767, 32767}, 4294836225LL}}},
+        {"the largest rectangles far apart, forced together",
+         {{-32768, -32768, -32000, -32000}},
+         {32000, 32000, 32767, 32767},
+         0,
+         0,
+         {{{-32768, -32768, 32767, 32767}, 4294836225LL}}},
         {"far apart with budget 0: appended",
          {{0, 0, 8, 8}},
          {100, 100, 108, 108},

@@ -47,7 +47,10 @@ TEST_F(PrivateProfileTest, ReadsMatchCaseBlindAndStripQuotesAndBlanks) {
                "Unbalanced=\"open\r\n"
                "Empty=\r\n"
                "[Other]\n"
-               "Server=elsewhere\n");
+               "Server=elsewhere\n"
+               "  =blank name\n"
+               "[  ]\n"
+               "K=blank section\n");
     struct Case {
         const char* section;
         const char* key;
@@ -59,6 +62,8 @@ TEST_F(PrivateProfileTest, ReadsMatchCaseBlindAndStripQuotesAndBlanks) {
         {"Debug", "Unbalanced", "\"open"},      {"Debug", "Empty", ""},
         {"OTHER", "server", "elsewhere"},       {"Debug", "Missing", "nOtFoUnD"},
         {"Nowhere", "Server", "nOtFoUnD"},
+        // Blank names trim to empty texts (found by the update-script fuzz target).
+        {"Other", "", "blank name"},            {"", "K", "blank section"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.section) + "/" + c.key);

@@ -14,7 +14,7 @@ class xSpriteRegion : public xAppObject {
   public:
     struct Entry {
         xRect rect;
-        std::int32_t covered = 0;
+        std::int64_t covered = 0;  // a full 16-bit rectangle's area does not fit 32 bits
     };
 
     // Budgets and depths the callers use.
@@ -61,7 +61,7 @@ class xSpriteRegion : public xAppObject {
 
   private:
     void RemoveAt(int i);
-    void Append(const xRect& r, std::int32_t covered);
+    void Append(const xRect& r, std::int64_t covered);
 
     Entry* entries_ = nullptr;
     std::uint16_t count_ = 0;
@@ -74,7 +74,7 @@ class xBigSpriteRegion : public xSpriteRegion {
   public:
     static constexpr std::uint16_t kBigCapacity = 100;
 
-    xBigSpriteRegion() : xSpriteRegion(big_.data(), kBigCapacity) {}
+    xBigSpriteRegion() : xSpriteRegion(big_, kBigCapacity) {}
     xBigSpriteRegion(const xBigSpriteRegion& other) : xBigSpriteRegion() { CopyFrom(other); }
     explicit xBigSpriteRegion(const xSpriteRegion& other) : xBigSpriteRegion() { CopyFrom(other); }
     xBigSpriteRegion& operator=(const xBigSpriteRegion& other) {
@@ -87,5 +87,6 @@ class xBigSpriteRegion : public xSpriteRegion {
     }
 
   private:
-    std::array<Entry, kBigCapacity> big_{};
+    // A plain array: the base is handed its address before the member is built.
+    Entry big_[kBigCapacity]{};
 };
