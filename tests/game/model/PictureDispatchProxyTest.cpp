@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -85,6 +87,10 @@ std::string Dispatch(const std::string& prefix, const std::vector<Section>& sect
 class PictureDispatchProxyTest : public PumpFixture {
   public:
     void SetUp() override {
+        // The proxy's local copy of the file sits beside the program, one path for
+        // every test of this program: tests run as parallel processes take turns.
+        lock_ = ::open("/tmp/vizuzor-picture-dispatch.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (lock_ >= 0) ::flock(lock_, LOCK_EX);
         PumpFixture::SetUp();
         ExecutionService::Register();
         xFileStartup(8);
@@ -103,6 +109,7 @@ class PictureDispatchProxyTest : public PumpFixture {
         ::rmdir(files_.c_str());
         xFileCleanup();
         PumpFixture::TearDown();
+        if (lock_ >= 0) ::close(lock_);
     }
 
     void Serve(const std::string& name, const std::string& text) {
@@ -113,6 +120,7 @@ class PictureDispatchProxyTest : public PumpFixture {
 
     std::unique_ptr<TestHttpServer> server_;
     std::string files_;
+    int lock_ = -1;
     std::vector<std::string> written_;
 };
 
