@@ -336,7 +336,9 @@ Registry::Store Registry::Parse(std::string_view text) {
         const std::size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        // Every carriage return before the line end goes: a kept line is written
+        // back without them and reads back the same.
+        while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         const bool firstLine = std::exchange(first, false);
         if (line.empty()) continue;
         if (line.front() == '[') {

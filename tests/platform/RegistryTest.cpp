@@ -254,4 +254,14 @@ TEST(RegistryParseTest, RandomStoreTextsNeverBreakTheReader) {
     }
 }
 
+// A kept line that ends in several carriage returns is kept without them:
+// one save after another leaves the file as it is.
+TEST(RegistryParseTest, LinesEndingInSeveralCarriageReturnsReadBackTheSame) {
+    const std::string text =
+        "[HKEY_LOCAL_MACHINE\\Software\\X]\n\"Name\"=sz:\"quo\\\"ted\\\\\r\r\r\n; note\r\r\n[ELSEWHERE]\r\r\r\n";
+    const std::string once = Registry::Format(Registry::Parse(text));
+    EXPECT_EQ(once.find('\r'), std::string::npos);
+    EXPECT_EQ(Registry::Format(Registry::Parse(once)), once);
+}
+
 }  // namespace
