@@ -23,7 +23,7 @@ struct WriterArgs {
 
 using Writer = void (*)(std::uint8_t* target, const std::uint8_t* source, const WriterArgs& a);
 
-enum class Pixel { Mask, Blend, Copy, Copy24 };
+enum class Pixel { Mask, Blend, Copy, Copy24, Mask24 };
 
 template <Pixel P>
 inline void Put(std::uint8_t* t, std::uint8_t s, const WriterArgs& a) {
@@ -36,6 +36,13 @@ inline void Put(std::uint8_t* t, std::uint8_t s, const WriterArgs& a) {
     } else if constexpr (P == Pixel::Copy) {
         if (s != 0) {
             *t = s;
+        }
+    } else if constexpr (P == Pixel::Mask24) {
+        if (s != 0) {
+            const std::uint8_t* c = a.table + static_cast<std::size_t>(a.colour) * 3;
+            t[0] = c[0];
+            t[1] = c[1];
+            t[2] = c[2];
         }
     } else {
         if (s != 0) {
@@ -51,7 +58,7 @@ inline void Put(std::uint8_t* t, std::uint8_t s, const WriterArgs& a) {
 // sourceCount source pixels and writes at most count target pixels.
 template <Pixel P, int Walk, bool Mirror>
 void Write(std::uint8_t* t, const std::uint8_t* s, const WriterArgs& a) {
-    constexpr std::ptrdiff_t kBytes = P == Pixel::Copy24 ? 3 : 1;
+    constexpr std::ptrdiff_t kBytes = P == Pixel::Copy24 || P == Pixel::Mask24 ? 3 : 1;
     constexpr std::ptrdiff_t kStep = Mirror ? -kBytes : kBytes;
     if constexpr (Walk == 0) {
         // Equal extents: count and sourceCount are the same.
@@ -107,6 +114,7 @@ constexpr std::array<Writer, 18> kWriters8 = [] {
     return w;
 }();
 constexpr std::array<Writer, 6> kWriters24 = WritersOf<Pixel::Copy24>();
+constexpr std::array<Writer, 6> kMaskWriters24 = WritersOf<Pixel::Mask24>();
 
 // One axis of a scaled draw. Target offset j, counted from where the writing
 // starts (the left or top edge, or the opposite one when mirrored or flipped),
@@ -200,15 +208,28 @@ WriterArgs RowArgs(const Axis& h) {
 
 }  // namespace
 
+void xMixCanvas::FillScreenColours() {
+    const xPalette& palette = screen_ != nullptr ? screen_->GetScreenPalette() : xPalette::Default();
+    for (int i = 0; i < 256; ++i) {
+        xRGB c;
+        palette.GetEntry(c, static_cast<std::uint8_t>(i));
+        bgr_[static_cast<std::size_t>(i) * 3] = c.blue;
+        bgr_[static_cast<std::size_t>(i) * 3 + 1] = c.green;
+        bgr_[static_cast<std::size_t>(i) * 3 + 2] = c.red;
+    }
+}
+
 int xMixCanvas::DrawPixels(const xRect& target, const xMixCanvas& source, const xRect& sourceRect,
                            const xRect& clip, std::uint8_t colour, std::uint16_t flags,
                            const std::uint8_t* table, int mode) {
     if (sourceRect.IsEmpty() || target.IsEmpty()) {
         return kNothingDrawn;
     }
-    // Both canvases must hold 8-bit indices; a 24-bit target is refused rather
-    // than written one byte per pixel.
-    if (depth_ != 8 || source.GetDepth() != 8 || !surface_ || !source.surface_ ||
+    // The source holds 8-bit indices. A 24-bit target takes the mask mode only,
+    // its colour index looked up in the screen palette; other modes refuse it
+    // rather than write one byte per pixel.
+    const bool deep = depth_ == 24 && mode == kModeMask;
+    if ((depth_ != 8 && !deep) || source.GetDepth() != 8 || !surface_ || !source.surface_ ||
         (mode != kModeMask && mode != kModeBlend && mode != kModeCopy) ||
         (mode == kModeBlend && table == nullptr)) {
         return kRefused;
@@ -235,7 +256,14 @@ int xMixCanvas::DrawPixels(const xRect& target, const xMixCanvas& source, const 
     WriterArgs args = RowArgs(h);
     args.colour = colour;
     args.table = table;
-    const Writer writer = kWriters8[static_cast<std::size_t>(mode + CaseOf(h.target, h.source, mirror))];
+    const std::size_t writerCase = static_cast<std::size_t>(CaseOf(h.target, h.source, mirror));
+    const Writer writer =
+        deep ? kMaskWriters24[writerCase] : kWriters8[static_cast<std::size_t>(mode) + writerCase];
+    if (deep) {
+        FillScreenColours();
+        args.table = bgr_.data();
+    }
+    const std::ptrdiff_t bytes = deep ? 3 : 1;
     const std::int32_t firstX = mirror ? target.right - 1 - h.first : target.left + h.first;
     const std::int32_t sourceX = sourceRect.left + h.SourceAt(h.first);
 
@@ -246,7 +274,7 @@ int xMixCanvas::DrawPixels(const xRect& target, const xMixCanvas& source, const 
     const std::int32_t sourceEnd = sourceRow + v.SourceCount();
     for (std::int32_t k = v.first; k < v.end && sourceRow < sourceEnd; ++k) {
         const std::int32_t row = flip ? target.bottom - 1 - k : target.top + k;
-        writer(GetRow(row) + firstX, source.GetRow(sourceRow) + sourceX, args);
+        writer(GetRow(row) + firstX * bytes, source.GetRow(sourceRow) + sourceX, args);
         acc -= vRemainder;
         if (acc < 1) {
             acc += v.target;
@@ -284,14 +312,7 @@ int xMixCanvas::BeginSpan(const xRect& target, const xRect& clip, std::int16_t s
         return 0;
     }
     if (depth_ == 24) {
-        const xPalette& palette = screen_ != nullptr ? screen_->GetScreenPalette() : xPalette::Default();
-        for (int i = 0; i < 256; ++i) {
-            xRGB c;
-            palette.GetEntry(c, static_cast<std::uint8_t>(i));
-            bgr_[static_cast<std::size_t>(i) * 3] = c.blue;
-            bgr_[static_cast<std::size_t>(i) * 3 + 1] = c.green;
-            bgr_[static_cast<std::size_t>(i) * 3 + 2] = c.red;
-        }
+        FillScreenColours();
     }
     const WriterArgs row = RowArgs(h);
     span.fullWidth = h.target;

@@ -1,6 +1,7 @@
 #include "media/TextStrip.h"
 
 #include "media/xMixCanvas.h"
+#include "media/xPalette.h"
 #include "media/xSpriteRegion.h"
 
 #include "divir/xError.h"
@@ -280,6 +281,49 @@ TEST(TextStripTest, FontFilesAreCountedAndCheckedWithErrorFifteen) {
     strip.AddFontFile("no-such-font-file.ttf");
     EXPECT_EQ(xErrorCode, kErrFontFile);
     EXPECT_EQ(strip.GetFontFileCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Cached text drawn on a 24-bit canvas shows the colours it shows on an 8-bit
+// one, pixel for pixel, at the place and at the corner.
+TEST(TextStripTest, CachedTextLooksTheSameOnA24BitCanvas) {
+    for (const int sub : {4, 5}) {
+        SCOPED_TRACE(sub);
+        Rig rig;
+        rig.OneSize(20);
+        rig.strip.SetText(rig.index, "Vizuzor Wg");
+        xMixCanvas deep;
+        deep.Create(nullptr, 640, 200, 24);
+        const xRect place{10, 20, 300, 80};
+        const auto cel = [](int n) { return static_cast<std::int16_t>(kStyle + n); };
+        for (xMixCanvas* canvas : {&rig.canvas, &deep}) {
+            canvas->BeginDraw(nullptr);
+            rig.strip.Draw(*canvas, place, cel(2), 0, 0);
+            rig.strip.Draw(*canvas, place, cel(sub), 0, 0);
+            canvas->EndDraw(nullptr);
+        }
+        const xPalette& palette = xPalette::Default();
+        int text = 0;
+        int wrong = 0;
+        for (int y = 0; y < 200; ++y) {
+            for (int x = 0; x < 640; ++x) {
+                const std::uint8_t index = rig.canvas.GetRow(y)[x];
+                text += index != 0 ? 1 : 0;
+                // Both canvases start cleared to zero; untouched stays zero.
+                xRGB want{};
+                if (index != 0) {
+                    palette.GetEntry(want, index);
+                }
+                const std::uint8_t* got = deep.GetRow(y) + x * 3;
+                wrong += got[0] != want.blue || got[1] != want.green || got[2] != want.red ? 1 : 0;
+            }
+        }
+        EXPECT_GT(text, 50);
+        EXPECT_EQ(wrong, 0);
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <memory>
@@ -529,6 +530,73 @@ TEST(xMixCanvasTest, SpanOnTwentyFourBitsWritesPaletteColours) {
     EXPECT_EQ(row[6], c1.blue);
     EXPECT_EQ(row[7], c1.green);
     EXPECT_EQ(row[8], c1.red);
+}
+
+}  // namespace
+
+namespace {
+
+// The mask mode writes 24-bit canvases too: the colour index through the
+// palette, index 0 of the source transparent, scaled, mirrored and clipped as
+// on an 8-bit canvas. The same drawing on both gives the same colours.
+TEST(xMixCanvasTest, MaskModeGivesTheSameColoursOnA24BitCanvas) {
+    struct Case {
+        const char* what;
+        xRect target, sourceRect, clip;
+        std::uint16_t flags;
+    };
+    const Case cases[] = {
+        {"equal", {1, 1, 7, 4}, {0, 0, 6, 3}, kEverything, 0},
+        {"mirrored and flipped",
+         {1, 1, 7, 4},
+         {0, 0, 6, 3},
+         kEverything,
+         xMixCanvas::kMirror | xMixCanvas::kFlip},
+        {"stretched", {0, 0, 8, 5}, {0, 0, 6, 3}, kEverything, 0},
+        {"shrunk", {2, 1, 5, 3}, {0, 0, 6, 3}, kEverything, xMixCanvas::kMirror},
+        {"clipped", {-2, -1, 4, 2}, {0, 0, 6, 3}, {1, 0, 5, 2}, 0},
+    };
+    const Picture text{"1.23.4", ".5..6.", "78.9.a"};
+    const Picture blank{"........", "........", "........", "........", "........"};
+    auto source = CanvasOf(text);
+    const std::uint8_t colour = 201;
+    const std::uint8_t background = 7;
+    const xPalette& palette = xPalette::Default();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto flat = CanvasOf(blank);
+        auto deep = CanvasOf(blank, 24);
+        for (int y = 0; y < 5; ++y) {
+            std::fill_n(flat->GetRow(y), 8, background);
+            for (int x = 0; x < 8; ++x) {
+                xRGB b;
+                palette.GetEntry(b, background);
+                deep->GetRow(y)[x * 3] = b.blue;
+                deep->GetRow(y)[x * 3 + 1] = b.green;
+                deep->GetRow(y)[x * 3 + 2] = b.red;
+            }
+        }
+        ASSERT_EQ(flat->DrawPixels(c.target, *source, c.sourceRect, c.clip, colour, c.flags, nullptr,
+                                   xMixCanvas::kModeMask),
+                  xMixCanvas::kDrawn);
+        ASSERT_EQ(deep->DrawPixels(c.target, *source, c.sourceRect, c.clip, colour, c.flags, nullptr,
+                                   xMixCanvas::kModeMask),
+                  xMixCanvas::kDrawn);
+        int written = 0;
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                const std::uint8_t index = flat->GetRow(y)[x];
+                written += index == colour ? 1 : 0;
+                xRGB want;
+                palette.GetEntry(want, index);
+                const std::uint8_t* got = deep->GetRow(y) + x * 3;
+                EXPECT_EQ((std::array<int, 3>{got[0], got[1], got[2]}),
+                          (std::array<int, 3>{want.blue, want.green, want.red}))
+                    << x << "," << y;
+            }
+        }
+        EXPECT_GT(written, 0);
+    }
 }
 
 }  // namespace

@@ -19,7 +19,9 @@ class xMixCanvas : public WinMixCanvas {
 
     static constexpr int kNothingDrawn = 0;
     static constexpr int kDrawn = 1;
-    static constexpr int kRefused = -1;  // not an 8-bit pair, unknown mode, no table
+    // Not an 8-bit source, a 24-bit target outside the mask mode, an unknown
+    // mode, or no table.
+    static constexpr int kRefused = -1;
 
     // State of a span transfer: BeginSpan fills it, NextSpan advances it. Steps
     // and accumulators come from the full extents, so a clipped transfer draws
@@ -63,5 +65,8 @@ class xMixCanvas : public WinMixCanvas {
     int NextSpan(Span& span);
 
   private:
+    // Fills bgr_ from the screen palette (the default one off screen).
+    void FillScreenColours();
+
     std::array<std::uint8_t, 768> bgr_{};  // the screen palette as blue, green, red for 24-bit writes
 };
