@@ -1,0 +1,136 @@
+// The controls drawn on the real screen canvas under SDL's dummy video driver,
+// their art from the .srf our writer made, and the window's back buffer read
+// back after each pass: a pressed push button shows its down image, a scroll
+// bar's thumb sits where its position says.
+
+#include "ControlsFixture.h"
+#include "controls/PushButtonControl.h"
+#include "controls/ScrollBarControl.h"
+#include "media/xPalette.h"
+#include "platform/GameWindow.h"
+#include "platform/Surface.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A rectangle of the window and the index every pixel in it must have.
+struct Patch {
+    xRect rect;
+    std::uint8_t index;
+};
+
+class FrameReadBackTest : public ControlsFixture {
+  protected:
+    void SetUp() override {
+        SchedulerFixture::SetUp();
+        MouseService::Register();
+        stage_ = std::make_unique<AnimationStage>();
+        view_ = std::make_unique<View>("Vizuzor", 8, 640, 480, false);
+        stage_->AddStrips(std::string(CONTROLS_ART) + "/controls_art.srf", {700, 800}, view_.get());
+        ASSERT_NE(view_->GetWindow(), nullptr);
+        view_->ClearScreen(xPalette::Default());
+        ASSERT_EQ(Back().Depth(), 8);
+        background_ = Back().Row(0)[0];
+    }
+
+    const platform::Surface& Back() { return *platform::GetBackBuffer(view_->GetWindow()); }
+
+    // Pixels inside `area` that differ from what belongs there: the index of
+    // the last patch holding the pixel, the background everywhere else.
+    int Wrong(const xRect& area, const std::vector<Patch>& patches) {
+        const platform::Surface& back = Back();
+        int wrong = 0;
+        for (int y = area.top; y < area.bottom; ++y) {
+            const std::uint8_t* row = back.Row(y);
+            for (int x = area.left; x < area.right; ++x) {
+                std::uint8_t expected = background_;
+                for (const Patch& p : patches) {
+                    if (x >= p.rect.left && x < p.rect.right && y >= p.rect.top && y < p.rect.bottom) {
+                        expected = p.index;
+                    }
+                }
+                wrong += row[x] != expected ? 1 : 0;
+            }
+        }
+        return wrong;
+    }
+
+    std::uint8_t background_ = 0;
+};
+
+// Strip 700 of tests/fixtures/controls/controls-art.json: the up image's cel 0
+// fills (98, 48) to (162, 72) with index 10, the down image (100, 50) to
+// (160, 70) with index 12.
+TEST_F(FrameReadBackTest, APressedButtonShowsItsDownImage) {
+    const xRect around{90, 40, 170, 80};
+    const Patch up{{98, 48, 162, 72}, 10};
+    const Patch down{{100, 50, 160, 70}, 12};
+    PushButtonControl button(view_.get(), nullptr, 10, 700, 0, 0, 1, 4, 0);
+    ASSERT_GT(StartAndSettle(button), 0);
+    RunFor(2);
+    EXPECT_EQ(Wrong(around, {up}), 0) << "up";
+
+    struct Step {
+        const char* what;
+        bool press, release;
+        std::int16_t x, y;
+        Patch shown;
+    };
+    const Step steps[] = {
+        {"pressed", true, false, 110, 60, down},
+        {"slid off", false, false, 10, 10, up},
+        {"slid back", false, false, 159, 69, down},
+        {"released", false, true, 159, 69, up},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        if (s.press) {
+            Mouse().OnLeftButtonDown(s.x, s.y);
+        } else if (s.release) {
+            Mouse().OnLeftButtonUp(s.x, s.y);
+        } else {
+            Mouse().OnMouseMove(s.x, s.y);
+        }
+        RunFor(2);
+        EXPECT_EQ(Wrong(around, {s.shown}), 0);
+    }
+}
+
+// Strip 800: the first arrow (600, 100) to (616, 116) in index 10, the second
+// (600, 233) to (616, 249) in index 12, a thumb 17 rows tall in index 14 on a
+// track from row 116 to 233 (101 offsets), the track itself not drawn.
+TEST_F(FrameReadBackTest, TheThumbSitsWhereThePositionSays) {
+    auto bar = std::make_unique<ScrollBarControl>(view_.get(), nullptr, 20, 800, 1, 3, 0, 5, 7, 0, 0, 9, 0, 0);
+    ASSERT_GT(StartAndSettle(*bar), 0);
+    const xRect around{590, 90, 626, 260};
+    const Patch first{{600, 100, 616, 116}, 10};
+    const Patch second{{600, 233, 616, 249}, 12};
+    struct Case {
+        std::int32_t count, top, pageSize;
+        bool reversed;
+        std::int16_t offset;
+    };
+    const Case cases[] = {
+        {10, 0, 4, false, 0}, {10, 3, 4, false, 50}, {10, 6, 4, false, 100},
+        {10, 1, 4, false, 16}, {10, 1, 4, true, 84}, {10, 6, 4, true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.count << "," << c.top << "," << c.pageSize << " " << c.reversed);
+        if (c.reversed) {
+            bar->SetReversed();
+        }
+        bar->SetRange(c.count, c.top, c.pageSize);
+        bar->UpdateThumb();
+        RunFor(2);
+        const std::int16_t y = static_cast<std::int16_t>(116 + c.offset);
+        EXPECT_EQ(Wrong(around, {first, second, {{600, y, 616, static_cast<std::int16_t>(y + 17)}, 14}}), 0);
+    }
+    bar->Stop();
+}
+
+}  // namespace
