@@ -194,6 +194,7 @@ std::int16_t Mixer::Queue(int channel, SoundSlot* slot) {
     slot->startTime = 0;
     slot->endTime = 0;
     slot->justStarted = false;
+    slot->firstStartKnown = false;
     slot->begun = false;
     target.Append(*slot);
     return 0;
@@ -375,6 +376,10 @@ void Mixer::UpdateTiming(int bufferIndex) {
                                  kStartCorrectionMs;
                 slot.endTime = slot.startTime - 1;
                 slot.justStarted = false;
+                if (!slot.firstStartKnown) {
+                    slot.firstStartTime = slot.startTime;
+                    slot.firstStartKnown = true;
+                }
             }
             if (slot.endTime == slot.startTime - 1) {
                 if (slot.playsRemaining == 0) {
@@ -382,7 +387,7 @@ void Mixer::UpdateTiming(int bufferIndex) {
                     const auto lengthMs = static_cast<std::uint32_t>((std::uint64_t{slot.length} * 2972) >> 16);
                     slot.endTime = slot.startTime + kEndCorrectionMs + lengthMs;
                 }
-                if (slot.progressScale != 0 && After(mixTime_, slot.startTime)) {
+                if (slot.progressScale != 0 && After(mixTime_, slot.firstStartTime)) {
                     slot.progress = 1;
                 }
             }

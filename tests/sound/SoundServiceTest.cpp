@@ -566,3 +566,56 @@ TEST_F(SoundServiceTest, AVoiceOnSdlsDiskDriverGoesFromStartedToStopped) {
 }
 
 }  // namespace
+// Started is announced as the sound's first samples reach the output: the
+// estimate runs 100 ms ahead of the buffer that holds them, so the report comes
+// at most three passes before that buffer plays and never after. The first start
+// waits behind the 1.6 s the reader queues before reading the sound's data; later
+// starts of the loaded sound wait only for the usual lead.
+TEST_F(SoundServiceTest, StartedIsAnnouncedAsTheFirstSamplesReachTheOutput) {
+    MakeRoot();
+    Music sound(root_.get(), 3);  // 600 ms
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const std::size_t before = out_.RecordedSamples().size();
+        sound.Start();
+        int startedAt = -1, heardAt = -1;
+        for (int pass = 1; pass <= 100 && heardAt < 0; ++pass) {
+            Pass();
+            if (startedAt < 0 && sound.IsStarted()) startedAt = pass;
+            const std::vector<std::int16_t> samples = out_.RecordedSamples();
+            std::size_t first = before;
+            while (first < samples.size() && samples[first] == 0) ++first;
+            const std::size_t played = out_.Writes() - out_.Queued();
+            if (first < samples.size() && played >= first / 1024) heardAt = pass;
+        }
+        ASSERT_GT(startedAt, 0);
+        ASSERT_GT(heardAt, 0);
+        EXPECT_LE(startedAt, heardAt);
+        EXPECT_GE(startedAt, heardAt - 3);
+        if (round > 0) {
+            EXPECT_LE(startedAt, 6);  // within the lead of about 320 ms
+        }
+        sound.Stop();
+        RunUntilStopped(sound);
+        for (int i = 0; i < 40; ++i) Pass();
+    }
+}
+
+// A looped effect shorter than the output lead is announced from its first play:
+// every later play would otherwise move its estimated start ahead again.
+TEST_F(SoundServiceTest, AShortEffectLoopedForEverIsAnnouncedStarted) {
+    MakeRoot();
+    Sfx sound(root_.get(), 6);  // 40 ms
+    Journal& journal = Watch(sound);
+    sound.LoopForever();
+    sound.Start();
+    int passes = 0;
+    while (!sound.IsStarted() && passes < 200) {
+        Pass();
+        ++passes;
+    }
+    EXPECT_LT(passes, 50);
+    sound.EndLoops();
+    RunUntilStopped(sound);
+    EXPECT_EQ(journal.Text(), "Starting Started Stopping Stopped");
+}

@@ -20,6 +20,10 @@ struct SoundSlot {
     std::uint32_t startTime = 0;       // estimated, ms on the mixing clock
     std::uint32_t endTime = 0;         // start - 1 while unknown
     bool justStarted = false;
+    // The first play's estimated start: a looped slot is announced started from it, since a
+    // play shorter than the output lead would otherwise move its start ahead for ever.
+    std::uint32_t firstStartTime = 0;
+    bool firstStartKnown = false;
     // Set when the mixer first takes the slot; a slot still waiting behind others is not timed.
     bool begun = false;
 
