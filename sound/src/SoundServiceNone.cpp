@@ -7,6 +7,7 @@
 #include "framework/AppTime.h"
 #include "resource/ResourceService.h"
 #include "resource/xSimpleResFile.h"
+#include "sound/Sound.h"
 #include "sound/SoundPool.h"
 
 namespace {
@@ -116,7 +117,17 @@ void SoundServiceNone::Stop(std::int32_t channel) {
     for (std::int32_t i = 0; i < kRecords; ++i) {
         SoundRecord* record = Record(i);
         if (record->playing == 0 || record->channel != channel) continue;
-        if (record->startAnnounced == 0) record->playing = 0;
+        if (record->startAnnounced == 0) {
+            // An owner still waiting for its start would wait for ever: it hears of the
+            // end in the next pass, as the mixer's owners do. A sound merely queued
+            // behind the channel's current one just stops playing.
+            const bool waiting = record->owner != nullptr && (record->owner->IsStarting() || record->owner->IsStopping());
+            if (waiting) {
+                record->startAnnounced = 1;
+            } else {
+                record->playing = 0;
+            }
+        }
         record->startTime = 0;
         record->endTime = 0;
     }

@@ -476,6 +476,23 @@ TEST_F(SoundServiceTest, StoppingASilentSoundBeforeItsStartSendsNothing) {
     EXPECT_EQ(SoundService::GetRecord(1).playing, 0);
 }
 
+// A channel stopped while its sound waits for its start (an exclusive sound of
+// the kind starting, say) still ends that sound: with sound off its owner hears
+// of the end in the next pass, as it would from the mixer.
+TEST_F(SoundServiceTest, StoppingASilentChannelWhoseSoundWaitsForItsStartEndsIt) {
+    SoundService::SetSoundOff(true);
+    MakeRoot();
+    Sound sound(root_.get(), 1, "snd ");
+    Journal& journal = Watch(sound);
+    sound.Start();
+    Service().Stop(sound.GetChannel());
+    for (int i = 0; i < 3; ++i) Pass();
+    EXPECT_TRUE(sound.IsStopped());
+    EXPECT_EQ(journal.Text().rfind("Stopped"), journal.Text().size() - 7) << journal.Text();
+    EXPECT_EQ(SoundService::GetRecord(0).playing, 0);
+    EXPECT_EQ(sound.GetChannel(), -1);
+}
+
 TEST_F(SoundServiceTest, AFailedOpenGoesOnSilentlyAndLeavesTheExitCode) {
     out_.SetDevices({}, {});
     MakeRoot();
