@@ -9,6 +9,8 @@
 #include "framework/MsgLog.h"
 #include "framework/SchedulerFixture.h"
 #include "framework/View.h"
+#include "platform/GameWindow.h"
+#include "platform/Surface.h"
 #include "support/AnimationStage.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +116,49 @@ TEST_F(SequencerAnimationTest, TheSecondAnimationContinuesFromTheFirstWithoutAGa
     EXPECT_EQ(log_.Count(&sequencer, "StoppedMsg"), 1);
     EXPECT_FALSE(a->HasReceiver(&sequencer));
     EXPECT_FALSE(b->HasReceiver(&sequencer));
+}
+
+// What the screen shows of the two animations, pass by pass, read back from the
+// window: from the first cel of the first to the last cel of the second, no pass
+// shows an empty sprite, and each cel is shown in one unbroken run, in order.
+TEST_F(SequencerAnimationTest, EveryPassBetweenTwoAnimationsInSeriesShowsTheNextCel) {
+    auto a = Make(kThree);
+    auto b = Make(kTwo);
+    SerialSequencer sequencer(&log_);
+    sequencer.Add(a.get());
+    sequencer.Add(b.get());
+    const platform::Surface& back = *platform::GetBackBuffer(view_->GetWindow());
+    const std::uint8_t background = back.Row(200)[200];
+    // The top-left shown pixel of the corner where the strip draws, and its index;
+    // "" when nothing is shown.
+    const auto shown = [&] {
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                if (back.Row(y)[x] != background) {
+                    return std::to_string(x) + "," + std::to_string(y) + ":" + std::to_string(back.Row(y)[x]);
+                }
+            }
+        }
+        return std::string();
+    };
+    sequencer.Start();
+    std::vector<std::string> runs;
+    std::vector<int> blanks;
+    for (int pass = 0; pass < 1500; ++pass) {
+        RunFor(1);
+        const std::string now = shown();
+        if (now.empty()) {
+            if (!runs.empty() && !sequencer.IsStopped()) blanks.push_back(pass);
+        } else if (runs.empty() || runs.back() != now) {
+            runs.push_back(now);
+        }
+    }
+    EXPECT_TRUE(sequencer.IsStopped());
+    EXPECT_TRUE(blanks.empty()) << "first blank pass " << (blanks.empty() ? -1 : blanks.front());
+    // Animation 1 draws cels of indices 11, 12, 13 at the corner; animation 5 two
+    // cels of 11 and 12 placed four pixels in.
+    const std::vector<std::string> expected = {"0,0:11", "0,0:12", "0,0:13", "4,4:11", "4,4:12"};
+    EXPECT_EQ(runs, expected);
 }
 
 TEST_F(SequencerAnimationTest, AHeldFirstAnimationWithPauseEndsIsNotHandedOver) {
