@@ -8,6 +8,8 @@
 #include "app/WinMain.h"
 #include "framework/UIRoot.h"
 #include "game/model/PictureModel.h"
+#include "media/AnimationService.h"
+#include "media/ScreenRootCanvas.h"
 #include "platform/CommandLine.h"
 #include "platform/GameWindow.h"
 #include "platform/HostFileSystem.h"
@@ -36,6 +38,10 @@ int main(int argc, char** argv) {
     platform::UrlLauncher::Install(&browser);
     // Every UI root plays through the mixer on SDL's queued output; when the
     // output cannot open, the run goes on silent and ends with the sound error.
+    // Every UI root draws into the game window, its animations through the
+    // animation service.
+    ScreenRootCanvas::Install();
+    AnimationService::Install();
     platform::SdlAudioOut audio;
     xMixerSetAudioOut(&audio);
     SoundService::Install();
@@ -68,6 +74,8 @@ int main(int argc, char** argv) {
     entry.presentFrame = &platform::PresentAllWindows;
     const int result = WinMain(entry);
     UIRoot::SetSoundServiceMaker(nullptr);
+    AnimationService::Uninstall();
+    UIRoot::SetCanvasMaker(nullptr);
     xMixerSetAudioOut(nullptr);
     platform::UrlLauncher::Install(nullptr);
     platform::DesktopControl::Install(nullptr);

@@ -67,6 +67,10 @@ void SoundService::SetSoundOff(bool off) {
     g_soundOff = off;
 }
 
+bool SoundService::IsSoundOff() {
+    return g_soundOff;
+}
+
 SoundService* SoundService::GetMaster() {
     return g_master;
 }

@@ -21,6 +21,7 @@
 #include "resource/ExeResource.h"
 #include "resource/FileRegistry.h"
 #include "resource/FileResourceFactory.h"
+#include "sound/SoundService.h"
 
 namespace {
 
@@ -91,6 +92,8 @@ PictureModel::PictureModel() {
     productName_ = productName.data();
 
     settings_ = LocalSettings::Read(platform::GetCommandLine(), programFolder, platform::Registry::Default());
+    // Read when the view's root makes the sound service.
+    SoundService::SetSoundOff(settings_.disableSound);
 
     PictureRoomMsgFactory::Register();
     PictureRoomFactory::Register();

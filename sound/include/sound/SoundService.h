@@ -58,6 +58,7 @@ class SoundService : public xAppThread, public RootSoundService {
     static void Install();
     // Sound switched off in the local settings: the next decided mode is silent.
     static void SetSoundOff(bool off);
+    static bool IsSoundOff();
     static SoundService* GetMaster();
 
     ~SoundService() override;

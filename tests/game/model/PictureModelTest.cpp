@@ -25,6 +25,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Registry.h"
 #include "resource/FileRegistry.h"
+#include "sound/SoundService.h"
 
 namespace {
 
@@ -175,6 +176,32 @@ TEST_F(PictureModelTest, TheRegistryMakesTheGamesApplication) {
     ObjectRegistry::DestroyAll();
     const std::vector<std::string> gone = {"~view", "~room 2", "~room 1", "~update", "~dispatch"};
     EXPECT_EQ(events, gone);
+}
+
+// The settings' sound switch reaches the sound layer before the view (and with
+// it the sound service) is made.
+TEST_F(PictureModelTest, DisableSoundSwitchesTheSoundLayerOffBeforeTheViewIsMade) {
+    const PictureModel::Makers original = PictureModel::GetMakers();
+    for (const bool off : {true, false}) {
+        SCOPED_TRACE(off);
+        std::ofstream(root_ + "/settings.ini", std::ios::binary)
+            << "[Debug]\r\nDisableSound=" << (off ? "1" : "0") << "\r\n";
+        SoundService::SetSoundOff(!off);
+        bool offWhenViewMade = !off;
+        PictureModel::Makers makers = original;
+        const auto makeView = original.view;
+        makers.view = [&offWhenViewMade, makeView](const std::string& name, std::int32_t bits, std::int32_t width,
+                                                   std::int32_t height, bool full, bool own) {
+            offWhenViewMade = SoundService::IsSoundOff();
+            return makeView(name, bits, width, height, full, own);
+        };
+        PictureModel::SetMakers(makers);
+        PictureModel::Register();
+        ASSERT_NE(ObjectRegistry::GetSingleton("XApplication"), nullptr);
+        EXPECT_EQ(offWhenViewMade, off);
+        ObjectRegistry::DestroyAll();
+    }
+    SoundService::SetSoundOff(false);
 }
 
 }  // namespace
