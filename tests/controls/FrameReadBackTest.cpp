@@ -27,11 +27,7 @@ struct Patch {
 class FrameReadBackTest : public ControlsFixture {
   protected:
     void SetUp() override {
-        SchedulerFixture::SetUp();
-        MouseService::Register();
-        stage_ = std::make_unique<AnimationStage>();
-        view_ = std::make_unique<View>("Vizuzor", 8, 640, 480, false);
-        stage_->AddStrips(std::string(CONTROLS_ART) + "/controls_art.srf", {700, 800}, view_.get());
+        ControlsFixture::SetUp();
         ASSERT_NE(view_->GetWindow(), nullptr);
         view_->ClearScreen(xPalette::Default());
         ASSERT_EQ(Back().Depth(), 8);

@@ -10,7 +10,7 @@
 #include "framework/AppTime.h"
 #include "framework/DummyUIRoot.h"
 #include "framework/ExecutionService.h"
-#include "framework/MsgLog.h"
+#include "PassLog.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/SingletonDefaults.h"
 #include "framework/UIRoot.h"
@@ -36,36 +36,6 @@ namespace {
 // sound can still be queued behind it once it is heard.
 constexpr std::int32_t kTone = 1;
 constexpr std::size_t kToneSamples = 22050;
-
-// Every message heard, with the pass it came in.
-class PassLog : public MsgReceiver {
-  public:
-    struct Entry {
-        int pass;
-        MsgSender* from;
-        std::string name;
-    };
-    explicit PassLog(const int& pass) : pass_(pass) {}
-    std::int32_t Receive(const Msg& msg, MsgSender* from) override {
-        entries.push_back(Entry{pass_, from, MsgLog::NameOf(msg)});
-        return 0;
-    }
-    int PassOf(MsgSender* from, const std::string& name) const {
-        for (const Entry& entry : entries) {
-            if (entry.from == from && entry.name == name) return entry.pass;
-        }
-        return -1;
-    }
-    int Count(MsgSender* from, const std::string& name) const {
-        int count = 0;
-        for (const Entry& entry : entries) count += entry.from == from && entry.name == name ? 1 : 0;
-        return count;
-    }
-    std::vector<Entry> entries;
-
-  private:
-    const int& pass_;
-};
 
 class SequencerSoundTest : public testing::Test {
   protected:

@@ -4,7 +4,7 @@
 #include "sequencers/ParallelSequencer.h"
 
 #include "framework/DummyUIRoot.h"
-#include "framework/MsgLog.h"
+#include "PassLog.h"
 #include "framework/SchedulerFixture.h"
 #include "framework/View.h"
 #include "media/Animation.h"
@@ -28,35 +28,6 @@ namespace {
 constexpr std::int32_t kStrip = 1500;
 constexpr std::int32_t kThreeCels = 1;  // about 200 ms at 15 frames a second
 constexpr std::int32_t kVoice = 4;
-
-class PassLog : public MsgReceiver {
-  public:
-    explicit PassLog(const int& pass) : pass_(pass) {}
-    std::int32_t Receive(const Msg& msg, MsgSender* from) override {
-        entries.push_back(Entry{pass_, from, MsgLog::NameOf(msg)});
-        return 0;
-    }
-    int PassOf(MsgSender* from, const std::string& name) const {
-        for (const Entry& entry : entries) {
-            if (entry.from == from && entry.name == name) return entry.pass;
-        }
-        return -1;
-    }
-    int Count(MsgSender* from, const std::string& name) const {
-        int count = 0;
-        for (const Entry& entry : entries) count += entry.from == from && entry.name == name ? 1 : 0;
-        return count;
-    }
-
-  private:
-    struct Entry {
-        int pass;
-        MsgSender* from;
-        std::string name;
-    };
-    std::vector<Entry> entries;
-    const int& pass_;
-};
 
 class SequencerVoiceAndAnimationTest : public SchedulerFixture {
   protected:
