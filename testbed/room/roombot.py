@@ -23,14 +23,22 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import roomtext  # noqa: E402
 
 # The message table: tag -> field types (s string, i int, u unsigned, b bool, V version
-# record, P player record, R room record, Ad, AL ad records, S segment part). The
-# game's messages are added here as rows.
+# record, P player record, R room record, Ad, AL ad records, S segment part; for the
+# game's messages Zuv picture record, BL entry list, GS standings, SA start-ads part).
 MESSAGES = {
     "LN": "u", "L": "suVuui", "LA": "sVu", "LO": "b", "LOA": "", "SA": ["b", "AL", "S"],
     "SPA": ["Ad"], "ADLB": "i", "ADLI": ["i", "Ad"], "ADLE": "", "AI": ["b", "Ad"],
     "PUC": "ss", "PRC": "sss", "MC": "ss", "HC": "s", "PJ": "P", "PLEAVE": "P", "PLB": "i",
     "PLI": "iP", "PLE": "", "LER": "s", "FP": "P", "PF": "PR", "PNF": "P", "RB": "i", "RI": "iR",
     "RE": "", "LSR": "", "LSA": "", "RU": "R", "RR": "", "GP": "", "ST": "S", "RS": "uu",
+    # The game's own messages.
+    "H": "s", "SC": ["i", "Zuv", "i", "s", "s", "s", "S"], "SV": ["i", "Zuv", "b", "S"],
+    "SS": "bbbisS", "SRW": ["s", "s", "s", "Zuv", "b", "b", "b", "S"],
+    "SFCS": ["i", "s", "i", "BL", "b", "i", "S"], "SFCR": ["s", "BL", "i", "i", "S"],
+    "SGW": ["b", "GS", "S"], "SZuvA": ["i", "SA", "S"], "SP": ["Zuv", "S"], "C": "iss", "CR": "i",
+    "CL": "i", "CI": "is", "CLB": "iib", "CLI": "isss", "CLE": "", "V": "is", "VR": "i", "VL": "i",
+    "VI": "is", "RLB": "iiib", "RLI": "isiiib", "RLE": "", "FCS": "ii", "FCSR": "i", "FCSL": "i",
+    "FCSI": "is", "DP": ["Zuv"], "CP": "sis", "PV": "u",
 }
 
 
@@ -322,7 +330,93 @@ def room(bot):
     bot.expect_irc("PART")
 
 
-SCRIPTS = {"lobby": lobby, "negative": negative, "part": part, "room": room}
+# The game's rounds. Every message the bot sends is printed as "SENT text" (bytes below
+# 32 as \\xNN) so that the test can compare what the client read; segments are stamped on
+# the bot's own clock, which stands at the time it gave in its "ST".
+BOT_TIME = 1000500
+
+
+def seg(duration, first, middle, last):
+    return (BOT_TIME, duration, first, middle, last)
+
+
+def say(bot, *texts, to_channel=False):
+    """Sends the messages in one line, as the bot batches them (the server's flood
+    control would hold back a line each)."""
+    line = b"\x03\x04".join(texts)
+    out("SENT " + show(line))
+    bot.send(line, to_channel=to_channel)
+
+
+def game_logon(bot, challenge, name):
+    bot.send(w("LN", challenge))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(challenge))
+    bot.send(w("LA", name, (2, 0, 0, 0), 1000000))
+    bot.expect("RS")
+    bot.go("clock")
+    bot.send(w("ST", (BOT_TIME, 0, 0, 0, 0)))
+    bot.go("resume")
+    bot.expect("RR")
+
+
+CAT = ("cat.jpg", "pictures/1", 7, 1, "A cat on a mat", 0)
+DOG = ("dog.jpg", "pictures/2", 8, 2, "", 42)
+
+
+def game_lobby(bot):
+    """The lobby proxy understands the game's tags as well."""
+    game_logon(bot, 61, "Lobby")
+    say(bot, w("H", "Welcome to the lobby"))
+    say(bot, b"PLI 0 PP 12 P Bob ")
+    bot.go("stop")
+    bot.expect("LO")
+    bot.send(w("LOA"))
+
+
+def round_one(bot):
+    """A whole round: composition, voting, scoring, round winner, Dar Eradar, ads, winner."""
+    game_logon(bot, 62, "Game Room 1")
+    say(bot, w("H", "Welcome to Game Room 1"))
+    say(bot, w("PLB", 2), b"PLI 0 PP 12 P Bob ", w("PLI", 1, "Cy"), w("PLE"))
+    say(bot, w("DP", CAT), w("SC", 17, CAT, 2, "a", "b", "c", seg(52000, 6000, 45000, 1000)))
+    bot.go("comp")
+    bot.expect("C", lambda f: f == [17, b"A cat", b""])
+    say(bot, w("CR", 17), w("CLB", 2, 0, True), w("CLI", 0, "Bob", "A cat", "on a mat"),
+        w("CLI", 1, "Ann", "A cat", ""), w("CLE"), w("SV", 18, CAT, True, seg(30000, 2000, 27000, 1000)))
+    bot.go("vote")
+    bot.expect("V", lambda f: f == [18, b"Bob"])
+    say(bot, w("VR", 18), w("RLB", 2, 0, 3, True), w("RLI", 0, "Bob", 2, 10, 22, True),
+        w("RLI", 1, "Ann", 0, 0, 5, False), w("RLE"), w("SS", True, False, True, 5, "Ann", seg(20000, 1000, 18000, 1000)))
+    say(bot, w("SRW", "Bob", "A cat", "on a mat", CAT, True, False, True, seg(15000, 1000, 13000, 1000)),
+        w("SFCS", 19, "Ann", 1, [(1, True), (2, False), (3, True)], False, 4, seg(20000, 1000, 18000, 1000)))
+    bot.go("fcs")
+    bot.expect("FCS", lambda f: f == [19, 2])
+    say(bot, w("FCSR", 19), w("SFCR", "Ann", [(2, True)], 4, 5, seg(10000, 1000, 8000, 1000)),
+        w("SZuvA", 3, (True, [("Shoes", "http://127.0.0.1/ads/shoes.srf", 9)]), seg(30000, 0, 30000, 0)))
+    say(bot, w("SGW", True, [("Bob", 22), ("Ann", 5)], seg(20000, 1000, 18000, 1000)))
+    bot.go("complain")
+    bot.expect("CP", lambda f: f == [b"Bob", 3, b"NONE"])
+    bot.expect("PV", lambda f: f == [7])
+    bot.go("stop")
+    bot.expect("LO")
+    bot.send(w("LOA"))
+
+
+def round_two(bot):
+    """Late and invalid answers, a preflight, and a start message cut short."""
+    game_logon(bot, 63, "Game Room 2")
+    say(bot, w("CL", 21), w("CI", 22, "Too long"), w("VL", 23), w("VI", 24, "Own caption"), w("FCSL", 25),
+        w("FCSI", 26, "No such entry"))
+    # A composition start without its segment part is dropped; the round goes on.
+    bot.send(w("SC", 27, DOG, 0, "", "", "", seg(1, 1, 1, 1)).split(b" S ")[0] + b" ")
+    say(bot, w("SP", DOG, seg(8000, 1000, 6000, 1000)))
+    bot.go("stop")
+    bot.expect("LO")
+    bot.send(w("LOA"))
+
+
+SCRIPTS = {"lobby": lobby, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
+           "round_one": round_one, "round_two": round_two}
 
 
 def main():

@@ -95,6 +95,26 @@ def write(tag, types, values):
         elif kind == "S":
             out.append(b"S")
             out.extend(str(v).encode() for v in value)
+        elif kind == "Zuv":
+            out.append(b"Zuv")
+            for k, v in zip("ssuisu", value):
+                put(k, v)
+        elif kind == "BL":
+            out.append(b"BL")
+            out.append(str(len(value)).encode())
+            for number, flag in value:
+                out.append(b"B")
+                put("i", number)
+                put("b", flag)
+        elif kind == "GS":
+            out.append(str(len(value)).encode())
+            for name, score in value:
+                put("s", name)
+                put("i", score)
+        elif kind == "SA":
+            out.append(b"SA")
+            put("b", value[0])
+            put("AL", value[1])
         else:
             raise ValueError(kind)
 
@@ -153,6 +173,21 @@ def read(tokens, types):
         if kind == "S":
             expect(b"S")
             return tuple(number(True) for _ in range(5))
+        if kind == "Zuv":
+            expect(b"Zuv")
+            return tuple(get(k) for k in "ssuisu")
+        if kind == "BL":
+            expect(b"BL")
+            entries = []
+            for _ in range(max(0, number(True))):
+                expect(b"B")
+                entries.append((number(True), get("b")))
+            return entries
+        if kind == "GS":
+            return [(take(), number(True)) for _ in range(max(0, number(True)))]
+        if kind == "SA":
+            expect(b"SA")
+            return (get("b"), get("AL"))
         raise ValueError(kind)
 
     def expect(tag):
