@@ -16,11 +16,14 @@
 #include "framework/MsgReceiver.h"
 #include "framework/ObjectRegistry.h"
 #include "game/model/PictureDispatchSucceededMsg.h"
+#include "game/model/PictureModel.h"
 #include "net/DispatchMsg.h"
 #include "net/HttpResponseMsg.h"
 #include "net/PumpFixture.h"
 #include "net/TestHttpServer.h"
+#include "platform/CommandLine.h"
 #include "platform/HostPath.h"
+#include "platform/Registry.h"
 
 namespace {
 
@@ -205,4 +208,32 @@ TEST_F(PictureDispatchProxyTest, ADownloadAfterTheStopIsDeletedUnread) {
     EXPECT_NE(::access(host.c_str(), F_OK), 0);
     EXPECT_EQ(listener.successes, 0);
     EXPECT_FALSE(proxy.HasErred());
+}
+
+// The application object's own dispatch proxy asks the server its settings name
+// for the path they name, as the game's version id.
+TEST_F(PictureDispatchProxyTest, TheApplicationsProxyFetchesWhatItsSettingsName) {
+    Serve("dispatch.ini", Dispatch("Pics", {{1, "a.example", 80}}));
+    const std::string ini = files_ + "/settings.ini";
+    std::ofstream(ini, std::ios::binary) << "[Debug]\r\nDispatchServerName=127.0.0.1\r\nDispatchServerPort="
+                                         << server_->port() << "\r\nDispatchServerFilePath=file/dispatch.ini\r\n";
+    written_.push_back(ini);
+    const std::string registry = files_ + "/registry.txt";
+    written_.push_back(registry);
+    platform::SetCommandLine("game " + ini);
+    platform::Registry::UseDefaultStore(registry);
+    PictureModel::SetMakers({});
+    PictureModel::Register();
+    auto* model = dynamic_cast<PictureModel*>(ObjectRegistry::GetSingleton("XApplication"));
+    ASSERT_NE(model, nullptr);
+    PictureDispatchProxy& proxy = model->GetDispatchProxy();
+    proxy.Start();
+    ASSERT_TRUE(PumpUntil([&] { return proxy.IsStopped() || proxy.IsErred(); }));
+    EXPECT_FALSE(proxy.HasErred());
+    const std::vector<TestHttpServer::Recorded> requests = server_->Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].bytes.rfind("GET /file/dispatch.ini HTTP/1.", 0), 0u) << requests[0].bytes;
+    EXPECT_NE(requests[0].bytes.find("User-Agent: ZUV/1.0\r\n"), std::string::npos) << requests[0].bytes;
+    ObjectRegistry::DestroyAll();
+    platform::SetCommandLine("");
 }
