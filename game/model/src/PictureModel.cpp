@@ -9,6 +9,7 @@
 #include "divir/xVersionInfo.h"
 #include "framework/AppTime.h"
 #include "framework/ObjectRegistry.h"
+#include "game/model/AdProcess.h"
 #include "game/model/PictureDispatchProxy.h"
 #include "game/model/PicturePlayerFactory.h"
 #include "game/model/PictureRoomFactory.h"
@@ -130,6 +131,7 @@ PictureModel::PictureModel() {
 }
 
 PictureModel::~PictureModel() {
+    AdProcess::ClearAdFolder();
     if (view_) view_->RemoveReceiver(this);
     view_.reset();
     if (gameRoomProxy_) gameRoomProxy_->RemoveReceiver(this);

@@ -15,6 +15,7 @@
 #include "framework/Executable.h"
 #include "framework/ExecutionService.h"
 #include "framework/ObjectRegistry.h"
+#include "game/model/AdProcess.h"
 #include "game/model/PictureDispatchProxy.h"
 #include "game/model/PicturePlayerFactory.h"
 #include "game/model/PictureRoomFactory.h"
@@ -172,10 +173,28 @@ TEST_F(PictureModelTest, TheRegistryMakesTheGamesApplication) {
         int);
     ExecutionService::GetInstance().Remove(&throwing);
 
+    AdProcess::SetAdFolder("C:\\Games\\Ads\\");
     events.clear();
     ObjectRegistry::DestroyAll();
+    EXPECT_FALSE(AdProcess::HasAdFolder()) << "the ad folder goes with the application";
+    EXPECT_EQ(AdProcess::GetAdFolder(), "Ads\\");
     const std::vector<std::string> gone = {"~view", "~room 2", "~room 1", "~update", "~dispatch"};
     EXPECT_EQ(events, gone);
+}
+
+// The folder text outlives the last ad process that plays from it.
+TEST(AdProcessTest, TheFolderIsKeptWhileAnAdProcessLives) {
+    struct Ad : AdProcess {};
+    AdProcess::SetAdFolder("X\\");
+    {
+        Ad ad;
+        EXPECT_EQ(AdProcess::LiveCount(), 1);
+        AdProcess::ClearAdFolder();
+        EXPECT_EQ(AdProcess::GetAdFolder(), "X\\");
+    }
+    AdProcess::ClearAdFolder();
+    EXPECT_FALSE(AdProcess::HasAdFolder());
+    EXPECT_EQ(AdProcess::GetAdFolder(), "Ads\\");
 }
 
 // The settings' sound switch reaches the sound layer before the view (and with
