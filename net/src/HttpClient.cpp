@@ -172,9 +172,9 @@ void HttpClient::ClearResponseCallback() {
 }
 
 void HttpClient::Execute() {
-    const std::weak_ptr<int> alive = alive_;
+    const LifeWatch alive = WatchLife();
     xSockQIdle();
-    if (alive.expired()) return;
+    if (!alive.IsAlive()) return;
     const std::uint32_t now = GetAppTime();
     std::vector<std::uint32_t> ids;
     ids.reserve(requests_.size());
@@ -186,7 +186,7 @@ void HttpClient::Execute() {
         if (r.timeout == 0 || r.lastActivity == 0) continue;
         if (static_cast<std::int32_t>(now - r.lastActivity) < r.timeout) continue;
         Report(&r, kTimedOut, r.timeout, 0);
-        if (alive.expired()) return;
+        if (!alive.IsAlive()) return;
     }
 }
 
@@ -436,7 +436,7 @@ void HttpClient::Report(Request* r, std::int32_t result, std::intptr_t a, std::i
     // Finished before anyone hears of it: a release that follows reports nothing more.
     if (releases && r != nullptr) r->finished = 1;
     const std::uint32_t id = r != nullptr ? r->id : 0;
-    const std::weak_ptr<int> alive = alive_;
+    const LifeWatch alive = WatchLife();
     if (callback_ != nullptr) {
         callback_(result, r != nullptr ? r->kind : kNoRequestKind, id, callbackUser_, a, b);
     } else {
@@ -469,7 +469,7 @@ void HttpClient::Report(Request* r, std::int32_t result, std::intptr_t a, std::i
                 break;
         }
     }
-    if (alive.expired() || !releases || r == nullptr) return;
+    if (!alive.IsAlive() || !releases || r == nullptr) return;
     // The receivers may have cancelled it already.
     if (!requests_.contains(id)) return;
     xSockQRelease(id);

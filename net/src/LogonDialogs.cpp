@@ -271,9 +271,9 @@ void LogonDialogs::Command(int dialogId, int controlId) {
                 ShowRequiredInfoDialog(id::kUserName);
             } else if (controlId == kCancel) {
                 // Exit: the caller may close the dialogs from its callback.
-                const std::weak_ptr<int> alive = alive_;
+                const LifeWatch alive = alive_.Watch();
                 exchange_->Complete(1, nullptr);
-                if (!alive.expired()) Destroy(kLogon);
+                if (alive.IsAlive()) Destroy(kLogon);
             }
             return;
         case kProgress:

@@ -261,9 +261,9 @@ void LogonExchange::HandleLogon(std::string_view body) {
             Save(userName);
             response.logon.password = password;
             // The caller may close the dialogs, and this exchange with them.
-            const std::weak_ptr<int> alive = alive_;
+            const LifeWatch alive = alive_.Watch();
             Complete(0, &response.logon);
-            if (!alive.expired()) dialogs_.CloseLogonDialog();
+            if (alive.IsAlive()) dialogs_.CloseLogonDialog();
             return;
         }
         case 2:

@@ -54,9 +54,9 @@ void RoomProxy::DispatchNextRoomMsg() {
         if (auto* segment = dynamic_cast<SegmentRoomMsg*>(msg.get()); segment != nullptr && clockSet_) {
             segment->AdjustToTime(GetServerTime());
         }
-        const std::weak_ptr<int> alive = life_;
+        const LifeWatch alive = WatchLife();
         ProcessForwarder::Send(*msg);
-        if (alive.expired()) return;
+        if (!alive.IsAlive()) return;
     }
     if (!queue_.empty()) ProcessForwarder::Send(RoomMsgAvailableMsg());
 }
@@ -140,9 +140,9 @@ void RoomProxy::ReadAndHandle(const std::string& nick, const std::string& text) 
 void RoomProxy::OnIrcPart(const IRCPartMsg& msg) {
     if (botNick_.empty() || msg.GetNick() != botNick_) return;
     if (IsStopped() || IsErred()) return;
-    const std::weak_ptr<int> alive = life_;
+    const LifeWatch alive = WatchLife();
     ProcessForwarder::Send(LostRoomBotErrorMsg(botNick_, channel_));
-    if (alive.expired() || IsStopped() || IsErred()) return;
+    if (!alive.IsAlive() || IsStopped() || IsErred()) return;
     Fail();
 }
 
@@ -193,9 +193,9 @@ void RoomProxy::HandleRoomMsg(const RoomMsg& msg, const std::string& nick) {
 }
 
 void RoomProxy::Leave(const std::string& reason) {
-    const std::weak_ptr<int> alive = life_;
+    const LifeWatch alive = WatchLife();
     ProcessForwarder::Send(LeaveRoomErrorMsg(reason));
-    if (alive.expired() || IsStopped() || IsErred()) return;
+    if (!alive.IsAlive() || IsStopped() || IsErred()) return;
     Fail();
 }
 
@@ -333,7 +333,7 @@ void RoomProxy::OnErred() {
 
 std::int32_t RoomProxy::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     if (!fromQueue && from != nullptr) {
-        const std::weak_ptr<int> alive = life_;
+        const LifeWatch alive = WatchLife();
         MsgSender* client = client_.get();
         if (from == client) {
             if (msg.Is<StoppedMsg>()) {
@@ -360,7 +360,7 @@ std::int32_t RoomProxy::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueu
                 OnSyncReplyTimer();
             }
         }
-        if (alive.expired()) return 0;
+        if (!alive.IsAlive()) return 0;
     }
     return QueuedMsgReceiverForwarder::HandleMsg(msg, from, fromQueue, queued);
 }

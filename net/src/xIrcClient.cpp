@@ -132,20 +132,20 @@ void xIrcClient::Execute() {
     if (xTry([this] { queue_->RaisePendingError(); }) != 0) {
         throw ErrorMsg(kLostCommunication);
     }
-    const std::weak_ptr<int> alive = life_;
+    const LifeWatch alive = WatchLife();
     if (IsBusy() == 0) {
         Idle();
     } else {
         timer_->Idle();
     }
-    if (alive.expired() || state_ == kStopped) {
+    if (!alive.IsAlive() || state_ == kStopped) {
         return;
     }
     const std::int16_t connected = queue_->IsConnected();
     if (connected != connected_) {
         connected_ = connected;
         SendEventNowCopy(this, connected != 0 ? kUp : kDown);
-        if (alive.expired()) return;
+        if (!alive.IsAlive()) return;
     }
     char text[xIRCQueue::kLineMax + 1];
     xEvent event;
@@ -154,7 +154,7 @@ void xIrcClient::Execute() {
             break;
         }
         HandleEvent(event);
-        if (alive.expired()) return;
+        if (!alive.IsAlive()) return;
     }
 }
 

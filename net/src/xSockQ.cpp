@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "divir/LifeToken.h"
 #include "divir/xDEQList.h"
 #include "divir/xError.h"
 #include "divir/xTryFrame.h"
@@ -88,8 +89,8 @@ struct Queue {
     xDEQList services;
     std::map<std::int16_t, std::unique_ptr<Service>> serviceObjects;
     std::int32_t active = 0;
-    // Expires when the queue is destroyed, so a walk notices a callback that did it.
-    std::shared_ptr<int> alive = std::make_shared<int>(0);
+    // Ends when the queue is destroyed, so a walk notices a callback that did it.
+    LifeToken life;
 
     Request& Record(std::int16_t h) { return records[static_cast<std::size_t>(h - 1)]; }
     bool InUse(xDEQList& list, std::int16_t h) {
@@ -186,10 +187,10 @@ bool ParseDotted(std::string_view text, std::uint32_t& address) {
 bool Notify(Request& r, std::int16_t event, const char* data, std::int32_t count) {
     if (r.callback == nullptr) return true;
     Queue* q = QueueOf(HighHandle(r.id));
-    const std::weak_ptr<int> alive = q != nullptr ? q->alive : std::shared_ptr<int>();
+    const LifeWatch alive = q != nullptr ? q->life.Watch() : LifeWatch();
     const std::uint32_t id = r.id;
     r.callback(id, event, r.user, &r.status, data, count);
-    if (alive.expired()) return false;
+    if (!alive.IsAlive()) return false;
     return RequestOf(id) == &r && r.status.state != kSockQReleased;
 }
 
@@ -501,7 +502,7 @@ void ServiceStep(Queue& q, Service& s, bool waiting) {
 }
 
 void QueueStep(Queue& q) {
-    const std::weak_ptr<int> alive = q.alive;
+    const LifeWatch alive = q.life.Watch();
     bool noFreeService = false;
     std::int16_t h = q.requests.GetInUseTail();
     while (h != 0) {
@@ -543,7 +544,7 @@ void QueueStep(Queue& q) {
             default:
                 break;
         }
-        if (alive.expired()) return;
+        if (!alive.IsAlive()) return;
         h = q.InUse(q.requests, h) ? q.requests.GetPrev(h) : 0;
     }
 
@@ -555,7 +556,7 @@ void QueueStep(Queue& q) {
     for (std::int16_t sh = q.services.GetInUseTail(); sh != 0;) {
         const std::int16_t next = q.services.GetPrev(sh);
         if (Service* s = q.ServiceAt(sh)) ServiceStep(q, *s, waiting);
-        if (alive.expired()) return;
+        if (!alive.IsAlive()) return;
         sh = next;
     }
 }

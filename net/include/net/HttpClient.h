@@ -141,6 +141,4 @@ class HttpClient : public ExecutableSupport, public MsgSenderSupport {
     std::map<std::uint32_t, std::unique_ptr<Request>> requests_;
     std::string userAgent_;
     std::int32_t defaultTimeout_ = kInitialTimeout;
-    // Expires with the client, so a walk notices a report that deleted it.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "divir/LifeToken.h"
 #include "net/LogonExchange.h"
 #include "net/SavedPlayers.h"
 #include "platform/DialogTemplate.h"
@@ -98,7 +99,7 @@ class LogonDialogs : public LogonDialogHost {
     platform::Registry& registry_;
     std::map<int, LogonDialogState> dialogs_;
     std::vector<SavedPlayer> players_;
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    LifeToken alive_;  // a callback may delete the dialogs
 };
 
 // The logon screen's calls. Start returns the logon dialog's state, or null when

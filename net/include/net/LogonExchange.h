@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "divir/LifeToken.h"
 #include "net/HttpClient.h"
 #include "net/LogonForm.h"
 #include "platform/Registry.h"
@@ -144,6 +145,6 @@ class LogonExchange {
     std::uint32_t requestId_ = 0;
     char response_[kResponseSize] = {};
     std::function<std::uint32_t()> now_;
-    // Expires with the exchange: a callback that deleted it is noticed.
-    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    // Ends with the exchange: a callback that deleted it is noticed.
+    LifeToken alive_;
 };

@@ -149,6 +149,4 @@ class RoomProxy : public ProcessForwarder, public QueuedMsgReceiverForwarder {
     bool awaiting_ = false;
     std::uint32_t dropped_ = 0;
 
-    // Expires when the proxy goes: a receiver may destroy it while it sends.
-    std::shared_ptr<int> life_ = std::make_shared<int>(0);
 };

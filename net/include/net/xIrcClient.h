@@ -100,6 +100,4 @@ class xIrcClient : public xEventHandler {
     std::unique_ptr<xTimerService> timer_;
     std::int32_t state_ = kStopped;
     std::int16_t connected_ = 0;
-    // Expires when the client goes: a receiver may destroy it while it sends.
-    std::shared_ptr<int> life_ = std::make_shared<int>(0);
 };
