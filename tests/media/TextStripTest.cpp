@@ -246,6 +246,25 @@ TEST(TextStripTest, CaretAtTheEndOfALineAndCaretColumns) {
     EXPECT_EQ(rig.strip.GetCaretColumn(0, 9), 3 + 5 + 2);  // clamped to the last line
 }
 
+// Caret columns are kept for the first sixteen lines only; offsets past them
+// clamp to the sixteenth.
+TEST(TextStripTest, CaretColumnsStopAtSixteenLines) {
+    Rig rig;
+    rig.canvas.Create(nullptr, 640, 480, 8);
+    rig.OneSize(8);
+    rig.strip.SetLines(rig.index, 20);
+    rig.strip.SetFormat(rig.index, 6);
+    std::string text = std::string("ab") + TextStrip::kCaret;
+    for (int i = 1; i < 20; ++i) text += "\nab";
+    rig.strip.SetText(rig.index, text.c_str());
+    rig.strip.Draw(rig.canvas, xRect(0, 0, 600, 470), kStyle, 0, 0);
+    ASSERT_EQ(rig.Item().layout.size(), 20U);
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 0), -1);
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 1), 2 + 2);
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 15), 2 + 14 * 2 + 2);
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 19), 2 + 14 * 2 + 2) << "line 20 has no column: the sixteenth stands";
+}
+
 TEST(TextStripTest, TextLimitsAndDirtyAreas) {
     Rig rig;
     std::string longText(150, 'x');
