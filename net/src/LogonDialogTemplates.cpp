@@ -122,21 +122,5 @@ const platform::DialogTemplate& LogonDialogTemplate(int dialogId) {
 }
 
 platform::DialogControlView LogonControlView(const LogonDialogState& state, const platform::DialogControl& control) {
-    platform::DialogControlView v;
-    v.focused = state.focus == control.id;
-    if (const auto t = state.texts.find(control.id); t != state.texts.end()) v.text = t->second;
-    if (control.kind == platform::DialogControlKind::DropList) {
-        const auto items = state.items.find(control.id);
-        const auto selection = state.selections.find(control.id);
-        if (items != state.items.end() && selection != state.selections.end() && selection->second >= 0 &&
-            static_cast<std::size_t>(selection->second) < items->second.size()) {
-            v.text = items->second[static_cast<std::size_t>(selection->second)];
-        }
-    }
-    if (const auto c = state.checks.find(control.id); c != state.checks.end()) v.checked = c->second;
-    if (control.kind == platform::DialogControlKind::ProgressBar) {
-        v.progress = state.progress;
-        v.progressEnd = LogonDialogs::kProgressEnd;
-    }
-    return v;
+    return platform::DialogViewOf(state, control);
 }

@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     {
         HttpClient client;
-        LogonDialogs* dialogs = StartLogonDialogs(client, nullptr, 0, "", "register", "validate", "change", "ORI",
+        LogonDialogs* dialogs = StartLogonDialogs(nullptr, client, nullptr, 0, "", "register", "validate", "change", "ORI",
                                                   "1.0.0.0", "LNX", registry);
         ok &= Shot(folder, "logon.png", *dialogs->Find(LogonDialogs::kLogon), font.get());
 

@@ -17,6 +17,9 @@ namespace {
 
 namespace id = logon_ids;
 
+// The game window the dialogs sit over; no window procedure of its own here.
+const platform::WindowHandle kOwner = reinterpret_cast<platform::WindowHandle>(std::uintptr_t{0x1000});
+
 class LogonDialogsTest : public PumpFixture {
   public:
     void SetUp() override {
@@ -55,7 +58,7 @@ class LogonDialogsTest : public PumpFixture {
     }
 
     LogonDialogs& Start() {
-        LogonDialogs* d = StartLogonDialogs(*client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "file/answer",
+        LogonDialogs* d = StartLogonDialogs(kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "file/answer",
                                             "file/answer", "file/answer", "ORIGIN", "1.2.3.4", "LNX", *registry_);
         EXPECT_NE(d, nullptr);
         return *d;
@@ -215,6 +218,9 @@ TEST_F(LogonDialogsTest, ARegistrationBecomesTheFirstSavedPlayer) {
     optional.checks[id::kHome] = false;
     optional.checks[1045] = true;
     CurrentLogonDialogs()->Command(LogonDialogs::kOptional, 1);
+    // "Done" posts the form's completion to the logon dialog.
+    EXPECT_EQ(CurrentLogonDialogs()->Find(LogonDialogs::kProgress), nullptr);
+    ASSERT_TRUE(PumpUntil([] { return CurrentLogonDialogs()->Find(LogonDialogs::kProgress) != nullptr; }, 5));
     EXPECT_EQ(Dialog(LogonDialogs::kProgress).texts[1065], "Processing registration");
     AwaitAnswer();
     ASSERT_EQ(sink_.boxes.size(), 1u);
