@@ -40,7 +40,6 @@ struct Toolkit {
     bool shift = false;  // Shift held, as the keys have told
     std::map<WindowHandle, std::pair<int, int>> ownerSizes;
     std::set<WindowHandle> laid;  // owners with dialogs over them at the last lay
-    MessageQueue* hooked = nullptr;
 };
 
 Toolkit& Kit() {
@@ -398,14 +397,18 @@ bool IsMouse(std::uint32_t m) {
     return m >= kMouseFirst && m <= kMouseLast;
 }
 
+// Shift as of the key message being served (a press queued behind it has not
+// happened yet for it).
+void TrackShift(std::uint32_t message, std::uintptr_t wParam) {
+    if (wParam == Num(VirtualKey::Shift) && (message == Num(WinMsg::KeyDown) || message == Num(WinMsg::KeyUp)))
+        Kit().shift = message == Num(WinMsg::KeyDown);
+}
+
 // The queue's input router: mouse input to the dialog under the pointer (or the
 // one holding a pressed button), keys to the active dialog.
 void Route(WinMessage& m) {
     Toolkit& kit = Kit();
     if (IsKey(m.message)) {
-        if (m.wParam == Num(VirtualKey::Shift) &&
-            (m.message == Num(WinMsg::KeyDown) || m.message == Num(WinMsg::KeyUp)))
-            kit.shift = m.message == Num(WinMsg::KeyDown);
         const Dialog* active = Find(kit.active);
         if (active != nullptr && active->state.visible && Find(m.window) == nullptr) m.window = active->handle;
         return;
@@ -460,7 +463,11 @@ std::intptr_t DialogWindowProc(WindowHandle handle, std::uint32_t message, std::
             return 0;
         case Num(WinMsg::MouseMove):
             return 0;
+        case Num(WinMsg::KeyUp):
+            TrackShift(message, wParam);
+            return Send(d, message, wParam, lParam);
         case Num(WinMsg::KeyDown):
+            TrackShift(message, wParam);
             if (!ControlKey(d, static_cast<std::uint32_t>(wParam))) Send(d, message, wParam, lParam);
             return 0;
         case Num(WinMsg::Char):
@@ -475,6 +482,7 @@ std::intptr_t DialogWindowProc(WindowHandle handle, std::uint32_t message, std::
 // other message of the dialog goes to its window procedure.
 bool FilterDialogMessage(WindowHandle dialog, const WinMessage& m) {
     if (m.window != dialog) return false;
+    TrackShift(m.message, m.wParam);
     Dialog* d = Find(dialog);
     if (d == nullptr) return false;
     Hold hold(d);
@@ -525,9 +533,7 @@ bool FilterDialogMessage(WindowHandle dialog, const WinMessage& m) {
 }
 
 void HookQueue(MessageQueue& queue) {
-    Toolkit& kit = Kit();
-    if (kit.hooked == &queue) return;
-    kit.hooked = &queue;
+    // Every time: a test's next queue may sit where the last one was.
     queue.SetDialogFilter(&FilterDialogMessage);
     queue.SetInputRouter(&Route);
 }
