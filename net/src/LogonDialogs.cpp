@@ -165,10 +165,14 @@ void LogonDialogs::DrawLogo(const platform::DrawItemInfo& item) {
     platform::DrawContext dc(item.surface);
     const int width = item.right - item.left;
     const int height = item.bottom - item.top;
-    dc.SelectPen(platform::Pen{true, 1, 0});
-    dc.SelectBrush(platform::Brush{false, 0x00A05010});
+    // The context keeps pointers to what it selects: these outlive it.
+    const platform::Pen none{true, 1, 0};
+    const platform::Brush field{false, 0x00A05010};
+    const platform::Pen ring{false, 6, 0x0000CCFF};
+    dc.SelectPen(none);
+    dc.SelectBrush(field);
     dc.Rectangle(item.left, item.top, item.right, item.bottom);
-    dc.SelectPen(platform::Pen{false, 6, 0x0000CCFF});
+    dc.SelectPen(ring);
     dc.SelectBrush(platform::StockNullBrush());
     dc.Ellipse(item.left + 14, item.top + 10, item.right - 14, item.bottom - 10);
     dc.MoveTo({item.left + width / 2 + 6, item.top + height / 2 + 6});

@@ -552,9 +552,14 @@ void PaintDrop(Dialog& d, FontFace* font) {
     const int rows = DropRows(d, id);
     const bool strip = count > rows;
     const int textRight = strip ? width - kDropStripWidth : width;
+    // The context keeps pointers to what it selects: these outlive it.
     const Pen none{true, 1, 0};
+    const Brush field{false, kDialogField};
+    const Brush chosenFill{false, kDialogTitle};
+    const Brush face{false, kDialogFace};
+    const Brush thumb{false, 0x00808080};
     dc.SelectPen(none);
-    dc.SelectBrush(Brush{false, kDialogField});
+    dc.SelectBrush(field);
     dc.Rectangle(0, 0, width, height);
     dc.SetBackgroundMode(BackgroundMode::Transparent);
     const int selected = Selection(d.state, id);
@@ -563,7 +568,7 @@ void PaintDrop(Dialog& d, FontFace* font) {
         const int top = 1 + row * kDropRowHeight;
         const bool chosen = index == selected;
         if (chosen) {
-            dc.SelectBrush(Brush{false, kDialogTitle});
+            dc.SelectBrush(chosenFill);
             dc.Rectangle(1, top, textRight - 1, top + kDropRowHeight);
         }
         if (font != nullptr) {
@@ -573,13 +578,13 @@ void PaintDrop(Dialog& d, FontFace* font) {
         }
     }
     if (strip) {
-        dc.SelectBrush(Brush{false, kDialogFace});
+        dc.SelectBrush(face);
         dc.Rectangle(textRight, 0, width, height);
         // The thumb shows which part of the list is in view.
         const int track = height - 2 * kDropStripWidth;
         const int thumbTop = kDropStripWidth + track * d.state.dropTop / count;
         const int thumbHeight = std::max(6, track * rows / count);
-        dc.SelectBrush(Brush{false, 0x00808080});
+        dc.SelectBrush(thumb);
         dc.Rectangle(textRight + 3, thumbTop, width - 3, thumbTop + thumbHeight);
         dc.SelectPen(StockBlackPen());
         for (int i = 0; i < 4; ++i) {

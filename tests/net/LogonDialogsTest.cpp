@@ -10,6 +10,10 @@
 #include "PumpFixture.h"
 #include "TestHttpServer.h"
 #include "divir/xFile.h"
+#include "net/LogonDialogData.h"
+#include "platform/GameWindow.h"
+#include "platform/WinTypes.h"
+#include "support/DialogDriver.h"
 #include "platform/RecordingMessageBoxSink.h"
 #include "support/TempFolder.h"
 
@@ -71,6 +75,16 @@ class LogonDialogsTest : public PumpFixture {
         return d != nullptr ? *d : none;
     }
 
+    // The pump in the foreground until nothing is pending: what a user's input sets off.
+    void ServeInput() {
+        SetBackground(false);
+        platform::WinMessage m;
+        for (int guard = 0; guard < 1000 && queue_.Peek(m, 0, 0, false); ++guard) PumpOnce();
+        SetBackground(true);
+    }
+
+    platform::WindowHandle Window(int dialogId) { return CurrentLogonDialogs()->Window(dialogId); }
+
     void AwaitAnswer() {
         ASSERT_TRUE(PumpUntil([&] { return CurrentLogonDialogs()->Exchange().GetRequestId() == 0; }));
     }
@@ -93,6 +107,7 @@ class LogonDialogsTest : public PumpFixture {
     std::unique_ptr<platform::Registry> registry_;
     platform::RecordingMessageBoxSink sink_;
     std::vector<int> codes_;
+    DialogDriver driver_{queue_, kOwner, [this] { ServeInput(); }};
 };
 
 TEST_F(LogonDialogsTest, TheLogonDialogShowsTheSavedPlayers) {
@@ -382,6 +397,120 @@ TEST_F(LogonDialogsTest, ExitCallsBackWithOne) {
     CurrentLogonDialogs()->Command(LogonDialogs::kLogon, 2);
     EXPECT_EQ(codes_, std::vector<int>{1});
     EXPECT_EQ(CurrentLogonDialogs()->Find(LogonDialogs::kLogon), nullptr);
+}
+
+TEST_F(LogonDialogsTest, ANewUserRegistersByMouseAndKeyboard) {
+    using platform::VirtualKey;
+    if (!Serve("Result=0")) GTEST_SKIP() << "python3 is missing: no test HTTP server";
+    Start();
+    EXPECT_EQ(xModelessDialog, Window(LogonDialogs::kLogon));
+    driver_.Click(Window(LogonDialogs::kLogon), 1000);
+    const platform::WindowHandle page = Window(LogonDialogs::kRequired);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(xModelessDialog, page) << "the page is the pump's dialog";
+    EXPECT_FALSE(Dialog(LogonDialogs::kLogon).visible);
+    for (const char* field : {"Newbie", "secret", "secret", "New Bie", "new@bie.org", "", "", ""}) {
+        driver_.Type(field);
+        driver_.Key(VirtualKey::Tab);
+    }
+    driver_.Type("12345");
+    const int canada = FindLogonCountry("CA");
+    driver_.Choose(page, id::kCountry, canada);
+    driver_.Alt('X');  // "Se&x"
+    EXPECT_EQ(Dialog(LogonDialogs::kRequired).focus, id::kSex);
+    driver_.Key(VirtualKey::Down);
+    driver_.Choose(page, id::kAge, 3);
+    LogonDialogState& required = Dialog(LogonDialogs::kRequired);
+    EXPECT_EQ(required.texts[id::kEmail], "new@bie.org");
+    EXPECT_EQ(required.texts[id::kPostalCode], "12345");
+    driver_.Key(VirtualKey::Return);
+    EXPECT_TRUE(sink_.boxes.empty()) << (sink_.boxes.empty() ? "" : sink_.boxes[0].text);
+    const platform::WindowHandle optional = Window(LogonDialogs::kOptional);
+    ASSERT_NE(optional, nullptr);
+    driver_.Choose(optional, id::kOccupation, 30);
+    driver_.Click(optional, 1045);  // School
+    driver_.Click(optional, 1);     // Done
+    ASSERT_NE(CurrentLogonDialogs()->Find(LogonDialogs::kProgress), nullptr);
+    EXPECT_EQ(Dialog(LogonDialogs::kProgress).texts[1065], "Processing registration");
+    AwaitAnswer();
+    LogonDialogState& logon = Dialog(LogonDialogs::kLogon);
+    EXPECT_TRUE(logon.visible);
+    EXPECT_EQ(logon.items[id::kUserName], std::vector<std::string>{"Newbie"});
+    EXPECT_EQ(xModelessDialog, Window(LogonDialogs::kLogon));
+    const auto requests = server_->Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].bytes.find("&Country=CA&"), std::string::npos);
+    EXPECT_NE(requests[0].bytes.find("&Gender=M&"), std::string::npos);
+    EXPECT_NE(requests[0].bytes.find("&SurfPlace=3"), std::string::npos);
+    // Then the new player logs on with Enter (answered locally).
+    SetLogonTestMode(true);
+    driver_.Key(VirtualKey::Return);
+    EXPECT_EQ(codes_, std::vector<int>{0});
+    EXPECT_EQ(xModelessDialog, nullptr) << "the logon dialog is gone from the pump";
+}
+
+TEST_F(LogonDialogsTest, TheProgressBarRunsOnItsWindowTimer) {
+    if (!Serve("unused")) GTEST_SKIP() << "python3 is missing: no test HTTP server";
+    SetStep({});  // the request never goes out: only the clock runs
+    SavePlayer(*registry_, "Bob", "secret", true, 10);
+    Start();
+    driver_.Click(Window(LogonDialogs::kLogon), 1);
+    ASSERT_NE(Window(LogonDialogs::kProgress), nullptr);
+    for (int second = 1; second < LogonDialogs::kProgressEnd; ++second) {
+        queue_.Advance(LogonDialogs::kProgressTimerMs);
+        ServeInput();
+    }
+    EXPECT_EQ(Dialog(LogonDialogs::kProgress).progress, LogonDialogs::kProgressEnd - 1);
+    EXPECT_TRUE(codes_.empty());
+    queue_.Advance(LogonDialogs::kProgressTimerMs);
+    ServeInput();
+    EXPECT_EQ(Window(LogonDialogs::kProgress), nullptr);
+    ASSERT_EQ(sink_.boxes.size(), 1u);
+    EXPECT_EQ(sink_.boxes[0].title, "Error");
+    EXPECT_EQ(codes_, std::vector<int>{2});
+    EXPECT_EQ(CurrentLogonDialogs()->Exchange().GetRequestId(), 0u);
+}
+
+TEST_F(LogonDialogsTest, TheLogonDialogShowsOverABlackGameWindowWherePlaced) {
+    platform::GameWindowDesc desc;
+    desc.title = "logon";
+    const platform::WindowHandle game = platform::CreateGameWindow(desc);
+    if (game == nullptr) GTEST_SKIP() << "no video driver";
+    LogonDialogs* dialogs = StartLogonDialogs(game, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "",
+                                              "p", "p", "p", "ORI", "1", "LNX", *registry_);
+    ASSERT_NE(dialogs, nullptr);
+    const platform::WindowHandle logon = dialogs->Window(LogonDialogs::kLogon);
+    platform::PresentWindow(game);
+    platform::Surface frame(640, 480, 32, false);
+    ASSERT_TRUE(platform::CopyPresentedFrame(game, frame));
+    const platform::DialogPlace at = platform::GetDialogPlace(logon);
+    EXPECT_EQ(at.x, (640 - at.width) / 2);
+    EXPECT_EQ(at.y, (480 - at.height) / 2);
+    const platform::Rgb title{0x0A, 0x24, 0x6A};
+    const platform::Rgb face{0xD4, 0xD0, 0xC8};
+    const platform::Rgb black{0, 0, 0};
+    EXPECT_EQ(frame.PixelColour(at.x + 3, at.y + 3), title);
+    EXPECT_EQ(frame.PixelColour(at.x + at.width - 3, at.y + at.height - 3), face);
+    EXPECT_EQ(frame.PixelColour(at.x - 1, at.y + 3), black);
+    EXPECT_EQ(frame.PixelColour(5, 5), black);
+    // The game draws white under the dialog and swaps its palette: the dialog stays.
+    platform::ColourTable white{};
+    white.fill(platform::Rgb{255, 255, 255});
+    platform::SetBackBufferColours(game, white);
+    platform::PresentWindow(game);
+    ASSERT_TRUE(platform::CopyPresentedFrame(game, frame));
+    EXPECT_EQ(frame.PixelColour(5, 5), (platform::Rgb{255, 255, 255}));
+    EXPECT_EQ(frame.PixelColour(at.x + 3, at.y + 3), title);
+    EXPECT_EQ(frame.PixelColour(at.x + at.width - 3, at.y + at.height - 3), face);
+    // Closed, the game's picture is all there is.
+    CloseLogonDialogs();
+    platform::PresentWindow(game);
+    ASSERT_TRUE(platform::CopyPresentedFrame(game, frame));
+    EXPECT_EQ(frame.PixelColour(at.x + 3, at.y + 3), (platform::Rgb{255, 255, 255}));
+    EXPECT_TRUE(platform::LastPresentStats(game).whole);
+    platform::PresentWindow(game);
+    EXPECT_EQ(platform::LastPresentStats(game).rectangles, 0) << "nothing left to lay over";
+    platform::DestroyGameWindow(game);
 }
 
 }  // namespace

@@ -51,9 +51,17 @@ class DialogDriver {
                                          platform::kDropRowHeight / 2);
                 return;
             }
-            // The strip's arrow cells scroll a row at a time.
+            // The strip's arrow cells scroll a row at a time, its track a page.
             const int stripX = drop.x + drop.width - platform::kDropStripWidth / 2;
-            ClickAt(stripX, index < s->dropTop ? drop.y + 4 : drop.y + drop.height - 4);
+            const int strip = platform::kDropStripWidth;
+            if (index < s->dropTop - rows)
+                ClickAt(stripX, drop.y + strip + 2);
+            else if (index < s->dropTop)
+                ClickAt(stripX, drop.y + 4);
+            else if (index >= s->dropTop + 2 * rows)
+                ClickAt(stripX, drop.y + drop.height - strip - 2);
+            else
+                ClickAt(stripX, drop.y + drop.height - 4);
         }
         FAIL() << "the list never showed entry " << index;
     }
