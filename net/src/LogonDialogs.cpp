@@ -154,6 +154,13 @@ std::intptr_t LogonDialogs::Procedure(int dialogId, std::uint32_t message, std::
         case kRegistrationFormComplete:
             if (dialogId == kLogon) RegistrationComplete();
             return 0;
+        case kRegistered:
+            if (dialogId == kLogon) OnPlayerRegistered();
+            return 0;
+        case kUserNameChanged:
+            // Sent, never posted: lParam points at the caller's text.
+            if (dialogId == kLogon && lParam != 0) OnUserNameChanged(*reinterpret_cast<const std::string*>(lParam));
+            return 0;
         default:
             return 0;
     }
@@ -324,6 +331,14 @@ bool LogonDialogs::IsSavePasswordChecked() {
 }
 
 void LogonDialogs::PlayerRegistered() {
+    platform::SendDialogMessage(Window(kLogon), kRegistered, 0, 0);
+}
+
+void LogonDialogs::UserNameChanged(const std::string& newName) {
+    platform::SendDialogMessage(Window(kLogon), kUserNameChanged, 0, reinterpret_cast<std::intptr_t>(&newName));
+}
+
+void LogonDialogs::OnPlayerRegistered() {
     players_.insert(players_.begin(), SavedPlayer{exchange_->userName, exchange_->password,
                                                   static_cast<std::uint32_t>(std::time(nullptr))});
     if (LogonDialogState* d = Find(kLogon)) {
@@ -335,7 +350,7 @@ void LogonDialogs::PlayerRegistered() {
     }
 }
 
-void LogonDialogs::UserNameChanged(const std::string& newName) {
+void LogonDialogs::OnUserNameChanged(const std::string& newName) {
     LogonDialogState* d = Find(kLogon);
     if (d == nullptr) return;
     const int selected = d->selections[id::kUserName];

@@ -212,6 +212,10 @@ bool IsGameWindow(WindowHandle window) {
     return Find(window) != nullptr;
 }
 
+WindowHandle MainGameWindow() {
+    return Windows().empty() ? nullptr : Windows().front()->window.get();
+}
+
 void SetWindowData(WindowHandle window, void* data) {
     if (Window* w = Find(window)) {
         w->data = data;

@@ -77,8 +77,9 @@ class LogonDialogs : public LogonDialogHost {
     bool ShowOneFieldDialog(int mode) override;
     void ClearPasswordField() override;
     bool IsSavePasswordChecked() override;
-    void PlayerRegistered() override;  // 2025
-    void UserNameChanged(const std::string& newName) override;  // 2026
+    // Sent to the logon dialog as its private messages 2025 and 2026.
+    void PlayerRegistered() override;
+    void UserNameChanged(const std::string& newName) override;
     void CloseLogonDialog() override;
 
     const std::vector<SavedPlayer>& SavedPlayers() const { return players_; }
@@ -91,6 +92,8 @@ class LogonDialogs : public LogonDialogHost {
     void Register(int dialogId);
     std::intptr_t Procedure(int dialogId, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
     void DrawLogo(const platform::DrawItemInfo& item);
+    void OnPlayerRegistered();
+    void OnUserNameChanged(const std::string& newName);
     void CreateLogonDialog();
     void CreateRequiredPage();
     void CreateOptionalPage();

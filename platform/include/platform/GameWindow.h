@@ -53,6 +53,8 @@ WindowHandle CreateGameWindow(const GameWindowDesc& desc);
 // Sends Destroy to the procedure, then closes the window.
 void DestroyGameWindow(WindowHandle window);
 bool IsGameWindow(WindowHandle window);
+// The oldest game window alive (the one message boxes are parented to); null for none.
+WindowHandle MainGameWindow();
 
 // The procedure's own word, read back by it on every message.
 void SetWindowData(WindowHandle window, void* data);
