@@ -47,7 +47,10 @@ class LogonDialogsTest : public PumpFixture {
     }
 
     static void Completed(int code, const LogonResult* /*result*/, std::intptr_t user) {
-        reinterpret_cast<LogonDialogsTest*>(user)->codes_.push_back(code);
+        auto* self = reinterpret_cast<LogonDialogsTest*>(user);
+        self->codes_.push_back(code);
+        // As a logon screen may: the dialogs go from inside their own callback.
+        if (self->closeOnCallback_ && code != 3) CloseLogonDialogs();
     }
 
     // Starts a server whose three pages answer with the body.
@@ -107,6 +110,7 @@ class LogonDialogsTest : public PumpFixture {
     std::unique_ptr<platform::Registry> registry_;
     platform::RecordingMessageBoxSink sink_;
     std::vector<int> codes_;
+    bool closeOnCallback_ = false;
     DialogDriver driver_{queue_, kOwner, [this] { ServeInput(); }};
 };
 
@@ -511,6 +515,24 @@ TEST_F(LogonDialogsTest, TheLogonDialogShowsOverABlackGameWindowWherePlaced) {
     platform::PresentWindow(game);
     EXPECT_EQ(platform::LastPresentStats(game).rectangles, 0) << "nothing left to lay over";
     platform::DestroyGameWindow(game);
+}
+
+TEST_F(LogonDialogsTest, TheCallbackMayCloseTheDialogsFromInsideTheirOwnProcedure) {
+    closeOnCallback_ = true;
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey);
+        codes_.clear();
+        Start();
+        const platform::WindowHandle logon = Window(LogonDialogs::kLogon);
+        if (byKey)
+            driver_.Key(platform::VirtualKey::Escape);
+        else
+            driver_.Click(logon, 2);  // E&xit
+        EXPECT_EQ(codes_, (std::vector<int>{1, 3}));
+        EXPECT_EQ(CurrentLogonDialogs(), nullptr);
+        EXPECT_FALSE(platform::IsDialogWindow(logon));
+        EXPECT_EQ(xModelessDialog, nullptr);
+    }
 }
 
 }  // namespace
