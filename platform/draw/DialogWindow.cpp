@@ -528,6 +528,9 @@ bool FilterDialogMessage(WindowHandle dialog, const WinMessage& m) {
     } else if (m.message == Num(WinMsg::SysChar) || m.message == Num(WinMsg::SysKeyUp)) {
         return true;
     }
+    // The pump does not translate what the filter takes: Backspace's character is made here.
+    if (m.message == Num(WinMsg::KeyDown))
+        if (MessageQueue* queue = MessageQueue::Current()) queue->Translate(m);
     DialogWindowProc(dialog, m.message, m.wParam, m.lParam);
     return true;
 }

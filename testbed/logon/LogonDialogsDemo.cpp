@@ -8,7 +8,7 @@
 //   logon_dialogs_demo --interactive [PNG]
 //       Runs until the dialogs end (the logon is answered locally). Prints
 //       "place DIALOG CONTROL X Y" with each control's middle in window pixels
-//       whenever the shown dialogs change, and "completed CODE" at the end; saves
+//       whenever the shown dialogs change, and "completed CODE NAME" at the end; saves
 //       the last frame to PNG when given. For a person or for xdotool.
 
 #include <SDL.h>
@@ -78,9 +78,12 @@ bool WritePng(const std::string& path, const platform::Surface& s) {
 }
 
 std::vector<int> gCodes;
+std::string gUserName;  // the one logged on
 
 void Completed(int code, const LogonResult* /*result*/, std::intptr_t /*user*/) {
     gCodes.push_back(code);
+    if (LogonDialogs* dialogs = CurrentLogonDialogs(); dialogs != nullptr && code == 0)
+        gUserName = dialogs->Exchange().userName;
 }
 
 class Demo {
@@ -285,7 +288,7 @@ int Interactive(const std::string& png) {
                                 false);
         if (platform::CopyPresentedFrame(demo.Window(), frame)) WritePng(png, frame);
     }
-    std::printf("completed %d\n", gCodes.empty() ? -1 : gCodes.front());
+    std::printf("completed %d %s\n", gCodes.empty() ? -1 : gCodes.front(), gUserName.c_str());
     return gCodes.empty() ? 1 : 0;
 }
 

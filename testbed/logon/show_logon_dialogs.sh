@@ -77,7 +77,7 @@ typed Newbie                         # typing a name empties the password
 click 101 1002; typed secret
 click 101 1001                       # Save Password
 keys Return                          # Enter
-wait_for "completed 0"
+wait_for "completed 0 Newbie"
 wait $pid
 trap - EXIT
 echo "$out/xdotool-end.png"
