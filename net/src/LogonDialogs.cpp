@@ -3,9 +3,9 @@
 #include <ctime>
 #include <utility>
 
+#include "framework/MessagePump.h"
 #include "net/LogonDialogData.h"
 #include "net/LogonDialogTemplates.h"
-#include "framework/MessagePump.h"
 #include "platform/DrawContext.h"
 #include "platform/MessageBoxSink.h"
 #include "platform/MessageQueue.h"
@@ -89,9 +89,8 @@ LogonDialogState* LogonDialogs::Make(int dialogId, const char* title) {
     Destroy(dialogId);
     const platform::WindowHandle window = platform::CreateDialogWindow(
         LogonDialogTemplate(dialogId), owner_,
-        [this, dialogId](platform::WindowHandle, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
-            return Procedure(dialogId, message, wParam, lParam);
-        },
+        [this, dialogId](platform::WindowHandle, std::uint32_t message, std::uintptr_t wParam,
+                         std::intptr_t lParam) { return Procedure(dialogId, message, wParam, lParam); },
         0);
     if (window == nullptr) return nullptr;
     windows_[dialogId] = window;
@@ -149,7 +148,8 @@ std::intptr_t LogonDialogs::Procedure(int dialogId, std::uint32_t message, std::
             if (dialogId == kProgress && wParam == kProgressTimerId) ProgressTick();
             return 0;
         case Num(WinMsg::DrawItem):
-            if (dialogId == kLogon && lParam != 0) DrawLogo(*reinterpret_cast<const platform::DrawItemInfo*>(lParam));
+            if (dialogId == kLogon && lParam != 0)
+                DrawLogo(*reinterpret_cast<const platform::DrawItemInfo*>(lParam));
             return 1;
         case kRegistrationFormComplete:
             if (dialogId == kLogon) RegistrationComplete();
@@ -159,7 +159,8 @@ std::intptr_t LogonDialogs::Procedure(int dialogId, std::uint32_t message, std::
             return 0;
         case kUserNameChanged:
             // Sent, never posted: lParam points at the caller's text.
-            if (dialogId == kLogon && lParam != 0) OnUserNameChanged(*reinterpret_cast<const std::string*>(lParam));
+            if (dialogId == kLogon && lParam != 0)
+                OnUserNameChanged(*reinterpret_cast<const std::string*>(lParam));
             return 0;
         default:
             return 0;
@@ -335,7 +336,8 @@ void LogonDialogs::PlayerRegistered() {
 }
 
 void LogonDialogs::UserNameChanged(const std::string& newName) {
-    platform::SendDialogMessage(Window(kLogon), kUserNameChanged, 0, reinterpret_cast<std::intptr_t>(&newName));
+    platform::SendDialogMessage(Window(kLogon), kUserNameChanged, 0,
+                                reinterpret_cast<std::intptr_t>(&newName));
 }
 
 void LogonDialogs::OnPlayerRegistered() {
@@ -406,12 +408,16 @@ void LogonDialogs::Command(int dialogId, int controlId) {
             if (controlId == kCancel || controlId == kOk) exchange_->OnProgressCancel();
             return;
         case kRequired:
-            if (controlId == kOk) OnNext();
-            else if (controlId == kCancel) ShowLogonDialog(id::kUserName);
+            if (controlId == kOk)
+                OnNext();
+            else if (controlId == kCancel)
+                ShowLogonDialog(id::kUserName);
             return;
         case kOptional:
-            if (controlId == kOk) OnDone();
-            else if (controlId == kCancel) ShowLogonDialog(id::kUserName);
+            if (controlId == kOk)
+                OnDone();
+            else if (controlId == kCancel)
+                ShowLogonDialog(id::kUserName);
             return;
         case kOneField:
             if (controlId == kOk) {
@@ -462,10 +468,14 @@ void LogonDialogs::OnNext() {
         bool spaces;
     };
     const Check checks[] = {
-        {id::kUserName, "User Name", 3, 12, true},    {id::kPassword, "Password", 3, 12, true},
-        {id::kVerifyPassword, "Verify Password", 3, 12, true}, {id::kRealName, "Real Name", 2, 60, true},
-        {id::kEmail, "EMail Address", 5, 60, false},  {id::kAddress, "Address 1", 0, 60, true},
-        {id::kCity, "City", 0, 40, true},             {id::kState, "State", 0, 20, true},
+        {id::kUserName, "User Name", 3, 12, true},
+        {id::kPassword, "Password", 3, 12, true},
+        {id::kVerifyPassword, "Verify Password", 3, 12, true},
+        {id::kRealName, "Real Name", 2, 60, true},
+        {id::kEmail, "EMail Address", 5, 60, false},
+        {id::kAddress, "Address 1", 0, 60, true},
+        {id::kCity, "City", 0, 40, true},
+        {id::kState, "State", 0, 20, true},
         {id::kPostalCode, "Postal Code", 2, 10, true},
     };
     for (const Check& c : checks) {
@@ -522,7 +532,8 @@ void LogonDialogs::OnNext() {
 void LogonDialogs::OnDone() {
     LogonDialogState& d = *Find(kOptional);
     RegistrationFields& f = exchange_->Fields();
-    for (const OptionalList& l : kOptionalLists) f.*l.field = Clamp(d.selections[l.control], d.items[l.control].size());
+    for (const OptionalList& l : kOptionalLists)
+        f.*l.field = Clamp(d.selections[l.control], d.items[l.control].size());
     f.surfPlace = d.checks[kSchool] ? 2 : d.checks[kWork] ? 1 : 0;
     if (platform::MessageQueue* queue = platform::MessageQueue::Current())
         queue->Post(Window(kLogon), kRegistrationFormComplete, 0, 0);
@@ -559,16 +570,17 @@ void SetLogonTestMode(bool simulate) {
     gSimulate = simulate;
 }
 
-LogonDialogs* StartLogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion, std::intptr_t user,
-                                const std::string& /*unused*/, const std::string& registerPage,
-                                const std::string& validatePage, const std::string& changePage,
-                                const std::string& origin, const std::string& version, const std::string& platform,
+LogonDialogs* StartLogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion,
+                                std::intptr_t user, const std::string& /*unused*/,
+                                const std::string& registerPage, const std::string& validatePage,
+                                const std::string& changePage, const std::string& origin,
+                                const std::string& version, const std::string& platform,
                                 platform::Registry& registry) {
     if (gDialogs && gDialogs->Find(LogonDialogs::kLogon) != nullptr) return gDialogs.get();
     gDialogs.reset();
     gDialogs = std::make_unique<LogonDialogs>(
-        owner, client, completion, user, LogonPages{registerPage, validatePage, changePage, origin, version, platform},
-        registry);
+        owner, client, completion, user,
+        LogonPages{registerPage, validatePage, changePage, origin, version, platform}, registry);
     gDialogs->ShowLogonDialog(logon_ids::kUserName);
     if (gDialogs->Find(LogonDialogs::kLogon) == nullptr) {
         gDialogs.reset();

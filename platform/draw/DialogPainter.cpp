@@ -142,7 +142,8 @@ void PaintDialog(Surface& surface, const DialogTemplate& dialog, FontFace* font,
             case DialogControlKind::Button:
             case DialogControlKind::DefaultButton: {
                 Fill(dc, left, top, right, bottom, kDialogFace);
-                Frame(dc, left, top, right, bottom, kBlack, c.kind == DialogControlKind::DefaultButton ? 2 : 1);
+                Frame(dc, left, top, right, bottom, kBlack,
+                      c.kind == DialogControlKind::DefaultButton ? 2 : 1);
                 const std::string label = Label(c.text);
                 const int textWidth = font != nullptr ? dc.GetTextExtent(label).cx : 0;
                 Text(dc, left + (c.width - textWidth) / 2, textTop, label, kBlack);

@@ -143,7 +143,8 @@ Box DropBox(const Dialog& d) {
     const int height = DropRows(d, c->id) * kDropRowHeight + 2;
     const int below = c->y + kDialogTitleHeight + c->height;
     // Above the control when the list would leave the owner's picture below it.
-    const int top = d.y + below + height > OwnerSize(d.owner).second ? c->y + kDialogTitleHeight - height : below;
+    const int top =
+        d.y + below + height > OwnerSize(d.owner).second ? c->y + kDialogTitleHeight - height : below;
     return Box{c->x, top, c->x + c->width, top + height};
 }
 
@@ -206,7 +207,8 @@ void Click(Dialog* d, const DialogControl& c) {
 }
 
 int CaretAt(const DialogControl& c, const std::string& text, int px) {
-    const std::string shown = c.kind == DialogControlKind::PasswordEdit ? std::string(text.size(), '*') : text;
+    const std::string shown =
+        c.kind == DialogControlKind::PasswordEdit ? std::string(text.size(), '*') : text;
     const int offset = px - (c.x + 4);
     int best = 0;
     int bestDistance = std::abs(offset);
@@ -400,7 +402,8 @@ bool IsMouse(std::uint32_t m) {
 // Shift as of the key message being served (a press queued behind it has not
 // happened yet for it).
 void TrackShift(std::uint32_t message, std::uintptr_t wParam) {
-    if (wParam == Num(VirtualKey::Shift) && (message == Num(WinMsg::KeyDown) || message == Num(WinMsg::KeyUp)))
+    if (wParam == Num(VirtualKey::Shift) &&
+        (message == Num(WinMsg::KeyDown) || message == Num(WinMsg::KeyUp)))
         Kit().shift = message == Num(WinMsg::KeyDown);
 }
 
@@ -410,7 +413,8 @@ void Route(WinMessage& m) {
     Toolkit& kit = Kit();
     if (IsKey(m.message)) {
         const Dialog* active = Find(kit.active);
-        if (active != nullptr && active->state.visible && Find(m.window) == nullptr) m.window = active->handle;
+        if (active != nullptr && active->state.visible && Find(m.window) == nullptr)
+            m.window = active->handle;
         return;
     }
     if (!IsMouse(m.message) || Find(m.window) != nullptr) return;
@@ -419,7 +423,8 @@ void Route(WinMessage& m) {
     Dialog* target = nullptr;
     if (m.message == Num(WinMsg::LButtonUp)) {
         for (WindowHandle h : kit.order)
-            if (Dialog* d = Find(h); d != nullptr && d->owner == m.window && d->state.pressed != 0) target = d;
+            if (Dialog* d = Find(h); d != nullptr && d->owner == m.window && d->state.pressed != 0)
+                target = d;
     }
     for (auto it = kit.order.rbegin(); target == nullptr && it != kit.order.rend(); ++it) {
         Dialog* d = Find(*it);
@@ -804,8 +809,10 @@ void PressDialogKey(WindowHandle dialog, DialogKey key) {
                 CloseDrop(*d);
                 return;
             }
-            Notify(d, focused != nullptr && IsButtonKind(focused->kind) ? focused->id : DefaultButtonId(d->layout),
-                   ControlNotify::Clicked);
+            Notify(
+                d,
+                focused != nullptr && IsButtonKind(focused->kind) ? focused->id : DefaultButtonId(d->layout),
+                ControlNotify::Clicked);
             return;
         case DialogKey::Escape:
             if (d->state.dropOpen != 0) {
@@ -821,7 +828,8 @@ void PressDialogKey(WindowHandle dialog, DialogKey key) {
     const bool back = key == DialogKey::Up || key == DialogKey::Left;
     const std::vector<int> group = RadioGroupOf(d->layout, focused->id);
     if (!group.empty()) {
-        const auto at = static_cast<std::size_t>(std::find(group.begin(), group.end(), focused->id) - group.begin());
+        const auto at =
+            static_cast<std::size_t>(std::find(group.begin(), group.end(), focused->id) - group.begin());
         const int next = group[(at + (back ? group.size() - 1 : 1)) % group.size()];
         Focus(*d, next);
         if (const DialogControl* c = Control(*d, next)) Click(d, *c);
@@ -862,7 +870,8 @@ void TypeDialogChar(WindowHandle dialog, char c) {
     } else {
         if (code < 32) return;
         const auto limit = d->state.limits.find(focused->id);
-        if (limit != d->state.limits.end() && text.size() >= static_cast<std::size_t>(std::max(0, limit->second)))
+        if (limit != d->state.limits.end() &&
+            text.size() >= static_cast<std::size_t>(std::max(0, limit->second)))
             return;
         text.insert(static_cast<std::size_t>(caret), 1, c);
         ++caret;
@@ -885,7 +894,8 @@ DialogControlView DialogViewOf(const DialogState& state, const DialogControl& co
         const auto items = state.items.find(control.id);
         const int selected = Selection(state, control.id);
         v.text.clear();
-        if (items != state.items.end() && selected >= 0 && static_cast<std::size_t>(selected) < items->second.size())
+        if (items != state.items.end() && selected >= 0 &&
+            static_cast<std::size_t>(selected) < items->second.size())
             v.text = items->second[static_cast<std::size_t>(selected)];
     }
     if (const auto c = state.checks.find(control.id); c != state.checks.end()) v.checked = c->second;

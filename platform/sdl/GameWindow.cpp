@@ -430,13 +430,15 @@ void PresentWindow(WindowHandle window) {
 
 bool CopyPresentedFrame(WindowHandle window, Surface& out) {
     const Window* w = Find(window);
-    if (w == nullptr || out.Depth() != 32 || out.Width() != w->back->Width() || out.Height() != w->back->Height()) {
+    if (w == nullptr || out.Depth() != 32 || out.Width() != w->back->Width() ||
+        out.Height() != w->back->Height()) {
         return false;
     }
     const std::vector<std::uint32_t>& frame = w->overlaid ? w->shown : w->pixels;
     for (int y = 0; y < out.Height(); ++y) {
         std::uint8_t* row = out.Row(y);
-        const std::uint32_t* in = frame.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.Width());
+        const std::uint32_t* in =
+            frame.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.Width());
         for (int x = 0; x < out.Width(); ++x, row += 4) {
             row[0] = static_cast<std::uint8_t>(in[x]);
             row[1] = static_cast<std::uint8_t>(in[x] >> 8);

@@ -165,7 +165,8 @@ bool MessageQueue::SetWindowTimer(WindowHandle window, std::uintptr_t id, std::u
 }
 
 void MessageQueue::KillWindowTimer(WindowHandle window, std::uintptr_t id) {
-    std::erase_if(timers_, [&](const Timer& t) { return t.window != nullptr && t.window == window && t.id == id; });
+    std::erase_if(timers_,
+                  [&](const Timer& t) { return t.window != nullptr && t.window == window && t.id == id; });
 }
 
 void MessageQueue::AddInput(WinMessage message) {

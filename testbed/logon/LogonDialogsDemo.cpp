@@ -42,8 +42,8 @@ void Chunk(std::string& out, const char* type, const std::string& data) {
     PutBig32(out, static_cast<std::uint32_t>(data.size()));
     std::string body = std::string(type, 4) + data;
     out += body;
-    PutBig32(out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
-                                                   static_cast<uInt>(body.size()))));
+    PutBig32(out, static_cast<std::uint32_t>(
+                      crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
 }
 
 bool WritePng(const std::string& path, const platform::Surface& s) {
@@ -105,8 +105,8 @@ class Demo {
         SavePlayer(*registry_, "Bob", "secret", true, 20);
         SavePlayer(*registry_, "Alice", "", false, 10);
         SetLogonTestMode(true);
-        dialogs_ = StartLogonDialogs(window_, client_, &Completed, 0, "", "register", "validate", "change", "ORI",
-                                     "1.0.0.0", "LNX", *registry_);
+        dialogs_ = StartLogonDialogs(window_, client_, &Completed, 0, "", "register", "validate", "change",
+                                     "ORI", "1.0.0.0", "LNX", *registry_);
         return dialogs_ != nullptr;
     }
 
@@ -275,7 +275,8 @@ int Shots(const std::string& folder) {
 }
 
 int Interactive(const std::string& png) {
-    const std::string folder = png.empty() ? std::string(".") : png.substr(0, png.find_last_of('/') + 1) + ".";
+    const std::string folder =
+        png.empty() ? std::string(".") : png.substr(0, png.find_last_of('/') + 1) + ".";
     Demo demo;
     if (!demo.Open(folder)) return 1;
     demo.Settle();
@@ -284,8 +285,8 @@ int Interactive(const std::string& png) {
         demo.Pass();
     }
     if (!png.empty()) {
-        platform::Surface frame(platform::ClientWidth(demo.Window()), platform::ClientHeight(demo.Window()), 32,
-                                false);
+        platform::Surface frame(platform::ClientWidth(demo.Window()), platform::ClientHeight(demo.Window()),
+                                32, false);
         if (platform::CopyPresentedFrame(demo.Window(), frame)) WritePng(png, frame);
     }
     std::printf("completed %d %s\n", gCodes.empty() ? -1 : gCodes.front(), gUserName.c_str());

@@ -12,9 +12,9 @@
 #include "divir/xFile.h"
 #include "net/LogonDialogData.h"
 #include "platform/GameWindow.h"
+#include "platform/RecordingMessageBoxSink.h"
 #include "platform/WinTypes.h"
 #include "support/DialogDriver.h"
-#include "platform/RecordingMessageBoxSink.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -65,8 +65,9 @@ class LogonDialogsTest : public PumpFixture {
     }
 
     LogonDialogs& Start() {
-        LogonDialogs* d = StartLogonDialogs(kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "file/answer",
-                                            "file/answer", "file/answer", "ORIGIN", "1.2.3.4", "LNX", *registry_);
+        LogonDialogs* d = StartLogonDialogs(
+            kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "file/answer",
+            "file/answer", "file/answer", "ORIGIN", "1.2.3.4", "LNX", *registry_);
         EXPECT_NE(d, nullptr);
         return *d;
     }
@@ -154,7 +155,8 @@ TEST_F(LogonDialogsTest, EnterChecksTheFieldsThenLogsOn) {
     CurrentLogonDialogs()->Command(LogonDialogs::kLogon, 1);
     ASSERT_EQ(sink_.boxes.size(), 1u);
     EXPECT_EQ(sink_.boxes[0].text,
-              "User Name\nThis field is required,\nand must be 3 - 12\ncharacters long.\nNon standard characters are "
+              "User Name\nThis field is required,\nand must be 3 - 12\ncharacters long.\nNon standard "
+              "characters are "
               "not allowed.");
     EXPECT_EQ(logon.focus, id::kUserName);
     logon.texts[id::kUserName] = "  Bob ";
@@ -200,7 +202,8 @@ TEST_F(LogonDialogsTest, TheRequiredPageChecksInOrder) {
         CurrentLogonDialogs()->Command(LogonDialogs::kLogon, 1000);
         LogonDialogState& page = Dialog(LogonDialogs::kRequired);
         EXPECT_EQ(page.focus, id::kUserName);
-        EXPECT_EQ(page.items[id::kCountry][static_cast<std::size_t>(page.selections[id::kCountry])], "United States");
+        EXPECT_EQ(page.items[id::kCountry][static_cast<std::size_t>(page.selections[id::kCountry])],
+                  "United States");
         FillRequired(page);
         if (c.control == id::kSex || c.control == id::kAge) {
             page.selections[c.control] = 0;
@@ -480,8 +483,9 @@ TEST_F(LogonDialogsTest, TheLogonDialogShowsOverABlackGameWindowWherePlaced) {
     desc.title = "logon";
     const platform::WindowHandle game = platform::CreateGameWindow(desc);
     if (game == nullptr) GTEST_SKIP() << "no video driver";
-    LogonDialogs* dialogs = StartLogonDialogs(game, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "",
-                                              "p", "p", "p", "ORI", "1", "LNX", *registry_);
+    LogonDialogs* dialogs =
+        StartLogonDialogs(game, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "p", "p",
+                          "p", "ORI", "1", "LNX", *registry_);
     ASSERT_NE(dialogs, nullptr);
     const platform::WindowHandle logon = dialogs->Window(LogonDialogs::kLogon);
     platform::PresentWindow(game);

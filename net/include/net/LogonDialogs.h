@@ -36,8 +36,8 @@ class LogonDialogs : public LogonDialogHost {
     static constexpr std::uint32_t kRegistered = 2025;
     static constexpr std::uint32_t kUserNameChanged = 2026;
 
-    LogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion, std::intptr_t user, LogonPages pages,
-                 platform::Registry& registry);
+    LogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion,
+                 std::intptr_t user, LogonPages pages, platform::Registry& registry);
     ~LogonDialogs() override;
 
     LogonExchange& Exchange() { return *exchange_; }
@@ -114,10 +114,11 @@ class LogonDialogs : public LogonDialogHost {
 // The logon screen's calls. Start returns the dialogs, or null when the logon
 // dialog cannot be made; a second start returns the dialogs that exist.
 void SetLogonTestMode(bool simulate);
-LogonDialogs* StartLogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion, std::intptr_t user,
-                                const std::string& unused, const std::string& registerPage,
-                                const std::string& validatePage, const std::string& changePage,
-                                const std::string& origin, const std::string& version, const std::string& platform,
+LogonDialogs* StartLogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion,
+                                std::intptr_t user, const std::string& unused,
+                                const std::string& registerPage, const std::string& validatePage,
+                                const std::string& changePage, const std::string& origin,
+                                const std::string& version, const std::string& platform,
                                 platform::Registry& registry);
 void CloseLogonDialogs();
 LogonDialogs* CurrentLogonDialogs();

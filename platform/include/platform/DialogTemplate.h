@@ -15,7 +15,7 @@
 namespace platform {
 
 enum class DialogControlKind {
-    Static,        // left-aligned text
+    Static,  // left-aligned text
     CentredStatic,
     Edit,
     PasswordEdit,

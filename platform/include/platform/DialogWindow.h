@@ -31,8 +31,8 @@
 
 namespace platform {
 
-using DialogProc = std::function<std::intptr_t(WindowHandle dialog, std::uint32_t message, std::uintptr_t wParam,
-                                               std::intptr_t lParam)>;
+using DialogProc = std::function<std::intptr_t(WindowHandle dialog, std::uint32_t message,
+                                               std::uintptr_t wParam, std::intptr_t lParam)>;
 
 // What the controls hold now; the dialog's procedure and its owner read and set it
 // (set values show at the next present).

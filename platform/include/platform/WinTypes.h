@@ -69,10 +69,10 @@ inline constexpr std::uint32_t kMouseLast = 0x0209;
 // The notification codes a control sends in the high word of WM_COMMAND's wParam
 // (the low word is the control's id).
 enum class ControlNotify : std::uint32_t {
-    Clicked = 0,           // a button, check box or radio button
-    ComboSelChange = 1,    // a combo or drop-down list chose another entry
-    ComboEditChange = 5,   // the text of an editable combo changed
-    EditChange = 0x0300,   // the text of an edit changed
+    Clicked = 0,          // a button, check box or radio button
+    ComboSelChange = 1,   // a combo or drop-down list chose another entry
+    ComboEditChange = 5,  // the text of an editable combo changed
+    EditChange = 0x0300,  // the text of an edit changed
 };
 
 // The command ids of a dialog's OK and Cancel.

@@ -69,8 +69,8 @@ class DialogWindowTest : public ::testing::Test {
     void SetUp() override {
         platform::MessageQueue::Install(&queue_);
         // The game window: whatever reaches it is recorded.
-        queue_.RegisterWindow(kOwner, platform::WindowClass{[this](WindowHandle, std::uint32_t m, std::uintptr_t w,
-                                                                   std::intptr_t) {
+        queue_.RegisterWindow(kOwner, platform::WindowClass{[this](WindowHandle, std::uint32_t m,
+                                                                   std::uintptr_t w, std::intptr_t) {
                                                                 gameSaw_.push_back({m, w, 0});
                                                                 return std::intptr_t{0};
                                                             },
@@ -94,7 +94,8 @@ class DialogWindowTest : public ::testing::Test {
                 if (m == Num(WinMsg::InitDialog)) {
                     platform::GetDialogState(self)->limits[kName] = 5;
                     for (int i = 0; i < 20; ++i)
-                        platform::AddListItem(self, kList, std::string(1, static_cast<char>('a' + i)) + "-entry");
+                        platform::AddListItem(self, kList,
+                                              std::string(1, static_cast<char>('a' + i)) + "-entry");
                 }
                 if (m == Num(WinMsg::Command) && (w & 0xFFFF) == kGone) {
                     platform::DestroyDialogWindow(self);
@@ -144,7 +145,8 @@ TEST_F(DialogWindowTest, InitialisesAndWalksTheTabOrder) {
         order.push_back(State().focus);
         driver_.Key(VirtualKey::Tab);
     }
-    EXPECT_EQ(order, (std::vector<int>{kName, kSecret, kCombo, kList, kCheck, kRadioA, kRadioB, kRadioC, 1, 2, kGone}));
+    EXPECT_EQ(order, (std::vector<int>{kName, kSecret, kCombo, kList, kCheck, kRadioA, kRadioB, kRadioC, 1, 2,
+                                       kGone}));
     EXPECT_EQ(State().focus, kName) << "the order wraps";
     driver_.Key(VirtualKey::Tab, true);
     EXPECT_EQ(State().focus, kGone) << "Shift-Tab goes back";
