@@ -42,9 +42,10 @@ struct Toolkit {
     std::set<WindowHandle> laid;  // owners with dialogs over them at the last lay
 };
 
+// Never destroyed: dialogs owned by other statics may be destroyed at exit after it.
 Toolkit& Kit() {
-    static Toolkit kit;
-    return kit;
+    static Toolkit* kit = new Toolkit;
+    return *kit;
 }
 
 Dialog* Find(WindowHandle handle) {

@@ -539,4 +539,21 @@ TEST_F(LogonDialogsTest, TheCallbackMayCloseTheDialogsFromInsideTheirOwnProcedur
     }
 }
 
+TEST_F(LogonDialogsTest, ALogonDialogThatCannotBeMadeIsAFailure) {
+    // Without a message queue no dialog window can be made.
+    platform::MessageQueue::Install(nullptr);
+    EXPECT_EQ(StartLogonDialogs(kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "p", "p",
+                                "p", "ORI", "1", "LNX", *registry_),
+              nullptr);
+    platform::MessageQueue::Install(&queue_);
+    ASSERT_EQ(sink_.boxes.size(), 1u);
+    EXPECT_EQ(sink_.boxes[0].title, "System Error Message");
+    EXPECT_EQ(CurrentLogonDialogs(), nullptr);
+    EXPECT_TRUE(codes_.empty());
+    EXPECT_NE(StartLogonDialogs(kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "p", "p",
+                                "p", "ORI", "1", "LNX", *registry_),
+              nullptr)
+        << "a later start can make them";
+}
+
 }  // namespace
