@@ -39,7 +39,8 @@ class EditControlTest : public ControlsFixture {
   protected:
     void SetUp() override {
         ControlsFixture::SetUp();
-        keyboard_ = std::make_unique<KeyboardService>();
+        // The root's keyboard service, typing our keys.
+        keyboard_ = view_->GetKeyboardService();
         keyboard_->SetKeySource([this]() -> std::uint16_t {
             if (keys_.empty()) {
                 return 0;
@@ -51,8 +52,8 @@ class EditControlTest : public ControlsFixture {
         keyboard_->SetPump([] {});
     }
     void TearDown() override {
+        keyboard_->SetFocus(nullptr);
         owner_.reset();
-        keyboard_.reset();
         ControlsFixture::TearDown();
     }
 
@@ -81,7 +82,7 @@ class EditControlTest : public ControlsFixture {
     }
     static std::string ItemText(EditControl& edit, int item) { return ItemTexts(edit.GetTextAnimation(), item, 1); }
 
-    std::unique_ptr<KeyboardService> keyboard_;
+    KeyboardService* keyboard_ = nullptr;
     std::unique_ptr<KeyOwner> owner_;
     std::deque<std::uint16_t> keys_;
     Entered entered_;
