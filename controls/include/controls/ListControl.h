@@ -130,7 +130,7 @@ class ListControl : public Control {
     std::int32_t GetRowHeight() const { return rowHeight_; }
     // The text item of visible line `line` (0 at the top of the page) in a column.
     std::int16_t ItemOf(std::int32_t line, std::int32_t column) const;
-    const ListRow& GetRow(std::int32_t index) const { return rows_[static_cast<std::size_t>(index)]; }
+    const ListRow& GetRow(std::int32_t index) const { return rows_.at(static_cast<std::size_t>(index)); }
     Animation& GetTextAnimation() { return *text_; }
     Animation* GetFifthColumnAnimation() { return fifth_.get(); }
     ScrollBarControl* GetScrollBar() { return scrollBar_.get(); }
