@@ -3,6 +3,7 @@
 #include "framework/CloneableMsg.h"
 
 #include <string>
+#include <utility>
 
 // Sent by an edit control when Enter is pressed: the whole text of the field.
 class EditControlTextEnteredMsg : public CloneableMsg<EditControlTextEnteredMsg> {

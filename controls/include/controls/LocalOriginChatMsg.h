@@ -3,6 +3,7 @@
 #include "framework/CloneableMsg.h"
 
 #include <string>
+#include <utility>
 
 // One chat line typed by the local player, as the chat box sends it to its
 // owner once it has been trimmed and has passed the language filter.
