@@ -4,14 +4,25 @@
 // bar's thumb sits where its position says.
 
 #include "ControlsFixture.h"
+#include "TextItems.h"
+#include "controls/ChatBox.h"
+#include "controls/EditControl.h"
+#include "controls/ListControl.h"
+#include "controls/LocalOriginChatMsg.h"
 #include "controls/PushButtonControl.h"
 #include "controls/ScrollBarControl.h"
+#include "divir/xTryFrame.h"
+#include "framework/KeyboardCharMsg.h"
 #include "media/xPalette.h"
+#include "platform/HostPath.h"
+#include "resource/LanguageFilter.h"
+#include "resource/SingleSrfFilterSource.h"
 #include "platform/GameWindow.h"
 #include "platform/Surface.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -54,6 +65,30 @@ class FrameReadBackTest : public ControlsFixture {
             }
         }
         return wrong;
+    }
+
+    // The columns of `area` that hold a pixel other than the background.
+    std::vector<int> InkColumns(const xRect& area) {
+        const platform::Surface& back = Back();
+        std::vector<int> columns;
+        for (int x = area.left; x < area.right; ++x) {
+            for (int y = area.top; y < area.bottom; ++y) {
+                if (back.Row(y)[x] != background_) {
+                    columns.push_back(x);
+                    break;
+                }
+            }
+        }
+        return columns;
+    }
+    // The pixels of the area, row by row.
+    std::vector<std::uint8_t> Pixels(const xRect& area) {
+        std::vector<std::uint8_t> out;
+        for (int y = area.top; y < area.bottom; ++y) {
+            const std::uint8_t* row = Back().Row(y);
+            out.insert(out.end(), row + area.left, row + area.right);
+        }
+        return out;
     }
 
     std::uint8_t background_ = 0;
@@ -127,6 +162,92 @@ TEST_F(FrameReadBackTest, TheThumbSitsWhereThePositionSays) {
         EXPECT_EQ(Wrong(around, {first, second, {{600, y, 616, static_cast<std::int16_t>(y + 17)}, 14}}), 0);
     }
     bar->Stop();
+}
+
+// Strip 900: the chat lines are text items 1..4 from (100, 300) to (300, 380),
+// 20 rows each, the entry (style 11130) from (100, 400) to (400, 420); each
+// item's cels make colour 0 current before drawing. The language filter holds
+// the sample list ("darn", ...).
+TEST_F(FrameReadBackTest, AChatBoxShowsItsNewestLineAtTheBottomAndTheCaretAfterTheText) {
+    SingleSrfFilterSource source(platform::ToWindowsPath(std::string(CONTROLS_ART) + "/LanguageFilter.srf"));
+    SetLanguageFilterSource(&source);
+    ASSERT_EQ(xTry([&] { LanguageFilterLoad(1000, this); }), 0);
+    SetLanguageFilterSource(nullptr);
+
+    Journal sent;
+    sent.shortNames = {{"LocalOriginChatMsg", "Chat"}};
+    sent.withTimes = false;
+    Animation probe(view_.get(), 900, 12);
+    const int entryItem = StripOf(probe).FindItem(11130);
+    // White text on the cleared screen.
+    StripOf(probe).SetColour(1, 0, {255, 255, 255});
+    StripOf(probe).SetColour(1, 1, {255, 255, 0});
+    StripOf(probe).SetColour(entryItem, 0, {255, 255, 255});
+    ChatBox chat(view_.get(), &sent, 10, 900, 1, 4, 0, 0, 1, 12, entryItem, 0, 0, 0, "Host", 100, false);
+    chat.SetFlag(true);
+    ASSERT_GT(StartAndSettle(chat), 0);
+    chat.OnGainedKeyboardFocus();
+    const auto type = [&chat](const std::string& keys) {
+        for (unsigned char c : keys) {
+            chat.OnKeyboardChar(KeyboardCharMsg(c));
+        }
+    };
+    chat.AddText("first");
+    type("second line\r");
+    RunFor(2);
+    EXPECT_EQ(sent.text, "Chat");
+    chat.AddText("second line");  // as the owner echoes what was sent
+    type("darn\r");
+    RunFor(100);
+
+    const auto line = [](int k) {
+        return xRect(100, static_cast<std::int16_t>(300 + 20 * k), 300, static_cast<std::int16_t>(320 + 20 * k));
+    };
+    // Three lines at the bottom of four: "first", "second line" and the
+    // filter's answer, each wider than the one above it.
+    EXPECT_TRUE(InkColumns(line(0)).empty());
+    const std::vector<int> oldest = InkColumns(line(1));
+    const std::vector<int> older = InkColumns(line(2));
+    const std::vector<int> newest = InkColumns(line(3));
+    ASSERT_FALSE(oldest.empty());
+    ASSERT_FALSE(older.empty());
+    ASSERT_FALSE(newest.empty());
+    EXPECT_GT(older.back(), oldest.back());
+    EXPECT_GT(newest.back(), older.back());
+
+    // The caret shows for 600 ms after the last key; past that it is off
+    // until 1200 ms.
+    const xRect entry{100, 400, 400, 420};
+    const std::vector<std::uint8_t> withCaret = Pixels(entry);
+    const std::vector<int> caretColumns = InkColumns(entry);
+    RunFor(600);
+    const std::vector<std::uint8_t> without = Pixels(entry);
+    const std::vector<int> textColumns = InkColumns(entry);
+    ASSERT_FALSE(textColumns.empty()) << "the entry keeps the rejected text";
+    std::vector<int> changed;
+    for (std::size_t i = 0; i < withCaret.size(); ++i) {
+        if (withCaret[i] != without[i]) {
+            const int x = entry.left + static_cast<int>(i % static_cast<std::size_t>(entry.Width()));
+            if (changed.empty() || changed.back() != x) {
+                changed.push_back(x);
+            }
+        }
+    }
+    std::sort(changed.begin(), changed.end());
+    changed.erase(std::unique(changed.begin(), changed.end()), changed.end());
+    ASSERT_EQ(changed.size(), 1u) << "the caret is one column";
+    EXPECT_GE(changed[0], textColumns.back()) << "after the typed text";
+    EXPECT_EQ(caretColumns.back(), changed[0]);
+
+    // The filter's answer came in as the newest line, at the bottom.
+    EXPECT_EQ(ItemTexts(chat.GetLines().GetTextAnimation(), 3, 2),
+              "second line|<Host>: We don't use words like darn here.");
+    EXPECT_EQ(sent.text, "Chat") << "nothing more was sent";
+    chat.Stop();
+    for (int i = 0; i < 100 && !chat.IsStopped(); ++i) {
+        RunFor(1);
+    }
+    LanguageFilterClear();
 }
 
 }  // namespace
