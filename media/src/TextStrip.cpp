@@ -611,8 +611,10 @@ void TextStrip::DrawItem(xCanvas& canvas, TextStripItem& item, const xRect& rect
     canvas.BeginDraw(&saved);
     const std::int16_t code = xTry([&] {
         if (!(item.background == TextStripItem::kNoBackground)) {
+            // An item given a colour but no rectangle of its own (a list's
+            // highlighted cell) fills the rectangle it is drawn in.
             canvas.SetColor(item.background);
-            canvas.FillRect(item.backgroundRect);
+            canvas.FillRect(item.backgroundRect.IsEmpty() ? rect : item.backgroundRect);
         }
         canvas.SetColor(colour);
         if (FitText(item, canvas, rect, italic)) {

@@ -168,6 +168,50 @@ TEST_F(FrameReadBackTest, TheThumbSitsWhereThePositionSays) {
 // 20 rows each, the entry (style 11130) from (100, 400) to (400, 420); each
 // item's cels make colour 0 current before drawing. The language filter holds
 // the sample list ("darn", ...).
+// Strip 900: animation 1 shows text items 1..4 as rows 20 pixels tall from
+// (100, 300) to (300, 380); the selected row is filled in the highlight colour.
+TEST_F(FrameReadBackTest, AListShowsItsSelectedRowInTheHighlightColour) {
+    Journal sent;
+    ListControl list(view_.get(), &sent, 10, 1, 4, 900, 0, 0, 1, 3, 1, 6, false, -1);
+    StripOf(list.GetTextAnimation()).SetColour(1, 0, {255, 255, 255});
+    ASSERT_GT(StartAndSettle(list), 0);
+    std::vector<std::int32_t> ids;
+    for (const char* text : {"one", "two", "three"}) {
+        ids.push_back(list.AddRow(text, "", "", "", "", true, 0, 1));
+    }
+    list.EnableSelection();
+    list.SelectRow(ids[1]);
+    RunFor(100);
+
+    const auto row = [](int k) {
+        return xRect(100, static_cast<std::int16_t>(300 + 20 * k), 300, static_cast<std::int16_t>(320 + 20 * k));
+    };
+    const auto count = [this](const xRect& area, std::uint8_t index) {
+        int n = 0;
+        for (std::uint8_t p : Pixels(area)) n += p == index ? 1 : 0;
+        return n;
+    };
+    const std::uint8_t highlight = Back().Row(row(1).top)[row(1).left];
+    ASSERT_NE(highlight, background_);
+    EXPECT_GT(count(row(1), highlight), row(1).Width() * row(1).Height() * 3 / 4) << "the cell is filled";
+    EXPECT_FALSE(InkColumns(row(0)).empty()) << "the row above shows its text";
+    EXPECT_EQ(count(row(0), highlight), 0);
+    EXPECT_EQ(count(row(2), highlight), 0);
+
+    // The highlight follows the selection and goes with it.
+    list.SelectRow(ids[2]);
+    RunFor(100);
+    EXPECT_EQ(count(row(1), highlight), 0);
+    EXPECT_GT(count(row(2), highlight), row(2).Width() * row(2).Height() * 3 / 4);
+    list.DisableSelection();
+    RunFor(100);
+    EXPECT_EQ(count(row(2), highlight), 0);
+    list.Stop();
+    for (int i = 0; i < 100 && !list.IsStopped(); ++i) {
+        RunFor(1);
+    }
+}
+
 TEST_F(FrameReadBackTest, AChatBoxShowsItsNewestLineAtTheBottomAndTheCaretAfterTheText) {
     SingleSrfFilterSource source(platform::ToWindowsPath(std::string(CONTROLS_ART) + "/LanguageFilter.srf"));
     SetLanguageFilterSource(&source);
