@@ -220,9 +220,13 @@ TEST_F(EditControlTest, LineMovesStayInTheText) {
     RunFor(200);
     const TextStripItem* laid = StripOf(tall->GetTextAnimation()).GetItem(tallItem);
     ASSERT_GT(laid->layout.size(), 2u) << "the text wraps";
+    // The line above the last starts with a word as wide as the last line: the
+    // caret goes right after it, counting the spaces the wraps skipped.
+    const std::string above = laid->layout[laid->layout.size() - 2];
     Type("\x10");  // up
     const std::uint16_t up = tall->GetInput().GetCaret();
     EXPECT_LT(up, text.size());
+    EXPECT_EQ(up, text.find(above) + above.find(' ')) << above;
     RunFor(200);
     Type("\x11");  // down
     EXPECT_GT(tall->GetInput().GetCaret(), up);
