@@ -261,3 +261,51 @@ TEST_F(ProgressDialogTest, ResetEmptiesTheTextsAndTheBar) {
 }
 
 }  // namespace
+
+namespace {
+
+std::uint32_t PixelAt(const platform::Surface& s, int x, int y) {
+    const std::uint8_t* p = s.Row(y) + x * 4;
+    return static_cast<std::uint32_t>(p[2]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[0]) << 16);
+}
+
+TEST(ProgressDialogLayoutTest, TheControlsTheirAlignmentAndTheBar) {
+    using K = platform::DialogControlKind;
+    const platform::DialogTemplate& t = ProgressDialogTemplate();
+    EXPECT_EQ(t.id, 2001);
+    const struct {
+        int id;
+        K kind;
+    } expected[] = {
+        {ids::kTitle, K::CentredStatic}, {ids::kStatus, K::CentredStatic}, {ids::kBar, K::ProgressBar},
+        {ids::kTimeLeft, K::Static},     {ids::kRate, K::RightStatic},     {ids::kBytes, K::RightStatic},
+        {ids::kCancel, K::Button},
+    };
+    ASSERT_EQ(t.controls.size(), std::size(expected));
+    for (const auto& e : expected) {
+        const platform::DialogControl* c = platform::FindDialogControl(t, e.id);
+        ASSERT_NE(c, nullptr) << e.id;
+        EXPECT_EQ(c->kind, e.kind) << e.id;
+        EXPECT_LE(c->x + c->width, t.width) << e.id;
+        EXPECT_LE(c->y + c->height, t.height) << e.id;
+    }
+    EXPECT_FALSE(platform::IsTabStop(*platform::FindDialogControl(t, ids::kRate)));
+    EXPECT_TRUE(platform::IsTabStop(*platform::FindDialogControl(t, ids::kCancel)));
+
+    // A bar of range 0..4 at 2 is half filled.
+    platform::DialogState state;
+    state.progressEnd = 4;
+    state.progress = 2;
+    platform::Surface surface(t.width, platform::DialogSurfaceHeight(t), 32, false);
+    platform::PaintDialog(surface, t, nullptr,
+                          [&](const platform::DialogControl& c) { return platform::DialogViewOf(state, c); });
+    const platform::DialogControl& bar = *platform::FindDialogControl(t, ids::kBar);
+    const int y = bar.y + platform::kDialogTitleHeight + bar.height / 2;
+    EXPECT_NE(PixelAt(surface, bar.x + 4, y), platform::kDialogField);
+    EXPECT_NE(PixelAt(surface, bar.x + bar.width / 2 - 2, y), platform::kDialogField);
+    EXPECT_EQ(PixelAt(surface, bar.x + bar.width / 2 + 4, y), platform::kDialogField);
+    EXPECT_EQ(PixelAt(surface, bar.x + bar.width - 4, y), platform::kDialogField);
+}
+
+}  // namespace
