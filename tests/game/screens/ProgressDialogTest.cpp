@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,31 @@ TEST_F(ProgressDialogTest, ATotalOfZeroStandsFullWithoutTimeLeft) {
         EXPECT_EQ(State().progress, 100);
         ProgressDialogDestroy();
     }
+}
+
+TEST_F(ProgressDialogTest, ExtremeCountsAndTimesStayInRange) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    Create();
+    ProgressDialogSetTotal(kMax);
+    Advance(1);
+    ProgressDialogAddReceived(kMax);
+    ProgressDialogAddReceived(kMax);  // held at the largest count
+    EXPECT_EQ(State().progress, 100);
+    EXPECT_EQ(Text(ids::kBytes), "2147M of 2147M bytes received");
+    ProgressDialogSetTotal(kMin);
+    Advance(1000);
+    ProgressDialogAddReceived(kMin);
+    ProgressDialogAddReceived(kMin);
+    EXPECT_EQ(State().progress, 100);
+    ProgressDialogStartTimeout(kMax);
+    EXPECT_EQ(State().progressEnd, 2147484);
+    ProgressDialogStartTimeout(kMin);
+    Advance(1000);
+    EXPECT_EQ(codes_, std::vector<int>{0}) << "a time-out of no seconds ends at the first tick";
+    EXPECT_EQ(FormatDuration(kMax), "596523 hours");
+    EXPECT_EQ(FormatDuration(-5), "-5 seconds");
+    EXPECT_EQ(FormatByteCount(kMin), "-2147483648");
 }
 
 TEST_F(ProgressDialogTest, TimeOutsCountWholeSecondsOnTheBar) {
