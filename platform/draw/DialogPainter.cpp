@@ -84,12 +84,15 @@ void PaintDialog(Surface& surface, const DialogTemplate& dialog, FontFace* font,
         const int textTop = TextTop(dc, top, c.height);
         switch (c.kind) {
             case DialogControlKind::Static:
-                Text(dc, left, textTop, Label(c.text), kBlack);
+                Text(dc, left, textTop, Label(v.text.empty() ? c.text : v.text), kBlack);
                 break;
-            case DialogControlKind::CentredStatic: {
+            case DialogControlKind::CentredStatic:
+            case DialogControlKind::RightStatic: {
                 const std::string label = Label(v.text.empty() ? c.text : v.text);
                 const int textWidth = font != nullptr ? dc.GetTextExtent(label).cx : 0;
-                Text(dc, left + (c.width - textWidth) / 2, textTop, label, kBlack);
+                const int x = c.kind == DialogControlKind::RightStatic ? right - textWidth
+                                                                       : left + (c.width - textWidth) / 2;
+                Text(dc, x, textTop, label, kBlack);
                 break;
             }
             case DialogControlKind::Edit:
@@ -146,7 +149,7 @@ void PaintDialog(Surface& surface, const DialogTemplate& dialog, FontFace* font,
                       c.kind == DialogControlKind::DefaultButton ? 2 : 1);
                 const std::string label = Label(c.text);
                 const int textWidth = font != nullptr ? dc.GetTextExtent(label).cx : 0;
-                Text(dc, left + (c.width - textWidth) / 2, textTop, label, kBlack);
+                Text(dc, left + (c.width - textWidth) / 2, textTop, label, v.disabled ? kShadow : kBlack);
                 if (v.focused) Frame(dc, left + 3, top + 3, right - 3, bottom - 3, kShadow);
                 break;
             }
@@ -192,6 +195,7 @@ bool IsTabStop(const DialogControl& control) {
     switch (control.kind) {
         case DialogControlKind::Static:
         case DialogControlKind::CentredStatic:
+        case DialogControlKind::RightStatic:
         case DialogControlKind::GroupBox:
         case DialogControlKind::OwnerDrawn:
         case DialogControlKind::ProgressBar:

@@ -199,6 +199,7 @@ void CheckRadio(Dialog& d, int controlId) {
 
 // A button, check box or radio button pressed (by mouse, Space, Enter or its letter).
 void Click(Dialog* d, const DialogControl& c) {
+    if (d->state.disabled.contains(c.id)) return;
     if (c.kind == DialogControlKind::CheckBox) {
         d->state.checks[c.id] = !d->state.checks[c.id];
     } else if (c.kind == DialogControlKind::RadioButton) {
@@ -227,7 +228,7 @@ const DialogControl* HitControl(const Dialog& d, int px, int py) {
     const DialogControl* hit = nullptr;
     for (const DialogControl& c : d.layout.controls) {
         if (c.kind == DialogControlKind::Static || c.kind == DialogControlKind::GroupBox ||
-            c.kind == DialogControlKind::CentredStatic)
+            c.kind == DialogControlKind::CentredStatic || c.kind == DialogControlKind::RightStatic)
             continue;
         if (ControlBox(c).Contains(px, py)) hit = &c;
     }
@@ -270,7 +271,7 @@ void MouseDown(Dialog* d, int px, int py) {
         if (const DialogControl* c = HitControl(*d, px, py); c != nullptr && c->id == open) return;
     }
     const DialogControl* c = HitControl(*d, px, py);
-    if (c == nullptr) return;
+    if (c == nullptr || d->state.disabled.contains(c->id)) return;
     if (IsTabStop(*c)) Focus(*d, c->id);
     switch (c->kind) {
         case DialogControlKind::Edit:
@@ -802,9 +803,15 @@ void PressDialogKey(WindowHandle dialog, DialogKey key) {
     const DialogControl* focused = Control(*d, d->state.focus);
     switch (key) {
         case DialogKey::Tab:
-        case DialogKey::ShiftTab:
-            Focus(*d, NextTabStop(d->layout, d->state.focus, key == DialogKey::ShiftTab));
+        case DialogKey::ShiftTab: {
+            int next = d->state.focus;
+            for (std::size_t i = 0; i <= d->layout.controls.size(); ++i) {
+                next = NextTabStop(d->layout, next, key == DialogKey::ShiftTab);
+                if (!d->state.disabled.contains(next)) break;
+            }
+            if (!d->state.disabled.contains(next)) Focus(*d, next);
             return;
+        }
         case DialogKey::Enter:
             if (d->state.dropOpen != 0) {
                 CloseDrop(*d);
@@ -812,7 +819,9 @@ void PressDialogKey(WindowHandle dialog, DialogKey key) {
             }
             Notify(
                 d,
-                focused != nullptr && IsButtonKind(focused->kind) ? focused->id : DefaultButtonId(d->layout),
+                focused != nullptr && IsButtonKind(focused->kind) && !d->state.disabled.contains(focused->id)
+                    ? focused->id
+                    : DefaultButtonId(d->layout),
                 ControlNotify::Clicked);
             return;
         case DialogKey::Escape:
@@ -890,6 +899,7 @@ void SetDialogFont(FontFace* font) {
 DialogControlView DialogViewOf(const DialogState& state, const DialogControl& control) {
     DialogControlView v;
     v.focused = state.focus == control.id;
+    v.disabled = state.disabled.contains(control.id);
     if (const auto t = state.texts.find(control.id); t != state.texts.end()) v.text = t->second;
     if (control.kind == DialogControlKind::DropList) {
         const auto items = state.items.find(control.id);

@@ -17,6 +17,7 @@ namespace platform {
 enum class DialogControlKind {
     Static,  // left-aligned text
     CentredStatic,
+    RightStatic,
     Edit,
     PasswordEdit,
     ReadOnlyEdit,
@@ -60,6 +61,7 @@ struct DialogControlView {
     int progress = 0;
     int progressEnd = 100;
     int caret = -1;  // a focused edit's caret, characters from the start; -1: none shown
+    bool disabled = false;
 };
 
 // Width in pixels of a text in the dialogs' font; without a font every character

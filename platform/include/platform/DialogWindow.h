@@ -21,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,9 @@ struct DialogState {
     int dropOpen = 0;  // the control whose drop-down list is open, 0 for none
     int dropTop = 0;   // the first entry the open list shows
     int pressed = 0;   // the button held down by the mouse
+    // Controls that take no input: no click, key or letter presses them, Tab
+    // passes them by, and Enter on one goes to the default button instead.
+    std::set<int> disabled;
 };
 
 // WM_DRAWITEM's lParam: where an owner-drawn control draws itself.

@@ -171,6 +171,34 @@ TEST_F(DialogWindowTest, EnterGivesTheFocusedOrDefaultButtonAndEscapeCancels) {
     EXPECT_EQ(State().focus, kName);
 }
 
+TEST_F(DialogWindowTest, ADisabledButtonTakesNoInputButEnterAndEscapeStillCommand) {
+    State().disabled.insert(2);
+    State().disabled.insert(kGone);
+    driver_.Click(dialog_, 2);
+    EXPECT_TRUE(Commands().empty()) << "a click on a disabled button does nothing";
+    EXPECT_NE(State().focus, 2);
+    platform::SetDialogFocus(dialog_, 1);
+    driver_.Key(VirtualKey::Tab);
+    EXPECT_EQ(State().focus, kName) << "Tab passes the disabled buttons by";
+    driver_.Key(VirtualKey::Tab, true);
+    EXPECT_EQ(State().focus, 1);
+    platform::SetDialogFocus(dialog_, 2);
+    driver_.Key(VirtualKey::Space);
+    driver_.Alt('G');
+    EXPECT_TRUE(Commands().empty()) << "neither Space nor its letter presses it";
+    // As the system's dialogs do: Enter goes to the default button and Escape
+    // still commands IDCANCEL; the procedure decides what they mean.
+    driver_.Key(VirtualKey::Return);
+    driver_.Key(VirtualKey::Escape);
+    EXPECT_EQ(Commands(), (std::vector<std::uintptr_t>{Cmd(1), Cmd(2)}));
+    const platform::DialogControl cancel{2, DialogControlKind::Button, 0, 0, 10, 10, "Cancel"};
+    EXPECT_TRUE(platform::DialogViewOf(State(), cancel).disabled);
+    State().disabled.erase(2);
+    driver_.Click(dialog_, 2);
+    EXPECT_EQ(Commands().back(), Cmd(2));
+    EXPECT_FALSE(platform::DialogViewOf(State(), cancel).disabled);
+}
+
 TEST_F(DialogWindowTest, TypingKeepsTheLimitAndTheCaretFollowsClicks) {
     driver_.Click(dialog_, kName);
     driver_.Type("abcdefgh");
