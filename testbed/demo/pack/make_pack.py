@@ -218,7 +218,7 @@ PICTURE_FLAGS = 0x20 | (1 << 8)              # drawn by the picture strip, layer
 OWN_FLAGS = 3 << 8                           # own image, layer 3
 
 
-def strip_for(stem, anims, glyphs, ordinal):
+def strip_for(stem, anims, glyphs, ordinal, lenient=False):
     """The "off4" strip and the checker's table lines for one animation file."""
     images = [{"width": 4, "height": 4, "fill": BLACK}]  # image 1: the moving dot
     cels = []
@@ -231,7 +231,7 @@ def strip_for(stem, anims, glyphs, ordinal):
                 count = int(word[1:])
         if count is None:
             count = max(1, min(4, nxt - number - 1))
-        if number + count >= nxt and idx + 1 < len(anims):
+        if number + count >= nxt and idx + 1 < len(anims) and not lenient:
             raise SystemExit("%s %d: %d cels run into %d" % (stem, number, count, nxt))
         colour = signature(ordinal * 31 + idx)
         items = text_items(words)
@@ -509,12 +509,60 @@ def generate(out):
         f.write("\n".join(check) + "\n")
 
 
+# Damaged packs for the checker's own tests: a good pack with one file made wrong.
+DAMAGES = {
+    "missing-number": ("Intrfce.srf", lambda a: [x for x in a if x != "45"]),
+    "run-into-next": ("Comp.srf", lambda a: [x.replace("405 T166", "405 c6 T166") for x in a]),
+    "hold-on-end": ("Final.srf", lambda a: ["1 c30"]),
+    "unequal-timer": ("Intrfce.srf", lambda a: [x.replace("199 c61", "199 c60") for x in a]),
+    "missing-text": ("Intrfce.srf", lambda a: [x.replace("75 T131", "75") for x in a]),
+    "palette-255": None,
+    "long-voice": None,
+}
+
+
+def damage(good, out, name):
+    with open(os.path.join(HERE, "manifest.json")) as f:
+        manifest = json.load(f)
+    version = manifest["version"]
+    if os.path.isdir(out):
+        shutil.rmtree(out)
+    shutil.copytree(good, out)
+    res = os.path.join(out, "Resources")
+    if name == "palette-255":
+        write_srf(os.path.join(res, "Palette", "Palette.srf"),
+                  [{"type": "pal ", "id": 1000, "palette": palette(brand=True)},
+                   {"type": "pal ", "id": 2000, "palette": palette()[:255]}], version)
+        return
+    if name == "long-voice":  # 3 s of (silent) frames
+        write_srf(os.path.join(res, "Voice", "Go.srf"),
+                  [{"type": "Voic", "id": 2050, "sound": {"form": "speech", "zero_frames": 100}}], version)
+        return
+    file, change = DAMAGES[name]
+    work = tempfile.mkdtemp(prefix="pack-")
+    try:
+        glyphs = load_glyphs(work)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    for ordinal, spec in enumerate(manifest["animations"]):
+        if spec["file"] == file:
+            strip, _ = strip_for(file[:-4], parse_anims(change(spec["anims"]), SPECIAL), glyphs, ordinal,
+                                 lenient=True)
+            write_srf(os.path.join(res, "Animation", file), [{"type": "off4", "id": spec["id"], "strip": strip}],
+                      version)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--out", required=True)
     parser.add_argument("--force", action="store_true")
+    parser.add_argument("--damage", choices=sorted(DAMAGES), help="copy the pack of --from, one file made wrong")
+    parser.add_argument("--from", dest="good")
     args = parser.parse_args()
     out = os.path.abspath(args.out)
+    if args.damage:
+        damage(os.path.abspath(args.good), out, args.damage)
+        return 0
     stamp = os.path.join(out, ".stamp")
     digest = inputs_hash()
     if not args.force and os.path.exists(stamp) and open(stamp).read().strip() == digest:
