@@ -3,7 +3,7 @@
 server. It never links or imports the client's code; the room protocol's text form is
 testbed/room/roomtext.py, the message table testbed/room/roombot.py's.
 
-    worldbot.py --port IRC_PORT [--http-port P] [--phases demo|test] [--full]
+    worldbot.py --port IRC_PORT [--http-port P] [--room-port P] [--phases demo|test] [--full]
                 [--players N] [--games N] [--once]
 
 The lobby bot "ZuvLobby" sits in #Big_List; each room has its bot ("ZuvRoom1" ...) in its own
@@ -161,7 +161,7 @@ class World:
         self.failed = False
         self.games = 0
         self.lobby = Place(self, "ZuvLobby", "Big_List", "lobby")
-        port = args.port
+        port = args.room_port or args.port
         self.rooms = [
             Place(self, "ZuvRoom1", "Room1", "room",
                   (1, 45, True, False, "Game Room 1", "127.0.0.1", port, "Room1", "open", 3, False, 12)),
@@ -569,6 +569,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, required=True)
     parser.add_argument("--http-port", type=int, default=80)
+    parser.add_argument("--room-port", type=int, default=0, help="the IRC port the room list names (default --port)")
     parser.add_argument("--phases", choices=sorted(PHASES), default="demo")
     parser.add_argument("--full", action="store_true")
     parser.add_argument("--players", type=int, default=1)
