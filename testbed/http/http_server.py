@@ -36,7 +36,7 @@ Anything else is a 404.
         time through GET /_fault/MODE/PATH (and /_release/PATH): MODE is stall (half the
         body, then nothing), hold (nothing until released), 404, 500, cut (half the body,
         then close), trickle (the body in small slow pieces) or none. Every request is
-        also printed on standard output as "REQ method path".
+        also printed on standard output as "REQ path" (while anyone reads it).
 
 The pattern byte at offset i is (i * 7 + 3) mod 251. The server never links or
 imports the client's code: it is written from the protocol alone.
@@ -297,8 +297,21 @@ class Handler(socketserver.BaseRequestHandler):
     # ---- the demo world's tree ----
 
     def tree_file(self, path):
-        full = os.path.realpath(os.path.join(self.server.tree, path))
+        """The file's bytes; names match in any letter case, as on the client's own system."""
         root = os.path.realpath(self.server.tree)
+        full = root
+        for part in [p for p in path.split("/") if p]:
+            if part in (".", ".."):
+                return None
+            try:
+                names = os.listdir(full)
+            except OSError:
+                return None
+            match = part if part in names else next((n for n in names if n.lower() == part.lower()), None)
+            if match is None:
+                return None
+            full = os.path.join(full, match)
+        full = os.path.realpath(full)
         if not full.startswith(root + os.sep) or not os.path.isfile(full):
             return None
         with open(full, "rb") as f:
@@ -325,7 +338,10 @@ class Handler(socketserver.BaseRequestHandler):
 
     def answer_tree(self, target, body):
         path = target.split("?", 1)[0].lstrip("/")
-        print("REQ %s" % path, flush=True)
+        try:
+            print("REQ %s" % path, flush=True)
+        except (OSError, ValueError):
+            pass  # nobody reads the output any more
         if path.startswith("_fault/"):
             mode, _, faulted = path[len("_fault/"):].partition("/")
             with self.server.lock:

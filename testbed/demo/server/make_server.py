@@ -69,9 +69,17 @@ def dispatch_ini():
 
 def update_script(files):
     """files: [(client path with backslashes, size, priority, mandatory)]"""
-    out = ["[Update Script]", "1 Goto=Ad Folder", "2 Goto=Files", "",
+    folders = sorted({"Ads"} | {p.rsplit("\\", 1)[0] for p, _, _, _ in files}
+                     | {p.split("\\", 1)[0] for p, _, _, _ in files}, key=lambda f: (f.count("\\"), f))
+    out = ["[Update Script]", "1 Goto=Ad Folder", "2 Goto=Folders", "3 Goto=Files", "",
            "[Ad Folder]", "Command=set variable", "Variable=AdServerFolder", "Value=content/ads", "",
-           "[Files]"]
+           "[Folders]"]
+    out += ["%d Goto=Folder %d" % (i, i) for i in range(1, len(folders) + 1)]
+    out.append("")
+    for i, folder in enumerate(folders, 1):
+        out += ["[Folder %d]" % i, "Command=if client_folder DoesNotExist then create_folder",
+                "Client Folder=" + folder, ""]
+    out.append("[Files]")
     out += ["%d Goto=File %d" % (i, i) for i in range(1, len(files) + 1)]
     out.append("")
     for i, (path, size, priority, mandatory) in enumerate(files, 1):
