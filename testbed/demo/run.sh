@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The demo world and the client in one command:
-#   bash testbed/demo/run.sh [--fresh] [--full] [--proxy]
+#   bash testbed/demo/run.sh [--fresh] [--full] [--proxy] [--no-build]
 # Builds the client and the demo pack, lays a program folder in the build tree
 # (build/release/demo/program: the client, the pack unless --fresh, Vizuzor.ini with the
 # dispatch server's port and FullScreen=0, its own registry store), starts ngircd, the
@@ -10,25 +10,29 @@
 # a stub xdg-open that logs each address to build/release/demo/run/xdg-open.log, and when
 # the client ends (or on SIGINT/SIGTERM) ends the processes it started, by pid.
 # Logs: build/release/demo/run/{ngircd,http,bot,proxy}.log.
+# --no-build uses what the build folder (VIZUZOR_BUILD, default build/release) holds.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
-fresh=0 full=() proxy=0
+fresh=0 full=() proxy=0 build_it=1
 for arg in "$@"; do
   case "$arg" in
     --fresh) fresh=1 ;;
     --full) full=(--full) ;;
     --proxy) proxy=1 ;;
-    *) echo "usage: bash testbed/demo/run.sh [--fresh] [--full] [--proxy]" >&2; exit 2 ;;
+    --no-build) build_it=0 ;;
+    *) echo "usage: bash testbed/demo/run.sh [--fresh] [--full] [--proxy] [--no-build]" >&2; exit 2 ;;
   esac
 done
 
-bash tools/deps.sh
-build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIZUZOR_TESTS=OFF -DVIZUZOR_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j "${JOBS:-$(nproc)}" --target RovodevIdozEzozuz demo-pack
+build=${VIZUZOR_BUILD:-build/release}
+if [ "$build_it" = 1 ]; then
+  bash tools/deps.sh
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVIZUZOR_TESTS=OFF -DVIZUZOR_BENCHMARKS=OFF >/dev/null
+  cmake --build "$build" -j "${JOBS:-$(nproc)}" --target RovodevIdozEzozuz demo-pack
+fi
 
-demo=$root/$build/demo
+demo=$(cd "$build" && pwd)/demo
 program=$demo/program
 run=$demo/run
 rm -rf "$program" "$run"
