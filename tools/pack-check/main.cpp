@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <sstream>
 #include <span>
 #include <string>
@@ -354,13 +356,31 @@ struct Checker {
 
 }  // namespace
 
+int Run(int argc, char** argv);
+
 int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& e) {  // a number in the table that does not read
+        std::fprintf(stderr, "pack-check: bad table: %s\n", e.what());
+        return 2;
+    }
+}
+
+int Run(int argc, char** argv) {
     if (argc != 3) {
         std::fputs("usage: pack-check PACK TABLE\n", stderr);
         return 2;
     }
     Checker check;
-    check.pack = argv[1];
+    // The client's readers take a relative name from the program's folder: the pack's
+    // paths are made absolute.
+    std::error_code ec;
+    check.pack = std::filesystem::absolute(argv[1], ec).lexically_normal().string();
+    if (ec) {
+        std::fprintf(stderr, "pack-check: bad folder %s\n", argv[1]);
+        return 2;
+    }
     std::ifstream table(argv[2]);
     if (!table) {
         std::fprintf(stderr, "pack-check: cannot read %s\n", argv[2]);

@@ -6,7 +6,9 @@
 DIR receives a program folder's resources:
     Resources/{Animation,Music,Voice,Sfx,Palette,Pictures}/..., Resources/LanguageFilter.srf,
     Ads/ (the sponsor ads), pictures/ (the round pictures p1-p8.jpg and big.jpg),
-    pack.txt (one line per file: path, size) and .stamp (the input hash).
+    pack.txt (one line per file: path, size), animations.txt (per animation: file, strip id,
+    number, cels, H/E/P, the palette index and RGB of its 8x8 block, its text items) and
+    .stamp (the input hash).
 Nothing is taken from elsewhere: art is drawn here (labels by ImageMagick in Liberation
 Sans), voices are spoken by espeak-ng and coded by ffmpeg (G.723.1 6.3 kbit/s), music is
 synthesised here and coded by ffmpeg (Layer II, 22050 Hz mono, 32 kbit/s), effects are
@@ -54,11 +56,13 @@ def palette(brand=False):
         colours.append([r, g, b])
     colours[15] = [248, 252, 248]
     if brand:
-        colours[16] = [248, 0, 248]  # the brand palette changes one signature colour
+        # The brand palette changes one signature colour: that of the opening's art.
+        colours[signature(BRAND_ORDINAL * 31)] = [248, 0, 248]
     return colours
 
 
 WHITE, BLACK = 15, 0
+BRAND_ORDINAL = 10  # Quonza.srf's place in the manifest: its animation 1 is the opening
 
 
 def signature(k):
@@ -291,8 +295,9 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
             cels.append({"rect": [left, top, right, bottom], "parts": parts})
         cels.append(None)
         kind = "E" if "E" in words else "H" if "H" in words else "P" if "P" in words else "-"
-        lines.append("%d %d %s %s %s" % (number, count, kind, "%d" % colour,
-                                          ",".join(str(i) for i in items) or "-"))
+        r, g, b = palette()[colour]
+        lines.append("%d cels=%d %s colour=%d #%02x%02x%02x texts=%s" % (number, count, kind, colour, r, g, b,
+                                                                         ",".join(str(i) for i in items) or "-"))
     return {"images": images, "cels": cels, "lz": False}, lines
 
 
@@ -460,6 +465,8 @@ def generate(out):
 
         # Animations.
         glyphs = load_glyphs(work)
+        if manifest["animations"][BRAND_ORDINAL]["file"] != "Quonza.srf":
+            raise SystemExit("make_pack: BRAND_ORDINAL does not name Quonza.srf")
         for ordinal, spec in enumerate(manifest["animations"]):
             stem = spec["file"][:-4]
             strip, lines = strip_for(stem, parse_anims(spec["anims"], SPECIAL), glyphs, ordinal)
