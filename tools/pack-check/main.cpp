@@ -15,16 +15,21 @@
 #include <sstream>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "divir/xFile.h"
 #include "divir/xFileSpec.h"
 #include "divir/xTryFrame.h"
+#include "framework/SingletonDefaults.h"
 #include "media/JpegDecoder.h"
 #include "media/PaletteResource.h"
 #include "media/TextStyleTable.h"
 #include "media/xOffsetStrip.h"
+#include "resource/FileRegistry.h"
+#include "resource/FileResourceFactory.h"
 #include "resource/LanguageFilter.h"
+#include "resource/ResourceService.h"
 #include "resource/SrfVersion.h"
 #include "resource/Version.h"
 #include "resource/xSimpleResFile.h"
@@ -55,26 +60,43 @@ struct Checker {
     }
     std::string Path(const std::string& rel) const { return pack + "/" + rel; }
 
-    // The resource's bytes, or nothing (the failure reported).
+    // The catalogue, registered as the game registers it: every file by its bare name,
+    // then each resource id of its kind bound to its file.
+    std::vector<std::tuple<std::string, std::int32_t, std::string>> catalogue;  // kind, id, path
+    void Register(ResourceService& service) {
+        for (const auto& [kind, id, rel] : catalogue) {
+            service.AddSrfFile(std::filesystem::path(rel).filename().string(), Path(rel), nullptr);
+        }
+        for (const auto& [kind, id, rel] : catalogue) {
+            service.AddIdResource(id, kind, service.FindSrfFile(std::filesystem::path(rel).filename().string()));
+        }
+    }
+
+    // The resource's bytes through the catalogue (FindById, then the entry's open file),
+    // or nothing (the failure reported).
     bool Load(const std::string& rel, const char* kind, std::int32_t id, std::vector<std::uint8_t>& out) {
         ++checked;
-        xSimpleResFile reader("pack-check");
-        std::int16_t code = xTry([&] { reader.OpenAt(0, xFileSpec(Path(rel).c_str()), 0); });
-        if (code != 0) {
-            Fail(rel, "does not open (error " + std::to_string(code) + ")");
-            return false;
-        }
         Version got;
         bool loaded = false;
         if (!GetSrfVersion(Path(rel), got, &loaded) || !loaded || got.GetText() != version) {
             Fail(rel, "version " + (loaded ? got.GetText() : std::string("missing")) + ", not " + version);
         }
+        ResourceService& service = *ResourceService::Instance();
+        const std::int32_t entry = service.FindById(id, kind);
+        if (entry < 0 || service.GetEntryPath(service.FindSrfFile(std::filesystem::path(rel).filename().string())) !=
+                             Path(rel)) {
+            Fail(rel, std::string("\"") + kind + "\" " + std::to_string(id) + " is not in the catalogue");
+            return false;
+        }
+        int owner = 0;
         std::uint8_t* data = nullptr;
-        code = xTry([&] {
-            data = reader.LoadResource(MakeFourCC(kind[0], kind[1], kind[2], kind[3]), id, xSimpleResFile::kAnyFile);
+        const std::int16_t code = xTry([&] {
+            xSimpleResFile* reader = service.OpenSrf(entry, &owner);
+            data = reader->LoadResource(MakeFourCC(kind[0], kind[1], kind[2], kind[3]), id, xSimpleResFile::kAnyFile);
         });
+        service.CloseSrf(entry, &owner);
         if (code != 0 || data == nullptr) {
-            Fail(rel, std::string("no \"") + kind + "\" " + std::to_string(id));
+            Fail(rel, std::string("no \"") + kind + "\" " + std::to_string(id) + " (error " + std::to_string(code) + ")");
             return false;
         }
         out.assign(data, data + ResDataSize(data));
@@ -180,17 +202,36 @@ struct Checker {
         }
     }
 
+    // The language filter loads its list through the catalogue, as the game does.
+    struct FilterSource : LanguageFilterSource {
+        std::int32_t FindById(std::int32_t id, const char* kind) override {
+            return ResourceService::Instance()->FindById(id, kind);
+        }
+        xSimpleResFile* OpenSrf(std::int32_t entry, const void* owner) override {
+            return ResourceService::Instance()->OpenSrf(entry, const_cast<void*>(owner));
+        }
+        void CloseSrf(std::int32_t entry, const void* owner) override {
+            ResourceService::Instance()->CloseSrf(entry, const_cast<void*>(owner));
+        }
+    };
+
     void Filter(const std::string& rel, std::int32_t id, const std::vector<std::string>& patterns) {
         std::vector<std::uint8_t> data;
         if (!Load(rel, "Text", id, data)) {
             return;
         }
+        FilterSource source;
+        SetLanguageFilterSource(&source);
         LanguageFilterClear();
-        LanguageFilterLoadBlock(data);
-        if (LanguageFilterPatterns() != patterns) {
+        int owner = 0;
+        const std::int16_t code = xTry([&] { LanguageFilterLoad(id, &owner); });
+        if (code != 0) {
+            Fail(rel, "the filter list does not load (error " + std::to_string(code) + ")");
+        } else if (LanguageFilterPatterns() != patterns) {
             Fail(rel, "the filter list differs");
         }
         LanguageFilterClear();
+        SetLanguageFilterSource(nullptr);
     }
 
     // One strip, loaded for a run of animation checks.
@@ -209,11 +250,11 @@ struct Checker {
         if (!Load(found->second, "off4", id, data)) {
             return false;
         }
-        xSimpleResFile reader("pack-check");
-        const std::int16_t code = xTry([&] {
-            reader.OpenAt(0, xFileSpec(Path(found->second).c_str()), 0);
-            out.strip.Load(reader, id, 0, nullptr);
-        });
+        ResourceService& service = *ResourceService::Instance();
+        const std::int32_t entry = service.FindById(id, "off4");
+        int owner = 0;
+        const std::int16_t code = xTry([&] { out.strip.Load(*service.OpenSrf(entry, &owner), id, 0, nullptr); });
+        service.CloseSrf(entry, &owner);
         if (code != 0 || !out.strip.IsLoaded()) {
             Fail(found->second, "strip " + std::to_string(id) + " does not load");
             return false;
@@ -340,7 +381,14 @@ struct Checker {
 
     std::set<std::size_t> adLengths;
 
+    // An ad is no catalogue file: each gets a resource service of its own, as the ad
+    // process's file is read on its own.
     void Ad(const std::string& rel) {
+        ResourceService service;
+        const std::string name = std::filesystem::path(rel).filename().string();
+        const std::int32_t file = service.AddSrfFile(name, Path(rel), nullptr);
+        service.AddIdResource(1, "snd ", file);
+        service.AddIdResource(30000, "off4", file);
         std::vector<std::uint8_t> data;
         if (!Load(rel, "snd ", 1, data)) {
             return;
@@ -387,6 +435,11 @@ int Run(int argc, char** argv) {
         return 2;
     }
     xFileStartup(8);
+    FileResourceFactory::Provide();
+    SingletonDefaults::Register(FileResourceFactory::kName);
+    auto registry = std::make_unique<FileRegistry>();
+    auto service = std::make_unique<ResourceService>();
+    service->ReserveEntries();
     // Animation lines are gathered first: each strip's numbers bound the runs before them.
     std::map<std::int32_t, std::vector<std::string>> anims;
     std::map<std::int32_t, std::vector<int>> numbers;
@@ -411,8 +464,17 @@ int Run(int argc, char** argv) {
         }
         if (w[0] == "strip" && w.size() == 3) {
             check.strips[std::stoi(w[1])] = w[2];
+            check.catalogue.emplace_back("off4", std::stoi(w[1]), w[2]);
+        } else if (w[0] == "sound" && w.size() == 6) {
+            std::string kind = w[1];
+            kind.resize(4, ' ');
+            check.catalogue.emplace_back(kind, std::stoi(w[2]), w[3]);
+        } else if (w[0] == "filter" && w.size() >= 3) {
+            check.catalogue.emplace_back("Text", std::stoi(w[2]), w[1]);
         }
     }
+    check.Register(*service);
+    std::vector<std::string> ads;
     for (auto& [id, list] : numbers) {
         std::sort(list.begin(), list.end());
     }
@@ -436,16 +498,21 @@ int Run(int argc, char** argv) {
         } else if (kind == "jpeg" && w.size() == 6) {
             check.Jpeg(w[1], std::stoi(w[2]), std::stoi(w[3]), std::stol(w[4]), std::stol(w[5]));
         } else if (kind == "ad" && w.size() == 2) {
-            check.Ad(w[1]);
+            ads.push_back(w[1]);
         } else {
             std::fprintf(stderr, "pack-check: bad table line: %s\n", kind.c_str());
-            xFileCleanup();
             return 2;
         }
     }
     for (const auto& [id, specs] : anims) {
         check.Animations(id, specs, numbers[id]);
     }
+    service.reset();
+    for (const std::string& ad : ads) {
+        check.Ad(ad);
+    }
+    registry.reset();
+    SingletonDefaults::Withdraw(FileResourceFactory::kName);
     xFileCleanup();
     std::printf("pack-check: %d checks, %d failures\n", check.checked, check.failures);
     return check.failures == 0 ? 0 : 1;
