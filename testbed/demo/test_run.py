@@ -68,6 +68,20 @@ def main():
         if "demo world:" not in line:
             print("FAIL the world did not start")
             return 1
+        def name(pid):
+            try:
+                with open("/proc/%d/comm" % pid) as f:
+                    return f.read().strip()
+            except OSError:
+                return ""
+
+        def client_running():
+            return any(name(p).startswith("RovodevIdoz") and alive(p) for p in descendants(run.pid))
+
+        # The client starts right after the world's line.
+        deadline = time.monotonic() + 30
+        while not client_running() and run.poll() is None and time.monotonic() < deadline:
+            time.sleep(0.05)
         started = descendants(run.pid)
         print("run.sh started %d processes" % len(started))
         ok = ok and len(started) >= 4
@@ -81,15 +95,7 @@ def main():
         if expect_window:
             print("%s the client's window appeared" % ("ok  " if shown else "FAIL"))
             ok = ok and shown
-        def name(pid):
-            try:
-                with open("/proc/%d/comm" % pid) as f:
-                    return f.read().strip()
-            except OSError:
-                return ""
-
-        running = run.poll() is None and any(name(p).startswith("RovodevIdoz") and alive(p)
-                                             for p in descendants(run.pid))
+        running = run.poll() is None and client_running()
         print("%s run.sh and the client are running" % ("ok  " if running else "FAIL"))
         ok = ok and running
         run.send_signal(signal.SIGTERM)

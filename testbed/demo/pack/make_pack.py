@@ -20,6 +20,7 @@ writer and the versions of the outside tools) is unchanged.
 """
 import argparse
 import concurrent.futures
+import fcntl
 import hashlib
 import json
 import math
@@ -571,6 +572,11 @@ def main():
     if args.damage:
         damage(os.path.abspath(args.good), out, args.damage)
         return 0
+    # One maker at a time (a test and the build may ask at once); the later one finds
+    # the pack made.
+    os.makedirs(os.path.dirname(out), exist_ok=True)
+    lock = open(out + ".lock", "w")
+    fcntl.flock(lock, fcntl.LOCK_EX)
     stamp = os.path.join(out, ".stamp")
     digest = inputs_hash()
     if not args.force and os.path.exists(stamp) and open(stamp).read().strip() == digest:

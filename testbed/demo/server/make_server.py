@@ -16,6 +16,7 @@ The logon CGI pages (cgi/validate.cgi, cgi/register.cgi, cgi/change.cgi) are ans
 the server itself. The tree is rebuilt only when the pack's stamp changed.
 """
 import argparse
+import fcntl
 import os
 import shutil
 import sys
@@ -138,6 +139,9 @@ def main():
     parser.add_argument("--out", required=True)
     args = parser.parse_args()
     pack, out = os.path.abspath(args.pack), os.path.abspath(args.out)
+    os.makedirs(os.path.dirname(out), exist_ok=True)
+    lock = open(out + ".lock", "w")
+    fcntl.flock(lock, fcntl.LOCK_EX)  # one maker at a time
     stamp = open(os.path.join(pack, ".stamp")).read() + open(__file__).read()
     mine = os.path.join(out, ".stamp")
     if os.path.exists(mine) and open(mine).read() == stamp:
