@@ -17,6 +17,8 @@ packages=(
   # The test peers: the HTTP server, the .srf writer and the IRC peers (python3),
   # the IRC server.
   python3 ngircd
+  # The demo pack's generator: voices, music and effects coded at generation time.
+  ffmpeg espeak-ng
   # A virtual display and captures for the demo scripts and the message-box tests
   # (SDL draws its boxes with X core fonts).
   xvfb xauth x11-utils imagemagick xfonts-base

@@ -28,6 +28,16 @@ Paths (each answered as the script below says; N is a byte count):
     /resetfirst/N   the first request for it is answered by a reset, later ones get N bytes
 Anything else is a 404.
 
+    http_server.py --log DIR --tree TREE [--set NAME=VALUE ...] [--fault MODE:PATH ...]
+        Serves the files of TREE instead (the demo world's server tree): "@HTTP_PORT@"
+        and "@NAME@" of each --set are filled in inside .ini files; POSTs to
+        cgi/validate.cgi, cgi/register.cgi and cgi/change.cgi get the logon answers
+        (any player with a password is taken). Faults, per path, set at start or at run
+        time through GET /_fault/MODE/PATH (and /_release/PATH): MODE is stall (half the
+        body, then nothing), hold (nothing until released), 404, 500, cut (half the body,
+        then close), trickle (the body in small slow pieces) or none. Every request is
+        also printed on standard output as "REQ path" (while anyone reads it).
+
 The pattern byte at offset i is (i * 7 + 3) mod 251. The server never links or
 imports the client's code: it is written from the protocol alone.
 """
@@ -96,10 +106,16 @@ class Server(socketserver.ThreadingMixIn, socketserver.TCPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, address, log_dir, files_dir):
+    def __init__(self, address, log_dir, files_dir, tree=None, values=None):
         super().__init__(address, Handler)
         self.log_dir = log_dir
         self.files_dir = files_dir
+        self.tree = tree
+        self.values = dict(values or {})
+        self.values["HTTP_PORT"] = str(self.server_address[1])
+        self.faults = {}
+        self.holds = {}
+        self.players = 0
         self.lock = threading.Lock()
         self.requests = 0
         self.connections = 0
@@ -203,6 +219,8 @@ class Handler(socketserver.BaseRequestHandler):
 
     def answer(self, target, body):
         """Answers one request; True to keep the connection for the next."""
+        if self.server.tree:
+            return self.answer_tree(target, body)
         parts = [p for p in target.split("/") if p]
         kind = parts[0] if parts else ""
         number = 0
@@ -276,6 +294,100 @@ class Handler(socketserver.BaseRequestHandler):
         return False
 
 
+    # ---- the demo world's tree ----
+
+    def tree_file(self, path):
+        """The file's bytes; names match in any letter case, as on the client's own system."""
+        root = os.path.realpath(self.server.tree)
+        full = root
+        for part in [p for p in path.split("/") if p]:
+            if part in (".", ".."):
+                return None
+            try:
+                names = os.listdir(full)
+            except OSError:
+                return None
+            match = part if part in names else next((n for n in names if n.lower() == part.lower()), None)
+            if match is None:
+                return None
+            full = os.path.join(full, match)
+        full = os.path.realpath(full)
+        if not full.startswith(root + os.sep) or not os.path.isfile(full):
+            return None
+        with open(full, "rb") as f:
+            data = f.read()
+        if path.endswith(".ini"):
+            for name, value in self.server.values.items():
+                data = data.replace(b"@" + name.encode() + b"@", value.encode())
+        return data
+
+    def cgi(self, path, body):
+        form = {}
+        for pair in body.decode("latin-1").split("&"):
+            name, _, value = pair.partition("=")
+            form[name] = value
+        if path == "cgi/validate.cgi":
+            if not form.get("password"):
+                return b"result=6\n"
+            with self.server.lock:
+                self.server.players += 1
+                number = self.server.players
+            return (b"result=0\nplayer_name=%s\nplayer_id=%d\nplayersession_id=%d\nadult=1\n"
+                    % (form.get("player_name", "").encode("latin-1"), 7000 + number, 99000 + number))
+        return b"Result=0&Detail=0"
+
+    def answer_tree(self, target, body):
+        path = target.split("?", 1)[0].lstrip("/")
+        try:
+            print("REQ %s" % path, flush=True)
+        except (OSError, ValueError):
+            pass  # nobody reads the output any more
+        if path.startswith("_fault/"):
+            mode, _, faulted = path[len("_fault/"):].partition("/")
+            with self.server.lock:
+                self.server.faults[faulted] = mode
+                if mode == "hold":
+                    self.server.holds[faulted] = threading.Event()
+            self.send(self.head(200, 3) + b"ok\n")
+            return False
+        if path.startswith("_release/"):
+            with self.server.lock:
+                event = self.server.holds.pop(path[len("_release/"):], None)
+                self.server.faults.pop(path[len("_release/"):], None)
+            if event:
+                event.set()
+            self.send(self.head(200, 3) + b"ok\n")
+            return False
+        with self.server.lock:
+            mode = self.server.faults.get(path, "none")
+            event = self.server.holds.get(path)
+        if mode == "hold" and event is not None:
+            event.wait(300)
+            mode = "none"
+        if mode in ("404", "500"):
+            self.send(self.head(int(mode), 5) + b"nope\n")
+            return False
+        data = self.cgi(path, body) if path.startswith("cgi/") else self.tree_file(path)
+        if data is None:
+            self.send(self.head(404, 0))
+            return False
+        if mode == "stall":
+            self.send(self.head(200, len(data)) + data[: len(data) // 2])
+            self.wait_for_client_to_go()
+        elif mode == "cut":
+            self.send(self.head(200, len(data)) + data[: len(data) // 2])
+        elif mode == "trickle":
+            if not self.send(self.head(200, len(data))):
+                return False
+            for i in range(0, len(data), 64):
+                if not self.send(data[i:i + 64]):
+                    return False
+                time.sleep(0.02)
+        else:
+            self.send(self.head(200, len(data)) + data)
+        return False
+
+
 def exit_with_parent():
     """Asks the kernel for SIGTERM when the parent goes, so a test that crashes
     leaves no server behind holding its output open."""
@@ -292,6 +404,9 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--log")
     parser.add_argument("--files")
+    parser.add_argument("--tree")
+    parser.add_argument("--set", action="append", default=[], metavar="NAME=VALUE")
+    parser.add_argument("--fault", action="append", default=[], metavar="MODE:PATH")
     parser.add_argument("--write-stream", nargs=2, metavar=("KIND", "OUT"))
     parser.add_argument("--write-content", nargs=2, metavar=("KIND", "OUT"))
     parser.add_argument("--exit-with-parent", action="store_true",
@@ -308,7 +423,13 @@ def main():
             f.write(stream_content(args.write_content[0]))
         return
     log_dir = args.log or os.getcwd()
-    server = Server(("127.0.0.1", 0), log_dir, args.files)
+    server = Server(("127.0.0.1", 0), log_dir, args.files, args.tree,
+                    dict(v.split("=", 1) for v in args.set))
+    for fault in args.fault:
+        mode, _, path = fault.partition(":")
+        server.faults[path.lstrip("/")] = mode
+        if mode == "hold":
+            server.holds[path.lstrip("/")] = threading.Event()
     print(server.server_address[1], flush=True)
     try:
         server.serve_forever(poll_interval=0.5)

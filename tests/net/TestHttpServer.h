@@ -67,7 +67,8 @@ class TestHttpServer {
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-    explicit TestHttpServer(const std::string& filesDir = "") {
+    // extra: further arguments of the server (a tree to serve, values to fill in).
+    explicit TestHttpServer(const std::string& filesDir = "", const std::vector<std::string>& extra = {}) {
         const std::string python = Python();
         if (python.empty()) return;
         char dir[] = "/tmp/vizuzor-http-XXXXXX";
@@ -84,6 +85,7 @@ class TestHttpServer {
             all.push_back("--files");
             all.push_back(filesDir);
         }
+        all.insert(all.end(), extra.begin(), extra.end());
         std::vector<char*> argv;
         for (std::string& a : all) argv.push_back(a.data());
         argv.push_back(nullptr);

@@ -13,7 +13,7 @@ class Registry;
 }
 
 struct LocalSettings {
-    static constexpr const char* kDefaultDispatchServerName = "dispatch.vizuzor.net";
+    static constexpr const char* kDefaultDispatchServerName = "127.0.0.1";
     static constexpr const char* kDefaultGameServerName = "irc-dev.vizuzor.net";
     static constexpr const char* kFileName = "Vizuzor.ini";
     // Under HKEY_LOCAL_MACHINE; a value "Window" there asks for a window.
