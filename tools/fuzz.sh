@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Long fuzz runs on a developer machine: bash tools/fuzz.sh [TARGET|all] [SECONDS]
-# Builds the fuzz targets (clang, build/fuzz) and runs TARGET (every target when
-# omitted or "all", FUZZ_JOBS at a time, default 2) for SECONDS each (default
-# 600) over its seeds, or until FUZZ_RUNS executions when that is set. New corpus entries are kept in build/fuzz/runs/TARGET/corpus,
-# crashes, leaks, hangs and undefined behaviour as reproducers in
-# build/fuzz/runs/TARGET/ (crash-*, leak-*, timeout-*), with the run's log.
-# FUZZ_BUILD=0 runs the targets as last built.
+# Builds the fuzz targets (clang, build/fuzz) and runs TARGET (a comma-separated
+# list runs several; every target when omitted or "all"), FUZZ_JOBS at a time
+# (default 2), for SECONDS each (default 600) over its seeds, or until FUZZ_RUNS
+# executions when that is set. New corpus entries are kept in
+# build/fuzz/runs/TARGET/corpus, crashes, leaks, hangs and undefined behaviour as
+# reproducers in build/fuzz/runs/TARGET/ (crash-*, leak-*, timeout-*), with the
+# run's log. FUZZ_BUILD=0 runs the targets as last built.
 # Reproduce one with: build/fuzz/tests/fuzz/fuzz_TARGET FILE
 # Fold useful entries back into the seeds with libFuzzer's -merge=1.
 set -euo pipefail
@@ -29,7 +30,7 @@ targets=()
 if [ "$target" = all ]; then
   for f in tests/fuzz/corpus/*/; do targets+=("$(basename "$f")"); done
 else
-  targets=("$target")
+  IFS=, read -r -a targets <<<"$target"
 fi
 
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
