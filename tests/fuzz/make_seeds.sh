@@ -8,7 +8,7 @@ out=tests/fuzz/corpus
 find "$out" -type f ! -name 'crash-*' -delete 2>/dev/null || true
 mkdir -p "$out"/{lines,profile,registry,http_head,inflate,dispatch,update_script,srf,off4,jpeg,speech,music}
 mkdir -p "$out"/{irc,batcher,room_msg,room_records,game_msg,filter,logon,sound_data,version,game_dispatch}
-mkdir -p "$out"/{local_settings,palette}
+mkdir -p "$out"/{local_settings,palette,srf_version}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -220,6 +220,10 @@ def record(parts, product, comments, special):
 put("version", "record", b"\x00\x20" + b"1.2.3.4\0" + b"x" * 100 + record((1, 0, 2, 3), "Vizuzor", "test build", "sb"))
 put("version", "sealed", b"\x01\x08" + b"1.2.3.*" + bytes(300))
 put("version", "none", b"\x00\x00none")
+# A .srf's version text.
+put("srf_version", "full", b"1.2.3.4")
+put("srf_version", "wildcard", b"2.0.0.*\0junk")
+put("srf_version", "none", b"NONE")
 
 # The game's dispatch file: the generic keys and two picture servers.
 dispatch = open(os.path.join(out, "dispatch", "full"), "rb").read().replace(
@@ -244,7 +248,7 @@ PY
   echo "inflate: testbed/http/http_server.py --write-stream KIND; srf: testbed/srf/make_srf.py --batch"
   echo "tests/fixtures/resource/srf-fixtures.json; off4: the off4 entries of those .srf files (--expect);"
   echo "jpeg: ImageMagick convert from generated gradients; speech, music: tests/fixtures/sound."
-  echo "irc, batcher, room_msg, room_records, game_msg, logon, version, game_dispatch, local_settings:"
+  echo "irc, batcher, room_msg, room_records, game_msg, logon, version, srf_version, game_dispatch, local_settings:"
   echo "samples written in the script (room texts as in the room-message tests); filter, palette,"
   echo "sound_data: the encoders of testbed/srf/make_srf.py (sound_data also tests/fixtures/sound)."
   echo "Files named crash-* are reproducers of faults the fuzz targets found (kept as regression seeds)."

@@ -2,39 +2,12 @@
 // resource's bytes, placed in a one-entry .srf. Either 256 entries load or the
 // load throws the integer 0.
 
-#include <string>
-#include <vector>
-
 #include "FuzzSupport.h"
+#include "OneEntrySrf.h"
 #include "divir/xError.h"
 #include "divir/xFile.h"
 #include "framework/ExecutionService.h"
 #include "media/PaletteResource.h"
-#include "resource/xSimpleResFile.h"
-
-namespace {
-
-void PutBig32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int i = 3; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
-}
-
-// "srf1": the header, one index group of one entry (id 1), then the data.
-std::vector<std::uint8_t> OneEntrySrf(std::span<const std::uint8_t> bytes) {
-    constexpr std::uint32_t kIndexBytes = 20;
-    std::vector<std::uint8_t> srf;
-    PutBig32(srf, MakeFourCC("srf1"));
-    PutBig32(srf, static_cast<std::uint32_t>(12 + kIndexBytes + bytes.size()));
-    PutBig32(srf, kIndexBytes);
-    PutBig32(srf, MakeFourCC("pal "));
-    PutBig32(srf, 1);
-    PutBig32(srf, 1);
-    PutBig32(srf, 12 + kIndexBytes);
-    PutBig32(srf, static_cast<std::uint32_t>(bytes.size()));
-    srf.insert(srf.end(), bytes.begin(), bytes.end());
-    return srf;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool started = [] {
@@ -45,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)started;
     const fuzz::Input input(data, size);
     fuzz::ScratchFolder& folder = fuzz::ScratchFolder::Get();
-    folder.Write("art.srf", OneEntrySrf(input.Rest()));
+    folder.Write("art.srf", fuzz::OneEntrySrf(MakeFourCC("pal "), 1, input.Rest()));
     PaletteResource palette(folder.Win("art.srf"), 1);
     bool threw = false;
     try {
