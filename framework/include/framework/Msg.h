@@ -11,7 +11,7 @@ class Msg : public XAppObject {
   public:
     Msg() = default;
     Msg(const Msg&) = default;
-    Msg& operator=(const Msg&) = default;
+    Msg& operator=(const Msg&) = delete;  // as every framework object
     ~Msg() override = default;
 
     // A new heap copy of the same dynamic class; the caller owns it.

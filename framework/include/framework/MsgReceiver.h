@@ -13,7 +13,7 @@ class MsgReceiver : public virtual XAppObject {
   public:
     MsgReceiver() = default;
     MsgReceiver(const MsgReceiver&) = default;
-    MsgReceiver& operator=(const MsgReceiver&) = default;
+    MsgReceiver& operator=(const MsgReceiver&) = delete;  // as every framework object
     ~MsgReceiver() override = default;
 
     // Senders ignore the result.

@@ -75,6 +75,8 @@ class SoundService : public xAppThread, public RootSoundService {
                                           const std::string& kind, std::int32_t index);
     virtual void ReleaseSound(std::int32_t index);
     virtual void Play(std::int32_t channel, std::int32_t index, std::int32_t plays);
+    // Stopping a channel; the service's own stop as a process stays Stop().
+    using xAppThread::Stop;
     virtual void Stop(std::int32_t channel) { (void)channel; }
     virtual void EndLoops(std::int32_t channel) { (void)channel; }
     virtual void StopAllOfKind(Sound& example) { (void)example; }
