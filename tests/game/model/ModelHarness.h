@@ -97,12 +97,7 @@ class TestUpdateService : public FileUpdateService {
 class TestRoomProxy : public PictureRoomProxy {
   public:
     explicit TestRoomProxy(std::string name)
-        : PictureRoomProxy([this] {
-              auto client = std::make_unique<ScriptedIrcClient>();
-              client_ = client.get();
-              return client;
-          }),
-          name_(std::move(name)) {}
+        : PictureRoomProxy([] { return std::make_unique<ScriptedIrcClient>(); }), name_(std::move(name)) {}
 
     void Configure(const std::string& host, std::int32_t port, const std::string& channel, const std::string& player,
                    std::uint32_t playerId, std::uint32_t sessionId, const Version& version, std::int32_t configuration,
@@ -126,11 +121,10 @@ class TestRoomProxy : public PictureRoomProxy {
         PictureRoomProxy::Resume();
     }
 
-    ScriptedIrcClient& Client() { return *client_; }
-    std::vector<std::string>& Wire() { return client_->sent; }
+    ScriptedIrcClient& Client() { return dynamic_cast<ScriptedIrcClient&>(GetIrcClient()); }
+    std::vector<std::string>& Wire() { return Client().sent; }
 
   private:
-    ScriptedIrcClient* client_ = nullptr;
     std::string name_;
 };
 
@@ -239,12 +233,19 @@ class ModelHarness {
         proxy.Client().Started();
         proxy.Client().Send(IRCPrivateMsg("bot", "LN 7 "));
         proxy.Client().Send(IRCPrivateMsg("bot", "LA " + roomText + " Version 2 0 0 0 50000 "));
-        Pass(3);
+        Pass(5);
     }
     // A text of the proxy's bot, pumped through to the model and acted on.
     void BotSays(TestRoomProxy& proxy, const std::string& text) {
         proxy.Client().Send(IRCPrivateMsg("bot", text));
         Pass(3);
+    }
+
+    // The bot answers the log-off and the proxy's IRC client leaves.
+    void BotLetsGo(TestRoomProxy& proxy) {
+        BotSays(proxy, "LOA ");
+        if (proxy.Client().IsStopping()) proxy.Client().Stopped();
+        Pass(5);
     }
 
     std::string Folder() const { return root_; }
