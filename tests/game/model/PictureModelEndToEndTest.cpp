@@ -1,0 +1,215 @@
+// The application object end to end against its real peers: the test HTTP
+// server (dispatch file, update script, a mandatory file), ngircd, and the
+// scripted room bot of testbed/room (which never links the client's code). The
+// real model, dispatch proxy, file-update service, room proxies and pump run on
+// a manual application clock; the recording view plays each segment as a screen
+// for its times and answers as a player would. The bot checks the answers'
+// segment ids, the ad impression, the chat and the log-off at exit.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../../framework/FakeRootCanvas.h"
+#include "RecordingPictureView.h"
+#include "framework/ExecutionService.h"
+#include "framework/ObjectRegistry.h"
+#include "framework/UIRoot.h"
+#include "game/model/LocalOriginChatMsg.h"
+#include "game/model/PictureModel.h"
+#include "game/model/PictureRoomMsgs.h"
+#include "game/model/PictureRoomProxy.h"
+#include "game/model/PictureViewMsgs.h"
+#include "net/FileUpdateService.h"
+#include "net/IrcTestPeers.h"
+#include "net/PumpFixture.h"
+#include "net/TestHttpServer.h"
+#include "net/xIRCQueue.h"
+#include "platform/CommandLine.h"
+#include "platform/HostPath.h"
+#include "platform/RecordingMessageBoxSink.h"
+#include "platform/Registry.h"
+#include "platform/UrlLauncher.h"
+#include "resource/FileRegistry.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+using namespace irctest;
+
+class RecordingBrowser : public platform::UrlLauncher {
+  public:
+    void Launch(const std::string& url) override { urls.push_back(url); }
+    std::vector<std::string> urls;
+};
+
+class PictureModelEndToEndTest : public PumpFixture {
+  public:
+    static void SetUpTestSuite() {
+        if (Ngircd::Available()) irc_ = new Ngircd();
+    }
+    static void TearDownTestSuite() {
+        delete irc_;
+        irc_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (irc_ == nullptr || !irc_->Started()) GTEST_SKIP() << "ngircd is not available (tools/deps.sh installs it)";
+        http_ = std::make_unique<TestHttpServer>(files_.Host());
+        if (!http_->Running()) GTEST_SKIP() << "python3 is missing: no test HTTP server";
+        PumpFixture::SetUp();
+        xIRCQueue::SetPendingError(0);
+        files_.Write("dispatch.ini",
+                     "[Dispatch File]\r\nUpdate Script Server Path=file/updatescript.ini\r\n"
+                     "Registration Server Section=Reg\r\nContent Server Section=Content\r\n"
+                     "Game List Server Section=GameList\r\nVizuzor Server Section=Pictures\r\n"
+                     "[Web Server]\r\nHTTP Server Name=www.example\r\nSponsors CGI=cgi-bin/sponsors\r\n"
+                     "Success Page=thanks.html\r\nError Page=sorry.html\r\n"
+                     "[Reg 1]\r\nHTTP Server Name=127.0.0.1\r\nHTTP Server Port=1\r\n"
+                     "[Pictures 1]\r\nHTTP Server Name=127.0.0.1\r\nHTTP Server Port=1\r\n"
+                     "[Content 1]\r\nHTTP Server Name=127.0.0.1\r\nHTTP Server Port=" +
+                         std::to_string(http_->port()) +
+                         "\r\n[GameList 1]\r\nIRC Server Name=127.0.0.1\r\nIRC Server Port=" +
+                         std::to_string(irc_->Port()) + "\r\n");
+        files_.Write("updatescript.ini",
+                     "[Update Script]\r\nCommand=update\r\nClient Path=data.txt\r\nVersion=1.0.0.0\r\n"
+                     "Group Priority=1\r\nMandatory=true\r\n[Server Version Folders]\r\n1.0.0.0=file\r\n");
+        files_.Write("data.txt", "the mandatory file\n");
+        local_.Write("settings.ini",
+                     "[Debug]\r\nDispatchServerName=127.0.0.1\r\nDispatchServerPort=" +
+                         std::to_string(http_->port()) +
+                         "\r\nDispatchServerFilePath=file/dispatch.ini\r\nGotoGameRoom=1\r\nUserName=Ann\r\n"
+                         "GameServerName=127.0.0.1\r\nGameServerPort=" +
+                         std::to_string(irc_->Port()) + "\r\nGameChannelName=gmodel\r\nFullScreen=0\r\n");
+        platform::SetCommandLine("game " + local_.Host("settings.ini"));
+        platform::Registry::UseDefaultStore(local_.Host("registry.txt"));
+        UIRoot::SetCanvasMaker([](const char*, std::int32_t, std::int32_t, std::int32_t, bool) {
+            return std::make_unique<FakeRootCanvas>(xRect{0, 0, 640, 480});
+        });
+        browserBefore_ = platform::UrlLauncher::Install(&browser_);
+        PictureModel::Register();
+        const std::string folder = local_.Win() + "\\";
+        PictureModel::SetMakers({
+            nullptr,
+            [folder](MsgReceiver* owner) { return std::make_unique<FileUpdateService>(owner, folder); },
+            nullptr,
+            [this](const std::string& name, std::int32_t bits, std::int32_t width, std::int32_t height, bool full,
+                   bool own) {
+                auto view = std::make_unique<RecordingPictureView>(name, bits, width, height, full, own);
+                view_ = view.get();
+                view->onLog = [this](const std::string& line) { Play(line); };
+                return view;
+            },
+        });
+    }
+
+    void TearDown() override {
+        if (irc_ == nullptr || !irc_->Started() || http_ == nullptr || !http_->Running()) return;
+        bot_.reset();
+        ObjectRegistry::DestroyAll();
+        PictureModel::SetMakers({});
+        UIRoot::SetCanvasMaker(nullptr);
+        platform::UrlLauncher::Install(browserBefore_);
+        platform::SetCommandLine("");
+        xIRCQueue::SetPendingError(0);
+        PumpFixture::TearDown();
+    }
+
+    // The player: what the screens would send once each segment shows.
+    void Play(const std::string& line) {
+        Process& view = *view_;
+        if (line == "ChatPublic Bob|hello Ann") {
+            view.Send(LocalOriginChatMsg("hi Bob"));
+        } else if (line == "StartComp SC") {
+            view.Send(CompRoomMsg(-1, "A cat", ""));
+        } else if (line == "StartVote SV") {
+            view.Send(VoteRoomMsg(-1, "Bob"));
+        } else if (line == "StartFatChanceSelection SFCS") {
+            view.Send(FatChanceSelectionRoomMsg(-1, 2));
+        } else if (line == "StartPictureAds SZuvA") {
+            const AdInfo shoes("Shoes", "Shoes & Socks", 9);
+            view.Send(AdSelectedMsg(shoes));
+            view.Send(AdSelectedMsg(shoes));
+            view.Send(AdViewedMsg(shoes, true));
+        } else if (line == "StartGameWinner SGW") {
+            view.Send(ComplaintRoomMsg("Bob", 3, "NONE"));
+            view.Send(PictureViewedRoomMsg(7));
+        }
+    }
+
+    bool BotSaid(const std::string& text) const {
+        for (const std::string& line : bot_->Lines())
+            if (line.find(text) != std::string::npos) return true;
+        return false;
+    }
+
+    std::string Transcript() const {
+        std::string all;
+        for (const std::string& line : bot_->Lines()) all += line + "\n";
+        for (const std::string& line : view_->log) all += "view " + line + "\n";
+        for (const auto& box : boxes_.boxes) all += "box " + box.text + "\n";
+        return all;
+    }
+
+    static Ngircd* irc_;
+    TempFolder files_;
+    TempFolder local_;
+    std::unique_ptr<TestHttpServer> http_;
+    std::unique_ptr<Child> bot_;
+    RecordingBrowser browser_;
+    platform::UrlLauncher* browserBefore_ = nullptr;
+    platform::RecordingMessageBoxSink boxes_;
+    RecordingPictureView* view_ = nullptr;
+};
+
+Ngircd* PictureModelEndToEndTest::irc_ = nullptr;
+
+TEST_F(PictureModelEndToEndTest, AWholeRoundFromTheDispatchFileToTheExit) {
+    bot_ = std::make_unique<Child>(std::vector<std::string>{
+        "python3", std::string(VIZUZOR_TESTBED) + "/room/roombot.py", "--port", std::to_string(irc_->Port()),
+        "--channel", "gmodel", "--script", "model_round", "--nick", "botgmodel"});
+    ASSERT_TRUE(bot_->WaitFor("READY").has_value());
+
+    auto* model = dynamic_cast<PictureModel*>(ObjectRegistry::GetSingleton("XApplication"));
+    ASSERT_NE(model, nullptr);
+    // The program's files are registered (the view's catalogue does it in the program).
+    local_.Write("data.txt", "old\n");
+    FindOrRegisterFile(local_.Win("data.txt"));
+    PictureRoomProxy& room = model->GetGameRoomProxy();
+    std::size_t answered = 0;
+    bool exited = false;
+    SetStep([&] {
+        model->RunExecutables();
+        bot_->Poll(std::chrono::milliseconds(0));
+        // The bot's go-aheads are given at once.
+        const std::vector<std::string>& lines = bot_->Lines();
+        for (; answered < lines.size(); ++answered) {
+            if (lines[answered].rfind("WAIT ", 0) == 0) bot_->WriteLine("GO " + lines[answered].substr(5));
+        }
+        // A screen that still plays its phases holds the next segment: its time passes.
+        if (room.HasRoomMsg() && room.IsNextRoomMsgSegment() && !view_->IsReadyForScreen()) AdvanceAppTime(250);
+        if (!exited && BotSaid("CHECK ok PV fields")) {
+            exited = true;
+            static_cast<Process*>(view_)->Send(ExitMsg());
+        }
+    });
+    model->Start();
+    ASSERT_TRUE(PumpUntil([&] { return model->IsStopped() && model->HasBeenStarted(); }, 20000)) << Transcript();
+    ASSERT_FALSE(model->HasErred()) << Transcript();
+    ASSERT_TRUE(PumpUntil([&] { return BotSaid("SCRIPT "); }, 3000)) << Transcript();
+    for (const std::string& line : bot_->Lines()) EXPECT_EQ(line.find("CHECK FAIL"), std::string::npos) << line;
+    EXPECT_TRUE(BotSaid("SCRIPT PASSED")) << Transcript();
+    EXPECT_EQ(local_.Read("data.txt"), "the mandatory file\n");
+    EXPECT_EQ(browser_.urls, (std::vector<std::string>{"http://www.example/cgi-bin/sponsors?show=ZUV&sessionid=" +
+                                                       std::to_string(model->GetSessionId()) + "&playerid=" +
+                                                       std::to_string(model->GetPlayerId()) +
+                                                       "&ads=Shoes%20%26%20Socks"}));
+    EXPECT_TRUE(boxes_.boxes.empty());
+    EXPECT_FALSE(model->HasErred());
+}
+
+}  // namespace
