@@ -446,7 +446,34 @@ def model_round(bot):
     bot.expect_irc("PART")
 
 
-SCRIPTS = {"lobby": lobby, "model_round": model_round, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
+def model_refuse(bot):
+    """The game room sends the client away once it has logged on."""
+    game_logon(bot, 65, "Game Room 3")
+    bot.send(w("LER", "No seats left."))
+
+
+def model_part(bot):
+    """The game room's bot leaves while the client plays."""
+    game_logon(bot, 66, "Game Room 3")
+    bot.main.send_line(b"PART " + bot.channel)
+
+
+def model_no_la(bot):
+    """The logon is never accepted."""
+    bot.send(w("LN", 67))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(67))
+
+
+def model_no_st(bot):
+    """The clock request is never answered."""
+    bot.send(w("LN", 68))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(68))
+    bot.send(w("LA", "Game Room 3", (2, 0, 0, 0), 1000000))
+    bot.expect("RS")
+
+
+SCRIPTS = {"lobby": lobby, "model_round": model_round, "model_refuse": model_refuse, "model_part": model_part,
+           "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two}
 
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 
 #include "../../framework/FakeRootCanvas.h"
 #include "RecordingPictureView.h"
+#include "framework/ErrorMsg.h"
 #include "framework/ExecutionService.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/UIRoot.h"
@@ -211,5 +213,111 @@ TEST_F(PictureModelEndToEndTest, AWholeRoundFromTheDispatchFileToTheExit) {
     EXPECT_TRUE(boxes_.boxes.empty());
     EXPECT_FALSE(model->HasErred());
 }
+
+// Scripted failures on the way in and in the room, to the boxes shown and what
+// follows: the game fails (and opens the error page when the dispatch file named
+// it), or the room's refusal is shown and the game ends cleanly (GotoGameRoom
+// has no chooser to go back to).
+struct FailureRow {
+    std::string name;
+    std::string botScript;  // empty: no room is reached
+    std::function<void(TempFolder& files, std::string& settings)> arrange;
+    bool viewError;
+    std::vector<std::string> boxes;
+    bool erred;
+    std::vector<std::string> urls;
+};
+
+class ModelFailureTest : public PictureModelEndToEndTest, public testing::WithParamInterface<FailureRow> {};
+
+TEST_P(ModelFailureTest, TheFailureShowsItsTextAndTheGameGoesOnOrEnds) {
+    const FailureRow& row = GetParam();
+    std::string settings = local_.Read("settings.ini");
+    if (row.arrange) row.arrange(files_, settings);
+    local_.Write("settings.ini", settings);
+    if (!row.botScript.empty()) {
+        bot_ = std::make_unique<Child>(std::vector<std::string>{
+            "python3", std::string(VIZUZOR_TESTBED) + "/room/roombot.py", "--port", std::to_string(irc_->Port()),
+            "--channel", "gmodel", "--script", row.botScript, "--nick", "botgmodel"});
+        ASSERT_TRUE(bot_->WaitFor("READY").has_value());
+    }
+    auto* model = dynamic_cast<PictureModel*>(ObjectRegistry::GetSingleton("XApplication"));
+    ASSERT_NE(model, nullptr);
+    local_.Write("data.txt", "old\n");
+    FindOrRegisterFile(local_.Win("data.txt"));
+    FindOrRegisterFile(local_.Win("500"));
+    PictureRoomProxy& room = model->GetGameRoomProxy();
+    std::size_t answered = 0;
+    SetStep([&] {
+        model->RunExecutables();
+        if (bot_ == nullptr) return;
+        bot_->Poll(std::chrono::milliseconds(0));
+        const std::vector<std::string>& lines = bot_->Lines();
+        for (; answered < lines.size(); ++answered) {
+            if (lines[answered].rfind("WAIT ", 0) == 0) bot_->WriteLine("GO " + lines[answered].substr(5));
+        }
+        // Once the bot has done its part, time runs on for the room's timers.
+        if (!room.IsStopped() && BotSaid("SCRIPT ")) AdvanceAppTime(1000);
+    });
+    model->Start();
+    if (row.viewError) {
+        ASSERT_TRUE(PumpUntil([&] { return view_ != nullptr && view_->IsStarted(); }, 3000));
+        static_cast<Process*>(view_)->Send(ErrorMsg("view broke"));
+    }
+    ASSERT_TRUE(PumpUntil([&] { return model->IsStopped() && model->HasBeenStarted(); }, 6000))
+        << model->GetStateName() << "\n" << (bot_ ? Transcript() : std::string());
+    std::vector<std::string> shown;
+    for (const auto& box : boxes_.boxes) shown.push_back(box.text);
+    EXPECT_EQ(shown, row.boxes);
+    EXPECT_EQ(model->HasErred(), row.erred);
+    std::vector<std::string> urls = browser_.urls;
+    // The sponsor page names the drawn ids; only its beginning is compared.
+    for (std::string& url : urls) url = url.substr(0, url.find('?'));
+    EXPECT_EQ(urls, row.urls);
+}
+
+const std::string kContentDown = "The content server is down at this time.\n";
+const std::string kAgain = "\nPlease try to play again later.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripted, ModelFailureTest,
+    testing::Values(
+        FailureRow{"DispatchPortClosed", "",
+                   [](TempFolder&, std::string& settings) {
+                       const std::size_t at = settings.find("DispatchServerPort=");
+                       settings.replace(at, settings.find('\r', at) - at, "DispatchServerPort=1");
+                   },
+                   false, {PictureModel::kDispatchErrorText}, true, {}},
+        FailureRow{"UpdateScriptMissing", "",
+                   [](TempFolder& files, std::string&) {
+                       std::string text = files.Read("dispatch.ini");
+                       text.replace(text.find("file/updatescript.ini"), 21, "status/404");
+                       files.Write("dispatch.ini", text);
+                   },
+                   false, {kContentDown + "Cannot download the update script." + kAgain}, true,
+                   {"http://www.example/sorry.html"}},
+        FailureRow{"MandatoryFileFails", "",
+                   [](TempFolder& files, std::string&) {
+                       std::string text = files.Read("updatescript.ini");
+                       text.replace(text.find("1.0.0.0=file"), 12, "1.0.0.0=status");
+                       text.replace(text.find("Client Path=data.txt"), 20, "Client Path=500");
+                       files.Write("updatescript.ini", text);
+                   },
+                   false, {kContentDown + "Cannot download a mandatory file." + kAgain}, true,
+                   {"http://www.example/sorry.html"}},
+        FailureRow{"RoomRefuses", "model_refuse", nullptr, false,
+                   {"Game room Game Room 3 will not allow you to enter because\nNo seats left.\nPlease choose another "
+                    "room."},
+                   false, {"http://www.example/cgi-bin/sponsors"}},
+        FailureRow{"RoomBotParts", "model_part", nullptr, false,
+                   {"Game room Game Room 3 has just gone down.\nPlease choose another room."}, false,
+                   {"http://www.example/cgi-bin/sponsors"}},
+        FailureRow{"NoLogonAccepted", "model_no_la", nullptr, false, {PictureModel::kServerDownText}, true,
+                   {"http://www.example/sorry.html"}},
+        FailureRow{"NoClock", "model_no_st", nullptr, false, {PictureModel::kServerDownText}, true,
+                   {"http://www.example/sorry.html"}},
+        FailureRow{"ViewError", "", nullptr, true, {PictureModel::kUnexpectedText}, true,
+                   {"http://www.example/sorry.html"}}),
+    [](const testing::TestParamInfo<FailureRow>& info) { return info.param.name; });
 
 }  // namespace
