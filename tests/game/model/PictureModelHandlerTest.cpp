@@ -212,7 +212,9 @@ TEST_P(HandlerTableTest, TheEntryActsOnTheDrain) {
         std::unique_ptr<Msg> msg = Read(text);
         ASSERT_NE(msg, nullptr);
         h.model->Receive(*msg, roomFrom);
-        if (!row.make) EXPECT_TRUE(Calls().empty()) << "queued, not acted on, on arrival";
+        if (!row.make) {
+            EXPECT_TRUE(Calls().empty()) << "queued, not acted on, on arrival";
+        }
     }
     if (row.make) {
         std::unique_ptr<Msg> msg = row.make();
