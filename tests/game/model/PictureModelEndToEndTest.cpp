@@ -6,6 +6,10 @@
 // for its times and answers as a player would. The bot checks the answers'
 // segment ids, the ad impression, the chat and the log-off at exit.
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -60,6 +64,11 @@ class PictureModelEndToEndTest : public PumpFixture {
     }
 
     void SetUp() override {
+        // The dispatch proxy's local copy of the file sits beside the program, one
+        // path for every test of this program: tests run as parallel processes
+        // take turns (as the dispatch proxy's own tests do).
+        lock_ = ::open("/tmp/vizuzor-picture-dispatch.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (lock_ >= 0) ::flock(lock_, LOCK_EX);
         if (irc_ == nullptr || !irc_->Started()) GTEST_SKIP() << "ngircd is not available (tools/deps.sh installs it)";
         http_ = std::make_unique<TestHttpServer>(files_.Host());
         if (!http_->Running()) GTEST_SKIP() << "python3 is missing: no test HTTP server";
@@ -110,6 +119,13 @@ class PictureModelEndToEndTest : public PumpFixture {
     }
 
     void TearDown() override {
+        struct Unlock {
+            int& fd;
+            ~Unlock() {
+                if (fd >= 0) ::close(fd);
+                fd = -1;
+            }
+        } unlock{lock_};
         if (irc_ == nullptr || !irc_->Started() || http_ == nullptr || !http_->Running()) return;
         bot_.reset();
         ObjectRegistry::DestroyAll();
@@ -158,6 +174,7 @@ class PictureModelEndToEndTest : public PumpFixture {
     }
 
     static Ngircd* irc_;
+    int lock_ = -1;
     TempFolder files_;
     TempFolder local_;
     std::unique_ptr<TestHttpServer> http_;
