@@ -472,7 +472,25 @@ def model_no_st(bot):
     bot.expect("RS")
 
 
-SCRIPTS = {"lobby": lobby, "model_round": model_round, "model_refuse": model_refuse, "model_part": model_part,
+def model_lobby_full(bot):
+    """The lobby turns the client away."""
+    bot.send(w("LN", 69))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(69))
+    bot.send(w("LER", "THIS GAME IS NOW FULL."))
+
+
+def model_lobby_part(bot):
+    """The lobby's bot leaves once the client is in."""
+    bot.send(w("LN", 70))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(70))
+    bot.send(w("LA", "Lobby", (2, 0, 0, 0), 1000000))
+    bot.go("resume")
+    bot.expect("RR")
+    bot.main.send_line(b"PART " + bot.channel)
+
+
+SCRIPTS = {"lobby": lobby, "model_round": model_round, "model_lobby_full": model_lobby_full,
+           "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two}
 

@@ -140,7 +140,9 @@ class PictureModelEndToEndTest : public PumpFixture {
     // The player: what the screens would send once each segment shows.
     void Play(const std::string& line) {
         Process& view = *view_;
-        if (line == "ChatPublic Bob|hello Ann") {
+        if (line.rfind("ShowLogon ", 0) == 0) {
+            view.Send(LogonScreenSucceededMsg("Ann", "x", 11, 22, 0));
+        } else if (line == "ChatPublic Bob|hello Ann") {
             view.Send(LocalOriginChatMsg("hi Bob"));
         } else if (line == "StartComp SC") {
             view.Send(CompRoomMsg(-1, "A cat", ""));
@@ -293,6 +295,12 @@ TEST_P(ModelFailureTest, TheFailureShowsItsTextAndTheGameGoesOnOrEnds) {
     EXPECT_EQ(urls, row.urls);
 }
 
+// Without GotoGameRoom: the logon, then the lobby on the bot's channel.
+void ThroughTheLobby(TempFolder& files, std::string& settings) {
+    settings.replace(settings.find("GotoGameRoom=1"), 14, "GotoGameRoom=0");
+    files.Write("dispatch.ini", files.Read("dispatch.ini") + "IRC Channel Name=gmodel\r\n");
+}
+
 const std::string kContentDown = "The content server is down at this time.\n";
 const std::string kAgain = "\nPlease try to play again later.";
 
@@ -321,6 +329,13 @@ INSTANTIATE_TEST_SUITE_P(
                        files.Write("updatescript.ini", text);
                    },
                    false, {kContentDown + "Cannot download a mandatory file." + kAgain}, true,
+                   {"http://www.example/sorry.html"}},
+        FailureRow{"LobbyFull", "model_lobby_full", ThroughTheLobby, false,
+                   {"The game server will not allow you to play because\nthe lobby is currently full.\nPlease try to "
+                    "play again later."},
+                   true, {"http://www.example/sorry.html"}},
+        FailureRow{"LobbyBotParts", "model_lobby_part", ThroughTheLobby, false,
+                   {"The game server has just gone down.\nPlease try to play again later."}, true,
                    {"http://www.example/sorry.html"}},
         FailureRow{"RoomRefuses", "model_refuse", nullptr, false,
                    {"Game room Game Room 3 will not allow you to enter because\nNo seats left.\nPlease choose another "
