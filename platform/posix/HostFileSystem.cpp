@@ -63,6 +63,12 @@ bool HostReplaceFile(const std::string& from, const std::string& to) {
     if (!HostFileExists(from) || HostIsDirectory(to)) {
         return false;
     }
+    // A download arrives without the execute bit: the file it replaces keeps its mode.
+    struct stat target {};
+    if (::stat(to.c_str(), &target) == 0 && S_ISREG(target.st_mode) &&
+        ::chmod(from.c_str(), target.st_mode & 07777) != 0) {
+        return false;
+    }
     if (!SyncPath(from, O_RDONLY)) {
         return false;
     }

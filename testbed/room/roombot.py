@@ -415,7 +415,83 @@ def round_two(bot):
     bot.send(w("LOA"))
 
 
-SCRIPTS = {"lobby": lobby, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
+def model_round(bot):
+    """The client's application object plays a whole round: its answers carry the
+    segment ids the start messages gave, an ad break is clicked, chat goes both
+    ways, and at its exit it logs off for good before it parts."""
+    game_logon(bot, 64, "Game Room 1")
+    say(bot, w("H", "Welcome to Game Room 1"))
+    say(bot, w("PLB", 2), b"PLI 0 PP 12 P Bob ", w("PLI", 1, "Cy"), w("PLE"))
+    say(bot, w("PUC", "hello Ann", "Bob"))
+    bot.expect("PUC", lambda f: f == [b"hi Bob", b"Ann"])
+    say(bot, w("DP", CAT), w("SC", 17, CAT, 2, "a", "b", "c", seg(52000, 6000, 45000, 1000)))
+    bot.expect("C", lambda f: f == [17, b"A cat", b""])
+    say(bot, w("CR", 17), w("CLB", 2, 0, True), w("CLI", 0, "Bob", "A cat", "on a mat"),
+        w("CLI", 1, "Ann", "A cat", ""), w("CLE"), w("SV", 18, CAT, True, seg(30000, 2000, 27000, 1000)))
+    bot.expect("V", lambda f: f == [18, b"Bob"])
+    say(bot, w("VR", 18), w("RLB", 2, 0, 3, True), w("RLI", 0, "Bob", 2, 10, 22, True),
+        w("RLI", 1, "Ann", 0, 0, 5, False), w("RLE"), w("SS", True, False, True, 5, "Ann", seg(20000, 1000, 18000, 1000)))
+    say(bot, w("SRW", "Bob", "A cat", "on a mat", CAT, True, False, True, seg(15000, 1000, 13000, 1000)),
+        w("SFCS", 19, "Ann", 1, [(1, True), (2, False), (3, True)], False, 4, seg(20000, 1000, 18000, 1000)))
+    bot.expect("FCS", lambda f: f == [19, 2])
+    say(bot, w("FCSR", 19), w("SFCR", "Ann", [(2, True)], 4, 5, seg(10000, 1000, 8000, 1000)),
+        w("SZuvA", 3, (True, [("Shoes", "Shoes & Socks", 9)]), seg(30000, 0, 30000, 0)))
+    bot.expect("AI", lambda f: f[0] is True and f[1][0] == b"Shoes")
+    say(bot, w("SGW", True, [("Bob", 22), ("Ann", 5)], seg(20000, 1000, 18000, 1000)))
+    bot.expect("CP", lambda f: f == [b"Bob", 3, b"NONE"])
+    bot.expect("PV", lambda f: f == [7])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    # After its PART the client shares no channel with the bot: its QUIT is not seen.
+    bot.expect_irc("PART")
+
+
+def model_refuse(bot):
+    """The game room sends the client away once it has logged on."""
+    game_logon(bot, 65, "Game Room 3")
+    bot.send(w("LER", "No seats left."))
+
+
+def model_part(bot):
+    """The game room's bot leaves while the client plays."""
+    game_logon(bot, 66, "Game Room 3")
+    bot.main.send_line(b"PART " + bot.channel)
+
+
+def model_no_la(bot):
+    """The logon is never accepted."""
+    bot.send(w("LN", 67))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(67))
+
+
+def model_no_st(bot):
+    """The clock request is never answered."""
+    bot.send(w("LN", 68))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(68))
+    bot.send(w("LA", "Game Room 3", (2, 0, 0, 0), 1000000))
+    bot.expect("RS")
+
+
+def model_lobby_full(bot):
+    """The lobby turns the client away."""
+    bot.send(w("LN", 69))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(69))
+    bot.send(w("LER", "THIS GAME IS NOW FULL."))
+
+
+def model_lobby_part(bot):
+    """The lobby's bot leaves once the client is in."""
+    bot.send(w("LN", 70))
+    bot.expect("L", lambda f: f[1] == bot.generator.answer(70))
+    bot.send(w("LA", "Lobby", (2, 0, 0, 0), 1000000))
+    bot.go("resume")
+    bot.expect("RR")
+    bot.main.send_line(b"PART " + bot.channel)
+
+
+SCRIPTS = {"lobby": lobby, "model_round": model_round, "model_lobby_full": model_lobby_full,
+           "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
+           "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two}
 
 

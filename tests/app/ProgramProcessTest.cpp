@@ -1,6 +1,9 @@
 // Starts the built program as a real process under SDL's dummy drivers.
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -39,9 +42,25 @@ class ProgramProcessTest : public testing::Test {
         ASSERT_TRUE(fs::exists(kProgram)) << kProgram;
         root_ = fs::temp_directory_path() / ("program-process-" + std::to_string(::getpid()));
         fs::create_directories(root_ / "locks");
+        // The program's dispatch server takes the connection and never answers,
+        // so a running program waits at its first step (120 s) rather than
+        // failing at once for want of a network.
+        silent_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ASSERT_GE(silent_, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::bind(silent_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ASSERT_EQ(::listen(silent_, 16), 0);
+        socklen_t length = sizeof address;
+        ASSERT_EQ(::getsockname(silent_, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        std::ofstream(root_ / "silent.ini", std::ios::binary)
+            << "[Debug]\r\nDispatchServerName=127.0.0.1\r\nDispatchServerPort=" << ntohs(address.sin_port)
+            << "\r\n";
     }
     void TearDown() override {
         for (Child& c : children_) Stop(c);
+        if (silent_ >= 0) ::close(silent_);
         fs::remove_all(root_);
     }
 
@@ -79,7 +98,8 @@ class ProgramProcessTest : public testing::Test {
             }
             ::setenv("SDL_AUDIODRIVER", "dummy", 1);
             ::setenv("XDG_RUNTIME_DIR", locks.c_str(), 1);
-            ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            const std::string settings = (root_ / "silent.ini").string();
+            ::execl(program.c_str(), program.c_str(), settings.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
         ::close(pipeFds[1]);
@@ -157,6 +177,7 @@ class ProgramProcessTest : public testing::Test {
     }
 
     fs::path root_;
+    int silent_ = -1;
     std::vector<Child> children_;
 };
 

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "platform/HostFileSystem.h"
 #include "support/TempFolder.h"
@@ -83,3 +88,34 @@ TEST(HostPathTest, RelativePathsRestOnTheCurrentFolder) {
 }
 
 }  // namespace
+
+// A downloaded replacement takes the mode of the file it replaces (a program
+// keeps its execute bits); a new file keeps its own.
+TEST(HostFileSystemTest, AReplacementKeepsTheTargetsMode) {
+    char dir[] = "/tmp/vizuzor-replace-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir), nullptr);
+    const std::string folder = dir;
+    const std::string target = folder + "/prog";
+    const std::string download = folder + "/update_prog";
+    std::ofstream(target) << "old";
+    std::ofstream(download) << "new";
+    ASSERT_EQ(::chmod(target.c_str(), 0751), 0);
+    ASSERT_EQ(::chmod(download.c_str(), 0644), 0);
+    ASSERT_TRUE(platform::HostReplaceFile(download, target));
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0751u);
+    std::ifstream in(target);
+    std::string text;
+    in >> text;
+    EXPECT_EQ(text, "new");
+    const std::string fresh = folder + "/fresh";
+    std::ofstream(download) << "x";
+    ASSERT_EQ(::chmod(download.c_str(), 0640), 0);
+    ASSERT_TRUE(platform::HostReplaceFile(download, fresh));
+    ASSERT_EQ(::stat(fresh.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    ::unlink(target.c_str());
+    ::unlink(fresh.c_str());
+    ::rmdir(dir);
+}
