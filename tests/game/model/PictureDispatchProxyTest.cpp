@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "../../framework/FakeRootCanvas.h"
+#include "framework/UIRoot.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -223,8 +226,12 @@ TEST_F(PictureDispatchProxyTest, TheApplicationsProxyFetchesWhatItsSettingsName)
     platform::SetCommandLine("game " + ini);
     platform::Registry::UseDefaultStore(registry);
     PictureModel::SetMakers({});
+    UIRoot::SetCanvasMaker([](const char*, std::int32_t, std::int32_t, std::int32_t, bool) {
+        return std::make_unique<FakeRootCanvas>(xRect{0, 0, 640, 480});
+    });
     PictureModel::Register();
     auto* model = dynamic_cast<PictureModel*>(ObjectRegistry::GetSingleton("XApplication"));
+    UIRoot::SetCanvasMaker(nullptr);
     ASSERT_NE(model, nullptr);
     PictureDispatchProxy& proxy = model->GetDispatchProxy();
     proxy.Start();

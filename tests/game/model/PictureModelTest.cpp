@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "../../framework/FakeRootCanvas.h"
+#include "framework/UIRoot.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -88,6 +91,9 @@ class PictureModelTest : public testing::Test {
         platform::SetCommandLine("game " + ini);
         platform::Registry::UseDefaultStore(root_ + "/registry.txt");
         SetAppTickSource([] { return 5000u; });
+        UIRoot::SetCanvasMaker([](const char*, std::int32_t, std::int32_t, std::int32_t, bool) {
+            return std::make_unique<FakeRootCanvas>(xRect{0, 0, 640, 480});
+        });
         PictureModel::Register();
         int rooms = 0;
         PictureModel::SetMakers({
@@ -115,6 +121,7 @@ class PictureModelTest : public testing::Test {
     void TearDown() override {
         ObjectRegistry::DestroyAll();
         PictureModel::SetMakers({});
+        UIRoot::SetCanvasMaker(nullptr);
         platform::SetCommandLine("");
         SetAppTickSource({});
         const std::string command = "rm -rf '" + root_ + "'";

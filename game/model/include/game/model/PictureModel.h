@@ -19,8 +19,10 @@
 #include "net/FatChanceEntry.h"
 #include "resource/AdInfo.h"
 
+class ErrorMsg;
 class ExeResource;
 class FileUpdateService;
+class LocalOriginChatMsg;
 class PictureDispatchProxy;
 class PictureRoomProxy;
 class PictureView;
@@ -44,7 +46,18 @@ class PictureModel : public XApplication {
     static constexpr std::int32_t kDispatchTimeoutMs = 120000;
     static constexpr std::int32_t kUpdateTimeoutMs = 60000;
     static constexpr std::int32_t kLobbyLogonTimeoutMs = 60000;
+    static constexpr std::int32_t kUpdateScriptTimeoutMs = 10000;
+    static constexpr std::int32_t kLoadingTimeoutMs = 30000;
     static constexpr const char* kDebugExeName = "DavuzudOruzev(debug).exe";
+    static constexpr const char* kUpdaterProgram = "Resources\\EXEUpdater.exe";
+    static constexpr const char* kDispatchErrorText =
+        "We cannot contact the dispatch server.\nPlease check your connection to the Internet\n"
+        "or try to play again later.";
+    static constexpr const char* kServerDownText =
+        "The game server is down at this time\nor you may have lost your Internet connection.\n"
+        "Please try to play again later.";
+    static constexpr const char* kUnexpectedText =
+        "The game has experienced an unexpected problem.\nPlease try to play again now.";
 
     // Throws the integer 0 when the program file has no version record.
     PictureModel();
@@ -56,6 +69,36 @@ class PictureModel : public XApplication {
     bool IsControlPanelUp() const override;
     // Any failure of the pass reaches the main loop as the integer 0.
     void RunExecutables() override;
+
+    // The game's reactions to the messages of the five owned objects, in one
+    // table tested in order on every call (a message may match several entries).
+    // A matching message is queued on arrival and acted on when the queue drains;
+    // the lobby proxy's PausedMsg alone is acted on at arrival.
+    std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override;
+    static std::size_t GetTableSize();
+
+    void OnStarting() override;
+    void OnStopping() override;
+    void OnErred() override;
+
+    // The folder of the downloaded ads: the registry's "Ad Path" when that names
+    // a folder, else "Ads" beside the program (made when missing, and written
+    // back). Throws the integer 0 when that folder cannot be made.
+    std::string DetermineAdFolder();
+    // The installer's origin code from the registry, "err" without one.
+    std::string GetOriginCode();
+    // "http://" host [":" port] "/" path, opened unless pages are closed or the
+    // settings keep the browser shut.
+    void OpenWebPage(const std::string& path);
+    // The sponsor page's path with the clicked ads, or the success page's.
+    std::string GetExitPagePath() const;
+    const std::vector<std::string>& GetSelectedAds() const { return selectedAds_; }
+    const std::string& GetErrorText() const { return errorText_; }
+    std::int32_t GetSegmentId() const { return segmentId_; }
+    const PictureRoom& GetCurrentRoom() const { return currentRoom_; }
+    const PictureDispatchInfo& GetDispatchInfo() const { return dispatchInfo_; }
+    bool ArePagesClosed() const { return pagesClosed_; }
+    bool IsAdultAllowed() const { return adultAllowed_; }
 
     const std::string& GetProductCode() const { return productCode_; }
     const std::string& GetVersionId() const { return versionId_; }
@@ -80,6 +123,36 @@ class PictureModel : public XApplication {
     static void Register();
 
   private:
+    enum class Sender { Dispatch, FileUpdate, Lobby, GameRoom, View, Any };
+    struct Entry {
+        bool (*matches)(const Msg& msg);
+        Sender sender;
+        void (*act)(PictureModel& model, const Msg& msg, MsgSender* from);
+        bool atArrival;
+    };
+    static const std::vector<Entry>& Table();
+    MsgSender* SenderOf(Sender sender) const;
+    MsgSender* ViewSender() const;
+
+    void StopIfStarted();
+    void PumpRoomMsgs();
+    void AcceptDispatch(const PictureDispatchInfo& info);
+    void SelfUpdateOrLoadResources();
+    void BeginLogon();
+    void ConnectToLobby();
+    void EnterRoom(const PictureRoom& room, std::int32_t number);
+    void DecideOpening();
+    void OnGameRoomStopped();
+    void OnViewStopped();
+    void ShutDown();
+    void OnChatLine(const LocalOriginChatMsg& msg);
+    void FindPlayer(const std::string& name);
+    void OnAdViewed(const AdInfo& ad, bool clicked);
+    void OnAdSelected(const AdInfo& ad);
+    void SelfUpdate();
+    void ReportError(const ErrorMsg& msg, MsgSender* from);
+    void ShowErrorBox(const std::string& text);
+
     std::string productCode_ = "ZUV";
     std::string versionId_ = productCode_ + "/1.0";
     std::int32_t dispatchTimeout_ = kDispatchTimeoutMs;
