@@ -7,6 +7,7 @@
 #include "GameViewFixture.h"
 #include "game/view/controls/BackgroundControl.h"
 #include "game/view/controls/NameAndScoreControl.h"
+#include "framework/StoppedMsg.h"
 #include "media/Animation.h"
 
 #include <gtest/gtest.h>
@@ -109,19 +110,26 @@ TEST_F(GameControlsReadBackTest, TheBoardShowsNameAndScoreGivenBeforeTheStart) {
 
 // The board's stop completes only once the panel has reported its own.
 TEST_F(GameControlsReadBackTest, TheStopWaitsForThePanel) {
+    struct Order : MsgReceiver {
+        MsgSender* panel = nullptr;
+        MsgSender* board = nullptr;
+        std::string seen;
+        std::int32_t Receive(const Msg& msg, MsgSender* from) override {
+            if (msg.Is<StoppedMsg>()) seen += from == panel ? "panel " : from == board ? "control " : "";
+            return 0;
+        }
+    } order;
     MakeView(640, 480);
-    NameAndScoreControl board(view_.get(), nullptr, 0);
+    NameAndScoreControl board(view_.get(), &order, 0);
+    order.board = &board;
+    order.panel = &board.GetScorePanel();
+    board.GetScorePanel().AddReceiver(&order);
     ASSERT_GT(StartAndSettle(board), 0);
     board.Stop();
-    Run();
-    EXPECT_TRUE(board.IsStopping());
-    int passes = 0;
-    while (!board.GetScorePanel().IsStopped() && passes++ < 50) {
-        EXPECT_FALSE(board.IsStopped());
-        Run();
-    }
-    for (int i = 0; i < 5 && !board.IsStopped(); ++i) Run();
+    for (int i = 0; i < 50 && !board.IsStopped(); ++i) Run();
     EXPECT_TRUE(board.IsStopped());
+    EXPECT_EQ(order.seen, "panel control ");
+    board.GetScorePanel().RemoveReceiver(&order);
 }
 
 }  // namespace
