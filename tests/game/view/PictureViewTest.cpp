@@ -128,3 +128,343 @@ TEST_F(PictureViewTest, DestroyedWhileStartedItTearsDownFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+class PictureViewTableTest : public ViewFixture {
+  protected:
+    void SetUp() override {
+        ViewFixture::SetUp();
+        MakeView(RecordingParts());
+        StartView();
+        world_.journal.lines.clear();
+    }
+    void Deliver(const Msg& msg, MsgSender* from) {
+        view_->Receive(msg, from);
+        Run(2);
+    }
+    MsgSender* Sender(Process* p) { return static_cast<MsgSender*>(p); }
+    Screen* Current() { return view_->GetCurrentScreen(); }
+    void ShowAndSettle(Screen* screen) {
+        view_->ShowScreen(screen, 0, 0, 0, 0);
+        for (int i = 0; i < 50 && !(Current() == screen && screen->IsStarted()); ++i) Run();
+        ASSERT_EQ(Current(), screen);
+    }
+};
+
+TEST_F(PictureViewTableTest, MessagesFromTheirSendersArePassedOn) {
+    MsgSender* other = Sender(view_->GetVotingScreen());
+    struct Row {
+        const char* what;
+        std::unique_ptr<Msg> msg;
+        MsgSender* from;
+        bool passed;
+    };
+    std::vector<Row> rows;
+    auto add = [&](const char* what, std::unique_ptr<Msg> m, MsgSender* from, bool passed) {
+        rows.push_back({what, std::move(m), from, passed});
+    };
+    add("logon ok", std::make_unique<LogonScreenSucceededMsg>("Bob", "", 1, 2, 0), Sender(view_->GetLogonScreen()), true);
+    add("logon ok elsewhere", std::make_unique<LogonScreenSucceededMsg>("Bob", "", 1, 2, 0), other, false);
+    add("logon cancel", std::make_unique<LogonScreenCanceledMsg>(), Sender(view_->GetLogonScreen()), true);
+    add("chat line", std::make_unique<LocalOriginChatMsg>("hi"), other, true);
+    add("find player", std::make_unique<FindPlayerMsg>("Al"), Sender(view_->GetChooseRoomScreen()), true);
+    add("find player elsewhere", std::make_unique<FindPlayerMsg>("Al"), other, false);
+    add("room chosen", std::make_unique<RoomSelectedMsg>(PictureRoom(), 1), Sender(view_->GetChooseRoomScreen()), true);
+    add("picture viewed", std::make_unique<PictureViewedRoomMsg>(7), other, true);
+    add("vote elsewhere", std::make_unique<VoteRoomMsg>(-1, "Al"), other, false);
+    add("vote", std::make_unique<VoteRoomMsg>(-1, "Al"), Sender(view_->GetSharedControls()[kCaptionsSlot]), true);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        heard_.names.clear();
+        view_->Receive(*r.msg, r.from);
+        EXPECT_TRUE(heard_.names.empty()) << "acted on only when the queue drains";
+        Run(2);
+        EXPECT_EQ(heard_.names.size(), r.passed ? 1u : 0u);
+        if (r.passed && !heard_.names.empty()) EXPECT_EQ(heard_.names[0], MsgLog::NameOf(*r.msg));
+    }
+}
+
+TEST_F(PictureViewTableTest, ProgressTimeOutsAndCancelsAreActedOnAtOnce) {
+    struct Row {
+        std::int32_t phase;
+        bool timeout;
+        const char* sent;
+    };
+    const Row rows[] = {
+        {0, true, ""},
+        {1, true, "DispatchProgressTimedOutMsg"},
+        {2, true, "FileUpdateProgressTimedOutMsg"},
+        {3, true, "ListRoomProgressTimedOutMsg"},
+        {1, false, "DispatchProgressCanceledMsg"},
+        {2, false, "FileUpdateProgressCanceledMsg"},
+        {3, false, "ListRoomProgressCanceledMsg"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(::testing::Message() << r.phase << (r.timeout ? " time-out" : " cancel"));
+        view_->StopProgressTimeout();
+        if (r.phase == 1) view_->ShowDispatchConnecting(10);
+        if (r.phase == 2) view_->ShowUpdateConnecting(10);
+        if (r.phase == 3) view_->ShowLobbyConnecting(10);
+        ASSERT_EQ(view_->GetProgressPhase(), r.phase);
+        heard_.names.clear();
+        MsgSender* progress = Sender(view_->GetProgressScreen());
+        if (r.timeout) {
+            view_->Receive(ProgressTimedOutMsg(), progress);
+            view_->Receive(ProgressTimedOutMsg(), Sender(view_->GetLogonScreen()));
+        } else {
+            view_->Receive(ProgressCanceledMsg(), progress);
+            view_->Receive(ProgressCanceledMsg(), Sender(view_->GetLogonScreen()));
+        }
+        const std::string sent = heard_.names.empty() ? "" : heard_.names[0];
+        EXPECT_EQ(sent, r.sent);
+        EXPECT_LE(heard_.names.size(), 1u);
+    }
+}
+
+TEST_F(PictureViewTableTest, ProgressPhasesAndCalls) {
+    view_->StartProgressScreen();
+    view_->ShowDispatchConnecting(120000);
+    view_->ShowDispatchConnecting(5);
+    EXPECT_EQ(view_->GetProgressPhase(), 1);
+    view_->ShowDispatchDownloading();
+    view_->SetDispatchProgress(100, 10);
+    view_->SetDispatchProgress(100, 20);
+    view_->ShowDispatchProcessing();
+    EXPECT_EQ(view_->GetProgressPhase(), 0);
+    view_->ShowLobbyConnecting(60000);
+    EXPECT_EQ(view_->GetProgressPhase(), 3);
+    view_->ShowUpdateConnecting(1);
+    EXPECT_EQ(view_->GetProgressPhase(), 3) << "set only from 0";
+    view_->SetProgressStatus();
+    EXPECT_EQ(view_->GetProgressPhase(), 0);
+    EXPECT_EQ(world_.journal.Joined(),
+              "Reset | SetTitle(Contacting Dispatch Server) | SetStatus(Connecting to dispatch server...) | "
+              "StartTimeout(120000) | Reset | SetTitle(Contacting Dispatch Server) | "
+              "SetStatus(Connecting to dispatch server...) | StartTimeout(5) | StopTimeout | "
+              "SetStatus(Downloading dispatch information...) | SetProgressTotal(100) | AddProgress(10) | "
+              "AddProgress(20) | SetStatus(Processing dispatch information...) | ProgressDone | Reset | "
+              "SetTitle(Connecting To Lobby) | SetStatus(Please wait...) | StartTimeout(60000) | "
+              "SetTitle(Updating Required Files) | SetStatus(Connecting to content server...) | ResetProgressBar | "
+              "StartTimeout(1) | SetStatus() | StopTimeout");
+}
+
+TEST_F(PictureViewTableTest, KeysGoToTheScreenThatTakesThemOrTheChatBox) {
+    struct Row {
+        const char* what;
+        Screen* screen;
+        bool panel;
+        const char* key;
+    };
+    Screen* chooser = view_->GetChooseRoomScreen();
+    Screen* comp = view_->GetCompositionScreen();
+    Screen* vote = view_->GetVotingScreen();
+    const Row rows[] = {
+        {"no screen", nullptr, false, ""},
+        {"chooser", chooser, false, "Chooser.Key(65)"},
+        {"composition", comp, false, "Comp.Key(65)"},
+        {"voting", vote, false, "Chat.Key(65)"},
+        {"panel up", vote, true, "Panel.Key(65)"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        if (r.screen != nullptr && Current() != r.screen) ShowAndSettle(r.screen);
+        if (r.panel) {
+            view_->ShowControlPanel();
+            ASSERT_TRUE(view_->IsControlPanelUp());
+        }
+        world_.journal.lines.clear();
+        Deliver(KeyboardCharMsg(65), Sender(view_->GetLogonScreen()));
+        const auto keys = world_.journal.With("");
+        std::string got;
+        for (const std::string& l : keys) {
+            if (l.find(".Key(") != std::string::npos) got += l;
+        }
+        EXPECT_EQ(got, r.key);
+    }
+}
+
+TEST_F(PictureViewTableTest, TheControlPanelAgainstAdsAndTheBrandIntro) {
+    auto* button = dynamic_cast<ToggleButtonControl*>(view_->GetSharedControls()[kControlPanelButtonSlot]);
+    ASSERT_NE(button, nullptr);
+    // No current screen: the panel stays down, the button is checked all the same.
+    view_->ShowControlPanel();
+    EXPECT_FALSE(view_->IsControlPanelUp());
+    EXPECT_TRUE(button->IsChecked());
+    view_->HideControlPanel();
+    EXPECT_TRUE(button->IsUnchecked());
+
+    ShowAndSettle(view_->GetVotingScreen());
+    world_.brandIntro = true;
+    view_->ShowControlPanel();
+    EXPECT_FALSE(view_->IsControlPanelUp()) << "brand intro";
+    world_.brandIntro = false;
+
+    // An ad break that starts while the panel is closed leaves it closed.
+    Deliver(AdsStartingMsg(), Sender(view_->GetAdsScreen()));
+    EXPECT_TRUE(view_->IsAdShowing());
+    Deliver(AdsStoppedMsg(), Sender(view_->GetAdsScreen()));
+    EXPECT_FALSE(view_->IsControlPanelUp());
+
+    world_.journal.lines.clear();
+    view_->ShowControlPanel();
+    EXPECT_TRUE(view_->IsControlPanelUp());
+    EXPECT_EQ(world_.journal.Joined(), "Vote.LostFocus");
+    // One that starts while it is open hides it and brings it back.
+    Deliver(SponsorAdStartingMsg(), Sender(view_->GetOpeningScreen()));
+    EXPECT_FALSE(view_->IsControlPanelUp());
+    EXPECT_TRUE(view_->IsPanelHiddenForAd());
+    EXPECT_TRUE(button->IsChecked());
+    Deliver(SponsorAdStoppedMsg(), Sender(view_->GetOpeningScreen()));
+    EXPECT_TRUE(view_->IsControlPanelUp());
+    EXPECT_FALSE(view_->IsPanelHiddenForAd());
+
+    // The brand intro closes an open panel.
+    world_.journal.lines.clear();
+    Deliver(QuonzaStartingMsg(), Sender(view_->GetOpeningScreen()));
+    EXPECT_FALSE(view_->IsControlPanelUp());
+    EXPECT_TRUE(button->IsUnchecked());
+    EXPECT_EQ(world_.journal.Joined(), "Vote.GainedFocus");
+
+    // The button toggles the panel.
+    button->Click();
+    Run(3);
+    EXPECT_TRUE(view_->IsControlPanelUp());
+    button->Click();
+    Run(3);
+    EXPECT_FALSE(view_->IsControlPanelUp());
+
+    // The panel's exit hides it and is passed on.
+    view_->ShowControlPanel();
+    heard_.names.clear();
+    Deliver(ExitMsg(), Sender(view_->GetControlPanelScreen()));
+    EXPECT_FALSE(view_->IsControlPanelUp());
+    EXPECT_EQ(heard_.names, std::vector<std::string>{"ExitMsg"});
+}
+
+TEST_F(PictureViewTableTest, IgnoringAndShowingPlayers) {
+    world_.players = {"Bob", "Al"};
+    view_->SetLocalPlayerName("Bob");
+    struct Row {
+        const char* name;
+        const char* line;
+        bool ignoredAfter;
+    };
+    const Row rows[] = {
+        {"Bob", "You can't ignore yourself.", false},
+        {"BOB", "You can't ignore yourself.", false},
+        {"Cy", "Player Cy not found.", false},
+        {"Al", "Ignoring messages from Al.", true},
+        {"Al", "Showing messages from Al.", false},
+        {"al", "Ignoring messages from al.", true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        world_.journal.lines.clear();
+        view_->ToggleIgnore(r.name);
+        EXPECT_EQ(world_.journal.Joined(), std::string("System(") + r.line + ")");
+        EXPECT_EQ(view_->IsPlayerIgnored(r.name), r.ignoredAfter);
+    }
+    EXPECT_FALSE(view_->IsPlayerIgnored("Bob"));
+    EXPECT_FALSE(view_->IsPlayerIgnored("BOB"));
+}
+
+TEST_F(PictureViewTableTest, SplittingAPlayerNameOffAText) {
+    world_.players = {"Big Bob", "Bob", "\xA0Zed"};
+    struct Row {
+        const char* text;
+        bool found;
+        const char* name;
+        const char* rest;
+    };
+    const Row rows[] = {
+        {"Big Bob hello there", true, "Big Bob", "hello there"},
+        {"Bob hello", true, "Bob", "hello"},
+        {"Big", false, "-", "-"},
+        {"Big\tBob x", false, "-", "-"},
+        {"Bob\thi", true, "Bob", "hi"},
+        {"bob", true, "bob", ""},
+        {"\xA0Zed hi", true, "\xA0Zed", "hi"},
+        {"Big Bob", true, "Big Bob", ""},
+        {"", false, "-", "-"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.text);
+        std::string name = "-", rest = "-";
+        EXPECT_EQ(view_->SplitPlayerName(r.text, name, rest), r.found);
+        EXPECT_EQ(name, r.name);
+        EXPECT_EQ(rest, r.rest);
+    }
+}
+
+TEST_F(PictureViewTableTest, TheThreeGameCommands) {
+    struct Row {
+        const char* what;
+        Screen* screen;
+        bool countdown;
+        char command;
+        std::string caption;
+        std::int32_t number;
+        const char* effect;
+    };
+    Screen* comp = view_->GetCompositionScreen();
+    Screen* vote = view_->GetVotingScreen();
+    Screen* pick = view_->GetFatChanceSelectionScreen();
+    const Row rows[] = {
+        {"c no screen", nullptr, true, 'c', "hi", 0,
+         "System(You may only write captions during the composition round.)"},
+        {"c stopped countdown", comp, false, 'c', "hi", 0,
+         "System(You may only write captions during the composition round.)"},
+        {"c empty", comp, true, 'c', "", 0, "System(You must provide a caption with /c.)"},
+        {"c caption", comp, true, 'c', "a cat", 0, "SubmitCaption(a cat,)"},
+        {"v on composition", comp, true, 'v', "", 2, "System(You may only vote during the voting round.)"},
+        {"v stopped countdown", vote, false, 'v', "", 2, "System(You may only vote during the voting round.)"},
+        {"v zero", vote, true, 'v', "", 0, "System(You must provide a caption number with /v.)"},
+        {"v unlisted", vote, true, 'v', "", -1, "System(You may only vote for the captions listed.)"},
+        {"v two", vote, true, 'v', "", 2, "VoteFor(2)"},
+        {"f on voting", vote, true, 'f', "", 0,
+         "System(You may only try your luck during the fat chance round.)"},
+        {"f stopped countdown", pick, false, 'f', "", 0,
+         "System(You may only try your luck during the fat chance round.)"},
+        {"f", pick, true, 'f', "", 0, "Choose(chat,1)"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        if (r.screen != nullptr && Current() != r.screen) ShowAndSettle(r.screen);
+        world_.countdown = r.countdown;
+        world_.journal.lines.clear();
+        if (r.command == 'c') view_->CaptionCommand(r.caption);
+        if (r.command == 'v') view_->VoteCommand(r.number);
+        if (r.command == 'f') view_->FatChanceCommand();
+        EXPECT_EQ(world_.journal.Joined(), r.effect);
+    }
+}
+
+TEST_F(PictureViewTableTest, ForwardersReachTheChatBoxAndPlayerList) {
+    world_.players = {"Al"};
+    view_->SetLocalPlayerName("Bob");
+    PictureRoom room;
+    view_->EnterRoom(room);
+    view_->PlayerListBegin();
+    view_->AddPlayer(PicturePlayer("Al", -3));
+    view_->AddPlayer(Player("Plain"));
+    view_->RemovePlayer(PicturePlayer("Al", 0));
+    view_->RemovePlayer(PicturePlayer("al", 0));
+    view_->ChatPublic("Al", "hi");
+    view_->ChatPrivate("Al", "Bob", "psst");
+    view_->ChatMe("Al", "waves");
+    view_->ChatAddLine("raw");
+    view_->CompLate(CompLateRoomMsg(1));
+    view_->VoteInvalid(VoteInvalidRoomMsg(1, "why"));
+    Deliver(HostChatRoomMsg("from the host"), Sender(view_->GetLogonScreen()));
+    view_->ShowHello(HelloRoomMsg("Welcome"));
+    const std::string rule(80, '-');
+    EXPECT_EQ(world_.journal.Joined(),
+              "Chat.SetNameText(Bob) | List.SetLocalPlayerName(Bob) | Captions.SetLocalPlayerName(Bob) | "
+              "SetFlag(0) | SetRoomName(Unknown) | RemoveAllRows | AddRow(Al,-3,,101) | RemoveRow(100) | "
+              "Public(Al,hi) | Private(Al,Bob,psst) | Me(Al,waves) | Line(1,raw) | System(Caption late) | "
+              "System(Vote invalid:  why) | System(from the host) | Clear | System(" + rule +
+              ") | System(               Welcome) | System(" + rule + ")");
+}
+
+}  // namespace
