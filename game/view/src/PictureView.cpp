@@ -287,6 +287,8 @@ void PictureView::OnStopped() {
 
 void PictureView::DestroyBuilt() {
     if (!room_ && !screenStopper_ && !controlPanel_) return;
+    // The logon screen lives on; every other screen goes.
+    if (GetCurrentScreen() != logon_.get() || GetNextScreen() != nullptr) ForgetScreens();
     screenStopper_.reset();
     controlStopper_.reset();
     auto drop = [this](auto& screen) {

@@ -468,3 +468,139 @@ TEST_F(PictureViewTableTest, ForwardersReachTheChatBoxAndPlayerList) {
 }
 
 }  // namespace
+
+namespace {
+
+// A screen whose last phase runs on a Timer: asked to stop, it plays its last
+// phase and then reports stopped. It notes when it started and stopped.
+template <class Base>
+class TimedScreen : public RecScreen<Base> {
+  public:
+    template <class... A>
+    TimedScreen(World& w, std::string name, A&&... a)
+        : RecScreen<Base>(w, std::move(name), std::forward<A>(a)...), timer_(this) {}
+    void OnStarted() override {
+        this->w_.journal.Add(this->name_ + ".Started@" + std::to_string(GetAppTime() - mark));
+    }
+    void OnStopping() override {
+        timer_.StartOnce(std::max<std::uint32_t>(this->GetLastTime(), 1));
+        timer_.Start();
+    }
+    void OnStopped() override {
+        this->w_.journal.Add(this->name_ + ".Stopped@" + std::to_string(GetAppTime() - mark));
+    }
+    std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override {
+        if (msg.Is<TimerMsg>() && from == static_cast<MsgSender*>(&timer_) && this->IsStopping()) {
+            timer_.Stop();
+            this->Stopped();
+        }
+        return RecScreen<Base>::HandleMsg(msg, from, fromQueue, queued);
+    }
+    static inline std::uint32_t mark = 0;
+
+  private:
+    Timer timer_;
+};
+
+class SegmentTest : public ViewFixture {
+  protected:
+    void SetUp() override {
+        ViewFixture::SetUp();
+        auto parts = RecordingParts();
+        World& w = world_;
+        parts.composition = [&w](UI* parent, std::int32_t layer, SharedControls* s, PictureRoom* room) {
+            return std::make_unique<TimedScreen<CompositionScreen>>(w, "Comp", parent, layer, s, room);
+        };
+        parts.voting = [&w](UI* parent, std::int32_t layer, SharedControls* s, PictureRoom*) {
+            return std::make_unique<TimedScreen<VotingScreen>>(w, "Vote", parent, layer, s);
+        };
+        parts.roundWinner = [&w](UI* parent, std::int32_t layer, SharedControls* s, PictureRoom*) {
+            return std::make_unique<TimedScreen<RoundWinnerScreen>>(w, "Winner", parent, layer, s);
+        };
+        MakeView(std::move(parts));
+        StartView();
+        world_.journal.lines.clear();
+        TimedScreen<CompositionScreen>::mark = GetAppTime();
+        TimedScreen<VotingScreen>::mark = GetAppTime();
+        TimedScreen<RoundWinnerScreen>::mark = GetAppTime();
+    }
+    static PictureInfo Picture(std::uint32_t id) {
+        PictureInfo p;
+        p.number1 = id;
+        return p;
+    }
+    std::vector<std::string> Times() {
+        std::vector<std::string> out;
+        for (const std::string& l : world_.journal.lines) {
+            if (l.find('@') != std::string::npos || l.find("Times(") != std::string::npos ||
+                l.rfind("SetPicture", 0) == 0) {
+                out.push_back(l);
+            }
+        }
+        return out;
+    }
+};
+
+TEST(SegmentTimes, OwnMiddleIsHeldAtZero) {
+    struct Row {
+        std::uint32_t segment, first, last, middle;
+    };
+    const Row rows[] = {{10000, 2000, 3000, 5000}, {4000, 2000, 3000, 0}, {0, 0, 0, 0},
+                        {0xFFFFFFFFu, 0, 0, 0xFFFFFFFFu}, {100, 0xFFFFFFFFu, 0xFFFFFFFFu, 0}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(::testing::Message() << r.segment << " " << r.first << " " << r.last);
+        EXPECT_EQ(OwnMiddleTime(r.segment, r.first, r.last), r.middle);
+    }
+    EXPECT_EQ(PhaseTime(-1), 0u);
+    EXPECT_EQ(PhaseTime(-2147483647 - 1), 0u);
+    EXPECT_EQ(PhaseTime(2500), 2500u);
+}
+
+// A vote on the composition's picture keeps it; the round winner's new one
+// replaces it. The vote waits for the composition's last phase, its time
+// shortened by it; a late winner segment with negative times gets 0s.
+TEST_F(SegmentTest, EachScreenStartsAndStopsWhenItsTimesSay) {
+    view_->StartComp(StartCompRoomMsg(1, Picture(5), 0, "", "", "", 0, 1000, 2000, 3000, 500));
+    for (int i = 0; i < 5; ++i) Run();
+    EXPECT_TRUE(view_->GetCompositionScreen()->IsStarted());
+    ASSERT_TRUE(view_->GetCompositionScreen()->GetStartComp().has_value());
+    RunFor(100);
+    view_->StartVote(StartVoteRoomMsg(2, Picture(5), false, 0, 3000, 1000, 4000, 700));
+    RunFor(1000);
+    ASSERT_EQ(view_->GetCurrentScreen(), view_->GetVotingScreen());
+    EXPECT_TRUE(view_->GetVotingScreen()->GetStartVote().has_value());
+    // Late: delay and first below 0 count as 0, and 0 + 600 - 700 holds at 0.
+    view_->StartRoundWinner(StartRoundWinnerRoomMsg("Al", "l1", "l2", Picture(6), false, false, false, 0, -5000,
+                                                     -10, 300, 600));
+    RunFor(1000);
+    EXPECT_EQ(view_->GetCurrentScreen(), view_->GetRoundWinnerScreen());
+    EXPECT_EQ(Times(), (std::vector<std::string>{
+                           "SetPicture(5)", "Comp.Times(1500,2000,3000,500)", "Comp.Started@0",
+                           "Vote.Times(3200,1000,4000,700)", "Comp.Stopped@602", "Vote.Started@604",
+                           "SetPicture(6)", "Winner.Times(0,0,300,600)", "Vote.Stopped@1802",
+                           "Winner.Started@1803"}));
+}
+
+TEST_F(SegmentTest, StopStartAgainAndDestroyWhileAScreenRuns) {
+    view_->StartComp(StartCompRoomMsg(1, Picture(5), 0, "", "", "", 0, 0, 100, 100, 100));
+    RunFor(10);
+    view_->Stop();
+    RunFor(300);
+    ASSERT_TRUE(view_->IsStopped());
+    view_->Show();
+    StartView();
+    view_->StartComp(StartCompRoomMsg(1, Picture(5), 0, "", "", "", 0, 0, 100, 100, 100));
+    RunFor(10);
+    EXPECT_TRUE(view_->GetCompositionScreen()->IsStarted());
+    view_.reset();
+    Run(2);
+}
+
+TEST(InstalledView, TheApplicationObjectMakesTheGameView) {
+    auto saved = PictureModel::GetMakers().view;
+    InstallPictureView();
+    ASSERT_TRUE(static_cast<bool>(PictureModel::GetMakers().view));
+    PictureModel::GetMakers().view = saved;
+}
+
+}  // namespace

@@ -23,6 +23,10 @@
 #include "framework/SchedulerFixture.h"
 #include "framework/SingletonDefaults.h"
 #include "framework/Timer.h"
+#include "framework/TimerMsg.h"
+#include "framework/AppTime.h"
+#include "game/view/screens/RoundWinnerScreen.h"
+#include "game/view/screens/FatChanceSelectionScreen.h"
 #include "game/view/PictureView.h"
 #include "game/view/controls/CaptionsControl.h"
 #include "game/view/controls/FatChanceControl.h"
@@ -313,6 +317,13 @@ class ViewFixture : public SchedulerFixture {
         view_->Start();
         for (int i = 0; i < 50 && !view_->IsStarted(); ++i) Run();
         ASSERT_TRUE(view_->IsStarted());
+    }
+    // One pass per millisecond.
+    void RunFor(std::uint32_t ms) {
+        for (std::uint32_t i = 0; i < ms; ++i) {
+            clock_.Advance(1);
+            Run();
+        }
     }
     void StopView() {
         view_->Stop();
