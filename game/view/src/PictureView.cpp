@@ -217,6 +217,8 @@ PictureView::~PictureView() {
 // ---- start and stop ----
 
 void PictureView::OnStarting() {
+    // A start that comes before the last stop's teardown ran.
+    DestroyBuilt();
     {
         PaletteResource palette(std::string(kPalettePath), 2000);
         palette.Load();

@@ -329,6 +329,7 @@ class ViewFixture : public SchedulerFixture {
         view_->Stop();
         for (int i = 0; i < 100 && !view_->IsStopped(); ++i) Run();
         ASSERT_TRUE(view_->IsStopped());
+        Run(2);
     }
 
     // The classes of what the view sent to its subscribers.
