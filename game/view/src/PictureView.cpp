@@ -11,11 +11,11 @@
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
 #include "game/model/LocalOriginChatMsg.h"
+#include "game/model/PictureModel.h"
 #include "game/model/PicturePlayer.h"
 #include "game/model/PictureRoom.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/model/PictureViewMsgs.h"
-#include "game/model/PictureModel.h"
 #include "game/view/GameViewMsgs.h"
 #include "game/view/ResourceCatalogue.h"
 #include "game/view/controls/BackgroundControl.h"
@@ -57,8 +57,8 @@ std::uint32_t OwnMiddleTime(std::uint32_t segment, std::uint32_t first, std::uin
 }
 
 void InstallPictureView() {
-    PictureModel::GetMakers().view = [](const std::string& name, std::int32_t bitsPerPixel, std::int32_t width,
-                                        std::int32_t height, bool fullScreen,
+    PictureModel::GetMakers().view = [](const std::string& name, std::int32_t bitsPerPixel,
+                                        std::int32_t width, std::int32_t height, bool fullScreen,
                                         bool ownWindow) -> std::unique_ptr<::PictureView> {
         return std::make_unique<view::PictureView>(name, bitsPerPixel, width, height, fullScreen, ownWindow);
     };
@@ -87,7 +87,8 @@ class ServiceFilterSource : public LanguageFilterSource {
 // ASCII letter case only, as the player list compares names.
 bool EqualIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -108,10 +109,26 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 }  // namespace
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {"progress",       "logon",         "playerList",         "chatBox",          "picture",
-            "timer",          "roundIndicator", "captions",           "fatChance",        "controlPanel",
-            "chooseRoom",     "composition",   "voting",             "scoring",          "fatChanceSelection",
-            "fatChanceResults", "roundWinner", "gameWinner",         "ads",              "opening",
+    return {"progress",
+            "logon",
+            "playerList",
+            "chatBox",
+            "picture",
+            "timer",
+            "roundIndicator",
+            "captions",
+            "fatChance",
+            "controlPanel",
+            "chooseRoom",
+            "composition",
+            "voting",
+            "scoring",
+            "fatChanceSelection",
+            "fatChanceResults",
+            "roundWinner",
+            "gameWinner",
+            "ads",
+            "opening",
             "preflight"};
 }
 
@@ -121,42 +138,52 @@ namespace {
 
 // The rows left empty get the product's classes with the view's arguments.
 void FillDefaults(PictureViewParts& p) {
-    if (!p.progress) p.progress = [](UI* parent, std::int32_t layer) {
-        return std::make_unique<ProgressScreen>(parent, layer);
-    };
-    if (!p.logon) p.logon = [](UI* parent, std::int32_t layer) {
-        return std::make_unique<LogonScreen>(parent, layer);
-    };
-    if (!p.background) p.background = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<BackgroundControl>(parent, receiver, -100, 1200, 5, 1);
-    };
-    if (!p.playerList) p.playerList = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<PicturePlayerListControl>(parent, receiver, 0);
-    };
-    if (!p.chatBox) p.chatBox = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<PictureChatBox>(parent, receiver, 0);
-    };
-    if (!p.controlPanelButton) p.controlPanelButton = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<ToggleButtonControl>(parent, receiver, 1000, 1200, 0, 0, 0, 45, 0, true);
-    };
-    if (!p.picture) p.picture = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<PictureControl>(parent, receiver, 0);
-    };
-    if (!p.timer) p.timer = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<TimerControl>(parent, receiver, 0);
-    };
-    if (!p.roundIndicator) p.roundIndicator = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<RoundIndicator>(parent, receiver, 10);
-    };
-    if (!p.captions) p.captions = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<CaptionsControl>(parent, receiver, 0);
-    };
-    if (!p.fatChance) p.fatChance = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<FatChanceControl>(parent, receiver, 0);
-    };
-    if (!p.nameAndScore) p.nameAndScore = [](UI* parent, MsgReceiver* receiver) {
-        return std::make_unique<NameAndScoreControl>(parent, receiver, 0);
-    };
+    if (!p.progress)
+        p.progress = [](UI* parent, std::int32_t layer) {
+            return std::make_unique<ProgressScreen>(parent, layer);
+        };
+    if (!p.logon)
+        p.logon = [](UI* parent, std::int32_t layer) { return std::make_unique<LogonScreen>(parent, layer); };
+    if (!p.background)
+        p.background = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<BackgroundControl>(parent, receiver, -100, 1200, 5, 1);
+        };
+    if (!p.playerList)
+        p.playerList = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<PicturePlayerListControl>(parent, receiver, 0);
+        };
+    if (!p.chatBox)
+        p.chatBox = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<PictureChatBox>(parent, receiver, 0);
+        };
+    if (!p.controlPanelButton)
+        p.controlPanelButton = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<ToggleButtonControl>(parent, receiver, 1000, 1200, 0, 0, 0, 45, 0, true);
+        };
+    if (!p.picture)
+        p.picture = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<PictureControl>(parent, receiver, 0);
+        };
+    if (!p.timer)
+        p.timer = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<TimerControl>(parent, receiver, 0);
+        };
+    if (!p.roundIndicator)
+        p.roundIndicator = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<RoundIndicator>(parent, receiver, 10);
+        };
+    if (!p.captions)
+        p.captions = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<CaptionsControl>(parent, receiver, 0);
+        };
+    if (!p.fatChance)
+        p.fatChance = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<FatChanceControl>(parent, receiver, 0);
+        };
+    if (!p.nameAndScore)
+        p.nameAndScore = [](UI* parent, MsgReceiver* receiver) {
+            return std::make_unique<NameAndScoreControl>(parent, receiver, 0);
+        };
     auto game = [](auto& row) {
         using T = typename std::remove_reference_t<decltype(row(nullptr, 0, nullptr, nullptr))>::element_type;
         if (!row) {
@@ -238,8 +265,9 @@ void PictureView::OnStarting() {
     captions_ = parts_.captions(this, this);
     fatChance_ = parts_.fatChance(this, this);
     nameAndScore_ = parts_.nameAndScore(this, this);
-    shared_ = {background_.get(), playerList_.get(), chatBox_.get(), controlPanelButton_.get(), picture_.get(),
-               timer_.get(),      roundIndicator_.get(), captions_.get(), fatChance_.get(), nameAndScore_.get()};
+    shared_ = {background_.get(), playerList_.get(),  chatBox_.get(),        controlPanelButton_.get(),
+               picture_.get(),    timer_.get(),       roundIndicator_.get(), captions_.get(),
+               fatChance_.get(),  nameAndScore_.get()};
 
     controlPanel_ = parts_.controlPanel(this, 40, &shared_, room_.get());
     controlPanel_->AddReceiver(this);
@@ -371,7 +399,8 @@ std::int32_t PictureView::HandleMsg(const Msg& msg, MsgSender* from, bool fromQu
     if (wanted(msg.Is<OpeningCompleteMsg>() && Is(from, opening))) Send(OpeningCompleteMsg());
     if (wanted(msg.Is<ButtonClickedMsg>() && Is(from, button))) OnControlPanelButton();
     if (wanted(msg.Is<HostChatRoomMsg>())) ChatSystem(static_cast<const HostChatRoomMsg&>(msg).GetText());
-    if (wanted(msg.Is<StartedMsg>() && Is(from, SenderOf(chatBox_))) && chatBox_) chatBox_->OnGainedKeyboardFocus();
+    if (wanted(msg.Is<StartedMsg>() && Is(from, SenderOf(chatBox_))) && chatBox_)
+        chatBox_->OnGainedKeyboardFocus();
     if (wanted(msg.Is<ExitMsg>() && Is(from, panel))) {
         if (controlPanel_) controlPanel_->Hide();
         Send(ExitMsg());
@@ -466,10 +495,11 @@ void PictureView::AddLogonServer(const std::string& host, std::int32_t port) {
     logon_->AddServer(host, port);
 }
 
-void PictureView::ShowLogon(const std::string& productCode, const std::string& originCode, const Version& version,
-                            const std::string& platformCode, const std::string& userAgent,
-                            const std::string& registerCgi, const std::string& validateCgi,
-                            const std::string& changeCgi, bool simulateLogon) {
+void PictureView::ShowLogon(const std::string& productCode, const std::string& originCode,
+                            const Version& version, const std::string& platformCode,
+                            const std::string& userAgent, const std::string& registerCgi,
+                            const std::string& validateCgi, const std::string& changeCgi,
+                            bool simulateLogon) {
     logon_->SetProgramId(productCode);
     logon_->SetOriginCode(originCode);
     logon_->SetVersion(version);
@@ -632,21 +662,37 @@ void PictureView::StopProgressTimeout() {
 
 void PictureView::ProgressTimedOut() {
     switch (progressPhase_) {
-        case 0: return;
-        case 1: Send(DispatchProgressTimedOutMsg()); return;
-        case 2: Send(FileUpdateProgressTimedOutMsg()); return;
-        case 3: Send(ListRoomProgressTimedOutMsg()); return;
-        default: throw 0;
+        case 0:
+            return;
+        case 1:
+            Send(DispatchProgressTimedOutMsg());
+            return;
+        case 2:
+            Send(FileUpdateProgressTimedOutMsg());
+            return;
+        case 3:
+            Send(ListRoomProgressTimedOutMsg());
+            return;
+        default:
+            throw 0;
     }
 }
 
 void PictureView::ProgressCanceled() {
     switch (progressPhase_) {
-        case 0: return;
-        case 1: Send(DispatchProgressCanceledMsg()); return;
-        case 2: Send(FileUpdateProgressCanceledMsg()); return;
-        case 3: Send(ListRoomProgressCanceledMsg()); return;
-        default: throw 0;
+        case 0:
+            return;
+        case 1:
+            Send(DispatchProgressCanceledMsg());
+            return;
+        case 2:
+            Send(FileUpdateProgressCanceledMsg());
+            return;
+        case 3:
+            Send(ListRoomProgressCanceledMsg());
+            return;
+        default:
+            throw 0;
     }
 }
 
@@ -760,7 +806,8 @@ void PictureView::SetLocalPlayerName(const std::string& name) {
 void PictureView::AddPlayer(const Player& player) {
     const auto* picturePlayer = dynamic_cast<const PicturePlayer*>(&player);
     if (picturePlayer == nullptr || playerRows_ == nullptr) return;
-    playerRows_->AddRow(picturePlayer->GetName(), std::to_string(picturePlayer->GetScore()), "", "", "", 1, 0, 1);
+    playerRows_->AddRow(picturePlayer->GetName(), std::to_string(picturePlayer->GetScore()), "", "", "", 1, 0,
+                        1);
 }
 
 void PictureView::RemovePlayer(const Player& player) {
@@ -792,7 +839,8 @@ void PictureView::ChatPublic(const std::string& name, const std::string& text) {
     if (chatLines_) chatLines_->AddPublicLine(name, text);
 }
 
-void PictureView::ChatPrivate(const std::string& sender, const std::string& recipient, const std::string& text) {
+void PictureView::ChatPrivate(const std::string& sender, const std::string& recipient,
+                              const std::string& text) {
     if (chatLines_) chatLines_->AddPrivateLine(sender, recipient, text);
 }
 

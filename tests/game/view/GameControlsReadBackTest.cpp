@@ -5,9 +5,9 @@
 // given before its start.
 
 #include "GameViewFixture.h"
+#include "framework/StoppedMsg.h"
 #include "game/view/controls/BackgroundControl.h"
 #include "game/view/controls/NameAndScoreControl.h"
-#include "framework/StoppedMsg.h"
 #include "media/Animation.h"
 
 #include <gtest/gtest.h>

@@ -165,16 +165,19 @@ TEST_F(PictureViewTableTest, MessagesFromTheirSendersArePassedOn) {
     auto add = [&](const char* what, std::unique_ptr<Msg> m, MsgSender* from, bool passed) {
         rows.push_back({what, std::move(m), from, passed});
     };
-    add("logon ok", std::make_unique<LogonScreenSucceededMsg>("Bob", "", 1, 2, 0), Sender(view_->GetLogonScreen()), true);
+    add("logon ok", std::make_unique<LogonScreenSucceededMsg>("Bob", "", 1, 2, 0),
+        Sender(view_->GetLogonScreen()), true);
     add("logon ok elsewhere", std::make_unique<LogonScreenSucceededMsg>("Bob", "", 1, 2, 0), other, false);
     add("logon cancel", std::make_unique<LogonScreenCanceledMsg>(), Sender(view_->GetLogonScreen()), true);
     add("chat line", std::make_unique<LocalOriginChatMsg>("hi"), other, true);
     add("find player", std::make_unique<FindPlayerMsg>("Al"), Sender(view_->GetChooseRoomScreen()), true);
     add("find player elsewhere", std::make_unique<FindPlayerMsg>("Al"), other, false);
-    add("room chosen", std::make_unique<RoomSelectedMsg>(PictureRoom(), 1), Sender(view_->GetChooseRoomScreen()), true);
+    add("room chosen", std::make_unique<RoomSelectedMsg>(PictureRoom(), 1),
+        Sender(view_->GetChooseRoomScreen()), true);
     add("picture viewed", std::make_unique<PictureViewedRoomMsg>(7), other, true);
     add("vote elsewhere", std::make_unique<VoteRoomMsg>(-1, "Al"), other, false);
-    add("vote", std::make_unique<VoteRoomMsg>(-1, "Al"), Sender(view_->GetSharedControls()[kCaptionsSlot]), true);
+    add("vote", std::make_unique<VoteRoomMsg>(-1, "Al"), Sender(view_->GetSharedControls()[kCaptionsSlot]),
+        true);
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         heard_.names.clear();
@@ -241,15 +244,16 @@ TEST_F(PictureViewTableTest, ProgressPhasesAndCalls) {
     EXPECT_EQ(view_->GetProgressPhase(), 3) << "set only from 0";
     view_->SetProgressStatus();
     EXPECT_EQ(view_->GetProgressPhase(), 0);
-    EXPECT_EQ(world_.journal.Joined(),
-              "Reset | SetTitle(Contacting Dispatch Server) | SetStatus(Connecting to dispatch server...) | "
-              "StartTimeout(120000) | Reset | SetTitle(Contacting Dispatch Server) | "
-              "SetStatus(Connecting to dispatch server...) | StartTimeout(5) | StopTimeout | "
-              "SetStatus(Downloading dispatch information...) | SetProgressTotal(100) | AddProgress(10) | "
-              "AddProgress(20) | SetStatus(Processing dispatch information...) | ProgressDone | Reset | "
-              "SetTitle(Connecting To Lobby) | SetStatus(Please wait...) | StartTimeout(60000) | "
-              "SetTitle(Updating Required Files) | SetStatus(Connecting to content server...) | ResetProgressBar | "
-              "StartTimeout(1) | SetStatus() | StopTimeout");
+    EXPECT_EQ(
+        world_.journal.Joined(),
+        "Reset | SetTitle(Contacting Dispatch Server) | SetStatus(Connecting to dispatch server...) | "
+        "StartTimeout(120000) | Reset | SetTitle(Contacting Dispatch Server) | "
+        "SetStatus(Connecting to dispatch server...) | StartTimeout(5) | StopTimeout | "
+        "SetStatus(Downloading dispatch information...) | SetProgressTotal(100) | AddProgress(10) | "
+        "AddProgress(20) | SetStatus(Processing dispatch information...) | ProgressDone | Reset | "
+        "SetTitle(Connecting To Lobby) | SetStatus(Please wait...) | StartTimeout(60000) | "
+        "SetTitle(Updating Required Files) | SetStatus(Connecting to content server...) | ResetProgressBar | "
+        "StartTimeout(1) | SetStatus() | StopTimeout");
 }
 
 TEST_F(PictureViewTableTest, KeysGoToTheScreenThatTakesThemOrTheChatBox) {
@@ -354,12 +358,9 @@ TEST_F(PictureViewTableTest, IgnoringAndShowingPlayers) {
         bool ignoredAfter;
     };
     const Row rows[] = {
-        {"Bob", "You can't ignore yourself.", false},
-        {"BOB", "You can't ignore yourself.", false},
-        {"Cy", "Player Cy not found.", false},
-        {"Al", "Ignoring messages from Al.", true},
-        {"Al", "Showing messages from Al.", false},
-        {"al", "Ignoring messages from al.", true},
+        {"Bob", "You can't ignore yourself.", false}, {"BOB", "You can't ignore yourself.", false},
+        {"Cy", "Player Cy not found.", false},        {"Al", "Ignoring messages from Al.", true},
+        {"Al", "Showing messages from Al.", false},   {"al", "Ignoring messages from al.", true},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -421,7 +422,8 @@ TEST_F(PictureViewTableTest, TheThreeGameCommands) {
         {"c empty", comp, true, 'c', "", 0, "System(You must provide a caption with /c.)"},
         {"c caption", comp, true, 'c', "a cat", 0, "SubmitCaption(a cat,)"},
         {"v on composition", comp, true, 'v', "", 2, "System(You may only vote during the voting round.)"},
-        {"v stopped countdown", vote, false, 'v', "", 2, "System(You may only vote during the voting round.)"},
+        {"v stopped countdown", vote, false, 'v', "", 2,
+         "System(You may only vote during the voting round.)"},
         {"v zero", vote, true, 'v', "", 0, "System(You must provide a caption number with /v.)"},
         {"v unlisted", vote, true, 'v', "", -1, "System(You may only vote for the captions listed.)"},
         {"v two", vote, true, 'v', "", 2, "VoteFor(2)"},
@@ -466,8 +468,8 @@ TEST_F(PictureViewTableTest, ForwardersReachTheChatBoxAndPlayerList) {
               "Chat.SetNameText(Bob) | List.SetLocalPlayerName(Bob) | Captions.SetLocalPlayerName(Bob) | "
               "SetFlag(0) | SetRoomName(Unknown) | RemoveAllRows | AddRow(Al,-3,,101) | RemoveRow(100) | "
               "Public(Al,hi) | Private(Al,Bob,psst) | Me(Al,waves) | Line(1,raw) | System(Caption late) | "
-              "System(Vote invalid:  why) | System(from the host) | Clear | System(" + rule +
-              ") | System(               Welcome) | System(" + rule + ")");
+              "System(Vote invalid:  why) | System(from the host) | Clear | System(" +
+                  rule + ") | System(               Welcome) | System(" + rule + ")");
 }
 
 }  // namespace
@@ -548,8 +550,11 @@ TEST(SegmentTimes, OwnMiddleIsHeldAtZero) {
     struct Row {
         std::uint32_t segment, first, last, middle;
     };
-    const Row rows[] = {{10000, 2000, 3000, 5000}, {4000, 2000, 3000, 0}, {0, 0, 0, 0},
-                        {0xFFFFFFFFu, 0, 0, 0xFFFFFFFFu}, {100, 0xFFFFFFFFu, 0xFFFFFFFFu, 0}};
+    const Row rows[] = {{10000, 2000, 3000, 5000},
+                        {4000, 2000, 3000, 0},
+                        {0, 0, 0, 0},
+                        {0xFFFFFFFFu, 0, 0, 0xFFFFFFFFu},
+                        {100, 0xFFFFFFFFu, 0xFFFFFFFFu, 0}};
     for (const Row& r : rows) {
         SCOPED_TRACE(::testing::Message() << r.segment << " " << r.first << " " << r.last);
         EXPECT_EQ(OwnMiddleTime(r.segment, r.first, r.last), r.middle);
@@ -573,16 +578,16 @@ TEST_F(SegmentTest, EachScreenStartsAndStopsWhenItsTimesSay) {
     ASSERT_EQ(view_->GetCurrentScreen(), view_->GetVotingScreen());
     EXPECT_TRUE(view_->GetVotingScreen()->GetStartVote().has_value());
     // Late: delay and first below 0 count as 0, and 0 + 600 - 700 holds at 0.
-    view_->StartRoundWinner(StartRoundWinnerRoomMsg("Al", "l1", "l2", Picture(6), false, false, false, 0, -5000,
-                                                     -10, 300, 600));
+    view_->StartRoundWinner(
+        StartRoundWinnerRoomMsg("Al", "l1", "l2", Picture(6), false, false, false, 0, -5000, -10, 300, 600));
     RunFor(1000);
     EXPECT_EQ(view_->GetCurrentScreen(), view_->GetRoundWinnerScreen());
     // The hand-over takes a few passes (1 ms each) of message queues.
-    const std::vector<std::string> expected{
-        "SetPicture(5)",       "Comp.Times(1500,2000,3000,500)", "Comp.Started@0",
-        "Vote.Times(3200,1000,4000,700)", "Comp.Stopped@600", "Vote.Started@600",
-        "SetPicture(6)",       "Winner.Times(0,0,300,600)",      "Vote.Stopped@1800",
-        "Winner.Started@1800"};
+    const std::vector<std::string> expected{"SetPicture(5)",     "Comp.Times(1500,2000,3000,500)",
+                                            "Comp.Started@0",    "Vote.Times(3200,1000,4000,700)",
+                                            "Comp.Stopped@600",  "Vote.Started@600",
+                                            "SetPicture(6)",     "Winner.Times(0,0,300,600)",
+                                            "Vote.Stopped@1800", "Winner.Started@1800"};
     const std::vector<std::string> got = Times();
     ASSERT_EQ(got.size(), expected.size()) << world_.journal.Joined();
     for (std::size_t i = 0; i < got.size(); ++i) {

@@ -17,6 +17,7 @@
 
 #include "divir/xError.h"
 #include "divir/xFile.h"
+#include "framework/AppTime.h"
 #include "framework/KeyboardCharMsg.h"
 #include "framework/MouseService.h"
 #include "framework/MsgLog.h"
@@ -24,9 +25,6 @@
 #include "framework/SingletonDefaults.h"
 #include "framework/Timer.h"
 #include "framework/TimerMsg.h"
-#include "framework/AppTime.h"
-#include "game/view/screens/RoundWinnerScreen.h"
-#include "game/view/screens/FatChanceSelectionScreen.h"
 #include "game/view/PictureView.h"
 #include "game/view/controls/CaptionsControl.h"
 #include "game/view/controls/FatChanceControl.h"
@@ -38,9 +36,11 @@
 #include "game/view/screens/ChooseRoomScreen.h"
 #include "game/view/screens/CompositionScreen.h"
 #include "game/view/screens/ControlPanelScreen.h"
+#include "game/view/screens/FatChanceSelectionScreen.h"
 #include "game/view/screens/LogonScreen.h"
 #include "game/view/screens/OpeningScreen.h"
 #include "game/view/screens/ProgressScreen.h"
+#include "game/view/screens/RoundWinnerScreen.h"
 #include "game/view/screens/VotingScreen.h"
 #include "media/AnimationService.h"
 #include "media/ScreenRootCanvas.h"
@@ -83,9 +83,13 @@ class RecProgress : public ProgressScreen {
     void Reset() override { w_.journal.Add("Reset"); }
     void SetTitle(const std::string& t) override { w_.journal.Add("SetTitle(" + t + ")"); }
     void SetStatus(const std::string& t) override { w_.journal.Add("SetStatus(" + t + ")"); }
-    void StartTimeout(std::int32_t ms) override { w_.journal.Add("StartTimeout(" + std::to_string(ms) + ")"); }
+    void StartTimeout(std::int32_t ms) override {
+        w_.journal.Add("StartTimeout(" + std::to_string(ms) + ")");
+    }
     void StopTimeout() override { w_.journal.Add("StopTimeout"); }
-    void SetProgressTotal(std::int32_t n) override { w_.journal.Add("SetProgressTotal(" + std::to_string(n) + ")"); }
+    void SetProgressTotal(std::int32_t n) override {
+        w_.journal.Add("SetProgressTotal(" + std::to_string(n) + ")");
+    }
     void AddProgress(std::int32_t n) override { w_.journal.Add("AddProgress(" + std::to_string(n) + ")"); }
     void ProgressDone() override { w_.journal.Add("ProgressDone"); }
     void ResetProgressBar() override { w_.journal.Add("ResetProgressBar"); }
@@ -101,7 +105,8 @@ template <class Base>
 class RecScreen : public Base {
   public:
     template <class... A>
-    RecScreen(World& w, std::string name, A&&... a) : Base(std::forward<A>(a)...), w_(w), name_(std::move(name)) {}
+    RecScreen(World& w, std::string name, A&&... a)
+        : Base(std::forward<A>(a)...), w_(w), name_(std::move(name)) {}
     void OnKeyboardChar(const KeyboardCharMsg& m) override {
         w_.journal.Add(name_ + ".Key(" + std::to_string(m.GetKey()) + ")");
     }
@@ -109,8 +114,8 @@ class RecScreen : public Base {
     void OnGainedKeyboardFocus() override { w_.journal.Add(name_ + ".GainedFocus"); }
     void SetSegmentTimes(std::uint32_t s, std::uint32_t f, std::uint32_t m, std::uint32_t l) override {
         Base::SetSegmentTimes(s, f, m, l);
-        w_.journal.Add(name_ + ".Times(" + std::to_string(s) + "," + std::to_string(f) + "," + std::to_string(m) +
-                       "," + std::to_string(l) + ")");
+        w_.journal.Add(name_ + ".Times(" + std::to_string(s) + "," + std::to_string(f) + "," +
+                       std::to_string(m) + "," + std::to_string(l) + ")");
     }
 
   protected:
@@ -166,8 +171,12 @@ class RecCaptions : public CaptionsControl {
   public:
     RecCaptions(UI* p, MsgReceiver* r, World& w) : CaptionsControl(p, r, 0), w_(w) {}
     void VoteFor(std::int32_t n) override { w_.journal.Add("VoteFor(" + std::to_string(n) + ")"); }
-    void SetScoreFlag(bool f) override { w_.journal.Add(std::string("SetScoreFlag(") + (f ? "1" : "0") + ")"); }
-    void SetLocalPlayerName(const std::string& n) override { w_.journal.Add("Captions.SetLocalPlayerName(" + n + ")"); }
+    void SetScoreFlag(bool f) override {
+        w_.journal.Add(std::string("SetScoreFlag(") + (f ? "1" : "0") + ")");
+    }
+    void SetLocalPlayerName(const std::string& n) override {
+        w_.journal.Add("Captions.SetLocalPlayerName(" + n + ")");
+    }
 
   private:
     World& w_;
@@ -177,7 +186,8 @@ class RecFatChance : public FatChanceControl {
   public:
     RecFatChance(UI* p, MsgReceiver* r, World& w) : FatChanceControl(p, r, 0), w_(w) {}
     void Choose(ChatBoxLines* chat, std::int32_t send) override {
-        w_.journal.Add(std::string("Choose(") + (chat != nullptr ? "chat" : "null") + "," + std::to_string(send) + ")");
+        w_.journal.Add(std::string("Choose(") + (chat != nullptr ? "chat" : "null") + "," +
+                       std::to_string(send) + ")");
     }
     void SetBoard(bool winner, std::int32_t preset, const std::vector<FatChanceEntry>& b) override {
         w_.journal.Add("SetBoard(" + std::to_string(winner) + "," + std::to_string(preset) + "," +
@@ -190,7 +200,8 @@ class RecFatChance : public FatChanceControl {
 
 inline bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -198,16 +209,19 @@ class RecPlayerList : public PicturePlayerListControl {
   public:
     RecPlayerList(UI* p, MsgReceiver* r, World& w) : PicturePlayerListControl(p, r, 0), w_(w) {}
     void RemoveAllRows() override { w_.journal.Add("RemoveAllRows"); }
-    void SetLocalPlayerName(const std::string& n) override { w_.journal.Add("List.SetLocalPlayerName(" + n + ")"); }
+    void SetLocalPlayerName(const std::string& n) override {
+        w_.journal.Add("List.SetLocalPlayerName(" + n + ")");
+    }
     void SetRoomName(const std::string& n) override { w_.journal.Add("SetRoomName(" + n + ")"); }
     void AddRow(const std::string& n, const std::string& s, const std::string& a, const std::string& b,
                 const std::string& c, std::int32_t x, std::int32_t y, std::int32_t z) override {
-        w_.journal.Add("AddRow(" + n + "," + s + "," + a + b + c + "," + std::to_string(x) + std::to_string(y) +
-                       std::to_string(z) + ")");
+        w_.journal.Add("AddRow(" + n + "," + s + "," + a + b + c + "," + std::to_string(x) +
+                       std::to_string(y) + std::to_string(z) + ")");
     }
     std::int32_t FindRow(std::int32_t, const std::string& text, bool exact) override {
         for (std::size_t i = 0; i < w_.players.size(); ++i) {
-            if (exact ? w_.players[i] == text : SameIgnoringCase(w_.players[i], text)) return 100 + static_cast<int>(i);
+            if (exact ? w_.players[i] == text : SameIgnoringCase(w_.players[i], text))
+                return 100 + static_cast<int>(i);
         }
         return -1;
     }
@@ -226,20 +240,28 @@ class RecPlayerList : public PicturePlayerListControl {
 class RecChatBox : public PictureChatBox {
   public:
     RecChatBox(UI* p, MsgReceiver* r, World& w) : PictureChatBox(p, r, 0), w_(w) {}
-    void AddPublicLine(const std::string& n, const std::string& t) override { w_.journal.Add("Public(" + n + "," + t + ")"); }
+    void AddPublicLine(const std::string& n, const std::string& t) override {
+        w_.journal.Add("Public(" + n + "," + t + ")");
+    }
     void AddPrivateLine(const std::string& s, const std::string& r, const std::string& t) override {
         w_.journal.Add("Private(" + s + "," + r + "," + t + ")");
     }
-    void AddMeLine(const std::string& n, const std::string& t) override { w_.journal.Add("Me(" + n + "," + t + ")"); }
+    void AddMeLine(const std::string& n, const std::string& t) override {
+        w_.journal.Add("Me(" + n + "," + t + ")");
+    }
     void AddSystemLine(const std::string& t) override { w_.journal.Add("System(" + t + ")"); }
-    void AddLine(std::int32_t k, const std::string& t) override { w_.journal.Add("Line(" + std::to_string(k) + "," + t + ")"); }
+    void AddLine(std::int32_t k, const std::string& t) override {
+        w_.journal.Add("Line(" + std::to_string(k) + "," + t + ")");
+    }
     bool IsIgnored(const std::string& n) override { return w_.ignored.count(n) != 0; }
     void IgnorePlayer(const std::string& n) override { w_.ignored.insert(n); }
     void UnignorePlayer(const std::string& n) override { w_.ignored.erase(n); }
     void Clear() override { w_.journal.Add("Clear"); }
     void SetFlag(bool f) override { w_.journal.Add(std::string("SetFlag(") + (f ? "1" : "0") + ")"); }
     void SetNameText(const std::string& n) override { w_.journal.Add("Chat.SetNameText(" + n + ")"); }
-    void OnKeyboardChar(const KeyboardCharMsg& m) override { w_.journal.Add("Chat.Key(" + std::to_string(m.GetKey()) + ")"); }
+    void OnKeyboardChar(const KeyboardCharMsg& m) override {
+        w_.journal.Add("Chat.Key(" + std::to_string(m.GetKey()) + ")");
+    }
     void OnGainedKeyboardFocus() override { w_.journal.Add("Chat.GainedFocus"); }
 
   private:
@@ -276,16 +298,22 @@ class ViewFixture : public SchedulerFixture {
     view::PictureViewParts RecordingParts() {
         World& w = world_;
         view::PictureViewParts p;
-        p.progress = [&w](UI* parent, std::int32_t layer) { return std::make_unique<RecProgress>(parent, layer, w); };
+        p.progress = [&w](UI* parent, std::int32_t layer) {
+            return std::make_unique<RecProgress>(parent, layer, w);
+        };
         p.logon = [&w](UI* parent, std::int32_t layer) {
             return std::make_unique<RecScreen<LogonScreen>>(w, "Logon", parent, layer);
         };
-        p.playerList = [&w](UI* parent, MsgReceiver* r) { return std::make_unique<RecPlayerList>(parent, r, w); };
+        p.playerList = [&w](UI* parent, MsgReceiver* r) {
+            return std::make_unique<RecPlayerList>(parent, r, w);
+        };
         p.chatBox = [&w](UI* parent, MsgReceiver* r) { return std::make_unique<RecChatBox>(parent, r, w); };
         p.picture = [&w](UI* parent, MsgReceiver* r) { return std::make_unique<RecPicture>(parent, r, w); };
         p.timer = [&w](UI* parent, MsgReceiver* r) { return std::make_unique<RecTimer>(parent, r, w); };
         p.captions = [&w](UI* parent, MsgReceiver* r) { return std::make_unique<RecCaptions>(parent, r, w); };
-        p.fatChance = [&w](UI* parent, MsgReceiver* r) { return std::make_unique<RecFatChance>(parent, r, w); };
+        p.fatChance = [&w](UI* parent, MsgReceiver* r) {
+            return std::make_unique<RecFatChance>(parent, r, w);
+        };
         p.controlPanel = [&w](UI* parent, std::int32_t layer, SharedControls* s, PictureRoom* room) {
             w.journal.Add("make controlPanel(" + std::to_string(layer) + ")");
             return std::make_unique<RecPanel>(w, "Panel", parent, layer, s, room);

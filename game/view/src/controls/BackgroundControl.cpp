@@ -79,7 +79,8 @@ void BackgroundControl::MakeTiles() {
             auto tile = std::make_unique<Animation>(this, resourceId_, tileNumber_);
             tile->SetBakeAtEnd();
             tile->SetLayer(GetLayer());
-            tile->MoveBy(xPoint{static_cast<std::int16_t>(i * tileWidth), static_cast<std::int16_t>(j * tileHeight)});
+            tile->MoveBy(
+                xPoint{static_cast<std::int16_t>(i * tileWidth), static_cast<std::int16_t>(j * tileHeight)});
             mainSequencer_->Add(tile.get());
             tiles_.push_back(std::move(tile));
         }

@@ -63,8 +63,8 @@ struct PictureViewParts {
     template <class T>
     using Screen = std::function<std::unique_ptr<T>(UI* parent, std::int32_t layer)>;
     template <class T>
-    using GameScreen =
-        std::function<std::unique_ptr<T>(UI* parent, std::int32_t layer, SharedControls* shared, PictureRoom* room)>;
+    using GameScreen = std::function<std::unique_ptr<T>(UI* parent, std::int32_t layer,
+                                                        SharedControls* shared, PictureRoom* room)>;
     template <class T>
     using Control = std::function<std::unique_ptr<T>(UI* parent, MsgReceiver* receiver)>;
 
@@ -101,8 +101,8 @@ struct PictureViewParts {
 
 class PictureView final : public ::PictureView {
   public:
-    PictureView(std::string applicationName, std::int32_t bitsPerPixel, std::int32_t width, std::int32_t height,
-                bool fullScreen, bool ownWindow, PictureViewParts parts = {});
+    PictureView(std::string applicationName, std::int32_t bitsPerPixel, std::int32_t width,
+                std::int32_t height, bool fullScreen, bool ownWindow, PictureViewParts parts = {});
     // Destroyed while started, it first destroys what its start built.
     ~PictureView() override;
 
@@ -113,8 +113,9 @@ class PictureView final : public ::PictureView {
     void EnableControlPanelToggle() override;
     void AddLogonServer(const std::string& host, std::int32_t port) override;
     void ShowLogon(const std::string& productCode, const std::string& originCode, const Version& version,
-                   const std::string& platformCode, const std::string& userAgent, const std::string& registerCgi,
-                   const std::string& validateCgi, const std::string& changeCgi, bool simulateLogon) override;
+                   const std::string& platformCode, const std::string& userAgent,
+                   const std::string& registerCgi, const std::string& validateCgi,
+                   const std::string& changeCgi, bool simulateLogon) override;
     void SetPictureUserAgent(const std::string& agent) override;
     void AddPictureServer(const std::string& host, std::int32_t port) override;
     void SetSponsorAd(const AdInfo& ad) override;
@@ -155,7 +156,8 @@ class PictureView final : public ::PictureView {
     void RemovePlayer(const Player& player) override;
     bool SplitPlayerName(const std::string& text, std::string& name, std::string& rest) override;
     void ChatPublic(const std::string& name, const std::string& text) override;
-    void ChatPrivate(const std::string& sender, const std::string& recipient, const std::string& text) override;
+    void ChatPrivate(const std::string& sender, const std::string& recipient,
+                     const std::string& text) override;
     void ChatMe(const std::string& name, const std::string& text) override;
     void ChatSystem(const std::string& text) override;
     void ToggleIgnore(const std::string& name) override;

@@ -1,8 +1,7 @@
 #pragma once
 
-// Stand-in for the captions control: the operations the game view calls, doing nothing. It
-// starts and stops at once. The real CaptionsControl takes its place with the same
-// name and operations.
+// Stand-in for the captions control: the operations the game view calls, doing nothing. It starts
+// and stops at once. The real CaptionsControl takes its place with the same name and operations.
 
 #include <cstdint>
 #include <memory>
@@ -14,7 +13,8 @@
 
 class CaptionsControl : public Control {
   public:
-    CaptionsControl(UI* parent, MsgReceiver* receiver, std::int32_t layer) : Control(parent, receiver, layer) {}
+    CaptionsControl(UI* parent, MsgReceiver* receiver, std::int32_t layer)
+        : Control(parent, receiver, layer) {}
 
     using CaptionList = std::vector<std::unique_ptr<Msg>>;
     virtual void SetScoreFlag(bool /*nobodyVoted*/) {}

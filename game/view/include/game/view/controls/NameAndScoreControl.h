@@ -14,7 +14,7 @@ class Animation;
 
 class NameAndScoreControl : public Control {
   public:
-    static constexpr std::int32_t kStrip = 1500;       // Chance.srf
+    static constexpr std::int32_t kStrip = 1500;        // Chance.srf
     static constexpr std::int32_t kBoardNumber = 2104;  // fields 244 name, 245 score
     static constexpr std::int32_t kPanelNumber = 2109;  // field 245 score
     static constexpr int kNameField = 244;

@@ -1,8 +1,7 @@
 #pragma once
 
-// Stand-in for the chat box: the operations the game view calls, doing nothing. It
-// starts and stops at once. The real PictureChatBox takes its place with the same
-// name and operations.
+// Stand-in for the chat box: the operations the game view calls, doing nothing. It starts and
+// stops at once. The real PictureChatBox takes its place with the same name and operations.
 
 #include <cstdint>
 #include <string>
@@ -14,7 +13,8 @@ class KeyboardCharMsg;
 
 class PictureChatBox : public Control, public ChatBoxLines {
   public:
-    PictureChatBox(UI* parent, MsgReceiver* receiver, std::int32_t layer) : Control(parent, receiver, layer) {}
+    PictureChatBox(UI* parent, MsgReceiver* receiver, std::int32_t layer)
+        : Control(parent, receiver, layer) {}
 
     void AddPublicLine(const std::string& /*name*/, const std::string& /*text*/) override {}
     void AddPrivateLine(const std::string& /*sender*/, const std::string& /*recipient*/,

@@ -1,8 +1,7 @@
 #pragma once
 
-// Stand-in for the picture control: the operations the game view calls, doing nothing. It
-// starts and stops at once. The real PictureControl takes its place with the same
-// name and operations.
+// Stand-in for the picture control: the operations the game view calls, doing nothing. It starts
+// and stops at once. The real PictureControl takes its place with the same name and operations.
 
 #include <cstdint>
 #include <string>
@@ -12,7 +11,8 @@
 
 class PictureControl : public Control {
   public:
-    PictureControl(UI* parent, MsgReceiver* receiver, std::int32_t layer) : Control(parent, receiver, layer) {}
+    PictureControl(UI* parent, MsgReceiver* receiver, std::int32_t layer)
+        : Control(parent, receiver, layer) {}
 
     virtual void SetPicture(const PictureInfo& /*picture*/) {}
     virtual std::uint32_t GetCurrentPictureId() { return 0; }

@@ -1,8 +1,7 @@
 #pragma once
 
-// Stand-in for the round indicator: the operations the game view calls, doing nothing. It
-// starts and stops at once. The real RoundIndicator takes its place with the same
-// name and operations.
+// Stand-in for the round indicator: the operations the game view calls, doing nothing. It starts
+// and stops at once. The real RoundIndicator takes its place with the same name and operations.
 
 #include <cstdint>
 
@@ -10,5 +9,6 @@
 
 class RoundIndicator : public Control {
   public:
-    RoundIndicator(UI* parent, MsgReceiver* receiver, std::int32_t layer) : Control(parent, receiver, layer) {}
+    RoundIndicator(UI* parent, MsgReceiver* receiver, std::int32_t layer)
+        : Control(parent, receiver, layer) {}
 };

@@ -1,8 +1,7 @@
 #pragma once
 
-// Stand-in for the ads screen: the operations the game view calls, doing nothing. It
-// starts and stops at once. The real AdsScreen takes its place with the same
-// name and operations.
+// Stand-in for the ads screen: the operations the game view calls, doing nothing. It starts and
+// stops at once. The real AdsScreen takes its place with the same name and operations.
 
 #include <cstdint>
 #include <vector>

@@ -1,15 +1,14 @@
 #pragma once
 
-// Stand-in for the room chooser: the operations the game view calls, doing nothing. It
-// starts and stops at once. The real ChooseRoomScreen takes its place with the same
-// name and operations.
+// Stand-in for the room chooser: the operations the game view calls, doing nothing. It starts and
+// stops at once. The real ChooseRoomScreen takes its place with the same name and operations.
 
 #include <cstdint>
 #include <string>
 
 #include "framework/Screen.h"
-#include "game/view/SharedControls.h"
 #include "game/model/PictureRoomMsgs.h"
+#include "game/view/SharedControls.h"
 #include "net/GenericRoomMsgs.h"
 
 class ChooseRoomScreen : public Screen {

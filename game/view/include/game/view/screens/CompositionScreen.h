@@ -1,17 +1,17 @@
 #pragma once
 
-// Stand-in for the composition screen: the operations the game view calls, doing nothing, apart from keeping its start message. It
-// starts and stops at once. The real CompositionScreen takes its place with the same
-// name and operations.
+// Stand-in for the composition screen: the operations the game view calls, doing nothing, apart
+// from keeping its start message. It starts and stops at once. The real CompositionScreen takes
+// its place with the same name and operations.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "framework/Screen.h"
-#include "game/view/SharedControls.h"
-#include "game/model/PictureRoomMsgs.h"
 #include "game/model/PictureRoom.h"
+#include "game/model/PictureRoomMsgs.h"
+#include "game/view/SharedControls.h"
 
 class CompositionScreen : public Screen {
   public:

@@ -1,14 +1,14 @@
 #pragma once
 
 // Stand-in for the control-panel screen: the operations the game view calls, doing nothing. It
-// starts and stops at once. The real ControlPanelScreen takes its place with the same
-// name and operations.
+// starts and stops at once. The real ControlPanelScreen takes its place with the same name and
+// operations.
 
 #include <cstdint>
 
 #include "framework/Screen.h"
-#include "game/view/SharedControls.h"
 #include "game/model/PictureRoom.h"
+#include "game/view/SharedControls.h"
 
 class ControlPanelScreen : public Screen {
   public:

@@ -1,8 +1,7 @@
 #pragma once
 
-// Stand-in for the opening screen: the operations the game view calls, doing nothing. It
-// starts and stops at once. The real OpeningScreen takes its place with the same
-// name and operations.
+// Stand-in for the opening screen: the operations the game view calls, doing nothing. It starts
+// and stops at once. The real OpeningScreen takes its place with the same name and operations.
 
 #include <cstdint>
 

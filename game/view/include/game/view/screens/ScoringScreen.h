@@ -1,15 +1,15 @@
 #pragma once
 
-// Stand-in for the scoring screen: the operations the game view calls, doing nothing, apart from keeping its start message. It
-// starts and stops at once. The real ScoringScreen takes its place with the same
-// name and operations.
+// Stand-in for the scoring screen: the operations the game view calls, doing nothing, apart from
+// keeping its start message. It starts and stops at once. The real ScoringScreen takes its place
+// with the same name and operations.
 
 #include <cstdint>
 #include <optional>
 
 #include "framework/Screen.h"
-#include "game/view/SharedControls.h"
 #include "game/model/PictureRoomMsgs.h"
+#include "game/view/SharedControls.h"
 
 class ScoringScreen : public Screen {
   public:
