@@ -513,12 +513,14 @@ void PictureView::ShowLogon(const std::string& productCode, const std::string& o
 }
 
 void PictureView::ShowChooseRoom() {
+    if (!chooseRoom_) return;
     ShowScreen(chooseRoom_.get(), 0, 0, 0, 0);
     HideControlPanel();
     if (controlPanel_) controlPanel_->DisableNewRoomToggle();
 }
 
 void PictureView::ShowOpening() {
+    if (!opening_) return;
     EnableControlPanelToggle();
     ShowScreen(opening_.get(), 0, 0, 0, 0);
 }
@@ -704,53 +706,71 @@ void PictureView::ShowSegment(Screen* screen, const SegmentRoomMsg& msg) {
 }
 
 void PictureView::StartComp(const StartCompRoomMsg& msg) {
+    // Segments mean nothing before the start built the screens, or after the stop.
+    if (!room_) return;
     picture_->SetPicture(msg.GetPicture());
     composition_->SetStartComp(msg);
     ShowSegment(composition_.get(), msg);
 }
 
 void PictureView::StartVote(const StartVoteRoomMsg& msg) {
+    // Segments mean nothing before the start built the screens, or after the stop.
+    if (!room_) return;
     if (msg.GetPicture().number1 != picture_->GetCurrentPictureId()) picture_->SetPicture(msg.GetPicture());
     voting_->SetStartVote(msg);
     ShowSegment(voting_.get(), msg);
 }
 
 void PictureView::StartScore(const StartScoreRoomMsg& msg) {
+    // Segments mean nothing before the start built the screens, or after the stop.
+    if (!room_) return;
     scoring_->SetStartMsg(msg);
     captions_->SetScoreFlag(msg.GetFlag1());
     ShowSegment(scoring_.get(), msg);
 }
 
 void PictureView::StartFatChanceSelection(const StartFatChanceSelectionRoomMsg& msg) {
+    // Segments mean nothing before the start built the screens, or after the stop.
+    if (!room_) return;
     fatChance_->SetBoard(msg.GetSelectorName() == localPlayerName_, msg.GetNumber2(), msg.GetEntries());
     fatChanceSelection_->SetStartMsg(msg);
     ShowSegment(fatChanceSelection_.get(), msg);
 }
 
 void PictureView::StartFatChanceResults(const StartFatChanceResultsRoomMsg& msg) {
+    // Segments mean nothing before the start built the screens, or after the stop.
+    if (!room_) return;
     fatChance_->SetResult(msg.GetNumber1(), msg.GetEntries());
     fatChanceResults_->SetStartMsg(msg);
     ShowSegment(fatChanceResults_.get(), msg);
 }
 
 void PictureView::StartRoundWinner(const StartRoundWinnerRoomMsg& msg) {
+    // Segments mean nothing before the start built the screens, or after the stop.
+    if (!room_) return;
     if (msg.GetPicture().number1 != picture_->GetCurrentPictureId()) picture_->SetPicture(msg.GetPicture());
     roundWinner_->SetStartMsg(msg);
     ShowSegment(roundWinner_.get(), msg);
 }
 
 void PictureView::StartPreflight(const StartPreflightRoomMsg& msg) {
+    // Segments mean nothing before the start built the screens, or after the stop.
+    if (!room_) return;
     picture_->SetPicture(msg.GetPicture());
     preflight_->SetStartMsg(msg);
     ShowSegment(preflight_.get(), msg);
 }
 
 void PictureView::StartGameWinner(const StartGameWinnerRoomMsg& msg) {
+    // Segments mean nothing before the start built the screens, or after the stop.
+    if (!room_) return;
     gameWinner_->SetStartMsg(msg);
     ShowSegment(gameWinner_.get(), msg);
 }
 
 void PictureView::StartPictureAds(const StartPictureAdsRoomMsg& msg) {
+    // Segments mean nothing before the start built the screens, or after the stop.
+    if (!room_) return;
     ads_->SetBreakIndex(msg.GetNumber());
     ads_->SetAdList(msg.GetAds());
     ShowSegment(ads_.get(), msg);

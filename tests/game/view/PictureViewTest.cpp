@@ -56,6 +56,11 @@ TEST_F(PictureViewTest, BeforeTheStartOnlyProgressAndLogonExist) {
     view_->SetChatLogging(1);
     view_->SetCaptionsCount(3);
     view_->SetPictureUserAgent("ua");
+    view_->ShowChooseRoom();
+    view_->ShowOpening();
+    view_->StartVote(StartVoteRoomMsg(2, PictureInfo(), false, 0, 0, 10, 10, 10));
+    view_->StartGameWinner(StartGameWinnerRoomMsg(false, GameStandings(), 0, 0, 10, 10, 10));
+    EXPECT_EQ(view_->GetCurrentScreen(), nullptr);
     EXPECT_FALSE(view_->IsPlayerIgnored("Al"));
     std::string name = "keep", rest = "keep";
     EXPECT_FALSE(view_->SplitPlayerName("Al hi", name, rest));
