@@ -196,6 +196,26 @@ TEST_F(PictureViewTableTest, MessagesFromTheirSendersArePassedOn) {
     }
 }
 
+TEST_F(PictureViewTableTest, StartedMessagesTakeTheLineOfTheirSender) {
+    const SharedControls& shared = view_->GetSharedControls();
+    EXPECT_EQ(shared[kBackgroundSlot]->GetLayer(), -100);
+    EXPECT_EQ(shared[kControlPanelButtonSlot]->GetLayer(), 1000);
+    EXPECT_EQ(shared[kRoundIndicatorSlot]->GetLayer(), 10);
+    EXPECT_EQ(view_->GetAdsScreen()->GetLayer(), 20);
+    view_->Receive(StartedMsg(), Sender(view_->GetControlPanelScreen()));
+    view_->Receive(StartedMsg(), Sender(shared[kChatBoxSlot]));
+    view_->Receive(StartedMsg(), Sender(view_->GetVotingScreen()));
+    EXPECT_TRUE(world_.journal.lines.empty());
+    Run(2);
+    EXPECT_EQ(world_.journal.Joined(), "Chat.GainedFocus");
+    EXPECT_TRUE(view_->IsStarted());
+    // The opening's end is told anew, from the view.
+    heard_.names.clear();
+    Deliver(OpeningCompleteMsg(), Sender(view_->GetOpeningScreen()));
+    Deliver(OpeningCompleteMsg(), Sender(view_->GetVotingScreen()));
+    EXPECT_EQ(heard_.names, std::vector<std::string>{"OpeningCompleteMsg"});
+}
+
 TEST_F(PictureViewTableTest, ProgressTimeOutsAndCancelsAreActedOnAtOnce) {
     struct Row {
         std::int32_t phase;
