@@ -256,8 +256,11 @@ void PictureView::OnStarting() {
     background_ = parts_.background(this, this);
     playerList_ = parts_.playerList(this, this);
     playerRows_ = playerList_.get();
+    playerRows_->EnableSorting();
+    playerRows_->SetColumns(1, 2, 0, 0, -1, 0, -1, 0, -1, 0);
     chatBox_ = parts_.chatBox(this, this);
     chatLines_ = chatBox_.get();
+    chatLines_->CreateListScrollBar(1200, 0, 60, 0, 0, 65, 0, 50, 50, 0, 55);
     controlPanelButton_ = parts_.controlPanelButton(this, this);
     picture_ = parts_.picture(this, this);
     timer_ = parts_.timer(this, this);

@@ -80,6 +80,11 @@ TEST_F(PictureViewTest, TheStartBuildsInOrderAndCompletesOnTheControlPanel) {
     EXPECT_EQ(world_.journal.With("make").front(), "make controlPanel(40)");
     EXPECT_EQ(world_.journal.With("make").back(), "make ads(20)");
     EXPECT_EQ(world_.journal.With("Panel.DisableNewRoom").size(), 1u);
+    EXPECT_EQ(world_.journal.With("EnableSorting").size(), 1u);
+    EXPECT_EQ(world_.journal.With("SetColumns"),
+              std::vector<std::string>{"SetColumns(1,2,0,0,-1,0,-1,0,-1,0,)"});
+    EXPECT_EQ(world_.journal.With("CreateListScrollBar"),
+              std::vector<std::string>{"CreateListScrollBar(1200,0,60,0,0,65,0,50,50,0,55,)"});
     EXPECT_EQ(view_->GetScreenStopper()->GetChildCount(), 13);
     EXPECT_EQ(view_->GetControlStopper()->GetChildCount(), 10);
     const SharedControls& shared = view_->GetSharedControls();

@@ -208,6 +208,13 @@ inline bool SameIgnoringCase(const std::string& a, const std::string& b) {
 class RecPlayerList : public PicturePlayerListControl {
   public:
     RecPlayerList(UI* p, MsgReceiver* r, World& w) : PicturePlayerListControl(p, r, 0), w_(w) {}
+    void EnableSorting() override { w_.journal.Add("EnableSorting"); }
+    void SetColumns(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
+                    std::int32_t f, std::int32_t g, std::int32_t h, std::int32_t i, std::int32_t j) override {
+        std::string line = "SetColumns(";
+        for (std::int32_t n : {a, b, c, d, e, f, g, h, i, j}) line += std::to_string(n) + ",";
+        w_.journal.Add(line + ")");
+    }
     void RemoveAllRows() override { w_.journal.Add("RemoveAllRows"); }
     void SetLocalPlayerName(const std::string& n) override {
         w_.journal.Add("List.SetLocalPlayerName(" + n + ")");
@@ -245,6 +252,13 @@ class RecChatBox : public PictureChatBox {
     }
     void AddPrivateLine(const std::string& s, const std::string& r, const std::string& t) override {
         w_.journal.Add("Private(" + s + "," + r + "," + t + ")");
+    }
+    void CreateListScrollBar(std::int32_t r, std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
+                             std::int32_t e, std::int32_t f, std::int32_t g, std::int32_t h, std::int32_t i,
+                             std::int32_t j) override {
+        std::string line = "CreateListScrollBar(";
+        for (std::int32_t n : {r, a, b, c, d, e, f, g, h, i, j}) line += std::to_string(n) + ",";
+        w_.journal.Add(line + ")");
     }
     void AddMeLine(const std::string& n, const std::string& t) override {
         w_.journal.Add("Me(" + n + "," + t + ")");

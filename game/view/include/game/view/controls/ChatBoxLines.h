@@ -11,6 +11,11 @@ class KeyboardCharMsg;
 class ChatBoxLines {
   public:
     virtual ~ChatBoxLines() = default;
+    // The view's set-up right after making the chat box: the scroll bar of its
+    // lines, which the chat box passes on to its list.
+    virtual void CreateListScrollBar(std::int32_t resourceId, std::int32_t a, std::int32_t b, std::int32_t c,
+                                     std::int32_t d, std::int32_t e, std::int32_t f, std::int32_t g,
+                                     std::int32_t h, std::int32_t i, std::int32_t j) = 0;
     virtual void AddPublicLine(const std::string& name, const std::string& text) = 0;
     virtual void AddPrivateLine(const std::string& sender, const std::string& recipient,
                                 const std::string& text) = 0;

@@ -16,6 +16,9 @@ class PictureChatBox : public Control, public ChatBoxLines {
     PictureChatBox(UI* parent, MsgReceiver* receiver, std::int32_t layer)
         : Control(parent, receiver, layer) {}
 
+    void CreateListScrollBar(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                             std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                             std::int32_t) override {}
     void AddPublicLine(const std::string& /*name*/, const std::string& /*text*/) override {}
     void AddPrivateLine(const std::string& /*sender*/, const std::string& /*recipient*/,
                         const std::string& /*text*/) override {}

@@ -15,6 +15,9 @@ class PicturePlayerListControl : public Control, public PlayerRows {
     PicturePlayerListControl(UI* parent, MsgReceiver* receiver, std::int32_t layer)
         : Control(parent, receiver, layer) {}
 
+    void EnableSorting() override {}
+    void SetColumns(std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                    std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
     void RemoveAllRows() override {}
     void SetLocalPlayerName(const std::string& /*name*/) override {}
     void SetRoomName(const std::string& /*name*/) override {}

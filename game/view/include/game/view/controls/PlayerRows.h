@@ -10,6 +10,12 @@
 class PlayerRows {
   public:
     virtual ~PlayerRows() = default;
+    // The view's set-up right after making the list: rows kept sorted, and the
+    // columns' layout.
+    virtual void EnableSorting() = 0;
+    virtual void SetColumns(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
+                            std::int32_t f, std::int32_t g, std::int32_t h, std::int32_t i,
+                            std::int32_t j) = 0;
     virtual void RemoveAllRows() = 0;
     virtual void SetLocalPlayerName(const std::string& name) = 0;
     virtual void SetRoomName(const std::string& name) = 0;
