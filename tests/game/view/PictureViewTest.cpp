@@ -650,6 +650,14 @@ TEST_F(SegmentTest, StopStartAgainAndDestroyWhileAScreenRuns) {
     Run(2);
 }
 
+TEST(ViewParts, TheStandInRowsAreListed) {
+    const auto rows = view::PictureViewParts::StandInRows();
+    EXPECT_EQ(rows.size(), 21u);
+    for (std::string_view real : {"background", "controlPanelButton", "nameAndScore"}) {
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), real), 0) << real;
+    }
+}
+
 TEST(InstalledView, TheApplicationObjectMakesTheGameView) {
     auto saved = PictureModel::GetMakers().view;
     InstallPictureView();
