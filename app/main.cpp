@@ -8,6 +8,7 @@
 #include "app/WinMain.h"
 #include "framework/UIRoot.h"
 #include "game/model/PictureModel.h"
+#include "game/view/PictureView.h"
 #include "media/AnimationService.h"
 #include "media/ScreenRootCanvas.h"
 #include "platform/CommandLine.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
         platform::JoinCommandLine(std::span<const char* const>(argv, static_cast<std::size_t>(argc))));
     // The game's application object; naming it here also keeps it in the program.
     PictureModel::Register();
+    // The application object makes the game's own view.
+    InstallPictureView();
 
     platform::SdlMessageQueue queue;
     platform::SdlMessageBoxSink boxes;

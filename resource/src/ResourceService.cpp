@@ -183,6 +183,11 @@ std::string ResourceService::GetEntryPath(std::int32_t index) const {
     return e != nullptr ? e->path : std::string();
 }
 
+std::int32_t ResourceService::GetEntryFile(std::int32_t index) const {
+    const Entry* e = At(index);
+    return e != nullptr ? e->parent : -1;
+}
+
 Resource* ResourceService::GetEntryResource(std::int32_t index) const {
     const Entry* e = At(index);
     return e != nullptr ? e->resource.get() : nullptr;

@@ -48,6 +48,14 @@ class View : public UIRoot, public ProcessForwarder, public QueuedMsgReceiverFor
     bool HasBeenResumed() const override { return false; }
     void SetResumed() override {}
 
+  protected:
+    // For an owner that deletes its screens: the view no longer has a current
+    // or a next screen.
+    void ForgetScreens() {
+        current_ = nullptr;
+        pending_ = nullptr;
+    }
+
   private:
     bool IsFromCurrent(MsgSender* from) const;
     void OnCurrentStarted();

@@ -64,6 +64,9 @@ class ResourceService : public QueuedMsgReceiverSupport, public MsgSenderSupport
     // Empty or null for an index outside the catalogue.
     std::string GetEntryName(std::int32_t index) const;
     std::string GetEntryPath(std::int32_t index) const;
+    // The file entry an id entry is bound to; -1 for a file entry or an index
+    // outside the catalogue.
+    std::int32_t GetEntryFile(std::int32_t index) const;
     Resource* GetEntryResource(std::int32_t index) const;
     // Where the entry's downloaded replacement lies.
     void SetEntryUpdatePath(std::int32_t index, const std::string& path);

@@ -1,0 +1,15 @@
+#pragma once
+
+// What the screens tell the game view that has no fields: an ad break or the
+// sponsor ad starting and stopping, the brand intro starting, and the progress
+// screen's time-out and cancel.
+
+#include "framework/CloneableMsg.h"
+
+class AdsStartingMsg : public CloneableMsg<AdsStartingMsg> {};
+class AdsStoppedMsg : public CloneableMsg<AdsStoppedMsg> {};
+class SponsorAdStartingMsg : public CloneableMsg<SponsorAdStartingMsg> {};
+class SponsorAdStoppedMsg : public CloneableMsg<SponsorAdStoppedMsg> {};
+class QuonzaStartingMsg : public CloneableMsg<QuonzaStartingMsg> {};
+class ProgressTimedOutMsg : public CloneableMsg<ProgressTimedOutMsg> {};
+class ProgressCanceledMsg : public CloneableMsg<ProgressCanceledMsg> {};

@@ -1,0 +1,22 @@
+#pragma once
+
+// Stand-in for the game-winner screen: the operations the game view calls, doing nothing, apart
+// from keeping its start message. It starts and stops at once. The real GameWinnerScreen takes its
+// place with the same name and operations.
+
+#include <cstdint>
+#include <optional>
+
+#include "framework/Screen.h"
+#include "game/model/PictureRoomMsgs.h"
+#include "game/view/SharedControls.h"
+
+class GameWinnerScreen : public Screen {
+  public:
+    GameWinnerScreen(UI* parent, std::int32_t layer, SharedControls* /*shared*/) : Screen(parent, layer) {}
+    virtual void SetStartMsg(const StartGameWinnerRoomMsg& msg) { start_.emplace(msg); }
+    const std::optional<StartGameWinnerRoomMsg>& GetStartMsg() const { return start_; }
+
+  private:
+    std::optional<StartGameWinnerRoomMsg> start_;
+};

@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Writes the batch manifest of the game view's fixture pack (for testbed/srf/make_srf.py).
+
+Usage: python3 testbed/view/view_pack.py OUT.json
+
+The pack holds, under the names the resource catalogue gives them:
+  Palette    "pal " 2000: index 0 black, index i > 0 is (i, 255 - i, 7 i mod 256)
+  LanguageFilter "Text" 1000: darn, heck*, *gosh, *dang*
+  Intrfce    "off4" 1200: 1 the 32x32 tile (index 20), 5 the 640x480 background (index 30),
+             10 the list's opening, 40 the list rows, 45 the control-panel button,
+             50-65 the chat box's scroll bar, 70 the chat lines, 75 the chat edit line
+  Chance     "off4" 1500: 2104 the name board (index 40), 2109 the score panel (index 41)
+An animation runs from its number to the next missing cel.
+"""
+
+import json
+import sys
+
+
+def fill(width, height, index):
+    return {"width": width, "height": height, "fill": index}
+
+
+class Strip:
+    def __init__(self):
+        self.images = []
+        self.cels = {}
+
+    def cel(self, number, rect, index):
+        l, t, r, b = rect
+        self.images.append(fill(r - l, b - t, index))
+        slot = len(self.images)
+        self.cels[number] = {"rect": list(rect),
+                             "parts": [{"flags": 256, "rect": [0, 0, r - l, b - t], "number": slot}]}
+
+    def manifest(self, type_id):
+        # The strip's cel n is the list's entry n - 1.
+        last = max(self.cels) + 1
+        cels = [self.cels.get(i) for i in range(1, last + 1)]
+        return {"type": "off4", "id": type_id,
+                "strip": {"images": self.images, "cels": cels, "lz": False}}
+
+
+def intrfce():
+    s = Strip()
+    s.cel(1, (0, 0, 32, 32), 20)
+    s.cel(5, (0, 0, 640, 480), 30)
+    s.cel(10, (8, 8, 152, 200), 31)
+    s.cel(40, (8, 24, 152, 40), 32)
+    s.cel(45, (580, 440, 630, 470), 33)
+    s.cel(46, (580, 440, 630, 470), 34)
+    for n in range(50, 66):
+        s.cel(n, (300, 330, 316, 346), 35 + (n - 50) % 4)
+    s.cel(70, (160, 330, 600, 346), 39)
+    s.cel(75, (160, 450, 560, 470), 40)
+    return s.manifest(1200)
+
+
+def chance():
+    s = Strip()
+    s.cel(2104, (500, 10, 620, 50), 40)
+    s.cel(2109, (500, 60, 620, 100), 41)
+    return s.manifest(1500)
+
+
+def main():
+    palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
+    batch = {
+        "Palette": {"version": 2, "entries": [{"type": "pal ", "id": 2000, "palette": palette}]},
+        "LanguageFilter": {"version": 2, "entries": [
+            {"type": "Text", "id": 1000, "coded_text": ["darn", "heck*", "*gosh", "*dang*"]}]},
+        "Intrfce": {"version": 2, "entries": [intrfce()]},
+        "Chance": {"version": 2, "entries": [chance()]},
+    }
+    with open(sys.argv[1], "w") as out:
+        json.dump(batch, out)
+
+
+if __name__ == "__main__":
+    main()
