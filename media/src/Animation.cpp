@@ -245,10 +245,15 @@ xRGB& Animation::GetItemPaletteColour(xRGB& out, int item, int index) {
     return out;
 }
 
-int Animation::GetTextStripEntry(int, int index) {
-    const int count = service_->GetTextStrip()->GetItemCount();
-    if (count <= 0) return -1;
-    return std::clamp(index, 0, count - 1);
+int Animation::GetTextStripEntry(int first, int index) {
+    return service_->GetTextStrip()->GetCaretColumn(first, index);
+}
+
+void Animation::SetItemBackColour(int item, const xRGB& colour) {
+    TextStripItem* entry = service_->GetTextStrip()->GetItem(item);
+    if (entry == nullptr || entry->background == colour) return;
+    service_->GetTextStrip()->SetBackground(item, colour, entry->backgroundRect);
+    Refresh();
 }
 
 void Animation::EndRepeats() {

@@ -462,7 +462,7 @@ bool TextStrip::LayoutText(TextStripItem& item, xCanvas& canvas, const xRect& re
                 break;
             }
         }
-        BuildCaretColumns(canvas, item, caretX);
+        BuildCaretColumns(canvas, item, caretX, starts);
     }
     return fits;
 }
@@ -571,13 +571,19 @@ void TextStrip::DrawLines(xCanvas& canvas, TextStripItem& item, const xRect& rec
     }
 }
 
-void TextStrip::BuildCaretColumns(xCanvas& canvas, TextStripItem& item, int caretX) {
+void TextStrip::BuildCaretColumns(xCanvas& canvas, TextStripItem& item, int caretX,
+                                  const std::vector<std::size_t>& lineStarts) {
     caretColumns_.fill(-1);
     caretLine_ = 0;
     lineCount_ = static_cast<int>(std::min<std::size_t>(item.layout.size(), kCaretColumns));
     std::int32_t offset = 0;
     for (int k = 0; k < lineCount_; ++k) {
         const std::string& line = item.layout[static_cast<std::size_t>(k)];
+        // Offsets count the item's own text (the caret left out), so the spaces
+        // and line breaks a wrap skipped count too.
+        if (static_cast<std::size_t>(k) < lineStarts.size()) {
+            offset = static_cast<std::int32_t>(lineStarts[static_cast<std::size_t>(k)]);
+        }
         if (line.find(kCaret) != std::string::npos) {
             caretLine_ = k;
             offset += static_cast<std::int32_t>(line.size() - 1);
@@ -611,8 +617,10 @@ void TextStrip::DrawItem(xCanvas& canvas, TextStripItem& item, const xRect& rect
     canvas.BeginDraw(&saved);
     const std::int16_t code = xTry([&] {
         if (!(item.background == TextStripItem::kNoBackground)) {
+            // An item given a colour but no rectangle of its own (a list's
+            // highlighted cell) fills the rectangle it is drawn in.
             canvas.SetColor(item.background);
-            canvas.FillRect(item.backgroundRect);
+            canvas.FillRect(item.backgroundRect.IsEmpty() ? rect : item.backgroundRect);
         }
         canvas.SetColor(colour);
         if (FitText(item, canvas, rect, italic)) {

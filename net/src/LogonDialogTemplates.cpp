@@ -9,24 +9,25 @@ using platform::DialogControl;
 using platform::DialogTemplate;
 
 DialogTemplate MakeLogon() {
-    return {101,
-            "Quonza Registration",
-            360,
-            222,
-            {
-                {-1, K::Static, 10, 12, 88, 22, "&User Name:"},
-                {1003, K::EditableCombo, 100, 12, 150, 22, ""},
-                {-1, K::Static, 10, 42, 88, 22, "&Password:"},
-                {1002, K::PasswordEdit, 100, 42, 150, 22, ""},
-                {1001, K::CheckBox, 100, 70, 150, 20, "&Save Password"},
-                {1, K::DefaultButton, 100, 184, 80, 26, "&Enter"},
-                {1000, K::Button, 262, 108, 88, 26, "&New Member"},
-                {2, K::Button, 190, 184, 80, 26, "E&xit"},
-                {1075, K::OwnerDrawn, 262, 12, 88, 80, ""},
-                {-1, K::Static, 10, 100, 240, 18, "Your first time?"},
-                {-1, K::Static, 10, 118, 250, 18, "Then click 'New Member' to get started!"},
-                {-1, K::Static, 10, 152, 340, 18, "All registration information is kept strictly confidential."},
-            }};
+    return {
+        101,
+        "Quonza Registration",
+        360,
+        222,
+        {
+            {-1, K::Static, 10, 12, 88, 22, "&User Name:"},
+            {1003, K::EditableCombo, 100, 12, 150, 22, ""},
+            {-1, K::Static, 10, 42, 88, 22, "&Password:"},
+            {1002, K::PasswordEdit, 100, 42, 150, 22, ""},
+            {1001, K::CheckBox, 100, 70, 150, 20, "&Save Password"},
+            {1, K::DefaultButton, 100, 184, 80, 26, "&Enter"},
+            {1000, K::Button, 262, 108, 88, 26, "&New Member"},
+            {2, K::Button, 190, 184, 80, 26, "E&xit"},
+            {1075, K::OwnerDrawn, 262, 12, 88, 80, ""},
+            {-1, K::Static, 10, 100, 240, 18, "Your first time?"},
+            {-1, K::Static, 10, 118, 250, 18, "Then click 'New Member' to get started!"},
+            {-1, K::Static, 10, 152, 340, 18, "All registration information is kept strictly confidential."},
+        }};
 }
 
 DialogTemplate MakeProgress() {
@@ -49,12 +50,18 @@ DialogTemplate MakeRequired() {
         const char* label;
         int width;
     } rows[] = {
-        {1003, K::Edit, "&User name", 120},        {1002, K::PasswordEdit, "&Password", 120},
-        {1006, K::PasswordEdit, "&Verify Password", 120}, {1004, K::Edit, "&Real name", 280},
-        {1005, K::Edit, "&EMail Address", 280},    {1069, K::Edit, "&Address", 280},
-        {1009, K::Edit, "&City", 200},             {1010, K::Edit, "&State", 120},
-        {1011, K::Edit, "P&ostal Code", 100},      {1012, K::DropList, "Coun&try", 280},
-        {1016, K::DropList, "Se&x", 120},          {1015, K::DropList, "A&ge", 120},
+        {1003, K::Edit, "&User name", 120},
+        {1002, K::PasswordEdit, "&Password", 120},
+        {1006, K::PasswordEdit, "&Verify Password", 120},
+        {1004, K::Edit, "&Real name", 280},
+        {1005, K::Edit, "&EMail Address", 280},
+        {1069, K::Edit, "&Address", 280},
+        {1009, K::Edit, "&City", 200},
+        {1010, K::Edit, "&State", 120},
+        {1011, K::Edit, "P&ostal Code", 100},
+        {1012, K::DropList, "Coun&try", 280},
+        {1016, K::DropList, "Se&x", 120},
+        {1015, K::DropList, "A&ge", 120},
     };
     int y = 10;
     for (const auto& r : rows) {
@@ -75,8 +82,12 @@ DialogTemplate MakeOptional() {
         const char* label;
         int y;
     } rows[] = {
-        {1047, "&Occupation", 22}, {1068, "&Education", 48},  {1049, "&Household income", 74},
-        {1050, "&CPU", 126},       {1051, "&RAM", 152},       {1052, "&Monitor", 178},
+        {1047, "&Occupation", 22},
+        {1068, "&Education", 48},
+        {1049, "&Household income", 74},
+        {1050, "&CPU", 126},
+        {1051, "&RAM", 152},
+        {1052, "&Monitor", 178},
         {1053, "Connection &speed", 204},
     };
     for (const auto& r : rows) {
@@ -114,29 +125,15 @@ DialogTemplate MakeOneField() {
 
 const platform::DialogTemplate& LogonDialogTemplate(int dialogId) {
     static const std::map<int, DialogTemplate> templates = {
-        {101, MakeLogon()}, {106, MakeProgress()}, {109, MakeRequired()}, {110, MakeOptional()}, {111, MakeOneField()},
+        {101, MakeLogon()},    {106, MakeProgress()}, {109, MakeRequired()},
+        {110, MakeOptional()}, {111, MakeOneField()},
     };
     static const DialogTemplate none;
     const auto it = templates.find(dialogId);
     return it == templates.end() ? none : it->second;
 }
 
-platform::DialogControlView LogonControlView(const LogonDialogState& state, const platform::DialogControl& control) {
-    platform::DialogControlView v;
-    v.focused = state.focus == control.id;
-    if (const auto t = state.texts.find(control.id); t != state.texts.end()) v.text = t->second;
-    if (control.kind == platform::DialogControlKind::DropList) {
-        const auto items = state.items.find(control.id);
-        const auto selection = state.selections.find(control.id);
-        if (items != state.items.end() && selection != state.selections.end() && selection->second >= 0 &&
-            static_cast<std::size_t>(selection->second) < items->second.size()) {
-            v.text = items->second[static_cast<std::size_t>(selection->second)];
-        }
-    }
-    if (const auto c = state.checks.find(control.id); c != state.checks.end()) v.checked = c->second;
-    if (control.kind == platform::DialogControlKind::ProgressBar) {
-        v.progress = state.progress;
-        v.progressEnd = LogonDialogs::kProgressEnd;
-    }
-    return v;
+platform::DialogControlView LogonControlView(const LogonDialogState& state,
+                                             const platform::DialogControl& control) {
+    return platform::DialogViewOf(state, control);
 }

@@ -3,9 +3,12 @@
 #include <ctime>
 #include <utility>
 
+#include "framework/MessagePump.h"
 #include "net/LogonDialogData.h"
 #include "net/LogonDialogTemplates.h"
+#include "platform/DrawContext.h"
 #include "platform/MessageBoxSink.h"
+#include "platform/MessageQueue.h"
 
 namespace {
 
@@ -60,36 +63,135 @@ int Clamp(int position, std::size_t count) {
 
 }  // namespace
 
-LogonDialogs::LogonDialogs(HttpClient& client, LogonCompletion completion, std::intptr_t user, LogonPages pages,
-                           platform::Registry& registry)
-    : exchange_(std::make_unique<LogonExchange>(*this, client, completion, user, std::move(pages), registry)),
+LogonDialogs::LogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion,
+                           std::intptr_t user, LogonPages pages, platform::Registry& registry)
+    : owner_(owner),
+      exchange_(std::make_unique<LogonExchange>(*this, client, completion, user, std::move(pages), registry)),
       registry_(registry) {}
 
-LogonDialogs::~LogonDialogs() = default;
-
-LogonDialogState* LogonDialogs::Find(int dialogId) {
-    const auto it = dialogs_.find(dialogId);
-    return it == dialogs_.end() ? nullptr : &it->second;
+LogonDialogs::~LogonDialogs() {
+    // The windows go first, while their procedure can still look at this object.
+    const std::map<int, platform::WindowHandle> windows = windows_;
+    for (const auto& [id, window] : windows) platform::DestroyDialogWindow(window);
+    UnregisterLogonDialogs();
 }
 
-LogonDialogState& LogonDialogs::Make(int dialogId, const char* title) {
-    LogonDialogState& d = dialogs_[dialogId];
-    d = LogonDialogState();
-    d.id = dialogId;
-    d.title = title;
+platform::WindowHandle LogonDialogs::Window(int dialogId) const {
+    const auto it = windows_.find(dialogId);
+    return it == windows_.end() ? nullptr : it->second;
+}
+
+LogonDialogState* LogonDialogs::Find(int dialogId) {
+    return platform::GetDialogState(Window(dialogId));
+}
+
+LogonDialogState* LogonDialogs::Make(int dialogId, const char* title) {
+    Destroy(dialogId);
+    const platform::WindowHandle window = platform::CreateDialogWindow(
+        LogonDialogTemplate(dialogId), owner_,
+        [this, dialogId](platform::WindowHandle, std::uint32_t message, std::uintptr_t wParam,
+                         std::intptr_t lParam) { return Procedure(dialogId, message, wParam, lParam); },
+        0);
+    if (window == nullptr) return nullptr;
+    windows_[dialogId] = window;
+    Register(dialogId);
+    LogonDialogState* d = platform::GetDialogState(window);
+    d->title = title;
     return d;
 }
 
+void LogonDialogs::Register(int dialogId) {
+    UnregisterLogonDialogs();
+    xSetModelessDialog(Window(dialogId));
+}
+
+void LogonDialogs::UnregisterLogonDialogs() {
+    for (const auto& [id, window] : windows_) xClearModelessDialog(window);
+}
+
 void LogonDialogs::Destroy(int dialogId) {
-    dialogs_.erase(dialogId);
+    const platform::WindowHandle window = Window(dialogId);
+    if (window == nullptr) return;
+    windows_.erase(dialogId);
+    xClearModelessDialog(window);
+    platform::DestroyDialogWindow(window);
+    // A dialog that goes hands the pump back to the logon dialog.
+    if (dialogId != kLogon && Window(kLogon) != nullptr) Register(kLogon);
+}
+
+void LogonDialogs::Show(int dialogId, bool show) {
+    platform::ShowDialogWindow(Window(dialogId), show);
 }
 
 void LogonDialogs::Focus(int dialogId, int controlId) {
-    if (LogonDialogState* d = Find(dialogId)) d->focus = controlId;
+    platform::SetDialogFocus(Window(dialogId), controlId);
+}
+
+std::intptr_t LogonDialogs::Procedure(int dialogId, std::uint32_t message, std::uintptr_t wParam,
+                                      std::intptr_t lParam) {
+    using platform::ControlNotify;
+    using platform::Num;
+    using platform::WinMsg;
+    switch (message) {
+        case Num(WinMsg::Command): {
+            const int control = static_cast<int>(wParam & 0xFFFF);
+            const auto code = static_cast<std::uint32_t>((wParam >> 16) & 0xFFFF);
+            if (code == Num(ControlNotify::Clicked))
+                Command(dialogId, control);
+            else if (code == Num(ControlNotify::ComboSelChange))
+                SelectionChanged(dialogId, control);
+            else if (code == Num(ControlNotify::ComboEditChange) || code == Num(ControlNotify::EditChange))
+                TextChanged(dialogId, control);
+            return 1;
+        }
+        case Num(WinMsg::Timer):
+            if (dialogId == kProgress && wParam == kProgressTimerId) ProgressTick();
+            return 0;
+        case Num(WinMsg::DrawItem):
+            if (dialogId == kLogon && lParam != 0)
+                DrawLogo(*reinterpret_cast<const platform::DrawItemInfo*>(lParam));
+            return 1;
+        case kRegistrationFormComplete:
+            if (dialogId == kLogon) RegistrationComplete();
+            return 0;
+        case kRegistered:
+            if (dialogId == kLogon) OnPlayerRegistered();
+            return 0;
+        case kUserNameChanged:
+            // Sent, never posted: lParam points at the caller's text.
+            if (dialogId == kLogon && lParam != 0)
+                OnUserNameChanged(*reinterpret_cast<const std::string*>(lParam));
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+// Our own logo: a blue field with a ring and a handle.
+void LogonDialogs::DrawLogo(const platform::DrawItemInfo& item) {
+    if (item.controlId != 1075 || item.surface == nullptr) return;
+    platform::DrawContext dc(item.surface);
+    const int width = item.right - item.left;
+    const int height = item.bottom - item.top;
+    // The context keeps pointers to what it selects: these outlive it.
+    const platform::Pen none{true, 1, 0};
+    const platform::Brush field{false, 0x00A05010};
+    const platform::Pen ring{false, 6, 0x0000CCFF};
+    dc.SelectPen(none);
+    dc.SelectBrush(field);
+    dc.Rectangle(item.left, item.top, item.right, item.bottom);
+    dc.SelectPen(ring);
+    dc.SelectBrush(platform::StockNullBrush());
+    dc.Ellipse(item.left + 14, item.top + 10, item.right - 14, item.bottom - 10);
+    dc.MoveTo({item.left + width / 2 + 6, item.top + height / 2 + 6});
+    dc.LineTo({item.right - 16, item.bottom - 8});
+    dc.SelectPen(platform::StockBlackPen());
 }
 
 void LogonDialogs::CreateLogonDialog() {
-    LogonDialogState& d = Make(kLogon, "Quonza Registration");
+    LogonDialogState* made = Make(kLogon, "Quonza Registration");
+    if (made == nullptr) return;
+    LogonDialogState& d = *made;
     exchange_->ClearRegistrationFields();
     players_ = LoadSavedPlayers(registry_);
     auto& names = d.items[id::kUserName];
@@ -107,21 +209,32 @@ void LogonDialogs::CreateLogonDialog() {
 void LogonDialogs::ShowLogonDialog(int focusId) {
     Destroy(kRequired);
     Destroy(kOptional);
-    if (Find(kLogon) == nullptr) CreateLogonDialog();
-    LogonDialogState& d = *Find(kLogon);
-    d.visible = true;
-    d.focus = focusId;
+    if (Find(kLogon) == nullptr) {
+        CreateLogonDialog();
+        if (Find(kLogon) == nullptr) {
+            platform::MessageBoxSink::Current().Show("System Error Message",
+                                                     "The dialog could not be made: no message queue.", 0);
+            return;
+        }
+    }
+    Register(kLogon);
+    Show(kLogon, true);
+    Focus(kLogon, focusId);
 }
 
 void LogonDialogs::ShowProgressDialog(const std::string& caption) {
     Destroy(kRequired);
     Destroy(kOptional);
-    if (LogonDialogState* logon = Find(kLogon)) logon->visible = false;
-    LogonDialogState& d = Make(kProgress, "Progress");
-    d.texts[kCaption] = caption;
-    d.progress = 0;
-    d.visible = true;
-    d.focus = kCancel;
+    Show(kLogon, false);
+    LogonDialogState* d = Make(kProgress, "Progress");
+    if (d == nullptr) return;
+    d->texts[kCaption] = caption;
+    d->progress = 0;
+    d->progressEnd = kProgressEnd;
+    if (platform::MessageQueue* queue = platform::MessageQueue::Current())
+        queue->SetWindowTimer(Window(kProgress), kProgressTimerId, kProgressTimerMs);
+    Show(kProgress, true);
+    Focus(kProgress, kCancel);
 }
 
 void LogonDialogs::DestroyProgressDialog() {
@@ -135,7 +248,9 @@ void LogonDialogs::ProgressTick() {
 }
 
 void LogonDialogs::CreateRequiredPage() {
-    LogonDialogState& d = Make(kRequired, "Quonza Registration - Required information");
+    LogonDialogState* made = Make(kRequired, "Quonza Registration - Required information");
+    if (made == nullptr) return;
+    LogonDialogState& d = *made;
     const RegistrationFields& f = exchange_->Fields();
     d.texts[id::kUserName] = f.userName;
     d.texts[id::kPassword] = f.password;
@@ -160,16 +275,18 @@ void LogonDialogs::CreateRequiredPage() {
 }
 
 void LogonDialogs::ShowRequiredInfoDialog(int focusId) {
-    if (LogonDialogState* logon = Find(kLogon)) logon->visible = false;
+    Show(kLogon, false);
     Destroy(kOptional);
     if (Find(kRequired) == nullptr) CreateRequiredPage();
-    LogonDialogState& d = *Find(kRequired);
-    d.visible = true;
-    d.focus = focusId;
+    if (Find(kRequired) == nullptr) return;
+    Show(kRequired, true);
+    Focus(kRequired, focusId);
 }
 
 void LogonDialogs::CreateOptionalPage() {
-    LogonDialogState& d = Make(kOptional, "Quonza Registration - Optional information");
+    LogonDialogState* made = Make(kOptional, "Quonza Registration - Optional information");
+    if (made == nullptr) return;
+    LogonDialogState& d = *made;
     const RegistrationFields& f = exchange_->Fields();
     for (const OptionalList& l : kOptionalLists) {
         d.items[l.control] = Entries(l.list);
@@ -181,12 +298,12 @@ void LogonDialogs::CreateOptionalPage() {
 }
 
 void LogonDialogs::ShowOptionalInfoDialog(int focusId) {
-    if (LogonDialogState* logon = Find(kLogon)) logon->visible = false;
+    Show(kLogon, false);
     Destroy(kRequired);
     if (Find(kOptional) == nullptr) CreateOptionalPage();
-    LogonDialogState& d = *Find(kOptional);
-    d.visible = true;
-    d.focus = focusId;
+    if (Find(kOptional) == nullptr) return;
+    Show(kOptional, true);
+    Focus(kOptional, focusId);
 }
 
 bool LogonDialogs::ShowOneFieldDialog(int mode) {
@@ -195,12 +312,13 @@ bool LogonDialogs::ShowOneFieldDialog(int mode) {
         exchange_->Complete(2, nullptr);
         return true;
     }
-    LogonDialogState& d = Make(kOneField, m->title);
-    d.texts[kOneFieldEdit] = "";
-    d.limits[kOneFieldEdit] = m->limit;
-    for (int i = 0; i < 3; ++i) d.texts[kOneFieldLine1 + i] = m->lines[i];
-    d.visible = true;
-    d.focus = kOneFieldEdit;
+    LogonDialogState* d = Make(kOneField, m->title);
+    if (d == nullptr) return false;
+    d->texts[kOneFieldEdit] = "";
+    d->limits[kOneFieldEdit] = m->limit;
+    for (int i = 0; i < 3; ++i) d->texts[kOneFieldLine1 + i] = m->lines[i];
+    Show(kOneField, true);
+    Focus(kOneField, kOneFieldEdit);
     return true;
 }
 
@@ -214,6 +332,15 @@ bool LogonDialogs::IsSavePasswordChecked() {
 }
 
 void LogonDialogs::PlayerRegistered() {
+    platform::SendDialogMessage(Window(kLogon), kRegistered, 0, 0);
+}
+
+void LogonDialogs::UserNameChanged(const std::string& newName) {
+    platform::SendDialogMessage(Window(kLogon), kUserNameChanged, 0,
+                                reinterpret_cast<std::intptr_t>(&newName));
+}
+
+void LogonDialogs::OnPlayerRegistered() {
     players_.insert(players_.begin(), SavedPlayer{exchange_->userName, exchange_->password,
                                                   static_cast<std::uint32_t>(std::time(nullptr))});
     if (LogonDialogState* d = Find(kLogon)) {
@@ -225,7 +352,7 @@ void LogonDialogs::PlayerRegistered() {
     }
 }
 
-void LogonDialogs::UserNameChanged(const std::string& newName) {
+void LogonDialogs::OnUserNameChanged(const std::string& newName) {
     LogonDialogState* d = Find(kLogon);
     if (d == nullptr) return;
     const int selected = d->selections[id::kUserName];
@@ -241,7 +368,8 @@ void LogonDialogs::CloseLogonDialog() {
 }
 
 void LogonDialogs::CloseAll() {
-    dialogs_.clear();
+    UnregisterLogonDialogs();
+    for (const int id : {kOneField, kProgress, kRequired, kOptional, kLogon}) Destroy(id);
     exchange_->Complete(3, nullptr);
 }
 
@@ -280,12 +408,16 @@ void LogonDialogs::Command(int dialogId, int controlId) {
             if (controlId == kCancel || controlId == kOk) exchange_->OnProgressCancel();
             return;
         case kRequired:
-            if (controlId == kOk) OnNext();
-            else if (controlId == kCancel) ShowLogonDialog(id::kUserName);
+            if (controlId == kOk)
+                OnNext();
+            else if (controlId == kCancel)
+                ShowLogonDialog(id::kUserName);
             return;
         case kOptional:
-            if (controlId == kOk) OnDone();
-            else if (controlId == kCancel) ShowLogonDialog(id::kUserName);
+            if (controlId == kOk)
+                OnDone();
+            else if (controlId == kCancel)
+                ShowLogonDialog(id::kUserName);
             return;
         case kOneField:
             if (controlId == kOk) {
@@ -301,69 +433,11 @@ void LogonDialogs::Command(int dialogId, int controlId) {
 }
 
 void LogonDialogs::Key(int dialogId, platform::DialogKey key) {
-    using platform::DialogKey;
-    LogonDialogState* d = Find(dialogId);
-    if (d == nullptr) return;
-    const platform::DialogTemplate& t = LogonDialogTemplate(dialogId);
-    const platform::DialogControl* focused = platform::FindDialogControl(t, d->focus);
-    switch (key) {
-        case DialogKey::Tab:
-        case DialogKey::ShiftTab:
-            d->focus = platform::NextTabStop(t, d->focus, key == DialogKey::ShiftTab);
-            return;
-        case DialogKey::Enter: {
-            const bool onButton = focused != nullptr && (focused->kind == platform::DialogControlKind::Button ||
-                                                         focused->kind == platform::DialogControlKind::DefaultButton);
-            Command(dialogId, onButton ? focused->id : platform::DefaultButtonId(t));
-            return;
-        }
-        case DialogKey::Escape:
-            Command(dialogId, kCancel);
-            return;
-        default:
-            break;
-    }
-    if (focused == nullptr) return;
-    const int step = key == DialogKey::Up || key == DialogKey::Left ? -1 : 1;
-    const std::vector<int> group = platform::RadioGroupOf(t, focused->id);
-    if (!group.empty()) {
-        std::size_t at = 0;
-        while (group[at] != focused->id) ++at;
-        const int next = group[(at + group.size() + static_cast<std::size_t>(step + 1) - 1) % group.size()];
-        for (int radio : group) d->checks[radio] = radio == next;
-        d->focus = next;
-        return;
-    }
-    const auto items = d->items.find(focused->id);
-    if (items == d->items.end() || items->second.empty()) return;
-    const int last = static_cast<int>(items->second.size()) - 1;
-    int selected = d->selections.count(focused->id) != 0 ? d->selections[focused->id] : -1;
-    selected = selected + step < 0 ? 0 : selected + step > last ? last : selected + step;
-    d->selections[focused->id] = selected;
-    if (focused->kind == platform::DialogControlKind::EditableCombo) {
-        d->texts[focused->id] = items->second[static_cast<std::size_t>(selected)];
-    }
-    SelectionChanged(dialogId, focused->id);
+    platform::PressDialogKey(Window(dialogId), key);
 }
 
 void LogonDialogs::TypeChar(int dialogId, char c) {
-    LogonDialogState* d = Find(dialogId);
-    if (d == nullptr) return;
-    const platform::DialogControl* focused = platform::FindDialogControl(LogonDialogTemplate(dialogId), d->focus);
-    if (focused == nullptr) return;
-    using K = platform::DialogControlKind;
-    if (focused->kind != K::Edit && focused->kind != K::PasswordEdit && focused->kind != K::EditableCombo) return;
-    std::string& text = d->texts[focused->id];
-    if (c == 8) {
-        if (text.empty()) return;
-        text.pop_back();
-    } else {
-        const auto limit = d->limits.find(focused->id);
-        if (static_cast<unsigned char>(c) < 32) return;
-        if (limit != d->limits.end() && text.size() >= static_cast<std::size_t>(limit->second)) return;
-        text += c;
-    }
-    TextChanged(dialogId, focused->id);
+    platform::TypeDialogChar(Window(dialogId), c);
 }
 
 void LogonDialogs::OnEnter() {
@@ -394,10 +468,14 @@ void LogonDialogs::OnNext() {
         bool spaces;
     };
     const Check checks[] = {
-        {id::kUserName, "User Name", 3, 12, true},    {id::kPassword, "Password", 3, 12, true},
-        {id::kVerifyPassword, "Verify Password", 3, 12, true}, {id::kRealName, "Real Name", 2, 60, true},
-        {id::kEmail, "EMail Address", 5, 60, false},  {id::kAddress, "Address 1", 0, 60, true},
-        {id::kCity, "City", 0, 40, true},             {id::kState, "State", 0, 20, true},
+        {id::kUserName, "User Name", 3, 12, true},
+        {id::kPassword, "Password", 3, 12, true},
+        {id::kVerifyPassword, "Verify Password", 3, 12, true},
+        {id::kRealName, "Real Name", 2, 60, true},
+        {id::kEmail, "EMail Address", 5, 60, false},
+        {id::kAddress, "Address 1", 0, 60, true},
+        {id::kCity, "City", 0, 40, true},
+        {id::kState, "State", 0, 20, true},
         {id::kPostalCode, "Postal Code", 2, 10, true},
     };
     for (const Check& c : checks) {
@@ -454,9 +532,11 @@ void LogonDialogs::OnNext() {
 void LogonDialogs::OnDone() {
     LogonDialogState& d = *Find(kOptional);
     RegistrationFields& f = exchange_->Fields();
-    for (const OptionalList& l : kOptionalLists) f.*l.field = Clamp(d.selections[l.control], d.items[l.control].size());
+    for (const OptionalList& l : kOptionalLists)
+        f.*l.field = Clamp(d.selections[l.control], d.items[l.control].size());
     f.surfPlace = d.checks[kSchool] ? 2 : d.checks[kWork] ? 1 : 0;
-    RegistrationComplete();
+    if (platform::MessageQueue* queue = platform::MessageQueue::Current())
+        queue->Post(Window(kLogon), kRegistrationFormComplete, 0, 0);
 }
 
 void LogonDialogs::RegistrationComplete() {
@@ -490,16 +570,22 @@ void SetLogonTestMode(bool simulate) {
     gSimulate = simulate;
 }
 
-LogonDialogs* StartLogonDialogs(HttpClient& client, LogonCompletion completion, std::intptr_t user,
-                                const std::string& /*unused*/, const std::string& registerPage,
-                                const std::string& validatePage, const std::string& changePage,
-                                const std::string& origin, const std::string& version, const std::string& platform,
+LogonDialogs* StartLogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion,
+                                std::intptr_t user, const std::string& /*unused*/,
+                                const std::string& registerPage, const std::string& validatePage,
+                                const std::string& changePage, const std::string& origin,
+                                const std::string& version, const std::string& platform,
                                 platform::Registry& registry) {
     if (gDialogs && gDialogs->Find(LogonDialogs::kLogon) != nullptr) return gDialogs.get();
+    gDialogs.reset();
     gDialogs = std::make_unique<LogonDialogs>(
-        client, completion, user, LogonPages{registerPage, validatePage, changePage, origin, version, platform},
-        registry);
+        owner, client, completion, user,
+        LogonPages{registerPage, validatePage, changePage, origin, version, platform}, registry);
     gDialogs->ShowLogonDialog(logon_ids::kUserName);
+    if (gDialogs->Find(LogonDialogs::kLogon) == nullptr) {
+        gDialogs.reset();
+        return nullptr;
+    }
     return gDialogs.get();
 }
 

@@ -2,6 +2,8 @@
 
 #include "platform/DrawContext.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -55,6 +57,13 @@ int TextTop(const DrawContext& dc, int top, int height) {
 
 }  // namespace
 
+int DialogTextWidth(FontFace* font, const std::string& text) {
+    if (font == nullptr) return static_cast<int>(text.size()) * kDialogFallbackCharWidth;
+    int width = 0;
+    for (const unsigned char c : text) width += font->GetGlyph(c).advance;
+    return width;
+}
+
 void PaintDialog(Surface& surface, const DialogTemplate& dialog, FontFace* font,
                  const std::function<DialogControlView(const DialogControl&)>& view,
                  const std::function<void(Surface&, const DialogControl&)>& ownerDraw) {
@@ -94,6 +103,12 @@ void PaintDialog(Surface& surface, const DialogTemplate& dialog, FontFace* font,
                 std::string shown =
                     c.kind == DialogControlKind::PasswordEdit ? std::string(v.text.size(), '*') : v.text;
                 Text(dc, left + 4, textTop, shown, kBlack);
+                if (v.focused && v.caret >= 0 && !readOnly && c.kind != DialogControlKind::DropList) {
+                    const std::size_t at = std::min(static_cast<std::size_t>(v.caret), shown.size());
+                    const int caretX = left + 4 + DialogTextWidth(font, shown.substr(0, at));
+                    dc.MoveTo({caretX, top + 3});
+                    dc.LineTo({caretX, bottom - 3});
+                }
                 if (c.kind == DialogControlKind::EditableCombo || c.kind == DialogControlKind::DropList) {
                     const int arrow = c.height;
                     Fill(dc, right - arrow, top + 1, right - 1, bottom - 1, kDialogFace);
@@ -127,7 +142,8 @@ void PaintDialog(Surface& surface, const DialogTemplate& dialog, FontFace* font,
             case DialogControlKind::Button:
             case DialogControlKind::DefaultButton: {
                 Fill(dc, left, top, right, bottom, kDialogFace);
-                Frame(dc, left, top, right, bottom, kBlack, c.kind == DialogControlKind::DefaultButton ? 2 : 1);
+                Frame(dc, left, top, right, bottom, kBlack,
+                      c.kind == DialogControlKind::DefaultButton ? 2 : 1);
                 const std::string label = Label(c.text);
                 const int textWidth = font != nullptr ? dc.GetTextExtent(label).cx : 0;
                 Text(dc, left + (c.width - textWidth) / 2, textTop, label, kBlack);

@@ -5,6 +5,8 @@
 
 #include "platform/GameWindow.h"
 
+#include "platform/DialogWindow.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -31,7 +33,12 @@ struct Window {
     std::unique_ptr<SDL_Texture, SdlDeleter> texture;
     std::unique_ptr<SDL_Cursor, SdlDeleter> cursor;
     std::unique_ptr<Surface> back;
-    std::vector<std::uint32_t> pixels;
+    std::vector<std::uint32_t> pixels;  // the game's picture converted
+    // With dialogs over the picture: the picture with them laid over, and what was
+    // handed to the screen from it.
+    std::unique_ptr<Surface> composed;
+    std::vector<std::uint32_t> shown;
+    bool overlaid = false;  // the last present laid dialogs over the picture
     WindowProcedure procedure = nullptr;
     void* data = nullptr;
     bool changed = true;
@@ -205,6 +212,10 @@ bool IsGameWindow(WindowHandle window) {
     return Find(window) != nullptr;
 }
 
+WindowHandle MainGameWindow() {
+    return Windows().empty() ? nullptr : Windows().front()->window.get();
+}
+
 void SetWindowData(WindowHandle window, void* data) {
     if (Window* w = Find(window)) {
         w->data = data;
@@ -337,28 +348,65 @@ void ConvertBox(Window& w, const Window::Box& b) {
 
 }  // namespace
 
+namespace {
+
+// Lays the owner's dialogs over a copy of the converted picture and hands the
+// whole frame on; the game's own pixels stay as they were converted.
+void PresentWithDialogs(Window& w, WindowHandle window, PresentStats& stats) {
+    const int width = w.back->Width();
+    const int height = w.back->Height();
+    if (!w.composed) w.composed = std::make_unique<Surface>(width, height, 32, false);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(w.composed->Row(y), w.pixels.data() + static_cast<std::size_t>(y) * width, rowBytes);
+    w.overlaid = LayDialogs(window, *w.composed);
+    w.shown.resize(w.pixels.size());
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = w.composed->Row(y);
+        std::uint32_t* out = w.shown.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x, row += 4)
+            out[x] = 0xFF000000u | (static_cast<std::uint32_t>(row[2]) << 16) |
+                     (static_cast<std::uint32_t>(row[1]) << 8) | row[0];
+    }
+    SDL_UpdateTexture(w.texture.get(), nullptr, w.shown.data(), width * 4);
+    stats.whole = true;
+    stats.rectangles = 1;
+    stats.pixels = static_cast<long>(width) * height;
+}
+
+}  // namespace
+
 void PresentWindow(WindowHandle window) {
     Window* w = Find(window);
     if (w == nullptr) {
         return;
     }
-    if (!w->changed) {
+    const bool dialogs = DialogsOverOwner(window);
+    if (!w->changed && !dialogs) {
         w->last = PresentStats{};
         return;
     }
-    w->changed = false;
     const int width = w->back->Width();
     const int height = w->back->Height();
     PresentStats stats;
-    if (w->whole) {
-        ConvertBox(*w, Window::Box{0, 0, width, height});
+    if (w->changed) {
+        if (w->whole) {
+            ConvertBox(*w, Window::Box{0, 0, width, height});
+        } else {
+            for (const Window::Box& b : w->boxes) {
+                ConvertBox(*w, b);
+            }
+        }
+    }
+    if (dialogs) {
+        PresentWithDialogs(*w, window, stats);
+    } else if (w->whole) {
         SDL_UpdateTexture(w->texture.get(), nullptr, w->pixels.data(), width * 4);
         stats.whole = true;
         stats.rectangles = 1;
         stats.pixels = static_cast<long>(width) * height;
     } else {
         for (const Window::Box& b : w->boxes) {
-            ConvertBox(*w, b);
             const SDL_Rect r{b.x, b.y, b.w, b.h};
             SDL_UpdateTexture(w->texture.get(), &r,
                               w->pixels.data() +
@@ -369,6 +417,8 @@ void PresentWindow(WindowHandle window) {
             stats.pixels += static_cast<long>(b.w) * b.h;
         }
     }
+    if (!dialogs) w->overlaid = false;
+    w->changed = false;
     w->boxes.clear();
     w->whole = false;
     w->last = stats;
@@ -376,6 +426,27 @@ void PresentWindow(WindowHandle window) {
     SDL_RenderClear(w->renderer.get());
     SDL_RenderCopy(w->renderer.get(), w->texture.get(), nullptr, nullptr);
     SDL_RenderPresent(w->renderer.get());
+}
+
+bool CopyPresentedFrame(WindowHandle window, Surface& out) {
+    const Window* w = Find(window);
+    if (w == nullptr || out.Depth() != 32 || out.Width() != w->back->Width() ||
+        out.Height() != w->back->Height()) {
+        return false;
+    }
+    const std::vector<std::uint32_t>& frame = w->overlaid ? w->shown : w->pixels;
+    for (int y = 0; y < out.Height(); ++y) {
+        std::uint8_t* row = out.Row(y);
+        const std::uint32_t* in =
+            frame.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(out.Width());
+        for (int x = 0; x < out.Width(); ++x, row += 4) {
+            row[0] = static_cast<std::uint8_t>(in[x]);
+            row[1] = static_cast<std::uint8_t>(in[x] >> 8);
+            row[2] = static_cast<std::uint8_t>(in[x] >> 16);
+            row[3] = 0;
+        }
+    }
+    return true;
 }
 
 void PresentAllWindows() {

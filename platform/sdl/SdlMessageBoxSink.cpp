@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "CloseSignals.h"
+#include "platform/GameWindow.h"
 
 namespace platform {
 
@@ -52,7 +53,9 @@ BoxAnswer SdlMessageBoxSink::Show(const std::string& title, const std::string& t
     };
     SDL_MessageBoxData box{};
     box.flags = IconFlags(style);
-    box.window = nullptr;
+    // Parented to the game window, so that a box stays in front of it even when
+    // the window covers the display; the dialogs over it sit in that window too.
+    box.window = static_cast<SDL_Window*>(MainGameWindow());
     box.title = title.c_str();
     box.message = text.c_str();
     box.numbuttons = okCancel ? 2 : 1;

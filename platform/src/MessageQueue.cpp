@@ -59,7 +59,7 @@ bool MessageQueue::Peek(WinMessage& out, std::uint32_t first, std::uint32_t last
     if (InRange(Num(WinMsg::Timer), first, last)) {
         for (Timer& t : timers_) {
             if (now - t.last >= t.period) {
-                out = WinMessage{nullptr, Num(WinMsg::Timer), t.id, 0, now, 0, 0};
+                out = WinMessage{t.window, Num(WinMsg::Timer), t.id, 0, now, 0, 0};
                 if (remove) t.last = now;
                 return true;
             }
@@ -137,6 +137,7 @@ void MessageQueue::RegisterWindow(WindowHandle window, WindowClass windowClass) 
 void MessageQueue::UnregisterWindow(WindowHandle window) {
     windows_.erase(window);
     std::erase(invalid_, window);
+    if (window != nullptr) std::erase_if(timers_, [&](const Timer& t) { return t.window == window; });
     if (lastPress_.window == window) lastPress_.valid = false;
 }
 
@@ -152,11 +153,24 @@ void MessageQueue::Invalidate(WindowHandle window) {
 std::uintptr_t MessageQueue::StartThreadTimer(std::uint32_t periodMs) {
     if (periodMs == 0) return 0;
     const std::uintptr_t id = nextTimerId_++;
-    timers_.push_back(Timer{id, periodMs, Now()});
+    timers_.push_back(Timer{nullptr, id, periodMs, Now()});
     return id;
 }
 
+bool MessageQueue::SetWindowTimer(WindowHandle window, std::uintptr_t id, std::uint32_t periodMs) {
+    if (window == nullptr || periodMs == 0) return false;
+    KillWindowTimer(window, id);
+    timers_.push_back(Timer{window, id, periodMs, Now()});
+    return true;
+}
+
+void MessageQueue::KillWindowTimer(WindowHandle window, std::uintptr_t id) {
+    std::erase_if(timers_,
+                  [&](const Timer& t) { return t.window != nullptr && t.window == window && t.id == id; });
+}
+
 void MessageQueue::AddInput(WinMessage message) {
+    if (inputRouter_) inputRouter_(message);
     const std::uint32_t m = message.message;
     if (m == Num(WinMsg::MouseMove) && !input_.empty() && input_.back().message == m &&
         input_.back().window == message.window) {

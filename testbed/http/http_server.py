@@ -276,13 +276,29 @@ class Handler(socketserver.BaseRequestHandler):
         return False
 
 
+def exit_with_parent():
+    """Asks the kernel for SIGTERM when the parent goes, so a test that crashes
+    leaves no server behind holding its output open."""
+    import ctypes
+    import signal
+    parent = os.getppid()
+    pr_set_pdeathsig = 1
+    ctypes.CDLL(None, use_errno=True).prctl(pr_set_pdeathsig, signal.SIGTERM, 0, 0, 0)
+    if os.getppid() != parent:
+        sys.exit(0)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--log")
     parser.add_argument("--files")
     parser.add_argument("--write-stream", nargs=2, metavar=("KIND", "OUT"))
     parser.add_argument("--write-content", nargs=2, metavar=("KIND", "OUT"))
+    parser.add_argument("--exit-with-parent", action="store_true",
+                        help="end when the process that started the server ends, even by a crash")
     args = parser.parse_args()
+    if args.exit_with_parent:
+        exit_with_parent()
     if args.write_stream:
         with open(args.write_stream[1], "wb") as f:
             f.write(make_stream(args.write_stream[0]))

@@ -24,7 +24,7 @@ class ControlsFixture : public SchedulerFixture {
         MouseService::Register();
         stage_ = std::make_unique<AnimationStage>();
         view_ = std::make_unique<View>("Vizuzor", 8, 640, 480, false);
-        stage_->AddStrips(std::string(CONTROLS_ART) + "/controls_art.srf", {700, 800}, view_.get());
+        stage_->AddStrips(std::string(CONTROLS_ART) + "/controls_art.srf", {700, 800, 900}, view_.get());
     }
     void TearDown() override {
         view_.reset();

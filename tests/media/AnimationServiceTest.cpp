@@ -24,6 +24,7 @@ constexpr std::int32_t kStrip = 1500;
 // Animation 1 of the strip has three cels, 5 has two, 8 one cel with a hold mark.
 constexpr std::int32_t kThree = 1;
 constexpr std::int32_t kTwo = 5;
+constexpr std::int32_t kHeld = 8;
 
 // Short names of the process and animation messages an animation's
 // subscriber gets, in order.
@@ -159,6 +160,7 @@ TEST_F(AnimationServiceTest, PlayTable) {
         std::function<void(Animation&)> setUp;
         std::function<void(AnimationServiceTest&, Animation&)> script;
         const char* messages;
+        std::int32_t number = kThree;
     };
     const auto nothing = [](Animation&) {};
     const Case cases[] = {
@@ -217,11 +219,25 @@ TEST_F(AnimationServiceTest, PlayTable) {
              a.Stop();
          },
          "Starting Started Pausing Paused Stopping Stopped"},
+        {"a hold mark in the art, then Resume", nothing,
+         [](AnimationServiceTest& t, Animation& a) {
+             t.RunFor(600);
+             EXPECT_TRUE(a.IsPaused()) << "held on the marked cel";
+             a.Resume();
+             t.RunFor(300);
+         },
+         "Starting Started Pausing Paused Resuming Resumed Stopping Stopped", kHeld},
+        {"a hold mark in the art, then Stop", nothing,
+         [](AnimationServiceTest& t, Animation& a) {
+             t.RunFor(600);
+             a.Stop();
+         },
+         "Starting Started Pausing Paused Stopping Stopped", kHeld},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Trace trace;
-        auto a = Make(kThree, &trace);
+        auto a = Make(c.number, &trace);
         c.setUp(*a);
         a->Start();
         c.script(*this, *a);

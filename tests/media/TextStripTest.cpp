@@ -242,8 +242,45 @@ TEST(TextStripTest, CaretAtTheEndOfALineAndCaretColumns) {
     EXPECT_NE(rig.canvas.GetRow(baseline - 1)[caretX], 0);
     EXPECT_EQ(rig.strip.GetCaretColumn(0, 0), -1);
     EXPECT_EQ(rig.strip.GetCaretColumn(0, -1), 3);         // end of "abc", the nearest to the caret
-    EXPECT_EQ(rig.strip.GetCaretColumn(0, 1), 3 + 5 + 2);  // end of "xy"
-    EXPECT_EQ(rig.strip.GetCaretColumn(0, 9), 3 + 5 + 2);  // clamped to the last line
+    // Offsets count the text itself, line breaks included.
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 1), 4 + 5 + 1 + 2);  // end of "xy"
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 9), 4 + 5 + 1 + 2);  // clamped to the last line
+}
+
+// Caret columns are kept for the first sixteen lines only; offsets past them
+// clamp to the sixteenth.
+TEST(TextStripTest, CaretColumnsStopAtSixteenLines) {
+    Rig rig;
+    rig.canvas.Create(nullptr, 640, 480, 8);
+    rig.OneSize(8);
+    rig.strip.SetLines(rig.index, 20);
+    rig.strip.SetFormat(rig.index, 6);
+    std::string text = std::string("ab") + TextStrip::kCaret;
+    for (int i = 1; i < 20; ++i) text += "\nab";
+    rig.strip.SetText(rig.index, text.c_str());
+    rig.strip.Draw(rig.canvas, xRect(0, 0, 600, 470), kStyle, 0, 0);
+    ASSERT_EQ(rig.Item().layout.size(), 20U);
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 0), -1);
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 1), 3 + 2);
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 15), 15 * 3 + 2);
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, 19), 15 * 3 + 2) << "line 20 has no column: the sixteenth stands";
+}
+
+// A wrapped line's columns count the spaces the wrap skipped, so a caret moved
+// up or down lands on the same character of the text.
+TEST(TextStripTest, CaretColumnsOfWrappedLinesCountTheSkippedSpaces) {
+    Rig rig;
+    rig.OneSize(10);
+    rig.strip.SetLines(rig.index, 3);
+    rig.strip.SetFormat(rig.index, 6);
+    const int word = rig.Width("bbbb", 10);
+    const std::string text = std::string("aaaa  bbbb cc") + TextStrip::kCaret + "cc";
+    rig.strip.SetText(rig.index, text.c_str());
+    rig.strip.Draw(rig.canvas, xRect(10, 10, static_cast<std::int16_t>(10 + word + word / 2), 190), kStyle, 0, 0);
+    ASSERT_EQ(rig.Item().layout.size(), 3U) << "one word a line";
+    EXPECT_EQ(rig.Item().layout[2], std::string("cc") + TextStrip::kCaret + "cc");
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, -1), 6 + 2) << "between the b's: after the two skipped spaces";
+    EXPECT_EQ(rig.strip.GetCaretColumn(0, -2), 2);
 }
 
 TEST(TextStripTest, TextLimitsAndDirtyAreas) {

@@ -10,12 +10,19 @@
 #include "PumpFixture.h"
 #include "TestHttpServer.h"
 #include "divir/xFile.h"
+#include "net/LogonDialogData.h"
+#include "platform/GameWindow.h"
 #include "platform/RecordingMessageBoxSink.h"
+#include "platform/WinTypes.h"
+#include "support/DialogDriver.h"
 #include "support/TempFolder.h"
 
 namespace {
 
 namespace id = logon_ids;
+
+// The game window the dialogs sit over; no window procedure of its own here.
+const platform::WindowHandle kOwner = reinterpret_cast<platform::WindowHandle>(std::uintptr_t{0x1000});
 
 class LogonDialogsTest : public PumpFixture {
   public:
@@ -40,7 +47,10 @@ class LogonDialogsTest : public PumpFixture {
     }
 
     static void Completed(int code, const LogonResult* /*result*/, std::intptr_t user) {
-        reinterpret_cast<LogonDialogsTest*>(user)->codes_.push_back(code);
+        auto* self = reinterpret_cast<LogonDialogsTest*>(user);
+        self->codes_.push_back(code);
+        // As a logon screen may: the dialogs go from inside their own callback.
+        if (self->closeOnCallback_ && code != 3) CloseLogonDialogs();
     }
 
     // Starts a server whose three pages answer with the body.
@@ -55,8 +65,9 @@ class LogonDialogsTest : public PumpFixture {
     }
 
     LogonDialogs& Start() {
-        LogonDialogs* d = StartLogonDialogs(*client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "file/answer",
-                                            "file/answer", "file/answer", "ORIGIN", "1.2.3.4", "LNX", *registry_);
+        LogonDialogs* d = StartLogonDialogs(
+            kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "file/answer",
+            "file/answer", "file/answer", "ORIGIN", "1.2.3.4", "LNX", *registry_);
         EXPECT_NE(d, nullptr);
         return *d;
     }
@@ -67,6 +78,16 @@ class LogonDialogsTest : public PumpFixture {
         static LogonDialogState none;
         return d != nullptr ? *d : none;
     }
+
+    // The pump in the foreground until nothing is pending: what a user's input sets off.
+    void ServeInput() {
+        SetBackground(false);
+        platform::WinMessage m;
+        for (int guard = 0; guard < 1000 && queue_.Peek(m, 0, 0, false); ++guard) PumpOnce();
+        SetBackground(true);
+    }
+
+    platform::WindowHandle Window(int dialogId) { return CurrentLogonDialogs()->Window(dialogId); }
 
     void AwaitAnswer() {
         ASSERT_TRUE(PumpUntil([&] { return CurrentLogonDialogs()->Exchange().GetRequestId() == 0; }));
@@ -90,6 +111,8 @@ class LogonDialogsTest : public PumpFixture {
     std::unique_ptr<platform::Registry> registry_;
     platform::RecordingMessageBoxSink sink_;
     std::vector<int> codes_;
+    bool closeOnCallback_ = false;
+    DialogDriver driver_{queue_, kOwner, [this] { ServeInput(); }};
 };
 
 TEST_F(LogonDialogsTest, TheLogonDialogShowsTheSavedPlayers) {
@@ -132,7 +155,8 @@ TEST_F(LogonDialogsTest, EnterChecksTheFieldsThenLogsOn) {
     CurrentLogonDialogs()->Command(LogonDialogs::kLogon, 1);
     ASSERT_EQ(sink_.boxes.size(), 1u);
     EXPECT_EQ(sink_.boxes[0].text,
-              "User Name\nThis field is required,\nand must be 3 - 12\ncharacters long.\nNon standard characters are "
+              "User Name\nThis field is required,\nand must be 3 - 12\ncharacters long.\nNon standard "
+              "characters are "
               "not allowed.");
     EXPECT_EQ(logon.focus, id::kUserName);
     logon.texts[id::kUserName] = "  Bob ";
@@ -178,7 +202,8 @@ TEST_F(LogonDialogsTest, TheRequiredPageChecksInOrder) {
         CurrentLogonDialogs()->Command(LogonDialogs::kLogon, 1000);
         LogonDialogState& page = Dialog(LogonDialogs::kRequired);
         EXPECT_EQ(page.focus, id::kUserName);
-        EXPECT_EQ(page.items[id::kCountry][static_cast<std::size_t>(page.selections[id::kCountry])], "United States");
+        EXPECT_EQ(page.items[id::kCountry][static_cast<std::size_t>(page.selections[id::kCountry])],
+                  "United States");
         FillRequired(page);
         if (c.control == id::kSex || c.control == id::kAge) {
             page.selections[c.control] = 0;
@@ -215,6 +240,9 @@ TEST_F(LogonDialogsTest, ARegistrationBecomesTheFirstSavedPlayer) {
     optional.checks[id::kHome] = false;
     optional.checks[1045] = true;
     CurrentLogonDialogs()->Command(LogonDialogs::kOptional, 1);
+    // "Done" posts the form's completion to the logon dialog.
+    EXPECT_EQ(CurrentLogonDialogs()->Find(LogonDialogs::kProgress), nullptr);
+    ASSERT_TRUE(PumpUntil([] { return CurrentLogonDialogs()->Find(LogonDialogs::kProgress) != nullptr; }, 5));
     EXPECT_EQ(Dialog(LogonDialogs::kProgress).texts[1065], "Processing registration");
     AwaitAnswer();
     ASSERT_EQ(sink_.boxes.size(), 1u);
@@ -376,6 +404,156 @@ TEST_F(LogonDialogsTest, ExitCallsBackWithOne) {
     CurrentLogonDialogs()->Command(LogonDialogs::kLogon, 2);
     EXPECT_EQ(codes_, std::vector<int>{1});
     EXPECT_EQ(CurrentLogonDialogs()->Find(LogonDialogs::kLogon), nullptr);
+}
+
+TEST_F(LogonDialogsTest, ANewUserRegistersByMouseAndKeyboard) {
+    using platform::VirtualKey;
+    if (!Serve("Result=0")) GTEST_SKIP() << "python3 is missing: no test HTTP server";
+    Start();
+    EXPECT_EQ(xModelessDialog, Window(LogonDialogs::kLogon));
+    driver_.Click(Window(LogonDialogs::kLogon), 1000);
+    const platform::WindowHandle page = Window(LogonDialogs::kRequired);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(xModelessDialog, page) << "the page is the pump's dialog";
+    EXPECT_FALSE(Dialog(LogonDialogs::kLogon).visible);
+    for (const char* field : {"Newbie", "secret", "secret", "New Bie", "new@bie.org", "", "", ""}) {
+        driver_.Type(field);
+        driver_.Key(VirtualKey::Tab);
+    }
+    driver_.Type("12345");
+    const int canada = FindLogonCountry("CA");
+    driver_.Choose(page, id::kCountry, canada);
+    driver_.Alt('X');  // "Se&x"
+    EXPECT_EQ(Dialog(LogonDialogs::kRequired).focus, id::kSex);
+    driver_.Key(VirtualKey::Down);
+    driver_.Choose(page, id::kAge, 3);
+    LogonDialogState& required = Dialog(LogonDialogs::kRequired);
+    EXPECT_EQ(required.texts[id::kEmail], "new@bie.org");
+    EXPECT_EQ(required.texts[id::kPostalCode], "12345");
+    driver_.Key(VirtualKey::Return);
+    EXPECT_TRUE(sink_.boxes.empty()) << (sink_.boxes.empty() ? "" : sink_.boxes[0].text);
+    const platform::WindowHandle optional = Window(LogonDialogs::kOptional);
+    ASSERT_NE(optional, nullptr);
+    driver_.Choose(optional, id::kOccupation, 30);
+    driver_.Click(optional, 1045);  // School
+    driver_.Click(optional, 1);     // Done
+    ASSERT_NE(CurrentLogonDialogs()->Find(LogonDialogs::kProgress), nullptr);
+    EXPECT_EQ(Dialog(LogonDialogs::kProgress).texts[1065], "Processing registration");
+    AwaitAnswer();
+    LogonDialogState& logon = Dialog(LogonDialogs::kLogon);
+    EXPECT_TRUE(logon.visible);
+    EXPECT_EQ(logon.items[id::kUserName], std::vector<std::string>{"Newbie"});
+    EXPECT_EQ(xModelessDialog, Window(LogonDialogs::kLogon));
+    const auto requests = server_->Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_NE(requests[0].bytes.find("&Country=CA&"), std::string::npos);
+    EXPECT_NE(requests[0].bytes.find("&Gender=M&"), std::string::npos);
+    EXPECT_NE(requests[0].bytes.find("&SurfPlace=3"), std::string::npos);
+    // Then the new player logs on with Enter (answered locally).
+    SetLogonTestMode(true);
+    driver_.Key(VirtualKey::Return);
+    EXPECT_EQ(codes_, std::vector<int>{0});
+    EXPECT_EQ(xModelessDialog, nullptr) << "the logon dialog is gone from the pump";
+}
+
+TEST_F(LogonDialogsTest, TheProgressBarRunsOnItsWindowTimer) {
+    if (!Serve("unused")) GTEST_SKIP() << "python3 is missing: no test HTTP server";
+    SetStep({});  // the request never goes out: only the clock runs
+    SavePlayer(*registry_, "Bob", "secret", true, 10);
+    Start();
+    driver_.Click(Window(LogonDialogs::kLogon), 1);
+    ASSERT_NE(Window(LogonDialogs::kProgress), nullptr);
+    for (int second = 1; second < LogonDialogs::kProgressEnd; ++second) {
+        queue_.Advance(LogonDialogs::kProgressTimerMs);
+        ServeInput();
+    }
+    EXPECT_EQ(Dialog(LogonDialogs::kProgress).progress, LogonDialogs::kProgressEnd - 1);
+    EXPECT_TRUE(codes_.empty());
+    queue_.Advance(LogonDialogs::kProgressTimerMs);
+    ServeInput();
+    EXPECT_EQ(Window(LogonDialogs::kProgress), nullptr);
+    ASSERT_EQ(sink_.boxes.size(), 1u);
+    EXPECT_EQ(sink_.boxes[0].title, "Error");
+    EXPECT_EQ(codes_, std::vector<int>{2});
+    EXPECT_EQ(CurrentLogonDialogs()->Exchange().GetRequestId(), 0u);
+}
+
+TEST_F(LogonDialogsTest, TheLogonDialogShowsOverABlackGameWindowWherePlaced) {
+    platform::GameWindowDesc desc;
+    desc.title = "logon";
+    const platform::WindowHandle game = platform::CreateGameWindow(desc);
+    if (game == nullptr) GTEST_SKIP() << "no video driver";
+    LogonDialogs* dialogs =
+        StartLogonDialogs(game, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "p", "p",
+                          "p", "ORI", "1", "LNX", *registry_);
+    ASSERT_NE(dialogs, nullptr);
+    const platform::WindowHandle logon = dialogs->Window(LogonDialogs::kLogon);
+    platform::PresentWindow(game);
+    platform::Surface frame(640, 480, 32, false);
+    ASSERT_TRUE(platform::CopyPresentedFrame(game, frame));
+    const platform::DialogPlace at = platform::GetDialogPlace(logon);
+    EXPECT_EQ(at.x, (640 - at.width) / 2);
+    EXPECT_EQ(at.y, (480 - at.height) / 2);
+    const platform::Rgb title{0x0A, 0x24, 0x6A};
+    const platform::Rgb face{0xD4, 0xD0, 0xC8};
+    const platform::Rgb black{0, 0, 0};
+    EXPECT_EQ(frame.PixelColour(at.x + 3, at.y + 3), title);
+    EXPECT_EQ(frame.PixelColour(at.x + at.width - 3, at.y + at.height - 3), face);
+    EXPECT_EQ(frame.PixelColour(at.x - 1, at.y + 3), black);
+    EXPECT_EQ(frame.PixelColour(5, 5), black);
+    // The game draws white under the dialog and swaps its palette: the dialog stays.
+    platform::ColourTable white{};
+    white.fill(platform::Rgb{255, 255, 255});
+    platform::SetBackBufferColours(game, white);
+    platform::PresentWindow(game);
+    ASSERT_TRUE(platform::CopyPresentedFrame(game, frame));
+    EXPECT_EQ(frame.PixelColour(5, 5), (platform::Rgb{255, 255, 255}));
+    EXPECT_EQ(frame.PixelColour(at.x + 3, at.y + 3), title);
+    EXPECT_EQ(frame.PixelColour(at.x + at.width - 3, at.y + at.height - 3), face);
+    // Closed, the game's picture is all there is.
+    CloseLogonDialogs();
+    platform::PresentWindow(game);
+    ASSERT_TRUE(platform::CopyPresentedFrame(game, frame));
+    EXPECT_EQ(frame.PixelColour(at.x + 3, at.y + 3), (platform::Rgb{255, 255, 255}));
+    EXPECT_TRUE(platform::LastPresentStats(game).whole);
+    platform::PresentWindow(game);
+    EXPECT_EQ(platform::LastPresentStats(game).rectangles, 0) << "nothing left to lay over";
+    platform::DestroyGameWindow(game);
+}
+
+TEST_F(LogonDialogsTest, TheCallbackMayCloseTheDialogsFromInsideTheirOwnProcedure) {
+    closeOnCallback_ = true;
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey);
+        codes_.clear();
+        Start();
+        const platform::WindowHandle logon = Window(LogonDialogs::kLogon);
+        if (byKey)
+            driver_.Key(platform::VirtualKey::Escape);
+        else
+            driver_.Click(logon, 2);  // E&xit
+        EXPECT_EQ(codes_, (std::vector<int>{1, 3}));
+        EXPECT_EQ(CurrentLogonDialogs(), nullptr);
+        EXPECT_FALSE(platform::IsDialogWindow(logon));
+        EXPECT_EQ(xModelessDialog, nullptr);
+    }
+}
+
+TEST_F(LogonDialogsTest, ALogonDialogThatCannotBeMadeIsAFailure) {
+    // Without a message queue no dialog window can be made.
+    platform::MessageQueue::Install(nullptr);
+    EXPECT_EQ(StartLogonDialogs(kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "p", "p",
+                                "p", "ORI", "1", "LNX", *registry_),
+              nullptr);
+    platform::MessageQueue::Install(&queue_);
+    ASSERT_EQ(sink_.boxes.size(), 1u);
+    EXPECT_EQ(sink_.boxes[0].title, "System Error Message");
+    EXPECT_EQ(CurrentLogonDialogs(), nullptr);
+    EXPECT_TRUE(codes_.empty());
+    EXPECT_NE(StartLogonDialogs(kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "p", "p",
+                                "p", "ORI", "1", "LNX", *registry_),
+              nullptr)
+        << "a later start can make them";
 }
 
 }  // namespace

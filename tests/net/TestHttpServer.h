@@ -79,7 +79,7 @@ class TestHttpServer {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         posix_spawn_file_actions_addclose(&actions, out[0]);
-        std::vector<std::string> all{python, Script(), "--log", logDir_};
+        std::vector<std::string> all{python, Script(), "--log", logDir_, "--exit-with-parent"};
         if (!filesDir.empty()) {
             all.push_back("--files");
             all.push_back(filesDir);

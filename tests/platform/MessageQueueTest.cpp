@@ -297,3 +297,56 @@ TEST(MessageQueueTest, RemovePostedDropsOnlyThatWindowsRange) {
     EXPECT_EQ(m.wParam, 3u);
     EXPECT_FALSE(q.Peek(m, 0, 0, true));
 }
+
+namespace {
+
+TEST(MessageQueueTest, WindowTimersCarryTheirWindowAndIdAndEndWithTheWindow) {
+    FakeMessageQueue q;
+    q.RegisterWindow(A, platform::WindowClass{});
+    q.RegisterWindow(B, platform::WindowClass{});
+    EXPECT_FALSE(q.SetWindowTimer(nullptr, 1, 100));
+    EXPECT_FALSE(q.SetWindowTimer(A, 1, 0));
+    ASSERT_TRUE(q.SetWindowTimer(A, 1, 100));
+    ASSERT_TRUE(q.SetWindowTimer(B, 1, 300));
+    WinMessage m;
+    q.Advance(99);
+    EXPECT_FALSE(q.Peek(m, 0, 0, true));
+    q.Advance(1);
+    ASSERT_TRUE(q.Peek(m, 0, 0, true));
+    EXPECT_EQ(m.window, A);
+    EXPECT_EQ(m.message, Num(WinMsg::Timer));
+    EXPECT_EQ(m.wParam, 1u);
+    EXPECT_FALSE(q.Peek(m, 0, 0, true));
+    q.Advance(50);
+    ASSERT_TRUE(q.SetWindowTimer(A, 1, 100)) << "setting it again restarts it";
+    q.Advance(60);
+    EXPECT_FALSE(q.Peek(m, 0, 0, true));
+    q.KillWindowTimer(A, 1);
+    q.UnregisterWindow(B);
+    q.Advance(1000);
+    EXPECT_FALSE(q.Peek(m, 0, 0, true)) << "killed, and ended with its window";
+}
+
+TEST(MessageQueueTest, TheInputRouterSeesInputAsItArrivesAndPostsPassBy) {
+    FakeMessageQueue q;
+    q.SetInputRouter([](WinMessage& m) {
+        if (m.message == Num(WinMsg::LButtonDown)) {
+            m.window = B;
+            m.lParam = platform::MakeLParam(platform::LowWord(m.lParam) - 10, platform::HighWord(m.lParam) - 20);
+        }
+    });
+    q.PushInput(FakeMessageQueue::Mouse(A, WinMsg::LButtonDown, 15, 25));
+    q.PushInput(FakeMessageQueue::Key(A, WinMsg::KeyDown, VirtualKey::Tab));
+    q.Post(A, Num(WinMsg::LButtonDown), 0, 0);
+    WinMessage m;
+    ASSERT_TRUE(q.Peek(m, 0, 0, true));
+    EXPECT_EQ(m.window, A) << "a posted message is not input";
+    ASSERT_TRUE(q.Peek(m, 0, 0, true));
+    EXPECT_EQ(m.window, B);
+    EXPECT_EQ(platform::LowWord(m.lParam), 5);
+    EXPECT_EQ(platform::HighWord(m.lParam), 5);
+    ASSERT_TRUE(q.Peek(m, 0, 0, true));
+    EXPECT_EQ(m.window, A);
+}
+
+}  // namespace

@@ -26,4 +26,14 @@ TEST(WinTypesTest, MessageRangesCoverTheirMessages) {
     EXPECT_LT(Num(WinMsg::Timer), platform::kMouseFirst);
 }
 
+TEST(WinTypesTest, DialogMessagesKeepTheirNumbers) {
+    using platform::Num;
+    using platform::WinMsg;
+    EXPECT_EQ(Num(WinMsg::InitDialog), 0x0110u);
+    EXPECT_EQ(Num(WinMsg::Command), 0x0111u);
+    EXPECT_EQ(Num(WinMsg::DrawItem), 0x002Bu);
+    EXPECT_EQ(platform::MakeCommandParam(1003, platform::ControlNotify::ComboEditChange), 0x000503EBu);
+    EXPECT_EQ(platform::MakeCommandParam(2, platform::ControlNotify::Clicked), 2u);
+}
+
 }  // namespace

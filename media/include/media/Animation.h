@@ -67,8 +67,14 @@ class Animation : public ProcessNode {
     virtual void SetItemColourFromPalette(int item, int index);
     virtual void SetItemSecondColour(int item, const xRGB& colour);
     virtual xRGB& GetItemPaletteColour(xRGB& out, int item, int index);
+    // The caret column of the text strip's caret line + index (the character
+    // position a caret moved by index lines lands on); -1 when no text with a
+    // caret has been laid out. The first argument is not read.
     virtual int GetTextStripEntry(int first, int index);
     virtual void EndRepeats();
+    // The item's background colour; TextStripItem::kNoBackground for none. Its
+    // background rectangle stays as it is.
+    void SetItemBackColour(int item, const xRGB& colour);
     virtual bool IsRepeating();
     virtual void SetFrame(int frame);
     virtual int GetFrame();

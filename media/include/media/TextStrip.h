@@ -110,7 +110,8 @@ class TextStrip : public xArtStrip {
     bool LayoutText(TextStripItem& item, xCanvas& canvas, const xRect& rect);
     void DrawLines(xCanvas& canvas, TextStripItem& item, const xRect& rect);
     void RenderToCache(const xRect& rect, TextStripItem& item, bool italic, xCanvas& like);
-    void BuildCaretColumns(xCanvas& canvas, TextStripItem& item, int caretX);
+    void BuildCaretColumns(xCanvas& canvas, TextStripItem& item, int caretX,
+                           const std::vector<std::size_t>& lineStarts);
     // -1 without a layout; else the column of the caret line + offset.
     std::int32_t GetCaretColumn(int unused, int offset) const;
 

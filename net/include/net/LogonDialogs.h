@@ -2,10 +2,10 @@
 
 // The logon and registration dialogs' behaviour: the logon dialog (101), progress
 // (106), the required (109) and optional (110) registration pages and the
-// one-field dialog (111). Each dialog is kept here as the state of its controls
-// (texts, list entries and selections, checks, focus), which a window layer shows
-// and edits; the flow between the dialogs and the exchange with the server run
-// here. One set exists per process (see StartLogonDialogs).
+// one-field dialog (111). Each dialog is a modeless dialog window over the owner
+// (platform/DialogWindow.h) whose procedure runs the flow between the dialogs and
+// the exchange with the server; the one shown last is the pump's registered
+// dialog. One set exists per process (see StartLogonDialogs).
 
 #include <cstdint>
 #include <map>
@@ -17,19 +17,10 @@
 #include "net/LogonExchange.h"
 #include "net/SavedPlayers.h"
 #include "platform/DialogTemplate.h"
+#include "platform/DialogWindow.h"
 
-struct LogonDialogState {
-    int id = 0;
-    bool visible = false;
-    int focus = 0;
-    std::string title;
-    std::map<int, std::string> texts;
-    std::map<int, std::vector<std::string>> items;
-    std::map<int, int> selections;  // -1 for none
-    std::map<int, bool> checks;
-    std::map<int, int> limits;
-    int progress = 0;  // the progress bar, 0 to kProgressEnd
-};
+// A logon dialog's controls, as its window holds them.
+using LogonDialogState = platform::DialogState;
 
 class LogonDialogs : public LogonDialogHost {
   public:
@@ -39,14 +30,22 @@ class LogonDialogs : public LogonDialogHost {
     static constexpr int kOptional = 110;
     static constexpr int kOneField = 111;
     static constexpr int kProgressEnd = 120;  // 120000 ms at one tick a 1000 ms
+    static constexpr std::uint32_t kProgressTimerMs = 1000;
+    static constexpr std::uintptr_t kProgressTimerId = 1;
+    // The logon dialog's private messages.
+    static constexpr std::uint32_t kRegistrationFormComplete = 2024;
+    static constexpr std::uint32_t kRegistered = 2025;
+    static constexpr std::uint32_t kUserNameChanged = 2026;
 
-    LogonDialogs(HttpClient& client, LogonCompletion completion, std::intptr_t user, LogonPages pages,
-                 platform::Registry& registry);
+    LogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion,
+                 std::intptr_t user, LogonPages pages, platform::Registry& registry);
     ~LogonDialogs() override;
 
     LogonExchange& Exchange() { return *exchange_; }
-    // The dialog of the id, null when it does not exist.
+    // The controls of the dialog of the id, null when it does not exist.
     LogonDialogState* Find(int dialogId);
+    // Its window, null when it does not exist.
+    platform::WindowHandle Window(int dialogId) const;
 
     // A control's command: a button (id 1, 2, 1000 ...), a list's selection change
     // or an edit's change, after the window layer has updated the state.
@@ -62,8 +61,10 @@ class LogonDialogs : public LogonDialogHost {
     void TypeChar(int dialogId, char c);
     // The progress dialog's timer, once a 1000 ms.
     void ProgressTick();
-    // The private messages of the logon dialog.
-    void RegistrationComplete();  // 2024
+    // The private message 2024 of the logon dialog.
+    void RegistrationComplete();
+    // Clears the pump's registration of each of the dialogs.
+    void UnregisterLogonDialogs();
 
     // Removes every dialog and calls the completion callback with 3.
     void CloseAll();
@@ -77,15 +78,23 @@ class LogonDialogs : public LogonDialogHost {
     bool ShowOneFieldDialog(int mode) override;
     void ClearPasswordField() override;
     bool IsSavePasswordChecked() override;
-    void PlayerRegistered() override;  // 2025
-    void UserNameChanged(const std::string& newName) override;  // 2026
+    // Sent to the logon dialog as its private messages 2025 and 2026.
+    void PlayerRegistered() override;
+    void UserNameChanged(const std::string& newName) override;
     void CloseLogonDialog() override;
 
     const std::vector<SavedPlayer>& SavedPlayers() const { return players_; }
 
   private:
-    LogonDialogState& Make(int dialogId, const char* title);
+    // Null when the window cannot be made.
+    LogonDialogState* Make(int dialogId, const char* title);
     void Destroy(int dialogId);
+    void Show(int dialogId, bool show);
+    void Register(int dialogId);
+    std::intptr_t Procedure(int dialogId, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+    void DrawLogo(const platform::DrawItemInfo& item);
+    void OnPlayerRegistered();
+    void OnUserNameChanged(const std::string& newName);
     void CreateLogonDialog();
     void CreateRequiredPage();
     void CreateOptionalPage();
@@ -95,20 +104,22 @@ class LogonDialogs : public LogonDialogHost {
     void OnOneFieldOk();
     void Focus(int dialogId, int controlId);
 
+    platform::WindowHandle owner_;
     std::unique_ptr<LogonExchange> exchange_;
     platform::Registry& registry_;
-    std::map<int, LogonDialogState> dialogs_;
+    std::map<int, platform::WindowHandle> windows_;
     std::vector<SavedPlayer> players_;
     LifeToken alive_;  // a callback may delete the dialogs
 };
 
-// The logon screen's calls. Start returns the logon dialog's state, or null when
-// the dialogs cannot be made; a second start returns the dialogs that exist.
+// The logon screen's calls. Start returns the dialogs, or null when the logon
+// dialog cannot be made; a second start returns the dialogs that exist.
 void SetLogonTestMode(bool simulate);
-LogonDialogs* StartLogonDialogs(HttpClient& client, LogonCompletion completion, std::intptr_t user,
-                                const std::string& unused, const std::string& registerPage,
-                                const std::string& validatePage, const std::string& changePage,
-                                const std::string& origin, const std::string& version, const std::string& platform,
+LogonDialogs* StartLogonDialogs(platform::WindowHandle owner, HttpClient& client, LogonCompletion completion,
+                                std::intptr_t user, const std::string& unused,
+                                const std::string& registerPage, const std::string& validatePage,
+                                const std::string& changePage, const std::string& origin,
+                                const std::string& version, const std::string& platform,
                                 platform::Registry& registry);
 void CloseLogonDialogs();
 LogonDialogs* CurrentLogonDialogs();

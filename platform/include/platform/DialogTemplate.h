@@ -15,7 +15,7 @@
 namespace platform {
 
 enum class DialogControlKind {
-    Static,        // left-aligned text
+    Static,  // left-aligned text
     CentredStatic,
     Edit,
     PasswordEdit,
@@ -59,7 +59,13 @@ struct DialogControlView {
     bool focused = false;
     int progress = 0;
     int progressEnd = 100;
+    int caret = -1;  // a focused edit's caret, characters from the start; -1: none shown
 };
+
+// Width in pixels of a text in the dialogs' font; without a font every character
+// counts kDialogFallbackCharWidth (so caret placement works headless too).
+inline constexpr int kDialogFallbackCharWidth = 7;
+int DialogTextWidth(FontFace* font, const std::string& text);
 
 // The painted dialog's height: the client area and the title bar.
 inline int DialogSurfaceHeight(const DialogTemplate& dialog) {

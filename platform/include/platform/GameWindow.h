@@ -53,6 +53,8 @@ WindowHandle CreateGameWindow(const GameWindowDesc& desc);
 // Sends Destroy to the procedure, then closes the window.
 void DestroyGameWindow(WindowHandle window);
 bool IsGameWindow(WindowHandle window);
+// The oldest game window alive (the one message boxes are parented to); null for none.
+WindowHandle MainGameWindow();
 
 // The procedure's own word, read back by it on every message.
 void SetWindowData(WindowHandle window, void* data);
@@ -86,8 +88,13 @@ WindowHandle WindowFromSurface(const Surface* surface);
 // New colours for an 8-bit back buffer: the whole picture is converted again at
 // the next present, so a palette swap recolours the screen at once.
 void SetBackBufferColours(WindowHandle window, const ColourTable& colours);
-// Shows the back buffer when it changed since the last present.
+// Shows the back buffer when it changed since the last present. Dialogs shown
+// over the window (DialogWindow.h) are laid over the converted picture: while
+// any is up, every present hands on the whole composed frame.
 void PresentWindow(WindowHandle window);
+// What the last present handed to the screen, dialogs included, into a 32-bit
+// surface of the client size; false for another size or depth.
+bool CopyPresentedFrame(WindowHandle window, Surface& out);
 // Once per pass: presents every game window.
 void PresentAllWindows();
 

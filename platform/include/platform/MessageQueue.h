@@ -38,6 +38,11 @@ using DialogFilter = std::function<bool(WindowHandle dialog, const WinMessage& m
 // ends the wait.
 using WaitHook = std::function<void(std::uint32_t maxMs)>;
 
+// Sees every keyboard and mouse message as it enters the queue and may send it
+// to another window (the dialog layer: mouse input to the dialog under the
+// pointer, in that dialog's coordinates; keys to the active dialog).
+using InputRouter = std::function<void(WinMessage& message)>;
+
 // Called whenever the queue collects input, before the backend's own input: the
 // sockets layer posts the notifications of what is ready now. It never blocks.
 using PollHook = std::function<void()>;
@@ -101,6 +106,15 @@ class MessageQueue {
     // passed since it was started or last taken. Returns the id, 0 on failure.
     virtual std::uintptr_t StartThreadTimer(std::uint32_t periodMs);
 
+    // A window timer: WM_TIMER to the window (wParam = id) once periodMs has passed
+    // since it was set or last taken. Setting an id the window has restarts it.
+    // False for a null window or a period of 0. A window's timers end when it is
+    // unregistered.
+    bool SetWindowTimer(WindowHandle window, std::uintptr_t id, std::uint32_t periodMs);
+    void KillWindowTimer(WindowHandle window, std::uintptr_t id);
+
+    void SetInputRouter(InputRouter router) { inputRouter_ = std::move(router); }
+
     void SetWaitHook(WaitHook hook) { waitHook_ = std::move(hook); }
     void SetPollHook(PollHook hook) { pollHook_ = std::move(hook); }
     void SetWaitDescriptorSource(WaitDescriptorSource source) { waitDescriptors_ = std::move(source); }
@@ -143,6 +157,7 @@ class MessageQueue {
     }
 
     struct Timer {
+        WindowHandle window;  // null for a thread timer
         std::uintptr_t id;
         std::uint32_t period;
         std::uint32_t last;
@@ -174,6 +189,7 @@ class MessageQueue {
     PollHook pollHook_;
     WaitDescriptorSource waitDescriptors_;
     DialogFilter dialogFilter_;
+    InputRouter inputRouter_;
 };
 
 }  // namespace platform

@@ -21,6 +21,7 @@ enum class WinMsg : std::uint32_t {
     KillFocus = 0x0008,
     Paint = 0x000F,
     Close = 0x0010,
+    DrawItem = 0x002B,
     Quit = 0x0012,
     EraseBkgnd = 0x0014,
     ShowWindow = 0x0018,
@@ -38,6 +39,8 @@ enum class WinMsg : std::uint32_t {
     SysKeyUp = 0x0105,
     SysChar = 0x0106,
     SysCommand = 0x0112,
+    InitDialog = 0x0110,
+    Command = 0x0111,
     Timer = 0x0113,
     MouseMove = 0x0200,
     LButtonDown = 0x0201,
@@ -62,6 +65,24 @@ inline constexpr std::uint32_t kKeyFirst = 0x0100;
 inline constexpr std::uint32_t kKeyLast = 0x0108;
 inline constexpr std::uint32_t kMouseFirst = 0x0200;
 inline constexpr std::uint32_t kMouseLast = 0x0209;
+
+// The notification codes a control sends in the high word of WM_COMMAND's wParam
+// (the low word is the control's id).
+enum class ControlNotify : std::uint32_t {
+    Clicked = 0,          // a button, check box or radio button
+    ComboSelChange = 1,   // a combo or drop-down list chose another entry
+    ComboEditChange = 5,  // the text of an editable combo changed
+    EditChange = 0x0300,  // the text of an edit changed
+};
+
+// The command ids of a dialog's OK and Cancel.
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+// WM_COMMAND's wParam: the control id in the low word, the notification in the high.
+constexpr std::uintptr_t MakeCommandParam(int controlId, ControlNotify notify) {
+    return (static_cast<std::uintptr_t>(notify) << 16) | (static_cast<std::uintptr_t>(controlId) & 0xFFFFu);
+}
 
 // WM_SYSCOMMAND parameters.
 enum class SysCommand : std::uint32_t {
