@@ -222,8 +222,18 @@ bool ListControl::IsRowMarked(std::int32_t id) const {
 }
 
 xRGB ListControl::ColourOf(std::int32_t number) {
-    xRGB colour{};
-    return text_->GetItemPaletteColour(colour, itemFirstArg_, number);
+    // The first text item is also a line of the list, and drawing a row there
+    // writes that row's colour over the item's first colour: the table is read
+    // once, before the list has drawn into it.
+    if (!hasColourTable_) {
+        for (std::size_t i = 0; i < colourTable_.size(); ++i) {
+            text_->GetItemPaletteColour(colourTable_[i], itemFirstArg_, static_cast<int>(i));
+        }
+        hasColourTable_ = true;
+    }
+    return number >= 0 && number < static_cast<std::int32_t>(colourTable_.size())
+               ? colourTable_[static_cast<std::size_t>(number)]
+               : xRGB{};
 }
 
 std::int32_t ListControl::AddRow(const std::string& cell0, const std::string& cell1, const std::string& cell2,
@@ -702,6 +712,11 @@ void ListControl::OnStarting() {
 }
 
 void ListControl::OnStopping() {
+    // Hands the first item its own first colour back, for whatever list uses
+    // the item next.
+    if (hasColourTable_) {
+        text_->SetItemColour(itemFirstArg_, colourTable_[0]);
+    }
     body_->Stop();
     if (closing_ != nullptr) {
         closing_->Start();

@@ -1,7 +1,7 @@
 // Starts the game view in the game window on the fixture pack (run in the
 // folder that holds its Resources\), with the parts the view makes today, and
-// then, as a screen would, its background (tiles around it at 800 x 600) and
-// the name-and-score board. Used by show_view.sh to capture the window under
+// then, as a screen would, its background (tiles around it at 800 x 600), the
+// name-and-score board, the player list and the chat box with a few lines. Used by show_view.sh to capture the window under
 // Xvfb. Arguments: a file to create once the view has run for a while. Runs
 // for 20 seconds.
 
@@ -18,6 +18,8 @@
 #include "framework/SingletonDefaults.h"
 #include "game/view/PictureView.h"
 #include "game/view/controls/NameAndScoreControl.h"
+#include "game/view/controls/PictureChatBox.h"
+#include "game/view/controls/PicturePlayerListControl.h"
 #include "media/AnimationService.h"
 #include "media/ScreenRootCanvas.h"
 #include "platform/GameWindow.h"
@@ -51,6 +53,18 @@ int main(int argc, char** argv) {
                 board->SetNameAndScore("Big Bob", 17);
                 shared[kBackgroundSlot]->Start();
                 board->Start();
+                // A room's players, the local one marked, and some chat.
+                view.SetLocalPlayerName("Big Bob");
+                auto* list = dynamic_cast<PicturePlayerListControl*>(shared[kPlayerListSlot]);
+                list->AddRow("Al", "12", "", "", "", true, 0, 1);
+                list->AddRow("Big Bob", "17", "", "", "", true, 0, 1);
+                list->AddRow("Cy", "3", "", "", "", true, 0, 1);
+                list->Start();
+                view.ChatSystem("Welcome to the room.");
+                view.ChatPublic("Al", "hello everyone");
+                view.ChatMe("Cy", "waves");
+                view.ChatPrivate("Al", "Big Bob", "good luck");
+                shared[kChatBoxSlot]->Start();
                 shown = true;
             }
             platform::PresentAllWindows();

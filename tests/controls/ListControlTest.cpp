@@ -491,3 +491,31 @@ TEST_F(ListControlTest, OpensAndClosesAroundItsBody) {
 }
 
 }  // namespace
+
+namespace {
+
+// The first text item gives the colour table and is a line of the list as
+// well: the colours the list draws there do not change the table, and a stop
+// hands the item its first colour back for the next list.
+TEST_F(ListControlTest, TheColourTableIsNotTheColoursDrawnIntoTheFirstItem) {
+    auto list = MakeStarted(Options{});
+    // Forward order: row 0 is drawn in the first item.
+    list->AddRow("two", "", "", "", "", true, 2, 1);
+    RunFor(2);
+    EXPECT_EQ(ItemColour(list->GetTextAnimation(), 1), kColours[2]);
+    list->AddRow("zero", "", "", "", "", true, 0, 1);
+    EXPECT_EQ(list->GetRow(1).first, kColours[0]);
+    list->Stop();
+    for (int i = 0; i < 100 && !list->IsStopped(); ++i) {
+        RunFor(1);
+    }
+    ASSERT_TRUE(list->IsStopped());
+    EXPECT_EQ(ItemColour(list->GetTextAnimation(), 1), kColours[0]);
+    list.reset();
+
+    ListControl next(view_.get(), &journal_, 10, 1, 4, kArt, 0, 0, 1, 3, 1, 6, false, -1);
+    next.AddRow("zero", "", "", "", "", true, 0, 1);
+    EXPECT_EQ(next.GetRow(0).first, kColours[0]);
+}
+
+}  // namespace

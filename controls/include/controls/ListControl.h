@@ -194,6 +194,9 @@ class ListControl : public Control {
     std::int32_t itemFirstArg_ = 0;
     std::int32_t itemLastArg_ = 0;
     bool hasFifth_ = false;
+    // The first text item's colours as they were before the list drew.
+    std::array<xRGB, 4> colourTable_{};
+    bool hasColourTable_ = false;
     std::int32_t capacity_ = 0;
     std::vector<ListRow> rows_;
 };

@@ -111,8 +111,6 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
     return {"progress",
             "logon",
-            "playerList",
-            "chatBox",
             "picture",
             "timer",
             "roundIndicator",
@@ -150,11 +148,13 @@ void FillDefaults(PictureViewParts& p) {
         };
     if (!p.playerList)
         p.playerList = [](UI* parent, MsgReceiver* receiver) {
-            return std::make_unique<PicturePlayerListControl>(parent, receiver, 0);
+            return std::make_unique<PicturePlayerListControl>(parent, receiver, 0, 142, 161, 1200, 10, 0, 40, 0, 2,
+                                                              256, false, -1);
         };
     if (!p.chatBox)
         p.chatBox = [](UI* parent, MsgReceiver* receiver) {
-            return std::make_unique<PictureChatBox>(parent, receiver, 0);
+            return std::make_unique<PictureChatBox>(parent, receiver, 0, 1200, 132, 141, 0, 0, 70, 75, 131, 0, 0, 0,
+                                                    "Veda", "Unknown");
         };
     if (!p.controlPanelButton)
         p.controlPanelButton = [](UI* parent, MsgReceiver* receiver) {
@@ -829,7 +829,7 @@ void PictureView::SetLocalPlayerName(const std::string& name) {
 void PictureView::AddPlayer(const Player& player) {
     const auto* picturePlayer = dynamic_cast<const PicturePlayer*>(&player);
     if (picturePlayer == nullptr || playerRows_ == nullptr) return;
-    playerRows_->AddRow(picturePlayer->GetName(), std::to_string(picturePlayer->GetScore()), "", "", "", 1, 0,
+    playerRows_->AddRow(picturePlayer->GetName(), std::to_string(picturePlayer->GetScore()), "", "", "", true, 0,
                         1);
 }
 

@@ -18,6 +18,10 @@
 #include "game/view/GameViewMsgs.h"
 #include "game/view/controls/BackgroundControl.h"
 #include "game/view/controls/NameAndScoreControl.h"
+#include "game/view/controls/PictureChatBox.h"
+#include "game/view/controls/PicturePlayerListControl.h"
+#include "controls/EditControl.h"
+#include "controls/ListControl.h"
 #include "game/view/screens/FatChanceSelectionScreen.h"
 #include "game/view/screens/ScoringScreen.h"
 #include "net/GenericRoomMsgs.h"
@@ -650,10 +654,69 @@ TEST_F(SegmentTest, StopStartAgainAndDestroyWhileAScreenRuns) {
     Run(2);
 }
 
+// The view's own chat box and player list, made by their rows with the
+// view's numbers: the room's players, the greeting between rules, chat lines,
+// ignoring and showing a player, and the local player's row.
+TEST_F(ViewFixture, TheRealChatBoxAndPlayerListTakeTheViewsCalls) {
+    view::PictureViewParts parts = RecordingParts();
+    parts.chatBox = nullptr;
+    parts.playerList = nullptr;
+    MakeView(std::move(parts));
+    StartView();
+    const SharedControls& shared = view_->GetSharedControls();
+    auto* chat = dynamic_cast<PictureChatBox*>(shared[kChatBoxSlot]);
+    auto* list = dynamic_cast<PicturePlayerListControl*>(shared[kPlayerListSlot]);
+    ASSERT_NE(chat, nullptr);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(chat->GetEntry().GetLayer(), 1);
+    ASSERT_NE(chat->GetLines().GetScrollBar(), nullptr);
+    EXPECT_EQ(list->GetRowsPerPage(), 10);
+    EXPECT_EQ(list->GetColumnCount(), 2);
+    EXPECT_TRUE(list->IsSorted());
+
+    view_->SetLocalPlayerName("Al");
+    view_->PlayerListBegin();
+    view_->AddPlayer(PicturePlayer("Bob", 3));
+    view_->AddPlayer(PicturePlayer("Al", 7));
+    view_->AddPlayer(PicturePlayer("Cy", 5));
+    ASSERT_EQ(list->GetRowCount(), 3);
+    EXPECT_EQ(list->GetRow(0).cells[0], "Al");
+    EXPECT_EQ(list->GetRow(2).cells[0], "Bob");
+    EXPECT_EQ(chat->GetNameText(), "Al");
+
+    view_->ShowHello(HelloRoomMsg("Hi there"));
+    view_->ChatPublic("Bob", "hello");
+    view_->ToggleIgnore("bob");
+    view_->ChatPublic("BOB", "hidden");
+    view_->ChatPrivate("Bob", "Al", "hidden too");
+    view_->ToggleIgnore("al");
+    view_->ToggleIgnore("BOB");
+    view_->ChatMe("Bob", "is back");
+    view_->ChatAddLine("as it is");
+    view_->RemovePlayer(PicturePlayer("Cy", 5));
+    EXPECT_EQ(list->GetRowCount(), 2);
+
+    std::vector<std::string> lines;
+    ListControl& rows = chat->GetLines();
+    for (const std::string* t = rows.BeginCellIteration(); t != nullptr; t = rows.NextCellText()) lines.push_back(*t);
+    const std::string rule = "<Veda>: " + std::string(80, '-');
+    const std::vector<std::string> expected = {rule,
+                                               "<Veda>: " + std::string(15, ' ') + "Hi there",
+                                               rule,
+                                               "<Bob>: hello",
+                                               "<Veda>: Ignoring messages from bob.",
+                                               "<Veda>: You can't ignore yourself.",
+                                               "<Veda>: Showing messages from BOB.",
+                                               "** Bob is back",
+                                               "as it is"};
+    EXPECT_EQ(lines, expected);
+    StopView();
+}
+
 TEST(ViewParts, TheStandInRowsAreListed) {
     const auto rows = view::PictureViewParts::StandInRows();
-    EXPECT_EQ(rows.size(), 21u);
-    for (std::string_view real : {"background", "controlPanelButton", "nameAndScore"}) {
+    EXPECT_EQ(rows.size(), 19u);
+    for (std::string_view real : {"background", "playerList", "chatBox", "controlPanelButton", "nameAndScore"}) {
         EXPECT_EQ(std::count(rows.begin(), rows.end(), real), 0) << real;
     }
 }

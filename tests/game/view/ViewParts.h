@@ -207,7 +207,8 @@ inline bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 class RecPlayerList : public PicturePlayerListControl {
   public:
-    RecPlayerList(UI* p, MsgReceiver* r, World& w) : PicturePlayerListControl(p, r, 0), w_(w) {}
+    RecPlayerList(UI* p, MsgReceiver* r, World& w)
+        : PicturePlayerListControl(p, r, 0, 142, 161, 1200, 10, 0, 40, 0, 2, 256, false, -1), w_(w) {}
     void EnableSorting() override { w_.journal.Add("EnableSorting"); }
     void SetColumns(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
                     std::int32_t f, std::int32_t g, std::int32_t h, std::int32_t i, std::int32_t j) override {
@@ -220,25 +221,29 @@ class RecPlayerList : public PicturePlayerListControl {
         w_.journal.Add("List.SetLocalPlayerName(" + n + ")");
     }
     void SetRoomName(const std::string& n) override { w_.journal.Add("SetRoomName(" + n + ")"); }
-    void AddRow(const std::string& n, const std::string& s, const std::string& a, const std::string& b,
-                const std::string& c, std::int32_t x, std::int32_t y, std::int32_t z) override {
-        w_.journal.Add("AddRow(" + n + "," + s + "," + a + b + c + "," + std::to_string(x) +
+    std::int32_t AddRow(const std::string& n, const std::string& s, const std::string& a, const std::string& b,
+                        const std::string& c, bool x, std::int32_t y, std::int32_t z) override {
+        w_.journal.Add("AddRow(" + n + "," + s + "," + a + b + c + "," + std::to_string(x ? 1 : 0) +
                        std::to_string(y) + std::to_string(z) + ")");
+        return 0;
     }
-    std::int32_t FindRow(std::int32_t, const std::string& text, bool exact) override {
+    std::int32_t FindRow(std::int32_t, const std::string& text, bool exact) const override {
         for (std::size_t i = 0; i < w_.players.size(); ++i) {
             if (exact ? w_.players[i] == text : SameIgnoringCase(w_.players[i], text))
                 return 100 + static_cast<int>(i);
         }
         return -1;
     }
-    std::int32_t FindRowEx(std::int32_t, const std::string& text) override {
+    std::int32_t FindRowEx(std::int32_t, const std::string& text) const override {
         for (std::size_t i = 0; i < w_.players.size(); ++i) {
             if (SameIgnoringCase(w_.players[i], text)) return static_cast<int>(i);
         }
         return -1;
     }
-    void RemoveRow(std::int32_t row) override { w_.journal.Add("RemoveRow(" + std::to_string(row) + ")"); }
+    std::int32_t RemoveRow(std::int32_t row) override {
+        w_.journal.Add("RemoveRow(" + std::to_string(row) + ")");
+        return 0;
+    }
 
   private:
     World& w_;
@@ -246,7 +251,8 @@ class RecPlayerList : public PicturePlayerListControl {
 
 class RecChatBox : public PictureChatBox {
   public:
-    RecChatBox(UI* p, MsgReceiver* r, World& w) : PictureChatBox(p, r, 0), w_(w) {}
+    RecChatBox(UI* p, MsgReceiver* r, World& w)
+        : PictureChatBox(p, r, 0, 1200, 132, 141, 0, 0, 70, 75, 131, 0, 0, 0, "Veda", "Unknown"), w_(w) {}
     void AddPublicLine(const std::string& n, const std::string& t) override {
         w_.journal.Add("Public(" + n + "," + t + ")");
     }

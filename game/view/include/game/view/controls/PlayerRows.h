@@ -19,16 +19,17 @@ class PlayerRows {
     virtual void RemoveAllRows() = 0;
     virtual void SetLocalPlayerName(const std::string& name) = 0;
     virtual void SetRoomName(const std::string& name) = 0;
-    // The last two numbers are replaced by whether the name is the local player's.
-    virtual void AddRow(const std::string& name, const std::string& score, const std::string& text3,
-                        const std::string& text4, const std::string& text5, std::int32_t a, std::int32_t b,
-                        std::int32_t c) = 0;
+    // The two colour numbers are replaced by whether the name is the local
+    // player's. The new row's id, or -1.
+    virtual std::int32_t AddRow(const std::string& name, const std::string& score, const std::string& text3,
+                                const std::string& text4, const std::string& text5, bool marked,
+                                std::int32_t firstColour, std::int32_t secondColour) = 0;
     // The row id of the first row whose column holds the text (exactly, or
     // ignoring letter case), or -1.
-    virtual std::int32_t FindRow(std::int32_t column, const std::string& text, bool exact) = 0;
+    virtual std::int32_t FindRow(std::int32_t column, const std::string& text, bool exact) const = 0;
     // The index of the first row whose column holds the text, letter case
     // ignored, or -1.
-    virtual std::int32_t FindRowEx(std::int32_t column, const std::string& text) = 0;
-    // By row id; an unknown id changes nothing.
-    virtual void RemoveRow(std::int32_t rowId) = 0;
+    virtual std::int32_t FindRowEx(std::int32_t column, const std::string& text) const = 0;
+    // By row id; an unknown id changes nothing (-1).
+    virtual std::int32_t RemoveRow(std::int32_t rowId) = 0;
 };
