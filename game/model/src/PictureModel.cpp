@@ -21,7 +21,7 @@
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
 #include "game/model/AdProcess.h"
-#include "game/model/LocalOriginChatMsg.h"
+#include "controls/LocalOriginChatMsg.h"
 #include "game/model/PictureDispatchProxy.h"
 #include "game/model/PictureDispatchSucceededMsg.h"
 #include "game/model/PicturePlayer.h"

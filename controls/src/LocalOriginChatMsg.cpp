@@ -1,4 +1,4 @@
-#include "game/model/LocalOriginChatMsg.h"
+#include "controls/LocalOriginChatMsg.h"
 
 #include <algorithm>
 #include <array>
