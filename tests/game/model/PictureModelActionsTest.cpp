@@ -10,7 +10,7 @@
 
 #include "ModelHarness.h"
 #include "framework/ErrorMsg.h"
-#include "game/model/LocalOriginChatMsg.h"
+#include "controls/LocalOriginChatMsg.h"
 #include "game/model/PictureDispatchSucceededMsg.h"
 #include "game/model/PictureViewMsgs.h"
 #include "net/FileUpdateMsgs.h"

@@ -25,7 +25,7 @@
 #include "framework/ExecutionService.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/UIRoot.h"
-#include "game/model/LocalOriginChatMsg.h"
+#include "controls/LocalOriginChatMsg.h"
 #include "game/model/PictureModel.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/model/PictureRoomProxy.h"

@@ -16,7 +16,7 @@
 #include "framework/ResumedMsg.h"
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
-#include "game/model/LocalOriginChatMsg.h"
+#include "controls/LocalOriginChatMsg.h"
 #include "game/model/PictureDispatchSucceededMsg.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/model/PictureViewMsgs.h"

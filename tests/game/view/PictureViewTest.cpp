@@ -10,7 +10,7 @@
 #include "controls/ToggleButtonControl.h"
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
-#include "game/model/LocalOriginChatMsg.h"
+#include "controls/LocalOriginChatMsg.h"
 #include "game/model/PictureModel.h"
 #include "game/model/PicturePlayer.h"
 #include "game/model/PictureRoomMsgs.h"
