@@ -118,7 +118,6 @@ std::vector<std::string_view> view::PictureViewParts::StandInRows() {
             "roundIndicator",
             "captions",
             "fatChance",
-            "controlPanel",
             "chooseRoom",
             "composition",
             "voting",
