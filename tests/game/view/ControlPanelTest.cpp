@@ -67,7 +67,9 @@ TEST(SavedSettings, ReadWrittenBackInTheNormalForm) {
             got += (got.empty() ? "" : " ") + std::string(buffer);
         }
         EXPECT_EQ(got, r.after);
-        if (r.file == nullptr) EXPECT_EQ(folder.Read("settings.ini"), Settings("0", "0", "0", "1.000000"));
+        if (r.file == nullptr) {
+            EXPECT_EQ(folder.Read("settings.ini"), Settings("0", "0", "0", "1.000000"));
+        }
     }
 }
 
