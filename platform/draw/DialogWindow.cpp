@@ -223,11 +223,16 @@ int CaretAt(const DialogControl& c, const std::string& text, int px) {
     return best;
 }
 
+bool IsDisabled(const DialogState& s, int controlId) {
+    const auto d = s.disabled.find(controlId);
+    return d != s.disabled.end() && d->second;
+}
+
 const DialogControl* HitControl(const Dialog& d, int px, int py) {
     const DialogControl* hit = nullptr;
     for (const DialogControl& c : d.layout.controls) {
         if (c.kind == DialogControlKind::Static || c.kind == DialogControlKind::GroupBox ||
-            c.kind == DialogControlKind::CentredStatic)
+            c.kind == DialogControlKind::CentredStatic || IsDisabled(d.state, c.id))
             continue;
         if (ControlBox(c).Contains(px, py)) hit = &c;
     }
@@ -365,7 +370,7 @@ void Mnemonic(Dialog* d, char letter) {
             for (std::size_t j = i + 1; j < controls.size() && target == nullptr; ++j)
                 if (IsTabStop(controls[j])) target = &controls[j];
         }
-        if (target == nullptr) return;
+        if (target == nullptr || IsDisabled(d->state, target->id)) return;
         Focus(*d, target->id);
         if (IsButtonKind(target->kind) || target->kind == DialogControlKind::CheckBox ||
             target->kind == DialogControlKind::RadioButton)
@@ -803,8 +808,18 @@ void PressDialogKey(WindowHandle dialog, DialogKey key) {
     switch (key) {
         case DialogKey::Tab:
         case DialogKey::ShiftTab:
-            Focus(*d, NextTabStop(d->layout, d->state.focus, key == DialogKey::ShiftTab));
+        {
+            // The next tab stop that is enabled; none enabled leaves the focus.
+            int next = d->state.focus;
+            for (std::size_t n = 0; n < d->layout.controls.size(); ++n) {
+                next = NextTabStop(d->layout, next, key == DialogKey::ShiftTab);
+                if (!IsDisabled(d->state, next)) {
+                    Focus(*d, next);
+                    break;
+                }
+            }
             return;
+        }
         case DialogKey::Enter:
             if (d->state.dropOpen != 0) {
                 CloseDrop(*d);
@@ -890,6 +905,7 @@ void SetDialogFont(FontFace* font) {
 DialogControlView DialogViewOf(const DialogState& state, const DialogControl& control) {
     DialogControlView v;
     v.focused = state.focus == control.id;
+    v.disabled = IsDisabled(state, control.id);
     if (const auto t = state.texts.find(control.id); t != state.texts.end()) v.text = t->second;
     if (control.kind == DialogControlKind::DropList) {
         const auto items = state.items.find(control.id);

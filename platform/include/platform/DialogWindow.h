@@ -45,6 +45,7 @@ struct DialogState {
     std::map<int, std::vector<std::string>> items;
     std::map<int, int> selections;  // -1 for none
     std::map<int, bool> checks;
+    std::map<int, bool> disabled;  // a disabled control takes no click, focus or letter
     std::map<int, int> limits;  // characters an edit takes
     std::map<int, int> carets;  // characters before an edit's caret; none: at the end
     int progress = 0;           // the progress bar, 0 to progressEnd

@@ -11,6 +11,7 @@
 #include "ViewParts.h"
 #include "controls/PushButtonControl.h"
 #include "controls/ToggleButtonControl.h"
+#include "game/view/dialogs/ComplaintDialog.h"
 #include "game/view/screens/ControlPanelScreen.h"
 #include "media/Animation.h"
 #include "platform/PrivateProfile.h"
@@ -231,4 +232,16 @@ TEST_F(ControlPanelTest, ResumeGivesTheKeyboardBackThroughTheView) {
     EXPECT_FALSE(panel_->IsVisible());
     EXPECT_TRUE(button->IsUnchecked());
     EXPECT_EQ(world_.journal.With("Vote.GainedFocus").size(), 1u);
+}
+
+TEST_F(ControlPanelTest, ProblemPlayerWithoutADialogLeavesThePanelUsable) {
+    StartWith("");
+    // No message queue here: no dialog can be made, and the panel is enabled
+    // again at once as on the dialog's close.
+    Key('p');
+    EXPECT_FALSE(IsComplaintDialogOpen());
+    EXPECT_TRUE(panel_->IsEnabled());
+    EXPECT_TRUE(panel_->GetProblemPlayerToggle()->IsUnchecked());
+    Key('+');
+    EXPECT_EQ(panel_->GetLevel(), 5);
 }

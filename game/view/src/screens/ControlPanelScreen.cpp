@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "controls/ButtonClickedMsg.h"
+#include "controls/ListControl.h"
 #include "controls/PushButtonControl.h"
 #include "controls/ToggleButtonControl.h"
 #include "framework/KeyboardCharMsg.h"
@@ -14,6 +15,8 @@
 #include "framework/UIRoot.h"
 #include "game/model/PictureView.h"
 #include "game/model/PictureViewMsgs.h"
+#include "game/view/PictureView.h"
+#include "game/view/dialogs/ComplaintDialog.h"
 #include "media/Animation.h"
 #include "platform/PrivateProfile.h"
 #include "resource/FileFunctions.h"
@@ -176,6 +179,7 @@ ControlPanelScreen::ControlPanelScreen(UI* parent, std::int32_t layer, SharedCon
 }
 
 ControlPanelScreen::~ControlPanelScreen() {
+    if (IsComplaintDialogOpen()) CloseComplaintDialog(false);
     if (auto* root = dynamic_cast<UIRoot*>(GetRoot())) {
         if (auto* sound = dynamic_cast<MsgReceiver*>(root->GetSoundService())) RemoveReceiver(sound);
     }
@@ -219,6 +223,7 @@ void ControlPanelScreen::SetLayer(std::int32_t layer) {
 
 void ControlPanelScreen::Show() {
     Screen::Show();
+    RestoreComplaintDialog();
     Enable();
     newRoom_->Uncheck();
     problemPlayer_->Uncheck();
@@ -227,6 +232,7 @@ void ControlPanelScreen::Show() {
 
 void ControlPanelScreen::Hide() {
     Screen::Hide();
+    HideComplaintDialog();
 }
 
 void ControlPanelScreen::EnableNewRoomToggle() {
@@ -261,6 +267,7 @@ void ControlPanelScreen::OnStarting() {
 }
 
 void ControlPanelScreen::OnStopping() {
+    if (IsComplaintDialogOpen()) CloseComplaintDialog(false);
     if (!panel_->IsStopped()) {
         stopper_->Clear();
         stopper_->Add(panel_.get());
@@ -307,16 +314,53 @@ void ControlPanelScreen::Resume() {
     }
 }
 
-// The problem-player dialog is not part of this client yet: the panel acts as
-// on the dialog's "closed" report, so it is never left disabled.
-void ControlPanelScreen::OpenComplaint() {
-    OnComplaintDone(2);
+namespace {
+
+// The game view as the complaint dialog uses it.
+class ViewForComplaint : public ComplaintView {
+  public:
+    explicit ViewForComplaint(view::PictureView& view) : view_(view) {}
+    const std::string& GetLocalPlayerName() const override { return view_.GetLocalPlayerName(); }
+    bool IsPlayerIgnored(const std::string& name) override { return view_.IsPlayerIgnored(name); }
+    void ToggleIgnore(const std::string& name) override { view_.ToggleIgnore(name); }
+    void Receive(const Msg& msg, MsgSender* from) override { view_.Receive(msg, from); }
+
+  private:
+    view::PictureView& view_;
+};
+
+}  // namespace
+
+void ControlPanelScreen::ComplaintDone(std::int32_t code, std::int32_t /*zero*/, void* cookie) {
+    auto* panel = static_cast<ControlPanelScreen*>(cookie);
+    if (code == 0 || code == 1) {
+        CloseComplaintDialog(true);
+    } else if (code == 2) {
+        panel->Enable();
+        panel->problemPlayer_->Uncheck();
+    }
 }
 
-void ControlPanelScreen::OnComplaintDone(std::int32_t code) {
-    if (code != 2) return;
-    Enable();
-    problemPlayer_->Uncheck();
+void ControlPanelScreen::OpenComplaint() {
+    std::vector<std::string> players;
+    if (shared_ != nullptr) {
+        if (auto* list = dynamic_cast<ListControl*>((*shared_)[kPlayerListSlot])) {
+            std::string name;
+            for (std::int32_t i = 0; i < list->GetRowCount(); ++i) {
+                players.push_back(list->GetCellText(name, list->GetRowId(i), 0));
+            }
+        }
+    }
+    if (auto* view = dynamic_cast<view::PictureView*>(GetParent())) {
+        complaintView_ = std::make_unique<ViewForComplaint>(*view);
+    }
+    platform::WindowHandle owner = nullptr;
+    if (auto* root = dynamic_cast<UIRoot*>(GetRoot())) owner = root->GetWindow();
+    const platform::WindowHandle dialog =
+        OpenComplaintDialog(owner, &ComplaintDone, this, static_cast<MsgSender*>(this), players,
+                            room_ != nullptr && room_->IsLanguageFiltered(), complaintView_.get());
+    // No dialog could be made: the panel must not stay disabled.
+    if (dialog == nullptr && !IsComplaintDialogOpen()) ComplaintDone(2, 0, this);
 }
 
 std::int32_t ControlPanelScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {

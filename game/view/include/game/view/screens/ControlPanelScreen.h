@@ -16,6 +16,7 @@
 #include "game/view/SharedControls.h"
 
 class Animation;
+class ComplaintView;
 class MouseReceiverThing;
 class ParallelSequencer;
 class PushButtonControl;
@@ -101,8 +102,9 @@ class ControlPanelScreen : public Screen {
                       const Msg& off);
     void Resume();
     void OpenComplaint();
-    // The complaint dialog's report: 0 OK, 1 cancel, 2 closed.
-    void OnComplaintDone(std::int32_t code);
+    // The complaint dialog's report: 0 OK and 1 cancel close it, 2 (closed)
+    // enables the panel again.
+    static void ComplaintDone(std::int32_t code, std::int32_t zero, void* cookie);
 
     SavedSettings settings_;
     SharedControls* shared_;
@@ -122,4 +124,5 @@ class ControlPanelScreen : public Screen {
     std::array<std::unique_ptr<Animation>, kLevels> volumeDisplay_;
     std::int32_t level_ = 0;
     std::unique_ptr<MouseReceiverThing> mouseArea_;
+    std::unique_ptr<ComplaintView> complaintView_;
 };
