@@ -14,7 +14,9 @@
 #include "game/view/dialogs/ComplaintDialog.h"
 #include "game/view/screens/ControlPanelScreen.h"
 #include "media/Animation.h"
+#include "platform/GameWindow.h"
 #include "platform/PrivateProfile.h"
+#include "platform/Surface.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -244,4 +246,21 @@ TEST_F(ControlPanelTest, ProblemPlayerWithoutADialogLeavesThePanelUsable) {
     EXPECT_TRUE(panel_->GetProblemPlayerToggle()->IsUnchecked());
     Key('+');
     EXPECT_EQ(panel_->GetLevel(), 5);
+}
+
+TEST_F(ControlPanelTest, ThePanelIsDrawnWithItsLevel) {
+    StartWith(Settings("0", "0", "0", "0.5"));
+    for (int i = 0; i < 5; ++i) Run();
+    const platform::Surface* back = platform::GetBackBuffer(view_->GetWindow());
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->Row(95)[225], 50) << "the panel's background";
+    EXPECT_EQ(back->Row(365)[300], 62) << "the volume display of level 2";
+    Key('+');
+    for (int i = 0; i < 5; ++i) Run();
+    EXPECT_EQ(back->Row(365)[300], 63) << "level 3";
+    // Resumed, the panel is gone from the picture.
+    Key('r');
+    for (int i = 0; i < 5; ++i) Run();
+    EXPECT_NE(back->Row(95)[225], 50);
+    EXPECT_NE(back->Row(365)[300], 63);
 }
