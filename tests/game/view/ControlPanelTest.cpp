@@ -17,6 +17,11 @@
 #include "platform/GameWindow.h"
 #include "platform/PrivateProfile.h"
 #include "platform/Surface.h"
+#include "sound/SoundService.h"
+#include "framework/DummyUIRoot.h"
+#include "framework/ObjectRegistry.h"
+#include "sound/xMixer.h"
+#include "platform/CaptureAudioOut.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -263,4 +268,32 @@ TEST_F(ControlPanelTest, ThePanelIsDrawnWithItsLevel) {
     for (int i = 0; i < 5; ++i) Run();
     EXPECT_NE(back->Row(95)[225], 50);
     EXPECT_NE(back->Row(365)[300], 63);
+}
+
+TEST_F(ControlPanelTest, TheRootsSoundServiceHearsTheMutesAndTheVolume) {
+    // The root's real sound service over a captured output.
+    platform::CaptureAudioOut out;
+    xMixerSetAudioOut(&out);
+    DummyUIRoot::Register();
+    SoundService::Install();
+    struct Undo {
+        std::unique_ptr<view::PictureView>& view;
+        ~Undo() {
+            view.reset();
+            UIRoot::SetSoundServiceMaker(nullptr);
+            ObjectRegistry::DestroyAll();
+            xMixerSetAudioOut(nullptr);
+        }
+    } undo{view_};
+    StartWith(Settings("1", "0", "0", "0.5"));
+    auto* sound = dynamic_cast<SoundService*>(view_->GetSoundService());
+    ASSERT_NE(sound, nullptr);
+    EXPECT_TRUE(sound->IsMusicMuted()) << "the saved flag, told at construction";
+    EXPECT_DOUBLE_EQ(sound->GetMasterVolume(), 0.5);
+    Key('m');
+    EXPECT_FALSE(sound->IsMusicMuted());
+    Key('s');
+    EXPECT_TRUE(sound->IsSfxMuted());
+    Key('+');
+    EXPECT_NEAR(sound->GetMasterVolume(), 3 / 3.5, 1e-9);
 }
