@@ -93,6 +93,15 @@ TEST(SavedSettings, OtherSectionsAndKeysAreKept) {
     EXPECT_NE(text.find("Volume=0.500000\r\n"), std::string::npos) << text;
 }
 
+TEST(SavedSettings, AFileThatCannotBeWrittenGivesTheDefaults) {
+    TempFolder folder;
+    ControlPanelScreen::SavedSettings settings(folder.Win("missing\\settings.ini"));
+    EXPECT_FALSE(settings.IsMusicMuted());
+    EXPECT_DOUBLE_EQ(settings.GetVolume(), 1.0);
+    settings.SetVolume(0.5);
+    EXPECT_DOUBLE_EQ(settings.GetVolume(), 0.5);
+}
+
 TEST(SavedSettings, LevelsAndVolumes) {
     EXPECT_EQ(ControlPanelScreen::LevelOf(1.0), 4);
     EXPECT_EQ(ControlPanelScreen::LevelOf(0.5), 2);
