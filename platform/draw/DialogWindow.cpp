@@ -807,8 +807,7 @@ void PressDialogKey(WindowHandle dialog, DialogKey key) {
     const DialogControl* focused = Control(*d, d->state.focus);
     switch (key) {
         case DialogKey::Tab:
-        case DialogKey::ShiftTab:
-        {
+        case DialogKey::ShiftTab: {
             // The next tab stop that is enabled; none enabled leaves the focus.
             int next = d->state.focus;
             for (std::size_t n = 0; n < d->layout.controls.size(); ++n) {

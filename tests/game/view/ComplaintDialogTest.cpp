@@ -30,7 +30,8 @@ class FakeView : public ComplaintView {
     }
     void Receive(const Msg& msg, MsgSender* from) override {
         if (const auto* cp = dynamic_cast<const ComplaintRoomMsg*>(&msg)) {
-            sent.push_back(cp->GetName() + "|" + std::to_string(cp->GetReason()) + "|" + cp->GetDescription());
+            sent.push_back(cp->GetName() + "|" + std::to_string(cp->GetReason()) + "|" +
+                           cp->GetDescription());
             senders.push_back(from);
         }
     }
@@ -101,10 +102,10 @@ TEST_F(ComplaintDialogTest, Flows) {
         const char* what;
         bool filtered;
         std::vector<std::string> ignoredBefore;
-        int choose;             // entry of the sorted list, -1 none
+        int choose;  // entry of the sorted list, -1 none
         bool clickIgnore;
         bool complain;
-        int reasonClick;        // radio to click, 0 none
+        int reasonClick;          // radio to click, 0 none
         const char* description;  // set as pasted text
         const char* codes;
         const char* toggles;
@@ -121,9 +122,29 @@ TEST_F(ComplaintDialogTest, Flows) {
         {"harassment preset", false, {}, 1, false, true, 0, "", "0,2", "", "bob|2|NONE", 0},
         {"bad language preset", true, {}, 1, false, true, 0, "rude", "0,2", "", "bob|1|rude", 0},
         {"other", true, {}, 0, false, true, id::kOther, "x", "0,2", "", "Al|3|x", 0},
-        {"bad language off outside filtered rooms", false, {}, 0, false, true, id::kBadLanguage, "", "0,2", "",
-         "Al|2|NONE", 0},
-        {"line breaks", false, {}, 1, false, true, 0, "one\r\n\r\ntwo\nthree\r", "0,2", "", "bob|2|one two three ",
+        {"bad language off outside filtered rooms",
+         false,
+         {},
+         0,
+         false,
+         true,
+         id::kBadLanguage,
+         "",
+         "0,2",
+         "",
+         "Al|2|NONE",
+         0},
+        {"line breaks",
+         false,
+         {},
+         1,
+         false,
+         true,
+         0,
+         "one\r\n\r\ntwo\nthree\r",
+         "0,2",
+         "",
+         "bob|2|one two three ",
          0},
         {"a long name whole", false, {}, 2, false, true, 0, "", "0,2", "", longSent.c_str(), 0},
     };
@@ -186,7 +207,8 @@ TEST_F(ComplaintDialogTest, ReselectingKeepsTheIgnoreBox) {
 }
 
 TEST_F(ComplaintDialogTest, NoOneElseInTheRoom) {
-    for (const std::vector<std::string>& players : {std::vector<std::string>{}, std::vector<std::string>{"Me"}}) {
+    for (const std::vector<std::string>& players :
+         {std::vector<std::string>{}, std::vector<std::string>{"Me"}}) {
         codes_.clear();
         const platform::WindowHandle w = Open(players, false);
         ASSERT_NE(w, nullptr);

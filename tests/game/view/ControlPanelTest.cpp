@@ -11,17 +11,17 @@
 #include "ViewParts.h"
 #include "controls/PushButtonControl.h"
 #include "controls/ToggleButtonControl.h"
+#include "framework/DummyUIRoot.h"
+#include "framework/ObjectRegistry.h"
 #include "game/view/dialogs/ComplaintDialog.h"
 #include "game/view/screens/ControlPanelScreen.h"
 #include "media/Animation.h"
+#include "platform/CaptureAudioOut.h"
 #include "platform/GameWindow.h"
 #include "platform/PrivateProfile.h"
 #include "platform/Surface.h"
 #include "sound/SoundService.h"
-#include "framework/DummyUIRoot.h"
-#include "framework/ObjectRegistry.h"
 #include "sound/xMixer.h"
-#include "platform/CaptureAudioOut.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -43,9 +43,10 @@ TEST(SavedSettings, ReadWrittenBackInTheNormalForm) {
     };
     const Row rows[] = {
         {"no file", nullptr, false, false, false, 1.0, "0 0 0 1.000000"},
-        {"muted", "[ControlPanel]\r\nMusicMuted=1\r\nVoiceMuted=1\r\nSfxMuted=1\r\nVolume=1.0\r\n", true, true,
-         true, 1.0, "1 1 1 1.000000"},
-        {"two is not muted", "[ControlPanel]\r\nMusicMuted=2\r\n", false, false, false, 1.0, "0 0 0 1.000000"},
+        {"muted", "[ControlPanel]\r\nMusicMuted=1\r\nVoiceMuted=1\r\nSfxMuted=1\r\nVolume=1.0\r\n", true,
+         true, true, 1.0, "1 1 1 1.000000"},
+        {"two is not muted", "[ControlPanel]\r\nMusicMuted=2\r\n", false, false, false, 1.0,
+         "0 0 0 1.000000"},
         {"abc reads 0", "[ControlPanel]\r\nVolume=abc\r\n", false, false, false, 0.0, "0 0 0 0.000000"},
         {"half", "[ControlPanel]\r\nVolume=0.5\r\n", false, false, false, 0.5, "0 0 0 0.500000"},
         {"one", "[ControlPanel]\r\nVolume=1.0\r\n", false, false, false, 1.0, "0 0 0 1.000000"},
@@ -147,7 +148,8 @@ class ControlPanelTest : public ViewFixture {
     }
     int VisibleLevels() {
         int shown = 0;
-        for (int i = 0; i < ControlPanelScreen::kLevels; ++i) shown += panel_->GetVolumeAnimation(i)->IsVisible();
+        for (int i = 0; i < ControlPanelScreen::kLevels; ++i)
+            shown += panel_->GetVolumeAnimation(i)->IsVisible();
         return shown;
     }
 
@@ -199,9 +201,14 @@ TEST_F(ControlPanelTest, KeysClickTheirButtons) {
         const char* heard;  // what the panel says
     };
     const Row rows[] = {
-        {'m', "MusicMuteOnMsg"}, {'M', "MusicMuteOffMsg"}, {'v', "VoiceMuteOffMsg"},
-        {'H', "VoiceMuteOnMsg"}, {'s', "SfxMuteOnMsg"},     {'S', "SfxMuteOffMsg"},
-        {'z', ""},               {'1', ""},
+        {'m', "MusicMuteOnMsg"},
+        {'M', "MusicMuteOffMsg"},
+        {'v', "VoiceMuteOffMsg"},
+        {'H', "VoiceMuteOnMsg"},
+        {'s', "SfxMuteOnMsg"},
+        {'S', "SfxMuteOffMsg"},
+        {'z', ""},
+        {'1', ""},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.key);

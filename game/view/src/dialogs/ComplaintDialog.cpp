@@ -53,16 +53,16 @@ const DialogTemplate& ProblemPlayerTemplate() {
 }
 
 const DialogTemplate& NoOneTemplate() {
-    static const DialogTemplate t{id::kNoOne,
-                                  "Problem Player",
-                                  280,
-                                  102,
-                                  {
-                                      {0, DialogControlKind::CentredStatic, 10, 20, 260, 16,
-                                       "There is no one to complain about at this time."},
-                                      {platform::kIdCancel, DialogControlKind::DefaultButton, 102, 64, 75, 24,
-                                       "OK"},
-                                  }};
+    static const DialogTemplate t{
+        id::kNoOne,
+        "Problem Player",
+        280,
+        102,
+        {
+            {0, DialogControlKind::CentredStatic, 10, 20, 260, 16,
+             "There is no one to complain about at this time."},
+            {platform::kIdCancel, DialogControlKind::DefaultButton, 102, 64, 75, 24, "OK"},
+        }};
     return t;
 }
 
@@ -81,7 +81,8 @@ void SetEnabled(platform::DialogState& s, int control, bool enabled) {
 
 std::string Selected(const platform::DialogState& s, int index) {
     const auto items = s.items.find(id::kPlayers);
-    if (items == s.items.end() || index < 0 || static_cast<std::size_t>(index) >= items->second.size()) return "";
+    if (items == s.items.end() || index < 0 || static_cast<std::size_t>(index) >= items->second.size())
+        return "";
     return items->second[static_cast<std::size_t>(index)];
 }
 
@@ -136,7 +137,8 @@ void OnOk() {
         if (Checked(*s, id::kHarassment)) reason = 2;
         if (Checked(*s, id::kOther)) reason = 3;
         std::string text = s->texts[id::kDescription];
-        if (text.size() > static_cast<std::size_t>(id::kDescriptionLength)) text.resize(id::kDescriptionLength);
+        if (text.size() > static_cast<std::size_t>(id::kDescriptionLength))
+            text.resize(id::kDescriptionLength);
         if (view != nullptr) {
             view->Receive(ComplaintRoomMsg(name, reason, ComplaintDescription(text)), Dialog().cookieSender);
         }
@@ -187,9 +189,10 @@ std::string ComplaintDescription(const std::string& text) {
     return out.empty() ? "NONE" : out;
 }
 
-platform::WindowHandle OpenComplaintDialog(platform::WindowHandle owner, ComplaintCallback callback, void* cookie,
-                                           MsgSender* cookieSender, const std::vector<std::string>& players,
-                                           bool languageFiltered, ComplaintView* view) {
+platform::WindowHandle OpenComplaintDialog(platform::WindowHandle owner, ComplaintCallback callback,
+                                           void* cookie, MsgSender* cookieSender,
+                                           const std::vector<std::string>& players, bool languageFiltered,
+                                           ComplaintView* view) {
     State& d = Dialog();
     if (d.window != nullptr) return nullptr;
     d.callback = callback;
@@ -199,8 +202,8 @@ platform::WindowHandle OpenComplaintDialog(platform::WindowHandle owner, Complai
     d.languageFiltered = languageFiltered;
     d.lastIndex = -1;
     const bool anyone = players.size() > 1;
-    const platform::WindowHandle window =
-        platform::CreateDialogWindow(anyone ? ProblemPlayerTemplate() : NoOneTemplate(), owner, &Procedure, 0);
+    const platform::WindowHandle window = platform::CreateDialogWindow(
+        anyone ? ProblemPlayerTemplate() : NoOneTemplate(), owner, &Procedure, 0);
     if (window == nullptr) return nullptr;
     d.window = window;
     if (anyone) {
@@ -219,7 +222,8 @@ platform::WindowHandle OpenComplaintDialog(platform::WindowHandle owner, Complai
         s->checks[id::kBadLanguage] = languageFiltered;
         s->checks[id::kHarassment] = !languageFiltered;
         s->checks[id::kOther] = false;
-        for (int control = id::kIgnore; control <= id::kDescription; ++control) SetEnabled(*s, control, false);
+        for (int control = id::kIgnore; control <= id::kDescription; ++control)
+            SetEnabled(*s, control, false);
         s->limits[id::kDescription] = id::kDescriptionLength;
         s->texts[id::kDescription].clear();
     }

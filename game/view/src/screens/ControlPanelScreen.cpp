@@ -167,12 +167,11 @@ ControlPanelScreen::ControlPanelScreen(UI* parent, std::int32_t layer, SharedCon
     mouseArea_->AddReceiver(this);
 
     panel_->Add(background_.get());
-    for (PushButtonControl* button : {volumeUp_.get(), volumeDown_.get(), static_cast<PushButtonControl*>(newRoom_.get()),
-                                      resume_.get(), static_cast<PushButtonControl*>(problemPlayer_.get()),
-                                      static_cast<PushButtonControl*>(exit_.get()),
-                                      static_cast<PushButtonControl*>(music_.get()),
-                                      static_cast<PushButtonControl*>(voice_.get()),
-                                      static_cast<PushButtonControl*>(sfx_.get())}) {
+    for (PushButtonControl* button :
+         {volumeUp_.get(), volumeDown_.get(), static_cast<PushButtonControl*>(newRoom_.get()), resume_.get(),
+          static_cast<PushButtonControl*>(problemPlayer_.get()), static_cast<PushButtonControl*>(exit_.get()),
+          static_cast<PushButtonControl*>(music_.get()), static_cast<PushButtonControl*>(voice_.get()),
+          static_cast<PushButtonControl*>(sfx_.get())}) {
         panel_->Add(button);
     }
     volumeDisplay_[level_]->Show();
@@ -208,12 +207,11 @@ void ControlPanelScreen::SetMasterVolume(double volume) {
 void ControlPanelScreen::SetLayer(std::int32_t layer) {
     Screen::SetLayer(layer);
     const std::int32_t inner = layer + 1;
-    for (PushButtonControl* button : {volumeUp_.get(), volumeDown_.get(), static_cast<PushButtonControl*>(newRoom_.get()),
-                                      resume_.get(), static_cast<PushButtonControl*>(problemPlayer_.get()),
-                                      static_cast<PushButtonControl*>(exit_.get()),
-                                      static_cast<PushButtonControl*>(music_.get()),
-                                      static_cast<PushButtonControl*>(voice_.get()),
-                                      static_cast<PushButtonControl*>(sfx_.get())}) {
+    for (PushButtonControl* button :
+         {volumeUp_.get(), volumeDown_.get(), static_cast<PushButtonControl*>(newRoom_.get()), resume_.get(),
+          static_cast<PushButtonControl*>(problemPlayer_.get()), static_cast<PushButtonControl*>(exit_.get()),
+          static_cast<PushButtonControl*>(music_.get()), static_cast<PushButtonControl*>(voice_.get()),
+          static_cast<PushButtonControl*>(sfx_.get())}) {
         if (button != nullptr) button->SetLayer(inner);
     }
     for (auto& animation : volumeDisplay_) {
@@ -247,16 +245,54 @@ void ControlPanelScreen::OnKeyboardChar(const KeyboardCharMsg& msg) {
     if (!IsEnabled()) return;
     ButtonControl* button = nullptr;
     switch (msg.GetKey()) {
-        case '+': case '=': case 16: case 19: button = volumeUp_.get(); break;
-        case '-': case '_': case 17: case 18: button = volumeDown_.get(); break;
-        case 'M': case 'm': button = music_.get(); break;
-        case 'H': case 'h': case 'V': case 'v': button = voice_.get(); break;
-        case 'S': case 's': button = sfx_.get(); break;
-        case 'N': case 'n': button = newRoom_.get(); break;
-        case 'P': case 'p': button = problemPlayer_.get(); break;
-        case 'R': case 'r': button = resume_.get(); break;
-        case 'E': case 'e': case 'Q': case 'q': case 'X': case 'x': button = exit_.get(); break;
-        default: break;
+        case '+':
+        case '=':
+        case 16:
+        case 19:
+            button = volumeUp_.get();
+            break;
+        case '-':
+        case '_':
+        case 17:
+        case 18:
+            button = volumeDown_.get();
+            break;
+        case 'M':
+        case 'm':
+            button = music_.get();
+            break;
+        case 'H':
+        case 'h':
+        case 'V':
+        case 'v':
+            button = voice_.get();
+            break;
+        case 'S':
+        case 's':
+            button = sfx_.get();
+            break;
+        case 'N':
+        case 'n':
+            button = newRoom_.get();
+            break;
+        case 'P':
+        case 'p':
+            button = problemPlayer_.get();
+            break;
+        case 'R':
+        case 'r':
+            button = resume_.get();
+            break;
+        case 'E':
+        case 'e':
+        case 'Q':
+        case 'q':
+        case 'X':
+        case 'x':
+            button = exit_.get();
+            break;
+        default:
+            break;
     }
     if (button != nullptr) button->Click();
 }

@@ -44,9 +44,10 @@ using ComplaintCallback = void (*)(std::int32_t code, std::int32_t zero, void* c
 
 // players: the names of the player list's rows (column 0), in row order.
 // Null, and nothing else happens, when a dialog is open already.
-platform::WindowHandle OpenComplaintDialog(platform::WindowHandle owner, ComplaintCallback callback, void* cookie,
-                                           MsgSender* cookieSender, const std::vector<std::string>& players,
-                                           bool languageFiltered, ComplaintView* view);
+platform::WindowHandle OpenComplaintDialog(platform::WindowHandle owner, ComplaintCallback callback,
+                                           void* cookie, MsgSender* cookieSender,
+                                           const std::vector<std::string>& players, bool languageFiltered,
+                                           ComplaintView* view);
 // Destroys the open dialog; with report the callback then gets code 2.
 void CloseComplaintDialog(bool report);
 bool IsComplaintDialogOpen();
