@@ -101,7 +101,7 @@ void PaintDialog(Surface& surface, const DialogTemplate& dialog, FontFace* font,
             case DialogControlKind::EditableCombo:
             case DialogControlKind::DropList: {
                 const bool readOnly = c.kind == DialogControlKind::ReadOnlyEdit;
-                Fill(dc, left, top, right, bottom, readOnly ? kDialogFace : kDialogField);
+                Fill(dc, left, top, right, bottom, readOnly || v.disabled ? kDialogFace : kDialogField);
                 Frame(dc, left, top, right, bottom, v.focused ? kBlack : kShadow, v.focused ? 2 : 1);
                 std::string shown =
                     c.kind == DialogControlKind::PasswordEdit ? std::string(v.text.size(), '*') : v.text;
@@ -129,7 +129,7 @@ void PaintDialog(Surface& surface, const DialogTemplate& dialog, FontFace* font,
                 Fill(dc, left, boxTop, left + box, boxTop + box, kDialogField);
                 Frame(dc, left, boxTop, left + box, boxTop + box, kShadow);
                 if (v.checked) Fill(dc, left + 3, boxTop + 3, left + box - 3, boxTop + box - 3, kBlack);
-                Text(dc, left + box + 5, textTop, Label(c.text), kBlack);
+                Text(dc, left + box + 5, textTop, Label(c.text), v.disabled ? kShadow : kBlack);
                 if (v.focused) Frame(dc, left + box + 3, top, right, bottom, kShadow);
                 break;
             }

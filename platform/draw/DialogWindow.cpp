@@ -193,13 +193,17 @@ void Choose(Dialog* d, int controlId, int index) {
     Notify(d, controlId, ControlNotify::ComboSelChange);
 }
 
+bool IsDisabled(const DialogState& s, int controlId) {
+    return s.disabled.contains(controlId);
+}
+
 void CheckRadio(Dialog& d, int controlId) {
     for (int radio : RadioGroupOf(d.layout, controlId)) d.state.checks[radio] = radio == controlId;
 }
 
 // A button, check box or radio button pressed (by mouse, Space, Enter or its letter).
 void Click(Dialog* d, const DialogControl& c) {
-    if (d->state.disabled.contains(c.id)) return;
+    if (IsDisabled(d->state, c.id)) return;
     if (c.kind == DialogControlKind::CheckBox) {
         d->state.checks[c.id] = !d->state.checks[c.id];
     } else if (c.kind == DialogControlKind::RadioButton) {
@@ -224,11 +228,13 @@ int CaretAt(const DialogControl& c, const std::string& text, int px) {
     return best;
 }
 
+
 const DialogControl* HitControl(const Dialog& d, int px, int py) {
     const DialogControl* hit = nullptr;
     for (const DialogControl& c : d.layout.controls) {
         if (c.kind == DialogControlKind::Static || c.kind == DialogControlKind::GroupBox ||
-            c.kind == DialogControlKind::CentredStatic || c.kind == DialogControlKind::RightStatic)
+            c.kind == DialogControlKind::CentredStatic || c.kind == DialogControlKind::RightStatic ||
+            IsDisabled(d.state, c.id))
             continue;
         if (ControlBox(c).Contains(px, py)) hit = &c;
     }
@@ -271,7 +277,7 @@ void MouseDown(Dialog* d, int px, int py) {
         if (const DialogControl* c = HitControl(*d, px, py); c != nullptr && c->id == open) return;
     }
     const DialogControl* c = HitControl(*d, px, py);
-    if (c == nullptr || d->state.disabled.contains(c->id)) return;
+    if (c == nullptr || IsDisabled(d->state, c->id)) return;
     if (IsTabStop(*c)) Focus(*d, c->id);
     switch (c->kind) {
         case DialogControlKind::Edit:
@@ -366,7 +372,7 @@ void Mnemonic(Dialog* d, char letter) {
             for (std::size_t j = i + 1; j < controls.size() && target == nullptr; ++j)
                 if (IsTabStop(controls[j])) target = &controls[j];
         }
-        if (target == nullptr) return;
+        if (target == nullptr || IsDisabled(d->state, target->id)) return;
         Focus(*d, target->id);
         if (IsButtonKind(target->kind) || target->kind == DialogControlKind::CheckBox ||
             target->kind == DialogControlKind::RadioButton)
@@ -804,12 +810,15 @@ void PressDialogKey(WindowHandle dialog, DialogKey key) {
     switch (key) {
         case DialogKey::Tab:
         case DialogKey::ShiftTab: {
+            // The next tab stop that is enabled; none enabled leaves the focus.
             int next = d->state.focus;
-            for (std::size_t i = 0; i <= d->layout.controls.size(); ++i) {
+            for (std::size_t n = 0; n < d->layout.controls.size(); ++n) {
                 next = NextTabStop(d->layout, next, key == DialogKey::ShiftTab);
-                if (!d->state.disabled.contains(next)) break;
+                if (!IsDisabled(d->state, next)) {
+                    Focus(*d, next);
+                    break;
+                }
             }
-            if (!d->state.disabled.contains(next)) Focus(*d, next);
             return;
         }
         case DialogKey::Enter:
@@ -819,7 +828,7 @@ void PressDialogKey(WindowHandle dialog, DialogKey key) {
             }
             Notify(
                 d,
-                focused != nullptr && IsButtonKind(focused->kind) && !d->state.disabled.contains(focused->id)
+                focused != nullptr && IsButtonKind(focused->kind) && !IsDisabled(d->state, focused->id)
                     ? focused->id
                     : DefaultButtonId(d->layout),
                 ControlNotify::Clicked);
@@ -899,7 +908,7 @@ void SetDialogFont(FontFace* font) {
 DialogControlView DialogViewOf(const DialogState& state, const DialogControl& control) {
     DialogControlView v;
     v.focused = state.focus == control.id;
-    v.disabled = state.disabled.contains(control.id);
+    v.disabled = IsDisabled(state, control.id);
     if (const auto t = state.texts.find(control.id); t != state.texts.end()) v.text = t->second;
     if (control.kind == DialogControlKind::DropList) {
         const auto items = state.items.find(control.id);

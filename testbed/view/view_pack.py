@@ -11,6 +11,8 @@ The pack holds, under the names the resource catalogue gives them:
              45 the control-panel button, 50-65 the chat box's scroll bar,
              70 the chat lines (text items 132-141), 75 the chat edit line (text item 131)
   Chance     "off4" 1500: 2104 the name board (index 40), 2109 the score panel (index 41)
+  CPanel     "off4" 2000: 1 the panel (200x300 at 220,90, index 50), buttons 5-45 (index 51 + n/5,
+             40x20 in a column), volume levels 50-80 (index 60 + level, 100x10 at 270,360)
 An animation runs from its number to the next missing cel.
 """
 
@@ -77,6 +79,17 @@ def chance():
     return s.manifest(1500)
 
 
+def cpanel():
+    s = Strip()
+    s.cel(1, (220, 90, 420, 390), 50)
+    for n in range(5, 50, 5):
+        top = 100 + (n // 5) * 25
+        s.cel(n, (240, top, 280, top + 20), 51 + n // 5)
+    for level, n in enumerate(range(50, 85, 5)):
+        s.cel(n, (270, 360, 370, 370), 60 + level)
+    return s.manifest(2000)
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -85,6 +98,7 @@ def main():
             {"type": "Text", "id": 1000, "coded_text": ["darn", "heck*", "*gosh", "*dang*"]}]},
         "Intrfce": {"version": 2, "entries": [intrfce()]},
         "Chance": {"version": 2, "entries": [chance()]},
+        "CPanel": {"version": 2, "entries": [cpanel()]},
     }
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)

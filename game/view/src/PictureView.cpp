@@ -31,6 +31,7 @@
 #include "game/view/screens/ChooseRoomScreen.h"
 #include "game/view/screens/CompositionScreen.h"
 #include "game/view/screens/ControlPanelScreen.h"
+#include "game/view/dialogs/ComplaintDialog.h"
 #include "game/view/screens/FatChanceResultsScreen.h"
 #include "game/view/screens/FatChanceSelectionScreen.h"
 #include "game/view/screens/GameWinnerScreen.h"
@@ -116,7 +117,6 @@ std::vector<std::string_view> view::PictureViewParts::StandInRows() {
             "roundIndicator",
             "captions",
             "fatChance",
-            "controlPanel",
             "chooseRoom",
             "composition",
             "voting",
@@ -463,6 +463,7 @@ void PictureView::ShowControlPanel() {
 void PictureView::HideControlPanel() {
     if (IsControlPanelUp()) {
         controlPanel_->Hide();
+        CloseComplaintDialog(false);
         if (Screen* current = GetCurrentScreen()) current->OnGainedKeyboardFocus();
     }
     if (controlPanelButton_) controlPanelButton_->Uncheck();

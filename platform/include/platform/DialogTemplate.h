@@ -58,10 +58,10 @@ struct DialogControlView {
     std::string text;  // an edit's or list's text (a drop list's selected entry)
     bool checked = false;
     bool focused = false;
+    bool disabled = false;  // its label is drawn grey
     int progress = 0;
     int progressEnd = 100;
     int caret = -1;  // a focused edit's caret, characters from the start; -1: none shown
-    bool disabled = false;
 };
 
 // Width in pixels of a text in the dialogs' font; without a font every character

@@ -715,8 +715,9 @@ TEST_F(ViewFixture, TheRealChatBoxAndPlayerListTakeTheViewsCalls) {
 
 TEST(ViewParts, TheStandInRowsAreListed) {
     const auto rows = view::PictureViewParts::StandInRows();
-    EXPECT_EQ(rows.size(), 19u);
-    for (std::string_view real : {"background", "playerList", "chatBox", "controlPanelButton", "nameAndScore"}) {
+    EXPECT_EQ(rows.size(), 18u);
+    for (std::string_view real :
+         {"background", "playerList", "chatBox", "controlPanelButton", "nameAndScore", "controlPanel"}) {
         EXPECT_EQ(std::count(rows.begin(), rows.end(), real), 0) << real;
     }
 }

@@ -371,3 +371,25 @@ TEST_F(DialogWindowTest, MouseToTheDialogUnderThePointerKeysToTheActiveOne) {
 }
 
 }  // namespace
+
+TEST_F(DialogWindowTest, ADisabledControlTakesNoClickLetterOrFocus) {
+    State().disabled.insert(kCheck);
+    State().disabled.insert(kRadioB);
+    driver_.Click(dialog_, kCheck);
+    driver_.Alt('K');
+    EXPECT_FALSE(State().checks[kCheck]);
+    driver_.Click(dialog_, kRadioB);
+    EXPECT_FALSE(State().checks[kRadioB]);
+    EXPECT_TRUE(Commands().empty());
+    EXPECT_TRUE(platform::DialogViewOf(State(), *platform::FindDialogControl(Layout(), kCheck)).disabled);
+    // Tab passes over them.
+    platform::SetDialogFocus(dialog_, kList);
+    driver_.Key(VirtualKey::Tab);
+    EXPECT_EQ(State().focus, kRadioA);
+    driver_.Key(VirtualKey::Tab);
+    EXPECT_EQ(State().focus, kRadioC);
+    // Enabled again, it works as before.
+    State().disabled.erase(kCheck);
+    driver_.Click(dialog_, kCheck);
+    EXPECT_TRUE(State().checks[kCheck]);
+}
