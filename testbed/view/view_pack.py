@@ -9,7 +9,22 @@ The pack holds, under the names the resource catalogue gives them:
   Intrfce    "off4" 1200: 1 the 32x32 tile (index 20), 5 the 640x480 background (index 30),
              10 the list's opening, 40 the list rows, 45 the control-panel button,
              50-65 the chat box's scroll bar, 70 the chat lines, 75 the chat edit line
+             timer: 80-84 the frame (index 50 + cel), 99-110 the sweep (60 + cel),
+             199-259 the number (cel k shows 60 - k: index 100 + 60 - k),
+             309-311 / 314-316 the two endings (70, 71), 319-321 the closing (72)
   Chance     "off4" 1500: 2104 the name board (index 40), 2109 the score panel (index 41)
+  Comp       "off4" 1000: round r's number (1, 20, 40, 60, 80, 100; index 80 + r), their
+             one-cel alternates (15, 35, 55, 75, 95, 113), round r's transition (280 + 20 (r - 1);
+             index 90 + r), the game types' transitions 200, 220, 240, 260 (161-164), the finished
+             picture 400 (165); three cels each
+  Final      "off4" 1700: 1 the final-round introduction (index 170)
+  Bill, CopyF, Slim, TabH "off4" 1780, 1720, 1760, 1740: 1 the type's animation (171-174),
+             59 (TabH 58) its alternate
+  Sounds, a short tone each (the type and id the catalogue gives the file):
+    Sfx   TimerOn 1070, Zeravizuvu 1005, CopyFits 1030, Duzarezuri 1060, TabHeads 1065
+    Voice Go 2050, FinalRndIntro 2208, ZeravizuvuVoice1 2195, CopyFitsVoice1 2205,
+          SlimerickVoiceA1 2225, TabHeadsVoice1 2235
+    Music FatChanceB 3105
 An animation runs from its number to the next missing cel.
 """
 
@@ -53,6 +68,16 @@ def intrfce():
         s.cel(n, (300, 330, 316, 346), 35 + (n - 50) % 4)
     s.cel(70, (160, 330, 600, 346), 39)
     s.cel(75, (160, 450, 560, 470), 40)
+    for k in range(5):
+        s.cel(80 + k, (20, 380, 120, 460), 50 + k)
+    for k in range(12):
+        s.cel(99 + k, (20, 370, 120, 378), 60 + k)
+    for k in range(61):
+        s.cel(199 + k, (40, 400, 100, 440), 100 + 60 - k)
+    for first, index, rect in ((309, 70, (130, 380, 170, 420)), (314, 71, (130, 380, 170, 420)),
+                               (319, 72, (130, 430, 170, 470))):
+        for k in range(3):
+            s.cel(first + k, rect, index)
     return s.manifest(1200)
 
 
@@ -63,6 +88,53 @@ def chance():
     return s.manifest(1500)
 
 
+ANNOUNCE = (200, 100, 440, 200)
+
+
+def run(strip, first, index, cels=3):
+    for k in range(cels):
+        strip.cel(first + k, ANNOUNCE, index)
+
+
+def comp():
+    s = Strip()
+    for r, (number, alternate) in enumerate(zip((1, 20, 40, 60, 80, 100), (15, 35, 55, 75, 95, 113)), 1):
+        run(s, number, 80 + r)
+        run(s, alternate, 80 + r, 1)
+        run(s, 280 + 20 * (r - 1), 90 + r)
+    for g, number in enumerate((200, 220, 240, 260)):
+        run(s, number, 161 + g)
+    run(s, 400, 165)
+    return s.manifest(1000)
+
+
+def single(type_id, index, alternate):
+    s = Strip()
+    run(s, 1, index)
+    run(s, alternate, index, 1)
+    return s.manifest(type_id)
+
+
+SOUNDS = {
+    "Sfx ": {"TimerOn": 1070, "Zeravizuvu": 1005, "CopyFits": 1030, "Duzarezuri": 1060, "TabHeads": 1065},
+    "Voic": {"Go": 2050, "FinalRndIntro": 2208, "ZeravizuvuVoice1": 2195, "CopyFitsVoice1": 2205,
+             "SlimerickVoiceA1": 2225, "TabHeadsVoice1": 2235},
+    "Musi": {"FatChanceB": 3105},
+}
+
+
+def sounds():
+    out = {}
+    hz = 300
+    for kind, files in SOUNDS.items():
+        for name, number in files.items():
+            hz += 40
+            out[name] = {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 120, "amplitude": 6000}}}]}
+    return out
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -71,7 +143,14 @@ def main():
             {"type": "Text", "id": 1000, "coded_text": ["darn", "heck*", "*gosh", "*dang*"]}]},
         "Intrfce": {"version": 2, "entries": [intrfce()]},
         "Chance": {"version": 2, "entries": [chance()]},
+        "Comp": {"version": 2, "entries": [comp()]},
+        "Final": {"version": 2, "entries": [single(1700, 170, 2)]},
+        "Bill": {"version": 2, "entries": [single(1780, 171, 59)]},
+        "CopyF": {"version": 2, "entries": [single(1720, 172, 59)]},
+        "Slim": {"version": 2, "entries": [single(1760, 173, 59)]},
+        "TabH": {"version": 2, "entries": [single(1740, 174, 58)]},
     }
+    batch.update(sounds())
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

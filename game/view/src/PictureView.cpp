@@ -114,8 +114,6 @@ std::vector<std::string_view> view::PictureViewParts::StandInRows() {
             "playerList",
             "chatBox",
             "picture",
-            "timer",
-            "roundIndicator",
             "captions",
             "fatChance",
             "controlPanel",
