@@ -9,7 +9,7 @@ The pack holds, under the names the resource catalogue gives them:
   Intrfce    "off4" 1200: 1 the 32x32 tile (index 20), 5 the 640x480 background (index 30),
              10 the list's opening, 40 the list rows, 45 the control-panel button,
              50-65 the chat box's scroll bar, 70 the chat lines, 75 the chat edit line
-             timer: 80-84 the frame (index 50 + cel), 99-110 the sweep (60 + cel),
+             timer: 80-84 the frame (index 50 + cel), 99-159 the sweep (60 + cel mod 10),
              199-259 the number (cel k shows 60 - k: index 100 + 60 - k),
              309-311 / 314-316 the two endings (70, 71), 319-321 the closing (72)
   Chance     "off4" 1500: 2104 the name board (index 40), 2109 the score panel (index 41)
@@ -70,8 +70,8 @@ def intrfce():
     s.cel(75, (160, 450, 560, 470), 40)
     for k in range(5):
         s.cel(80 + k, (20, 380, 120, 460), 50 + k)
-    for k in range(12):
-        s.cel(99 + k, (20, 370, 120, 378), 60 + k)
+    for k in range(61):
+        s.cel(99 + k, (20, 370, 120, 378), 60 + k % 10)
     for k in range(61):
         s.cel(199 + k, (40, 400, 100, 440), 100 + 60 - k)
     for first, index, rect in ((309, 70, (130, 380, 170, 420)), (314, 71, (130, 380, 170, 420)),
@@ -131,7 +131,7 @@ def sounds():
             hz += 40
             out[name] = {"version": 2, "entries": [
                 {"type": kind, "id": number,
-                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 120, "amplitude": 6000}}}]}
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 400, "amplitude": 6000}}}]}
     return out
 
 

@@ -82,8 +82,8 @@ TEST_F(TimerControlTest, SetCountdownTable) {
         EXPECT_TRUE(timer_->GetFrame()->IsVisible());
         EXPECT_EQ(timer_->GetFrame()->GetFrame(), c.fullLength ? 0 : 4);
         EXPECT_EQ(Holds(timer_->GetOpeningSequencer(), timer_->GetEffect()), c.fullLength);
-        EXPECT_EQ(timer_->GetRunningNumber()->GetFrame(), 12 - c.seconds - 1 < 0 ? 0 : 12 - c.seconds - 1);
-        EXPECT_FLOAT_EQ(timer_->GetSweep()->GetRate(), 12.0f / static_cast<float>(c.seconds));
+        EXPECT_EQ(timer_->GetRunningNumber()->GetFrame(), 61 - c.seconds - 1);
+        EXPECT_FLOAT_EQ(timer_->GetSweep()->GetRate(), 61.0f / static_cast<float>(c.seconds));
         EXPECT_EQ(timer_->GetEnding(1)->IsVisible(), c.kind == 1);
         EXPECT_EQ(timer_->GetEnding(2)->IsVisible(), c.kind == 2);
     }
@@ -123,28 +123,33 @@ TEST_F(TimerControlTest, ErrorSevenOutOfOrder) {
 // number shows 5, 4, 3, 2, 1, 0 a second apart, one expiry at the end, the
 // running flag cleared; the ending plays with the voice.
 TEST_F(TimerControlTest, ANumberCelASecondAndOneExpiry) {
-    // The number strip has 61 cels but the sweep 12: the start cel is counted
-    // from the sweep, so the number shows the sweep's count less the seconds.
     timer_->SetCountdown(5000, 60000, 1);
     ASSERT_GT(StartAndSettle(*timer_), 0);
     EXPECT_FALSE(Holds(timer_->GetOpeningSequencer(), timer_->GetEffect()));
     RunFor(10);
     EXPECT_EQ(At(25, 385), kFrameLast);
-    const int startCel = 12 - 5 - 1;
+    const int startCel = 61 - 5 - 1;
     EXPECT_EQ(At(70, 420), 100 + 60 - startCel) << "the still number before the countdown";
     timer_->StartCountdown();
     EXPECT_TRUE(timer_->IsRunning());
     EXPECT_TRUE(Holds(timer_->GetCountdownSequencer(), timer_->GetVoice()));
     EXPECT_TRUE(Holds(timer_->GetCountdownSequencer(), timer_->GetEnding(1)));
-    std::vector<int> shown;
-    for (int i = 0; i < 40; ++i) { RunFor(125); fprintf(stderr, "%d ", At(70, 420) - 100); }
-    for (int second = 0; second < 5; ++second) {
-        RunFor(500);
-        shown.push_back(At(70, 420) - 100);
-        RunFor(500);
+    // The still covers the number until the running number has started (the
+    // countdown's voice leads it); from then on the number goes down a cel a
+    // second.
+    int waited = 0;
+    while (At(70, 420) == 100 + 60 - startCel && waited < 3000) {
+        RunFor(10);
+        waited += 10;
     }
-    EXPECT_EQ(shown, (std::vector<int>{60 - startCel, 59 - startCel, 58 - startCel, 57 - startCel, 56 - startCel}));
-    EXPECT_EQ(expiries_.count, 0);
+    ASSERT_LT(waited, 3000);
+    std::vector<int> shown;
+    for (int second = 0; second < 4; ++second) {
+        shown.push_back(At(70, 420) - 100);
+        RunFor(1000);
+    }
+    EXPECT_EQ(shown, (std::vector<int>{59 - startCel, 58 - startCel, 57 - startCel, 56 - startCel}));
+    EXPECT_EQ(At(70, 420), 100) << "0 on the last cel";
     RunFor(60000);
     EXPECT_EQ(expiries_.count, 1);
     EXPECT_FALSE(timer_->IsRunning());
@@ -157,9 +162,11 @@ TEST_F(TimerControlTest, TheFullLengthOpensFromTheFirstCelWithTheEffect) {
     timer_->SetCountdown(3000, 3000, 2);
     EXPECT_TRUE(Holds(timer_->GetOpeningSequencer(), timer_->GetEffect()));
     timer_->Start();
+    // The effect leads the opening; the frame follows one update later.
+    for (int i = 0; i < 300 && !timer_->GetFrame()->IsStarted(); ++i) RunFor(10);
     Run(2);
     EXPECT_EQ(At(25, 385), kFrameFirst);
-    for (int i = 0; i < 50 && !timer_->IsStarted(); ++i) RunFor(20);
+    for (int i = 0; i < 200 && !timer_->IsStarted(); ++i) RunFor(20);
     ASSERT_TRUE(timer_->IsStarted());
     timer_->StartCountdown();
     EXPECT_FALSE(Holds(timer_->GetCountdownSequencer(), timer_->GetVoice())) << "Go only for kind 1";

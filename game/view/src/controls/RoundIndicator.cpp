@@ -178,8 +178,11 @@ void RoundIndicator::PlayTransition() {
     else if (IsGameType(type_))
         next_ = typeTransitions_[type_ - 2].get();
     if (next_ == nullptr) throw 0;
-    next_->PlayAfter(current_);
+    // Queuing a segment behind a held animation releases its hold, so the
+    // current animation is resumed first and the transition queued behind it
+    // in the same pass: it follows on where the announcement ends.
     current_->Resume();
+    next_->PlayAfter(current_);
     type_ = kTransitionPlayed;
 }
 
