@@ -17,13 +17,18 @@ The pack holds, under the names the resource catalogue gives them:
              one-cel alternates (15, 35, 55, 75, 95, 113), round r's transition (280 + 20 (r - 1);
              index 90 + r), the game types' transitions 200, 220, 240, 260 (161-164), the finished
              picture 400 (165); three cels each
+             405 the text panel (166), the introductions 498, 514, 545, 562 (175-178)
+  Vizuzor    "off4" 1010: entries 1, 36, 71 (181-183), pictures 107, 115, 123 (191-193), exits
+             132, 153, 174 (201-203) of the frame styles 1-3, 194 the round-winner frame (210)
   Final      "off4" 1700: 1 the final-round introduction (index 170)
   Bill, CopyF, Slim, TabH "off4" 1780, 1720, 1760, 1740: 1 the type's animation (171-174),
              59 (TabH 58) its alternate
   Sounds, a short tone each (the type and id the catalogue gives the file):
-    Sfx   TimerOn 1070, Zeravizuvu 1005, CopyFits 1030, Duzarezuri 1060, TabHeads 1065
+    Sfx   PixFrame 1055, TimerOn 1070, Zeravizuvu 1005, CopyFits 1030, Duzarezuri 1060, TabHeads 1065
     Voice Go 2050, FinalRndIntro 2208, ZeravizuvuVoice1 2195, CopyFitsVoice1 2205,
-          SlimerickVoiceA1 2225, TabHeadsVoice1 2235
+          SlimerickVoiceA1 2225, TabHeadsVoice1 2235, HeresZuv 2055, ZeravizuvuVoice2 2196,
+          CopyFitsVoice2 2206, SlimerickVoiceA2 2226, SlimerickVoiceB 2230, Poem1-3 2210/2215/2220,
+          TabHeadsVoice2 2236
     Music FatChanceB 3105
 An animation runs from its number to the next missing cel.
 """
@@ -105,7 +110,20 @@ def comp():
     for g, number in enumerate((200, 220, 240, 260)):
         run(s, number, 161 + g)
     run(s, 400, 165)
+    run(s, 405, 166)
+    for g, number in enumerate((498, 514, 545, 562)):
+        run(s, number, 175 + g)
     return s.manifest(1000)
+
+
+def vizuzor():
+    s = Strip()
+    for style, (entry, picture, exit_) in enumerate(((1, 107, 132), (36, 115, 153), (71, 123, 174)), 1):
+        for first, index in ((entry, 180 + style), (picture, 190 + style), (exit_, 200 + style)):
+            for k in range(3):
+                s.cel(first + k, (100, 60, 540, 400), index)
+    run(s, 194, 210)
+    return s.manifest(1010)
 
 
 def single(type_id, index, alternate):
@@ -116,9 +134,11 @@ def single(type_id, index, alternate):
 
 
 SOUNDS = {
-    "Sfx ": {"TimerOn": 1070, "Zeravizuvu": 1005, "CopyFits": 1030, "Duzarezuri": 1060, "TabHeads": 1065},
+    "Sfx ": {"PixFrame": 1055, "TimerOn": 1070, "Zeravizuvu": 1005, "CopyFits": 1030, "Duzarezuri": 1060, "TabHeads": 1065},
     "Voic": {"Go": 2050, "FinalRndIntro": 2208, "ZeravizuvuVoice1": 2195, "CopyFitsVoice1": 2205,
-             "SlimerickVoiceA1": 2225, "TabHeadsVoice1": 2235},
+             "SlimerickVoiceA1": 2225, "TabHeadsVoice1": 2235, "HeresZuv": 2055, "ZeravizuvuVoice2": 2196,
+             "CopyFitsVoice2": 2206, "SlimerickVoiceA2": 2226, "SlimerickVoiceB": 2230, "Poem1": 2210,
+             "Poem2": 2215, "Poem3": 2220, "TabHeadsVoice2": 2236},
     "Musi": {"FatChanceB": 3105},
 }
 
@@ -144,6 +164,7 @@ def main():
         "Intrfce": {"version": 2, "entries": [intrfce()]},
         "Chance": {"version": 2, "entries": [chance()]},
         "Comp": {"version": 2, "entries": [comp()]},
+        "Vizuzor": {"version": 2, "entries": [vizuzor()]},
         "Final": {"version": 2, "entries": [single(1700, 170, 2)]},
         "Bill": {"version": 2, "entries": [single(1780, 171, 59)]},
         "CopyF": {"version": 2, "entries": [single(1720, 172, 59)]},

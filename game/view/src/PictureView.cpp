@@ -113,7 +113,6 @@ std::vector<std::string_view> view::PictureViewParts::StandInRows() {
             "logon",
             "playerList",
             "chatBox",
-            "picture",
             "captions",
             "fatChance",
             "controlPanel",
