@@ -254,12 +254,16 @@ void PictureControl::OnStarting() {
     main_->Start();
 }
 
-void PictureControl::OnStarted() {
+void PictureControl::ReportViewed() {
     Slot* slot = FindSlot(current_.number1);
     if (slot != nullptr && !slot->pending && !slot->viewed) {
         slot->viewed = true;
         Send(PictureViewedRoomMsg(slot->picture.number1));
     }
+}
+
+void PictureControl::OnStarted() {
+    ReportViewed();
     ProcessForwarder::OnStarted();
 }
 
@@ -317,10 +321,12 @@ std::int32_t PictureControl::HandleMsg(const Msg& msg, MsgSender* from, bool fro
                 queued = true;
             }
         } else if (stopped && is(main_)) {
-            if (IsStarting())
+            if (IsStarting()) {
                 DefaultOnStarting();
-            else if (IsStarted())
+                ReportViewed();
+            } else if (IsStarted()) {
                 FinishTransition();
+            }
         } else if (exitStyle != 0) {
             animations_[static_cast<std::size_t>(exitStyle - 1)]->Hide();
             animations_[static_cast<std::size_t>(exitStyle + 2)]->Hide();

@@ -84,6 +84,8 @@ class PictureControl : public Control {
     void OnDownloadDone(const char* data, std::int32_t length);
     void OnDownloadFailed(std::uint32_t requestId);
     void FinishTransition();
+    // "PV" for the current picture once its slot has landed, once per slot.
+    void ReportViewed();
     Slot* FindSlot(std::uint32_t pictureId);
     void AddAnimation(SerialSequencer& to, Animation& animation);
     void StartIntroduction(int number, int voice);
