@@ -13,6 +13,7 @@
 #include "TestHttpServer.h"
 #include "divir/xFile.h"
 #include "framework/MessagePump.h"
+#include "framework/StartingMsg.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/controls/PictureControl.h"
 #include "media/Animation.h"
@@ -163,10 +164,21 @@ TEST_F(PictureControlTest, ALandingWhilePlayingHoldsTheFrameUnlessTheStopBegan) 
         // "PV" goes out after the frame was told to stop, before its stop is
         // heard: the control's stop begins right there.
         bool heldWhenStopped = false;
+        // Starts of the picture's frame once the stop has begun.
+        struct Starts : MsgReceiver {
+            bool armed = false;
+            int count = 0;
+            std::int32_t Receive(const Msg& msg, MsgSender*) override {
+                count += armed && msg.Is<StartingMsg>() ? 1 : 0;
+                return 0;
+            }
+        } starts;
+        picture_->GetAnimation(4)->AddReceiver(&starts);
         if (stopFirst) {
             heard_.onViewed = [&] {
                 heldWhenStopped = picture_->IsHolding();
                 picture_->Stop();
+                starts.armed = true;
                 heard_.onViewed = nullptr;
             };
         }
@@ -181,6 +193,7 @@ TEST_F(PictureControlTest, ALandingWhilePlayingHoldsTheFrameUnlessTheStopBegan) 
             EXPECT_FALSE(picture_->IsHolding());
             for (int i = 0; i < 20; ++i) Pass();
             EXPECT_TRUE(frame->IsStopped()) << "the stopped frame was not restarted";
+            EXPECT_EQ(starts.count, 0) << "no restart after the stop began";
             picture_->Start();
             ASSERT_TRUE(PassUntil([&] { return picture_->IsStarted(); })) << "the next start is not refused";
         } else {
@@ -190,6 +203,7 @@ TEST_F(PictureControlTest, ALandingWhilePlayingHoldsTheFrameUnlessTheStopBegan) 
         }
         picture_->Stop();
         ASSERT_TRUE(PassUntil([&] { return picture_->IsStopped(); }));
+        frame->RemoveReceiver(&starts);
     }
 }
 
