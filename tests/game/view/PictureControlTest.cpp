@@ -295,3 +295,26 @@ TEST_F(PictureControlTest, ModesToTheirParts) {
 }
 
 }  // namespace
+
+namespace {
+
+// Mode 3 picks its poem by the random source: 0, 1, 2 give the three poems.
+TEST_F(PictureControlTest, TheDuzarezuriPoemComesFromTheRandomSource) {
+    const std::int32_t poems[] = {2210, 2215, 2220};
+    for (std::uint32_t r = 0; r < 3; ++r) {
+        SCOPED_TRACE(r);
+        fixedRandom_ = r + 3;
+        picture_->SetPicture(Picture(50, "plain", "10", 1, ""));
+        picture_->SetMode(3);
+        picture_->Start();
+        Pass();
+        SerialSequencer* b = picture_->GetSequencer('B');
+        ASSERT_EQ(b->GetChildCount(), 3);
+        EXPECT_EQ(dynamic_cast<Voice*>(b->GetChild(1))->GetResId(), poems[r]);
+        ASSERT_TRUE(PassUntil([&] { return picture_->IsStarted(); }, 20000));
+        picture_->Stop();
+        ASSERT_TRUE(PassUntil([&] { return picture_->IsStopped(); }));
+    }
+}
+
+}  // namespace
