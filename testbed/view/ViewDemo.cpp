@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "divir/xFile.h"
+#include "framework/DummyUIRoot.h"
 #include "framework/ExecutionService.h"
 #include "framework/MouseService.h"
 #include "framework/ObjectRegistry.h"
@@ -22,9 +23,12 @@
 #include "game/view/controls/PicturePlayerListControl.h"
 #include "media/AnimationService.h"
 #include "media/ScreenRootCanvas.h"
+#include "platform/CaptureAudioOut.h"
 #include "platform/GameWindow.h"
 #include "resource/FileRegistry.h"
 #include "resource/FileResourceFactory.h"
+#include "sound/SoundService.h"
+#include "sound/xMixer.h"
 
 int main(int argc, char** argv) {
     ExecutionService::Register();
@@ -35,6 +39,11 @@ int main(int argc, char** argv) {
     auto registry = std::make_unique<FileRegistry>();
     ScreenRootCanvas::Install();
     AnimationService::Install();
+    // The shared controls hold sounds: the sound service, played into a capture.
+    DummyUIRoot::Register();
+    platform::CaptureAudioOut audio;
+    xMixerSetAudioOut(&audio);
+    SoundService::Install();
     {
         view::PictureView view("Vizuzor", 8, 800, 600, false, true);
         if (view.GetWindow() == nullptr) {
@@ -76,6 +85,8 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30));
         }
     }
+    UIRoot::SetSoundServiceMaker(nullptr);
+    xMixerSetAudioOut(nullptr);
     AnimationService::Uninstall();
     registry.reset();
     ObjectRegistry::DestroyAll();

@@ -10,9 +10,29 @@ The pack holds, under the names the resource catalogue gives them:
              10 the list's opening, 40 the list rows (text items 142-161),
              45 the control-panel button, 50-65 the chat box's scroll bar,
              70 the chat lines (text items 132-141), 75 the chat edit line (text item 131)
+             timer: 80-84 the frame (index 50 + cel), 99-159 the sweep (60 + cel mod 10),
+             199-259 the number (cel k shows 60 - k: index 100 + 60 - k),
+             309-311 / 314-316 the two endings (70, 71), 319-321 the closing (72)
   Chance     "off4" 1500: 2104 the name board (index 40), 2109 the score panel (index 41)
   CPanel     "off4" 2000: 1 the panel (200x300 at 220,90, index 50), buttons 5-45 (index 51 + n/5,
              40x20 in a column), volume levels 50-80 (index 60 + level, 100x10 at 270,360)
+  Comp       "off4" 1000: round r's number (1, 20, 40, 60, 80, 100; index 80 + r), their
+             one-cel alternates (15, 35, 55, 75, 95, 113), round r's transition (280 + 20 (r - 1);
+             index 90 + r), the game types' transitions 200, 220, 240, 260 (161-164), the finished
+             picture 400 (165); three cels each
+             405 the text panel (166), the introductions 498, 514, 545, 562 (175-178)
+  Vizuzor    "off4" 1010: entries 1, 36, 71 (181-183), pictures 107, 115, 123 (191-193), exits
+             132, 153, 174 (201-203) of the frame styles 1-3, 194 the round-winner frame (210)
+  Final      "off4" 1700: 1 the final-round introduction (index 170)
+  Bill, CopyF, Slim, TabH "off4" 1780, 1720, 1760, 1740: 1 the type's animation (171-174),
+             59 (TabH 58) its alternate
+  Sounds, a short tone each (the type and id the catalogue gives the file):
+    Sfx   PixFrame 1055, TimerOn 1070, Zeravizuvu 1005, CopyFits 1030, Duzarezuri 1060, TabHeads 1065
+    Voice Go 2050, FinalRndIntro 2208, ZeravizuvuVoice1 2195, CopyFitsVoice1 2205,
+          SlimerickVoiceA1 2225, TabHeadsVoice1 2235, HeresZuv 2055, ZeravizuvuVoice2 2196,
+          CopyFitsVoice2 2206, SlimerickVoiceA2 2226, SlimerickVoiceB 2230, Poem1-3 2210/2215/2220,
+          TabHeadsVoice2 2236
+    Music FatChanceB 3105
 An animation runs from its number to the next missing cel.
 """
 
@@ -69,6 +89,16 @@ def intrfce():
     s.cel(70, (160, 230, 600, 430), 39, lines)
     # The chat entry: text item 131 (style 12220).
     s.cel(75, (160, 450, 560, 470), 40, [(12220, (0, 0, 400, 20))])
+    for k in range(5):
+        s.cel(80 + k, (20, 380, 120, 460), 50 + k)
+    for k in range(61):
+        s.cel(99 + k, (20, 370, 120, 378), 60 + k % 10)
+    for k in range(61):
+        s.cel(199 + k, (40, 400, 100, 440), 100 + 60 - k)
+    for first, index, rect in ((309, 70, (130, 380, 170, 420)), (314, 71, (130, 380, 170, 420)),
+                               (319, 72, (130, 430, 170, 470))):
+        for k in range(3):
+            s.cel(first + k, rect, index)
     return s.manifest(1200)
 
 
@@ -90,6 +120,68 @@ def cpanel():
     return s.manifest(2000)
 
 
+ANNOUNCE = (200, 100, 440, 200)
+
+
+def run(strip, first, index, cels=3):
+    for k in range(cels):
+        strip.cel(first + k, ANNOUNCE, index)
+
+
+def comp():
+    s = Strip()
+    for r, (number, alternate) in enumerate(zip((1, 20, 40, 60, 80, 100), (15, 35, 55, 75, 95, 113)), 1):
+        run(s, number, 80 + r)
+        run(s, alternate, 80 + r, 1)
+        run(s, 280 + 20 * (r - 1), 90 + r)
+    for g, number in enumerate((200, 220, 240, 260)):
+        run(s, number, 161 + g)
+    run(s, 400, 165)
+    run(s, 405, 166)
+    for g, number in enumerate((498, 514, 545, 562)):
+        run(s, number, 175 + g)
+    return s.manifest(1000)
+
+
+def vizuzor():
+    s = Strip()
+    for style, (entry, picture, exit_) in enumerate(((1, 107, 132), (36, 115, 153), (71, 123, 174)), 1):
+        for first, index in ((entry, 180 + style), (picture, 190 + style), (exit_, 200 + style)):
+            for k in range(3):
+                s.cel(first + k, (100, 60, 540, 400), index)
+    run(s, 194, 210)
+    return s.manifest(1010)
+
+
+def single(type_id, index, alternate):
+    s = Strip()
+    run(s, 1, index)
+    run(s, alternate, index, 1)
+    return s.manifest(type_id)
+
+
+SOUNDS = {
+    "Sfx ": {"PixFrame": 1055, "TimerOn": 1070, "Zeravizuvu": 1005, "CopyFits": 1030, "Duzarezuri": 1060, "TabHeads": 1065},
+    "Voic": {"Go": 2050, "FinalRndIntro": 2208, "ZeravizuvuVoice1": 2195, "CopyFitsVoice1": 2205,
+             "SlimerickVoiceA1": 2225, "TabHeadsVoice1": 2235, "HeresZuv": 2055, "ZeravizuvuVoice2": 2196,
+             "CopyFitsVoice2": 2206, "SlimerickVoiceA2": 2226, "SlimerickVoiceB": 2230, "Poem1": 2210,
+             "Poem2": 2215, "Poem3": 2220, "TabHeadsVoice2": 2236},
+    "Musi": {"FatChanceB": 3105},
+}
+
+
+def sounds():
+    out = {}
+    hz = 300
+    for kind, files in SOUNDS.items():
+        for name, number in files.items():
+            hz += 40
+            out[name] = {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 400, "amplitude": 6000}}}]}
+    return out
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -99,7 +191,15 @@ def main():
         "Intrfce": {"version": 2, "entries": [intrfce()]},
         "Chance": {"version": 2, "entries": [chance()]},
         "CPanel": {"version": 2, "entries": [cpanel()]},
+        "Comp": {"version": 2, "entries": [comp()]},
+        "Vizuzor": {"version": 2, "entries": [vizuzor()]},
+        "Final": {"version": 2, "entries": [single(1700, 170, 2)]},
+        "Bill": {"version": 2, "entries": [single(1780, 171, 59)]},
+        "CopyF": {"version": 2, "entries": [single(1720, 172, 59)]},
+        "Slim": {"version": 2, "entries": [single(1760, 173, 59)]},
+        "TabH": {"version": 2, "entries": [single(1740, 174, 58)]},
     }
+    batch.update(sounds())
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

@@ -112,9 +112,6 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
     return {"progress",
             "logon",
-            "picture",
-            "timer",
-            "roundIndicator",
             "captions",
             "fatChance",
             "chooseRoom",

@@ -11,14 +11,18 @@
 #include <memory>
 #include <string>
 
+#include "framework/DummyUIRoot.h"
 #include "framework/SchedulerFixture.h"
 #include "framework/View.h"
 #include "game/view/ResourceCatalogue.h"
 #include "media/AnimationService.h"
 #include "media/TextStrip.h"
 #include "media/xPalette.h"
+#include "platform/CaptureAudioOut.h"
 #include "platform/GameWindow.h"
 #include "platform/Surface.h"
+#include "sound/SoundService.h"
+#include "sound/xMixer.h"
 #include "support/AnimationStage.h"
 
 class GameViewFixture : public SchedulerFixture {
@@ -29,6 +33,11 @@ class GameViewFixture : public SchedulerFixture {
     }
     void TearDown() override {
         view_.reset();
+        if (withSound_) {
+            UIRoot::SetSoundServiceMaker(nullptr);
+            xMixerSetAudioOut(nullptr);
+            xPendingExitCode = 0;
+        }
         stage_.reset();
         SchedulerFixture::TearDown();
     }
@@ -36,6 +45,11 @@ class GameViewFixture : public SchedulerFixture {
     // A plain view of that size with the game's resources registered.
     void MakeView(std::int32_t width, std::int32_t height) {
         stage_ = std::make_unique<AnimationStage>();
+        if (withSound_) {
+            DummyUIRoot::Register();
+            xMixerSetAudioOut(&out_);
+            SoundService::Install();
+        }
         view_ = std::make_unique<View>("Vizuzor", 8, width, height, false);
         RegisterGameResources(view_.get());
         view_->ClearScreen(xPalette::Default());
@@ -62,6 +76,7 @@ class GameViewFixture : public SchedulerFixture {
     void RunFor(std::uint32_t ms) {
         for (std::uint32_t i = 0; i < ms; ++i) {
             clock_.Advance(1);
+            if (withSound_) out_.Advance(1);
             Run();
         }
     }
@@ -87,6 +102,9 @@ class GameViewFixture : public SchedulerFixture {
         return item != nullptr ? item->text : "(no field)";
     }
 
+    // Set before MakeView: the real sound service on a captured output.
+    bool withSound_ = false;
+    platform::CaptureAudioOut out_;
     std::unique_ptr<AnimationStage> stage_;
     std::unique_ptr<View> view_;
 };

@@ -47,6 +47,10 @@
 #include "media/WinScreenCanvas.h"
 #include "resource/FileRegistry.h"
 #include "resource/FileResourceFactory.h"
+#include "sound/SoundService.h"
+#include "sound/xMixer.h"
+#include "platform/CaptureAudioOut.h"
+#include "framework/DummyUIRoot.h"
 
 struct Journal {
     std::vector<std::string> lines;
@@ -302,9 +306,16 @@ class ViewFixture : public SchedulerFixture {
         registry_ = std::make_unique<FileRegistry>();
         ScreenRootCanvas::Install();
         AnimationService::Install();
+        // The shared controls hold sounds: the real sound service on a captured output.
+        DummyUIRoot::Register();
+        xMixerSetAudioOut(&audio_);
+        SoundService::Install();
     }
     void TearDown() override {
         view_.reset();
+        UIRoot::SetSoundServiceMaker(nullptr);
+        xMixerSetAudioOut(nullptr);
+        xPendingExitCode = 0;
         AnimationService::Uninstall();
         UIRoot::SetCanvasMaker(nullptr);
         WinScreenCanvas::SetMouseTargetLookup(nullptr);
@@ -314,6 +325,8 @@ class ViewFixture : public SchedulerFixture {
         xErrorCode = 0;
         SchedulerFixture::TearDown();
     }
+
+    platform::CaptureAudioOut audio_;
 
     view::PictureViewParts RecordingParts() {
         World& w = world_;
