@@ -131,6 +131,17 @@ printf '[Debug]\r\nDispatchServerName=127.0.0.1\r\nDispatchServerPort=%s\r\nFull
   "$http_port" > "$program/Vizuzor.ini"
 echo "demo world: IRC 127.0.0.1:$client_irc_port, HTTP 127.0.0.1:$http_port; logs in $run"
 
+# The client ends at once without a sound device (a machine without one, or a virtual
+# display with no sound server): there the world runs without sound.
+if [ -z "${SDL_AUDIODRIVER:-}" ]; then
+  rt=${XDG_RUNTIME_DIR:-/run/user/$(id -u)}
+  if [ ! -S "$rt/pulse/native" ] && [ ! -S "$rt/pipewire-0" ] && [ -z "${PULSE_SERVER:-}" ] \
+     && ! ls /dev/snd/pcmC* >/dev/null 2>&1; then
+    echo "no sound device found: the client runs without sound (SDL_AUDIODRIVER=dummy)"
+    export SDL_AUDIODRIVER=dummy
+  fi
+fi
+
 cd "$program"
 PATH="$run/bin:$PATH" XDG_CONFIG_HOME="$program/.config" ./RovodevIdozEzozuz &
 client=$!

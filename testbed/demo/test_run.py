@@ -41,18 +41,36 @@ def alive(pid):
         return False
 
 
+def start_display():
+    """A virtual display that answers. Xvfb sometimes names a display it then fails to
+    keep (another one took it first), so the display is asked before it is used."""
+    for _ in range(5):
+        read_fd, write_fd = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "800x600x24", "-nolisten",
+                                 "tcp"], pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        number = os.read(read_fd, 16).decode().strip()
+        os.close(read_fd)
+        display = ":" + number
+        time.sleep(0.2)
+        if number and xvfb.poll() is None and subprocess.run(
+                ["xwininfo", "-root", "-display", display], capture_output=True).returncode == 0:
+            return xvfb, display
+        xvfb.kill()
+        xvfb.wait()
+    return None, None
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     expect_window = "--expect-window" in sys.argv[2:]
     if not shutil.which("Xvfb") or not shutil.which("xwininfo"):
         print("Xvfb or xwininfo is missing")
         return 77
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "800x600x24", "-nolisten", "tcp"],
-                            pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    display = ":" + os.read(read_fd, 16).decode().strip()
-    os.close(read_fd)
+    xvfb, display = start_display()
+    if xvfb is None:
+        print("FAIL no virtual display answered")
+        return 1
     env = dict(os.environ, DISPLAY=display, SDL_AUDIODRIVER="dummy", VIZUZOR_BUILD=build)
     run = subprocess.Popen(["bash", os.path.join(ROOT, "testbed", "demo", "run.sh"), "--no-build"], env=env,
                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
@@ -97,6 +115,8 @@ def main():
             ok = ok and shown
         running = run.poll() is None and client_running()
         print("%s run.sh and the client are running" % ("ok  " if running else "FAIL"))
+        if run.poll() is not None:
+            print("run.sh ended with %d:\n%s" % (run.returncode, run.stdout.read().rstrip()))
         ok = ok and running
         run.send_signal(signal.SIGTERM)
         run.wait(timeout=30)
