@@ -12,6 +12,7 @@
 #include "framework/Timer.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/controls/CaptionsControl.h"
+#include "game/view/controls/PicturePlayerListControl.h"
 #include "media/Animation.h"
 #include "sound/Sfx.h"
 #include "sound/Voice.h"
@@ -382,6 +383,22 @@ TEST_F(CaptionsControlTest, NobodyComposedAndNobodyVoted) {
             Run();
         },
         int);
+}
+
+TEST_F(CaptionsControlTest, ScoresGoToThePlayerListInResultsOrder) {
+    struct Scores : PicturePlayerListControl {
+        using PicturePlayerListControl::PicturePlayerListControl;
+        void SetPlayerScore(const std::string& name, std::int32_t score) override {
+            seen.push_back(name + "=" + std::to_string(score));
+        }
+        std::vector<std::string> seen;
+    };
+    Scores players(view_.get(), nullptr, 0, 142, 161, 1200, 10, 0, 40, 0, 2, 256, false, -1);
+    captions_->ShowCompList(Captions(Authors(2)));
+    captions_->ShowResultsList(Results({{"P1", 1, 10, true}, {"X", 0, 5, true}, {"P0", 2, 20, true}}));
+    captions_->UpdatePlayerScores(&players);
+    EXPECT_EQ(players.seen, (std::vector<std::string>{"P1=10", "X=5", "P0=20"}));
+    ASSERT_NO_THROW(captions_->UpdatePlayerScores(nullptr));
 }
 
 TEST_F(CaptionsControlTest, TheShuffleIsFixedBySeedAndUniform) {
