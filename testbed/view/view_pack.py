@@ -26,12 +26,25 @@ The pack holds, under the names the resource catalogue gives them:
   Final      "off4" 1700: 1 the final-round introduction (index 170)
   Bill, CopyF, Slim, TabH "off4" 1780, 1720, 1760, 1740: 1 the type's animation (171-174),
              59 (TabH 58) its alternate
+  Vot        "off4" 2900: the captions control, one cel each. List panels of n captions (one line
+             1, 4, 11, 19, 28, 38, 49, 61, 74, 89, index 220 + n; two lines 366, 369, 376, 384, 393,
+             403, 414, 426, 439, 454, index 230 + n) at (40, 40)-(420, 440), row r 40 pixels tall:
+             one line text item 214 + r (style 10200 + 10 r), two lines 224 + 2r / 225 + 2r
+             (10300 + 20 r, 10310 + 20 r); results panels 106, 117, 129, 143, 159, 180, 197, 219,
+             243, 269 (index 240 + n) at (420, 40)-(600, 440): author 194 + r (10000 + 10 r),
+             number 204 + r (10100 + 10 r); buttons 300 + 3r / 472 + 3r (index 120 + r) at
+             (10, 48 + 40 r)-(34, 72 + 40 r); highlights 333 + 3r / 505 + 3r (index 135 + r) over
+             row r at (40, 76 + 40 r)-(420, 80 + 40 r); markers 538 (index 150), 554 (151);
+             nobody composed 570 (152), 658 (153)
   Sounds, a short tone each (the type and id the catalogue gives the file):
     Sfx   PixFrame 1055, TimerOn 1070, Zeravizuvu 1005, CopyFits 1030, Duzarezuri 1060, TabHeads 1065
     Voice Go 2050, FinalRndIntro 2208, ZeravizuvuVoice1 2195, CopyFitsVoice1 2205,
           SlimerickVoiceA1 2225, TabHeadsVoice1 2235, HeresZuv 2055, ZeravizuvuVoice2 2196,
           CopyFitsVoice2 2206, SlimerickVoiceA2 2226, SlimerickVoiceB 2230, Poem1-3 2210/2215/2220,
-          TabHeadsVoice2 2236
+          TabHeadsVoice2 2236, NobodyComposed 2460, NobodyComposed2 2462, VoteNow 2470,
+          VoteChange 2465, NobodyVoted 2415, NobodyVoted2 2417, ShowVotes 2440, VoteTie 2442,
+          ShowPoints1-3 2425/2430/2435, ShowNoVotes 2420
+    Sfx   SelectCaption 1057, OwnCaptionSelected 1048
     Music FatChanceB 3105
 An animation runs from its number to the next missing cel.
 """
@@ -153,6 +166,36 @@ def vizuzor():
     return s.manifest(1010)
 
 
+ONE_LINE = (1, 4, 11, 19, 28, 38, 49, 61, 74, 89)
+TWO_LINES = (366, 369, 376, 384, 393, 403, 414, 426, 439, 454)
+RESULTS = (106, 117, 129, 143, 159, 180, 197, 219, 243, 269)
+
+
+def vot():
+    s = Strip()
+    for n in range(1, 11):
+        one = [(10200 + 10 * r, (0, 40 * r, 380, 40 * r + 40)) for r in range(n)]
+        s.cel(ONE_LINE[n - 1], (40, 40, 420, 440), 220 + n, one)
+        two = []
+        for r in range(n):
+            two.append((10300 + 20 * r, (0, 40 * r, 380, 40 * r + 20)))
+            two.append((10310 + 20 * r, (0, 40 * r + 20, 380, 40 * r + 40)))
+        s.cel(TWO_LINES[n - 1], (40, 40, 420, 440), 230 + n, two)
+        results = [(10000 + 10 * r, (0, 40 * r, 120, 40 * r + 40)) for r in range(n)]
+        results += [(10100 + 10 * r, (120, 40 * r, 180, 40 * r + 40)) for r in range(n)]
+        s.cel(RESULTS[n - 1], (420, 40, 600, 440), 240 + n, results)
+    for r in range(10):
+        s.cel(300 + 3 * r, (10, 48 + 40 * r, 34, 72 + 40 * r), 120 + r)
+        s.cel(472 + 3 * r, (10, 48 + 40 * r, 34, 72 + 40 * r), 120 + r)
+        s.cel(333 + 3 * r, (40, 76 + 40 * r, 420, 80 + 40 * r), 135 + r)
+        s.cel(505 + 3 * r, (40, 76 + 40 * r, 420, 80 + 40 * r), 135 + r)
+    s.cel(538, (4, 40, 10, 440), 150)
+    s.cel(554, (34, 40, 40, 440), 151)
+    s.cel(570, (40, 40, 420, 440), 152)
+    s.cel(658, (40, 40, 420, 440), 153)
+    return s.manifest(2900)
+
+
 def single(type_id, index, alternate):
     s = Strip()
     run(s, 1, index)
@@ -161,11 +204,15 @@ def single(type_id, index, alternate):
 
 
 SOUNDS = {
-    "Sfx ": {"PixFrame": 1055, "TimerOn": 1070, "Zeravizuvu": 1005, "CopyFits": 1030, "Duzarezuri": 1060, "TabHeads": 1065},
+    "Sfx ": {"PixFrame": 1055, "TimerOn": 1070, "Zeravizuvu": 1005, "CopyFits": 1030, "Duzarezuri": 1060, "TabHeads": 1065,
+             "SelectCaption": 1057, "OwnCaptionSelected": 1048},
     "Voic": {"Go": 2050, "FinalRndIntro": 2208, "ZeravizuvuVoice1": 2195, "CopyFitsVoice1": 2205,
              "SlimerickVoiceA1": 2225, "TabHeadsVoice1": 2235, "HeresZuv": 2055, "ZeravizuvuVoice2": 2196,
              "CopyFitsVoice2": 2206, "SlimerickVoiceA2": 2226, "SlimerickVoiceB": 2230, "Poem1": 2210,
-             "Poem2": 2215, "Poem3": 2220, "TabHeadsVoice2": 2236},
+             "Poem2": 2215, "Poem3": 2220, "TabHeadsVoice2": 2236, "NobodyComposed": 2460,
+             "NobodyComposed2": 2462, "VoteNow": 2470, "VoteChange": 2465, "NobodyVoted": 2415,
+             "NobodyVoted2": 2417, "ShowVotes": 2440, "VoteTie": 2442, "ShowPoints1": 2425,
+             "ShowPoints2": 2430, "ShowPoints3": 2435, "ShowNoVotes": 2420},
     "Musi": {"FatChanceB": 3105},
 }
 
@@ -193,6 +240,7 @@ def main():
         "CPanel": {"version": 2, "entries": [cpanel()]},
         "Comp": {"version": 2, "entries": [comp()]},
         "Vizuzor": {"version": 2, "entries": [vizuzor()]},
+        "Vot": {"version": 2, "entries": [vot()]},
         "Final": {"version": 2, "entries": [single(1700, 170, 2)]},
         "Bill": {"version": 2, "entries": [single(1780, 171, 59)]},
         "CopyF": {"version": 2, "entries": [single(1720, 172, 59)]},
