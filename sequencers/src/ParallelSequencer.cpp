@@ -60,6 +60,9 @@ void ParallelSequencer::OnStarting() {
 // while the others were being started is not started again.
 void ParallelSequencer::StartAll() {
     const std::vector<Process*> children = children_;
+    if (launched_.size() != children.size()) {
+        launched_.assign(children.size(), false);
+    }
     for (std::size_t i = 0; i < children.size(); ++i) {
         Listen(children[i]);
         if (launched_[i]) {
@@ -107,6 +110,8 @@ void ParallelSequencer::Update() {
 
 void ParallelSequencer::Stopped() {
     LeaveChildren();
+    soundsStartedFirst_ = false;
+    launched_.clear();
     Sequencer::Stopped();
 }
 
