@@ -34,12 +34,14 @@ bool ParallelSequencer::LeadsWithStoppedSound(Process* child) {
 
 void ParallelSequencer::OnStarting() {
     soundsStartedFirst_ = false;
+    launched_.assign(children_.size(), false);
     // A child's start may send; walk a copy.
     const std::vector<Process*> children = children_;
-    for (Process* child : children) {
-        if (LeadsWithStoppedSound(child)) {
-            Listen(child);
-            child->Start();
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        if (LeadsWithStoppedSound(children[i])) {
+            launched_[i] = true;
+            Listen(children[i]);
+            children[i]->Start();
             soundsStartedFirst_ = true;
         }
     }
@@ -54,12 +56,21 @@ void ParallelSequencer::OnStarting() {
     }
 }
 
+// Each child is started once a run: one that has already run to its end
+// while the others were being started is not started again.
 void ParallelSequencer::StartAll() {
     const std::vector<Process*> children = children_;
-    for (Process* child : children) {
-        Listen(child);
-        if (child->IsStopped()) {
-            child->Start();
+    if (launched_.size() != children.size()) {
+        launched_.assign(children.size(), false);
+    }
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        Listen(children[i]);
+        if (launched_[i]) {
+            continue;
+        }
+        launched_[i] = true;
+        if (children[i]->IsStopped()) {
+            children[i]->Start();
         }
     }
 }
@@ -99,6 +110,8 @@ void ParallelSequencer::Update() {
 
 void ParallelSequencer::Stopped() {
     LeaveChildren();
+    soundsStartedFirst_ = false;
+    launched_.clear();
     Sequencer::Stopped();
 }
 

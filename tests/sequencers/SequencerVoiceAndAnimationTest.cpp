@@ -2,6 +2,7 @@
 // voice on the mixer's sound service (captured on the manual clock) and the real
 // animation on the animation service and the screen canvas (dummy video driver).
 #include "sequencers/ParallelSequencer.h"
+#include "sequencers/SerialSequencer.h"
 
 #include "framework/DummyUIRoot.h"
 #include "PassLog.h"
@@ -104,6 +105,42 @@ TEST_F(SequencerVoiceAndAnimationTest, TheVoiceStartsFirstAndTheSequenceEndsWith
     for (std::int16_t sample : out_.RecordedSamples()) heard += sample != 0 ? 1 : 0;
     EXPECT_GT(heard, 0u);
     EXPECT_EQ(voice.GetChannel(), -1);
+}
+
+// A serial sequence of one short animation held at its end, an empty serial
+// sequence and, leading, a serial sequence of a voice, run together. The others
+// are started once, after the voice: the empty one ends at once and the
+// animation's one reaches its end while the voice plays, and neither is started
+// again (a second start of the animation's sequence would find its child held
+// at its end and break the sequence). The whole reports started once all have
+// been, and ends with the voice.
+TEST_F(SequencerVoiceAndAnimationTest, SequencesThatEndBeforeTheStartCompletesAreNotRestarted) {
+    Voice voice(view_.get(), kVoice);
+    Animation animation(view_.get(), kStrip, kThreeCels);
+    animation.SetHoldAtEnd();
+    animation.AddReceiver(&log_);
+    voice.AddReceiver(&log_);
+    SerialSequencer pictures(&log_);
+    pictures.Add(&animation, true);
+    SerialSequencer voices(&log_);
+    voices.Add(&voice);
+    SerialSequencer effects(&log_);
+    ParallelSequencer sequencer(&log_);
+    sequencer.Add(&pictures);
+    sequencer.Add(&voices);
+    sequencer.Add(&effects);
+    sequencer.Start();
+    for (int i = 0; i < 400 && !sequencer.IsStopped(); ++i) Passes(1);
+    ASSERT_TRUE(sequencer.IsStopped());
+    EXPECT_EQ(log_.Count(&pictures, "StartingMsg"), 1);
+    EXPECT_EQ(log_.Count(&effects, "StartingMsg"), 1);
+    EXPECT_EQ(log_.Count(&voices, "StartingMsg"), 1);
+    EXPECT_EQ(log_.Count(&sequencer, "StartedMsg"), 1);
+    EXPECT_EQ(log_.Count(&sequencer, "StoppedMsg"), 1);
+    EXPECT_LE(log_.PassOf(&pictures, "StoppedMsg"), log_.PassOf(&voice, "StoppedMsg"));
+    EXPECT_GE(log_.PassOf(&sequencer, "StoppedMsg"), log_.PassOf(&voice, "StoppedMsg"));
+    EXPECT_TRUE(animation.IsPaused()) << "held at its end";
+    EXPECT_FALSE(animation.HasReceiver(&pictures));
 }
 
 }  // namespace

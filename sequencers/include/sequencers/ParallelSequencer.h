@@ -39,4 +39,6 @@ class ParallelSequencer : public Sequencer {
 
     std::vector<bool> pauseEnds_;
     bool soundsStartedFirst_ = false;
+    // Per child: already started (or found running) in this run.
+    std::vector<bool> launched_;
 };

@@ -253,11 +253,17 @@ TEST_F(PictureControlTest, ModesToTheirParts) {
         bool effect;
     };
     const Case cases[] = {
-        {0, 1, false, {1, 4, 11}, {0}, true},     {0, 2, true, {5, 11}, {}, false},
-        {0, 9, true, {11}, {}, false},         {1, 3, false, {3, 6, 11}, {1}, true},
-        {2, 1, false, {1, 4, 11}, {2}, true},     {3, 1, false, {1, 4, 11}, {3, 5 + 2, 4}, true},
-        {4, 2, true, {5, 11}, {}, false},        {5, 2, false, {8, 4}, {}, false},
-        {5, 7, false, {4}, {}, false},           {6, 1, false, {10}, {}, false},
+        {0, 1, false, {1, 4, 11}, {0}, true},
+        {0, 2, true, {5, 11}, {}, false},
+        {0, 9, false, {11}, {0}, false},
+        {0, 9, true, {11}, {}, false},
+        {1, 3, false, {3, 6, 11}, {1}, true},
+        {2, 1, false, {1, 4, 11}, {2}, true},
+        {3, 1, false, {1, 4, 11}, {3, 5 + 2, 4}, true},
+        {4, 2, true, {5, 11}, {}, false},
+        {5, 2, false, {8, 4}, {}, false},
+        {5, 7, false, {4}, {}, false},
+        {6, 1, false, {10}, {}, false},
     };
     fixedRandom_ = 2;
     for (const Case& c : cases) {
