@@ -715,8 +715,8 @@ TEST_F(ViewFixture, TheRealChatBoxAndPlayerListTakeTheViewsCalls) {
 
 TEST(ViewParts, TheStandInRowsAreListed) {
     const auto rows = view::PictureViewParts::StandInRows();
-    EXPECT_EQ(rows.size(), 15u);
-    for (std::string_view real : {"background", "playerList", "chatBox", "controlPanelButton", "nameAndScore",
+    EXPECT_EQ(rows.size(), 13u);
+    for (std::string_view real : {"progress", "logon", "background", "playerList", "chatBox", "controlPanelButton", "nameAndScore",
                                   "controlPanel", "timer", "roundIndicator", "picture"}) {
         EXPECT_EQ(std::count(rows.begin(), rows.end(), real), 0) << real;
     }
