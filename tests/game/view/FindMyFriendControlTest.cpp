@@ -201,6 +201,17 @@ TEST_F(FindMyFriendControlTest, TryAgainFollowsTheNotFoundComment) {
     TryAgainAfter(false);
 }
 
+TEST_F(FindMyFriendControlTest, AnAnswerWithoutRoomOrPlayerIsNotFound) {
+    control_->SetAdultAllowed(true);
+    Type("Bob");
+    control_->PlayerFound(PlayerFoundRoomMsg(nullptr, nullptr));
+    Run();
+    EXPECT_TRUE(control_->IsEnabled());
+    EXPECT_EQ(FieldText(kMessage), "Could not find player with username 'Bob'.");
+    EXPECT_EQ(control_->GetRoom().GetName(), kNoRoom);
+    EXPECT_EQ(control_->GetPlayer().GetName(), "Unknown");
+}
+
 TEST_F(FindMyFriendControlTest, ResetForgetsTheRoomAndTheTexts) {
     control_->SetAdultAllowed(true);
     Type("Bob");
