@@ -36,6 +36,13 @@ The pack holds, under the names the resource catalogue gives them:
              (10, 48 + 40 r)-(34, 72 + 40 r); highlights 333 + 3r / 505 + 3r (index 135 + r) over
              row r at (40, 76 + 40 r)-(420, 80 + 40 r); markers 538 (index 150), 554 (151);
              nobody composed 570 (152), 658 (153)
+  Options    "off4" 1100 (the room chooser): 1 the backdrop (index 220), 20 and 116 (221, 222),
+             modes 5, 10, 15 (223-225), tabs 30, 25 (226, 227), join 35/40 (228, 229),
+             lists 45/60 (230, 231; text items 1-20 of 1-60 placed), 50/65 (232, 233; items
+             61-80 of 61-120 placed), hit area 55 (234), scroll bar 70, 80, 85 (235-237),
+             find-my-friend: 91 the board (238; items 122-126), 96 the message (239; item 127),
+             101 the hint (240; item 128), 106 the edit line (241; item 121), 111 the search
+             button down (242)
   Sounds, a short tone each (the type and id the catalogue gives the file):
     Sfx   PixFrame 1055, TimerOn 1070, Zeravizuvu 1005, CopyFits 1030, Duzarezuri 1060, TabHeads 1065
     Voice Go 2050, FinalRndIntro 2208, ZeravizuvuVoice1 2195, CopyFitsVoice1 2205,
@@ -44,7 +51,10 @@ The pack holds, under the names the resource catalogue gives them:
           TabHeadsVoice2 2236, NobodyComposed 2460, NobodyComposed2 2462, VoteNow 2470,
           VoteChange 2465, NobodyVoted 2415, NobodyVoted2 2417, ShowVotes 2440, VoteTie 2442,
           ShowPoints1-3 2425/2430/2435, ShowNoVotes 2420
-    Sfx   SelectCaption 1057, OwnCaptionSelected 1048
+          AdultLanguage 2360, Beginning 2365, ChooseForMe 2370, FindMyFriends 2375, FriendFound 2380,
+          FriendFoundRoomFull 2385, FriendIsChoosing 2390, FriendNotFound 2395, KeepItClean 2400,
+          LetMeChoose 2405, TryAgain 2410
+    Sfx   SelectCaption 1057, OwnCaptionSelected 1048, Pencil 1050, Window 1085
     Music FatChanceB 3105
 An animation runs from its number to the next missing cel.
 """
@@ -196,6 +206,51 @@ def vot():
     return s.manifest(2900)
 
 
+# Text item n's style: items 1-60 are styles 11010-11600, 61-120 21010-21600,
+# 121 is 11680 and 122-128 are 11610-11670 (the text style table's order).
+def item_style(n):
+    if 1 <= n <= 60:
+        return 11000 + 10 * n
+    if 61 <= n <= 120:
+        return 21000 + 10 * (n - 60)
+    if n == 121:
+        return 11680
+    return 11610 + 10 * (n - 122)
+
+
+def list_rows(first):
+    """The first twenty of the list's sixty items, rows 10 pixels tall (a cel holds at most 48
+    parts, two per text item)."""
+    return [(item_style(first + k), (0, 10 * k, 300, 10 * k + 10)) for k in range(20)]
+
+
+def options():
+    s = Strip()
+    s.cel(1, (0, 0, 640, 480), 220)
+    s.cel(20, (10, 10, 110, 40), 221)
+    s.cel(116, (120, 10, 220, 40), 222)
+    for k, n in enumerate((5, 10, 15)):
+        s.cel(n, (20 + 80 * k, 50, 90 + 80 * k, 70), 223 + k)
+    s.cel(30, (300, 50, 370, 70), 226)
+    s.cel(25, (380, 50, 450, 70), 227)
+    s.cel(35, (500, 420, 600, 450), 228)
+    s.cel(40, (500, 420, 600, 450), 229)
+    s.cel(45, (20, 100, 320, 300), 230, list_rows(1))
+    s.cel(60, (20, 100, 320, 300), 231, list_rows(1))
+    s.cel(50, (20, 100, 320, 300), 232, list_rows(61))
+    s.cel(65, (20, 100, 320, 300), 233, list_rows(61))
+    s.cel(55, (20, 100, 320, 300), 234)
+    for k, n in enumerate((70, 80, 85)):
+        s.cel(n, (330, 100 + 30 * k, 346, 116 + 30 * k), 235 + k)
+    fields = [(item_style(122 + k), (0, 20 * k, 300, 20 * k + 20)) for k in range(5)]
+    s.cel(91, (160, 120, 460, 220), 238, fields)
+    s.cel(96, (160, 230, 460, 250), 239, [(item_style(127), (0, 0, 300, 20))])
+    s.cel(101, (160, 260, 460, 280), 240, [(item_style(128), (0, 0, 300, 20))])
+    s.cel(106, (160, 90, 400, 110), 241, [(item_style(121), (0, 0, 240, 20))])
+    s.cel(111, (410, 90, 460, 110), 242)
+    return s.manifest(1100)
+
+
 def single(type_id, index, alternate):
     s = Strip()
     run(s, 1, index)
@@ -205,14 +260,17 @@ def single(type_id, index, alternate):
 
 SOUNDS = {
     "Sfx ": {"PixFrame": 1055, "TimerOn": 1070, "Zeravizuvu": 1005, "CopyFits": 1030, "Duzarezuri": 1060, "TabHeads": 1065,
-             "SelectCaption": 1057, "OwnCaptionSelected": 1048},
+             "SelectCaption": 1057, "OwnCaptionSelected": 1048, "Pencil": 1050, "Window": 1085},
     "Voic": {"Go": 2050, "FinalRndIntro": 2208, "ZeravizuvuVoice1": 2195, "CopyFitsVoice1": 2205,
              "SlimerickVoiceA1": 2225, "TabHeadsVoice1": 2235, "HeresZuv": 2055, "ZeravizuvuVoice2": 2196,
              "CopyFitsVoice2": 2206, "SlimerickVoiceA2": 2226, "SlimerickVoiceB": 2230, "Poem1": 2210,
              "Poem2": 2215, "Poem3": 2220, "TabHeadsVoice2": 2236, "NobodyComposed": 2460,
              "NobodyComposed2": 2462, "VoteNow": 2470, "VoteChange": 2465, "NobodyVoted": 2415,
              "NobodyVoted2": 2417, "ShowVotes": 2440, "VoteTie": 2442, "ShowPoints1": 2425,
-             "ShowPoints2": 2430, "ShowPoints3": 2435, "ShowNoVotes": 2420},
+             "ShowPoints2": 2430, "ShowPoints3": 2435, "ShowNoVotes": 2420, "AdultLanguage": 2360,
+             "Beginning": 2365, "ChooseForMe": 2370, "FindMyFriends": 2375, "FriendFound": 2380,
+             "FriendFoundRoomFull": 2385, "FriendIsChoosing": 2390, "FriendNotFound": 2395, "KeepItClean": 2400,
+             "LetMeChoose": 2405, "TryAgain": 2410},
     "Musi": {"FatChanceB": 3105},
 }
 
@@ -246,6 +304,7 @@ def main():
         "CopyF": {"version": 2, "entries": [single(1720, 172, 59)]},
         "Slim": {"version": 2, "entries": [single(1760, 173, 59)]},
         "TabH": {"version": 2, "entries": [single(1740, 174, 58)]},
+        "Options": {"version": 2, "entries": [options()]},
     }
     batch.update(sounds())
     with open(sys.argv[1], "w") as out:

@@ -73,7 +73,8 @@ void LogonCompleted(int code, const LogonResult* result, std::intptr_t user) {
             if (result == nullptr) return;
             screen->Send(LogonScreenSucceededMsg(
                 result->playerName, result->password, static_cast<std::int32_t>(result->playerId),
-                static_cast<std::int32_t>(result->playerSessionId), LogonAdultFlag(result->lines)));
+                static_cast<std::int32_t>(result->playerSessionId),
+                LogonAdultFlag(result->lines) ? std::uint8_t{1} : std::uint8_t{0}));
             return;
         case 1:
         case 2:

@@ -16,6 +16,8 @@
 #include "game/model/PictureRoom.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/model/PictureViewMsgs.h"
+#include "game/screens/LogonScreen.h"
+#include "game/screens/ProgressScreen.h"
 #include "game/view/GameViewMsgs.h"
 #include "game/view/ResourceCatalogue.h"
 #include "game/view/controls/BackgroundControl.h"
@@ -35,15 +37,14 @@
 #include "game/view/screens/FatChanceResultsScreen.h"
 #include "game/view/screens/FatChanceSelectionScreen.h"
 #include "game/view/screens/GameWinnerScreen.h"
-#include "game/view/screens/LogonScreen.h"
 #include "game/view/screens/OpeningScreen.h"
 #include "game/view/screens/PreflightScreen.h"
-#include "game/view/screens/ProgressScreen.h"
 #include "game/view/screens/RoundWinnerScreen.h"
 #include "game/view/screens/ScoringScreen.h"
 #include "game/view/screens/VotingScreen.h"
 #include "media/PaletteResource.h"
 #include "net/GenericRoomMsgs.h"
+#include "platform/Registry.h"
 #include "resource/LanguageFilter.h"
 #include "resource/ResourceService.h"
 #include "sequencers/StopSequencer.h"
@@ -110,9 +111,7 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 }  // namespace
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {"progress",
-            "logon",
-            "fatChance",
+    return {"fatChance",
             "chooseRoom",
             "composition",
             "voting",
@@ -137,7 +136,9 @@ void FillDefaults(PictureViewParts& p) {
             return std::make_unique<ProgressScreen>(parent, layer);
         };
     if (!p.logon)
-        p.logon = [](UI* parent, std::int32_t layer) { return std::make_unique<LogonScreen>(parent, layer); };
+        p.logon = [](UI* parent, std::int32_t layer) {
+            return std::make_unique<LogonScreen>(parent, layer, platform::Registry::Default());
+        };
     if (!p.background)
         p.background = [](UI* parent, MsgReceiver* receiver) {
             return std::make_unique<BackgroundControl>(parent, receiver, -100, 1200, 5, 1);

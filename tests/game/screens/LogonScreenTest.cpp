@@ -75,9 +75,9 @@ TEST(LogonAdultFlagTest, TheFirstAdultLineDecidesAndAShortOneIsNotAdult) {
 
 std::string NameOf(const Msg& msg) {
     if (const auto* ok = dynamic_cast<const LogonScreenSucceededMsg*>(&msg))
-        return "succeeded " + ok->GetName() + " " + ok->GetPassword() + " " +
+        return "succeeded " + ok->GetName() + " " + ok->GetOther() + " " +
                std::to_string(ok->GetPlayerId()) + " " + std::to_string(ok->GetSessionId()) +
-               (ok->IsAdult() ? " adult" : " not adult");
+               (ok->GetAdult() != 0 ? " adult" : " not adult");
     if (msg.Is<LogonScreenCanceledMsg>()) return "canceled";
     return "";
 }

@@ -25,6 +25,8 @@
 #include "framework/SingletonDefaults.h"
 #include "framework/Timer.h"
 #include "framework/TimerMsg.h"
+#include "game/screens/LogonScreen.h"
+#include "game/screens/ProgressScreen.h"
 #include "game/view/PictureView.h"
 #include "game/view/controls/CaptionsControl.h"
 #include "game/view/controls/FatChanceControl.h"
@@ -37,14 +39,13 @@
 #include "game/view/screens/CompositionScreen.h"
 #include "game/view/screens/ControlPanelScreen.h"
 #include "game/view/screens/FatChanceSelectionScreen.h"
-#include "game/view/screens/LogonScreen.h"
 #include "game/view/screens/OpeningScreen.h"
-#include "game/view/screens/ProgressScreen.h"
 #include "game/view/screens/RoundWinnerScreen.h"
 #include "game/view/screens/VotingScreen.h"
 #include "media/AnimationService.h"
 #include "media/ScreenRootCanvas.h"
 #include "media/WinScreenCanvas.h"
+#include "platform/Registry.h"
 #include "resource/FileRegistry.h"
 #include "resource/FileResourceFactory.h"
 #include "sound/SoundService.h"
@@ -84,6 +85,9 @@ struct World {
 class RecProgress : public ProgressScreen {
   public:
     RecProgress(UI* parent, std::int32_t layer, World& w) : ProgressScreen(parent, layer), w_(w) {}
+    // The view's tests have no window to put the dialog over: shown and hidden as a plain screen.
+    void Show() override { Screen::Show(); }
+    void Hide() override { Screen::Hide(); }
     void Reset() override { w_.journal.Add("Reset"); }
     void SetTitle(const std::string& t) override { w_.journal.Add("SetTitle(" + t + ")"); }
     void SetStatus(const std::string& t) override { w_.journal.Add("SetStatus(" + t + ")"); }
@@ -327,6 +331,8 @@ class ViewFixture : public SchedulerFixture {
     }
 
     platform::CaptureAudioOut audio_;
+    // Never written: the view tests do not open the logon dialogs.
+    platform::Registry logonRegistry_{"logon-registry-unused.txt"};
 
     view::PictureViewParts RecordingParts() {
         World& w = world_;
@@ -334,8 +340,8 @@ class ViewFixture : public SchedulerFixture {
         p.progress = [&w](UI* parent, std::int32_t layer) {
             return std::make_unique<RecProgress>(parent, layer, w);
         };
-        p.logon = [&w](UI* parent, std::int32_t layer) {
-            return std::make_unique<RecScreen<LogonScreen>>(w, "Logon", parent, layer);
+        p.logon = [&w, this](UI* parent, std::int32_t layer) {
+            return std::make_unique<RecScreen<LogonScreen>>(w, "Logon", parent, layer, logonRegistry_);
         };
         p.playerList = [&w](UI* parent, MsgReceiver* r) {
             return std::make_unique<RecPlayerList>(parent, r, w);

@@ -5,11 +5,10 @@
 // screen's time-out and cancel.
 
 #include "framework/CloneableMsg.h"
+#include "game/screens/ProgressMsgs.h"
 
 class AdsStartingMsg : public CloneableMsg<AdsStartingMsg> {};
 class AdsStoppedMsg : public CloneableMsg<AdsStoppedMsg> {};
 class SponsorAdStartingMsg : public CloneableMsg<SponsorAdStartingMsg> {};
 class SponsorAdStoppedMsg : public CloneableMsg<SponsorAdStoppedMsg> {};
 class QuonzaStartingMsg : public CloneableMsg<QuonzaStartingMsg> {};
-class ProgressTimedOutMsg : public CloneableMsg<ProgressTimedOutMsg> {};
-class ProgressCanceledMsg : public CloneableMsg<ProgressCanceledMsg> {};
