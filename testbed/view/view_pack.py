@@ -43,6 +43,11 @@ The pack holds, under the names the resource catalogue gives them:
              find-my-friend: 91 the board (238; items 122-126), 96 the message (239; item 127),
              101 the hint (240; item 128), 106 the edit line (241; item 121), 111 the search
              button down (242)
+  StandBy    "off4" 3100: 1 "Please Stand By..." (three cels, index 220), 15 "Downloading
+             advertisement." (one cel, index 221)
+  AdClick    "off4" 31000: 15 the click animation (three cels, index 222)
+  Ads/TestAd a writer-made sponsor ad: "off4" 30000 200 (three cels, index 223, 400x300 at
+             120,90) and "snd " 1 (a 400 ms tone)
   Sounds, a short tone each (the type and id the catalogue gives the file):
     Sfx   PixFrame 1055, TimerOn 1070, Zeravizuvu 1005, CopyFits 1030, Duzarezuri 1060, TabHeads 1065
     Voice Go 2050, FinalRndIntro 2208, ZeravizuvuVoice1 2195, CopyFitsVoice1 2205,
@@ -259,7 +264,7 @@ def single(type_id, index, alternate):
 
 
 SOUNDS = {
-    "Sfx ": {"PixFrame": 1055, "TimerOn": 1070, "Zeravizuvu": 1005, "CopyFits": 1030, "Duzarezuri": 1060, "TabHeads": 1065,
+    "Sfx ": {"AdClkSfx": 1400, "PixFrame": 1055, "TimerOn": 1070, "Zeravizuvu": 1005, "CopyFits": 1030, "Duzarezuri": 1060, "TabHeads": 1065,
              "SelectCaption": 1057, "OwnCaptionSelected": 1048, "Pencil": 1050, "Window": 1085},
     "Voic": {"Go": 2050, "FinalRndIntro": 2208, "ZeravizuvuVoice1": 2195, "CopyFitsVoice1": 2205,
              "SlimerickVoiceA1": 2225, "TabHeadsVoice1": 2235, "HeresZuv": 2055, "ZeravizuvuVoice2": 2196,
@@ -273,6 +278,31 @@ SOUNDS = {
              "LetMeChoose": 2405, "TryAgain": 2410},
     "Musi": {"FatChanceB": 3105},
 }
+
+
+AD_RECT = (120, 90, 520, 390)
+
+
+def stand_by():
+    s = Strip()
+    for k in range(3):
+        s.cel(1 + k, (160, 200, 480, 230), 220)
+    s.cel(15, (160, 240, 480, 270), 221)
+    return s.manifest(3100)
+
+
+def ad_click():
+    s = Strip()
+    for k in range(3):
+        s.cel(15 + k, (500, 400, 540, 440), 222)
+    return s.manifest(31000)
+
+
+def test_ad():
+    s = Strip()
+    for k in range(3):
+        s.cel(200 + k, AD_RECT, 223)
+    return s.manifest(30000)
 
 
 def sounds():
@@ -306,6 +336,10 @@ def main():
         "TabH": {"version": 2, "entries": [single(1740, 174, 58)]},
         "Options": {"version": 2, "entries": [options()]},
     }
+    batch["StandBy"] = {"version": 2, "entries": [stand_by()]}
+    batch["AdClick"] = {"version": 2, "entries": [ad_click()]}
+    batch["TestAd"] = {"version": 2, "entries": [test_ad(), {
+        "type": "snd ", "id": 1, "sound": {"form": "pcm", "tone": {"hz": 660, "ms": 400, "amplitude": 6000}}}]}
     batch.update(sounds())
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)

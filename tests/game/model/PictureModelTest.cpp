@@ -189,21 +189,6 @@ TEST_F(PictureModelTest, TheRegistryMakesTheGamesApplication) {
     EXPECT_EQ(events, gone);
 }
 
-// The folder text outlives the last ad process that plays from it.
-TEST(AdProcessTest, TheFolderIsKeptWhileAnAdProcessLives) {
-    struct Ad : AdProcess {};
-    AdProcess::SetAdFolder("X\\");
-    {
-        Ad ad;
-        EXPECT_EQ(AdProcess::LiveCount(), 1);
-        AdProcess::ClearAdFolder();
-        EXPECT_EQ(AdProcess::GetAdFolder(), "X\\");
-    }
-    AdProcess::ClearAdFolder();
-    EXPECT_FALSE(AdProcess::HasAdFolder());
-    EXPECT_EQ(AdProcess::GetAdFolder(), "Ads\\");
-}
-
 // The settings' sound switch reaches the sound layer before the view (and with
 // it the sound service) is made.
 TEST_F(PictureModelTest, DisableSoundSwitchesTheSoundLayerOffBeforeTheViewIsMade) {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/view/ads/AdFiles.h"
+#include "game/model/AdFiles.h"
 #include "game/view/screens/AdsScreen.h"
 
 namespace {

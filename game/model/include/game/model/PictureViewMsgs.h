@@ -80,6 +80,8 @@ class AdViewedMsg : public CloneableMsg<AdViewedMsg> {
     AdViewedMsg(AdInfo ad, bool clicked) : ad_(std::move(ad)), clicked_(clicked) {}
     const AdInfo& GetAd() const { return ad_; }
     bool GetClicked() const { return clicked_; }
+    const AdInfo& GetAdInfo() const { return ad_; }
+    bool WasClicked() const { return clicked_; }
 
   private:
     AdInfo ad_;
@@ -91,6 +93,7 @@ class AdSelectedMsg : public CloneableMsg<AdSelectedMsg> {
   public:
     explicit AdSelectedMsg(AdInfo ad) : ad_(std::move(ad)) {}
     const AdInfo& GetAd() const { return ad_; }
+    const AdInfo& GetAdInfo() const { return ad_; }
 
   private:
     AdInfo ad_;

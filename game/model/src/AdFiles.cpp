@@ -1,4 +1,4 @@
-#include "game/view/ads/AdFiles.h"
+#include "game/model/AdFiles.h"
 
 #include <cmath>
 
