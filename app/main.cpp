@@ -12,6 +12,8 @@
 #include "media/AnimationService.h"
 #include "media/ScreenRootCanvas.h"
 #include "platform/CommandLine.h"
+#include "platform/DialogWindow.h"
+#include "platform/FontFace.h"
 #include "platform/GameWindow.h"
 #include "platform/HostFileSystem.h"
 #include "platform/HostPath.h"
@@ -39,6 +41,10 @@ int main(int argc, char** argv) {
     platform::MessageBoxSink::Install(&boxes);
     platform::DesktopControl::Install(&desktop);
     platform::UrlLauncher::Install(&browser);
+    // The dialogs drawn in the game window write their labels in this face.
+    const std::unique_ptr<platform::FontFace> dialogFont =
+        platform::OpenFontFace(platform::FontRequest{"Arial", 13, 400, false});
+    platform::SetDialogFont(dialogFont.get());
     // Every UI root plays through the mixer on SDL's queued output; when the
     // output cannot open, the run goes on silent and ends with the sound error.
     // Every UI root draws into the game window, its animations through the
@@ -76,6 +82,7 @@ int main(int argc, char** argv) {
     // the result once per pass.
     entry.presentFrame = &platform::PresentAllWindows;
     const int result = WinMain(entry);
+    platform::SetDialogFont(nullptr);
     UIRoot::SetSoundServiceMaker(nullptr);
     AnimationService::Uninstall();
     UIRoot::SetCanvasMaker(nullptr);
