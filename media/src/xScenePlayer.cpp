@@ -43,8 +43,8 @@ void xScenePlayer::SetTarget(xSpriteEngine* engine, const xRect& origin) {
     lastTick_ = GetAppTime();
 }
 
-int xScenePlayer::MarkPersistent(int spec) {
-    const int object = CreateObject(spec);
+int xScenePlayer::MarkPersistent(int wanted) {
+    const int object = CreateObject(wanted);
     if (Object* o = Obj(object)) {
         o->state = 2;
     }
@@ -94,10 +94,10 @@ void xScenePlayer::MoveBy(int object, int dx, int dy) {
     });
 }
 
-int xScenePlayer::AddCel(int spec, xOffsetStrip* strip, std::int16_t first, std::uint16_t flags,
+int xScenePlayer::AddCel(int wanted, xOffsetStrip* strip, std::int16_t first, std::uint16_t flags,
                          std::int16_t depth, std::int32_t rate, std::int32_t extra, xPoint position) {
     return Run([&]() -> int {
-        const int object = CreateObject(spec);
+        const int object = CreateObject(wanted);
         if (Obj(object) == nullptr) {
             return object;
         }
@@ -548,9 +548,9 @@ bool xScenePlayer::CheckFrameMarks(int object) {
     return found;
 }
 
-int xScenePlayer::CreateObject(int spec) {
-    int index = spec;
-    if (spec == -2) {
+int xScenePlayer::CreateObject(int wanted) {
+    int index = wanted;
+    if (wanted == -2) {
         if (objectCount_ >= kMax) {
             xThrow(kErrMemory);
             return -1;

@@ -27,9 +27,9 @@ std::string OrEmpty(std::string text) {
 DispatchProxy::DispatchProxy(MsgReceiver* receiver) : info_(std::make_unique<DispatchInfo>()) {
     client_ = std::make_unique<HttpClient>(this);
     xTry([&] {
-        xFileSpec spec = xFileGetApplicationFileSpec();
-        xFileChangeFileSpec(spec, kLocalName);
-        localPath_ = spec.c_str();
+        xFileSpec local = xFileGetApplicationFileSpec();
+        xFileChangeFileSpec(local, kLocalName);
+        localPath_ = local.c_str();
     });
     if (receiver != nullptr) AddReceiver(receiver);
 }

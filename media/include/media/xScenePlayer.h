@@ -72,12 +72,12 @@ class xScenePlayer : public xAppObject {
     ~xScenePlayer() override;
 
     virtual void SetTarget(xSpriteEngine* engine, const xRect& origin);
-    virtual int MarkPersistent(int spec);
+    virtual int MarkPersistent(int wanted);
     virtual void RemoveObjects(int object);
     virtual bool HasObject(int object) const;
     virtual void SetDepth(int object, std::int16_t depth);
     virtual void MoveBy(int object, int dx, int dy);
-    virtual int AddCel(int spec, xOffsetStrip* strip, std::int16_t first, std::uint16_t flags,
+    virtual int AddCel(int wanted, xOffsetStrip* strip, std::int16_t first, std::uint16_t flags,
                        std::int16_t depth, std::int32_t rate, std::int32_t extra, xPoint position);
     virtual void SetHold(int object, std::uint16_t count);
     virtual void ClearHold(int object);
@@ -97,7 +97,7 @@ class xScenePlayer : public xAppObject {
     virtual bool IsStripUsed(const xOffsetStrip* strip) const;
     virtual bool CheckFrameMarks(int object);
     // Raises x-layer error 1 (and answers -1) with 500 objects live.
-    virtual int CreateObject(int spec);
+    virtual int CreateObject(int wanted);
     virtual void RemoveObject(int object);
     // Raises x-layer error 1 (and answers kNone) with 500 records live.
     virtual std::uint16_t AllocCel();

@@ -129,11 +129,11 @@ def label_image(glyphs, text, colour, width=None, height=20):
 
 # ---- animations ----
 
-def parse_anims(specs, special):
+def parse_anims(entries, special):
     """[(number, words)] sorted by number."""
     out = []
-    for spec in specs:
-        words = spec.split()
+    for entry in entries:
+        words = entry.split()
         head = words[0]
         if head in special:
             out += special[head]()
@@ -468,12 +468,12 @@ def generate(out):
         glyphs = load_glyphs(work)
         if manifest["animations"][BRAND_ORDINAL]["file"] != "Quonza.srf":
             raise SystemExit("make_pack: BRAND_ORDINAL does not name Quonza.srf")
-        for ordinal, spec in enumerate(manifest["animations"]):
-            stem = spec["file"][:-4]
-            strip, lines = strip_for(stem, parse_anims(spec["anims"], SPECIAL), glyphs, ordinal)
-            write_srf(os.path.join(res, "Animation", spec["file"]),
-                      [{"type": "off4", "id": spec["id"], "strip": strip}], version)
-            check += ["off4 %s %d %s" % (spec["file"], spec["id"], line) for line in lines]
+        for ordinal, animation in enumerate(manifest["animations"]):
+            stem = animation["file"][:-4]
+            strip, lines = strip_for(stem, parse_anims(animation["anims"], SPECIAL), glyphs, ordinal)
+            write_srf(os.path.join(res, "Animation", animation["file"]),
+                      [{"type": "off4", "id": animation["id"], "strip": strip}], version)
+            check += ["off4 %s %d %s" % (animation["file"], animation["id"], line) for line in lines]
 
         # Ads: an animation 200 of strip 30000 and a generic sound 1.
         for ad in manifest["ads"]:
@@ -553,11 +553,11 @@ def damage(good, out, name):
         glyphs = load_glyphs(work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    for ordinal, spec in enumerate(manifest["animations"]):
-        if spec["file"] == file:
-            strip, _ = strip_for(file[:-4], parse_anims(change(spec["anims"]), SPECIAL), glyphs, ordinal,
+    for ordinal, animation in enumerate(manifest["animations"]):
+        if animation["file"] == file:
+            strip, _ = strip_for(file[:-4], parse_anims(change(animation["anims"]), SPECIAL), glyphs, ordinal,
                                  lenient=True)
-            write_srf(os.path.join(res, "Animation", file), [{"type": "off4", "id": spec["id"], "strip": strip}],
+            write_srf(os.path.join(res, "Animation", file), [{"type": "off4", "id": animation["id"], "strip": strip}],
                       version)
 
 
