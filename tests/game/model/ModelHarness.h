@@ -23,8 +23,11 @@
 #include "framework/StoppingMsg.h"
 #include "framework/UIRoot.h"
 #include "game/model/PictureDispatchProxy.h"
+#include "game/model/PictureDispatchSucceededMsg.h"
 #include "game/model/PictureModel.h"
 #include "game/model/PictureRoomProxy.h"
+#include "game/model/PictureViewMsgs.h"
+#include "net/FileUpdateMsgs.h"
 #include "net/FileUpdateService.h"
 #include "net/IRCMsg.h"
 #include "net/xIrcClient.h"
@@ -263,5 +266,34 @@ class ModelHarness {
     platform::UrlLauncher* browserBefore_ = nullptr;
     platform::ProcessLauncher* launcherBefore_ = nullptr;
 };
+
+// The calls recorded so far, leaving none.
+inline std::vector<std::string> TakeCalls() {
+    std::vector<std::string> calls = Calls();
+    Calls().clear();
+    return calls;
+}
+
+enum class State { Started, Chooser, Room };
+
+// Brings the model through its chain on the dispatch file `info`: started,
+// logged on with the room chooser up, or in a room after the opening.
+inline void Bring(ModelHarness& h, State state, const PictureDispatchInfo& info) {
+    h.model->Start();
+    h.Pass();
+    h.Deliver(PictureDispatchSucceededMsg(info), h.DispatchSender());
+    if (state == State::Started) return;
+    h.Deliver(FileUpdateGotMandatoryFilesMsg(), h.UpdateSender());
+    h.Pass(3);
+    h.Deliver(LogonScreenSucceededMsg("Ann", "x", 11, 22, 0), h.ViewSender());
+    h.BotAccepts(*h.lobby, "Lobby");
+    if (state == State::Chooser) return;
+    h.Deliver(RoomSelectedMsg(PictureRoom("R", "irc2.example", 6668, "#a", "open", 3, false, 8, 1, 2, false, false),
+                              0),
+              h.ViewSender());
+    h.BotAccepts(*h.room, "Alpha");
+    h.BotLetsGo(*h.lobby);
+    h.Deliver(OpeningCompleteMsg(), h.ViewSender());
+}
 
 }  // namespace harness

@@ -21,8 +21,11 @@
 
 namespace {
 
+using harness::Bring;
 using harness::Calls;
 using harness::ModelHarness;
+using harness::State;
+using harness::TakeCalls;
 using harness::TestRoomProxy;
 
 PictureDispatchInfo Info() {
@@ -38,31 +41,6 @@ PictureDispatchInfo Info() {
     return info;
 }
 
-std::vector<std::string> Take() {
-    std::vector<std::string> calls = Calls();
-    Calls().clear();
-    return calls;
-}
-
-enum class State { Started, Chooser, Room };
-
-void Bring(ModelHarness& h, State state) {
-    h.model->Start();
-    h.Pass();
-    h.Deliver(PictureDispatchSucceededMsg(Info()), h.DispatchSender());
-    if (state == State::Started) return;
-    h.Deliver(FileUpdateGotMandatoryFilesMsg(), h.UpdateSender());
-    h.Pass(3);
-    h.Deliver(LogonScreenSucceededMsg("Ann", "x", 11, 22, 0), h.ViewSender());
-    h.BotAccepts(*h.lobby, "Lobby");
-    if (state == State::Chooser) return;
-    h.Deliver(RoomSelectedMsg(PictureRoom("R", "irc2.example", 6668, "#a", "open", 3, false, 8, 1, 2, false, false),
-                              0),
-              h.ViewSender());
-    h.BotAccepts(*h.room, "Alpha");
-    h.BotLetsGo(*h.lobby);
-    h.Deliver(OpeningCompleteMsg(), h.ViewSender());
-}
 
 struct ChatRow {
     std::string line;
@@ -76,7 +54,7 @@ class ChatTest : public testing::TestWithParam<ChatRow> {};
 TEST_P(ChatTest, TheLineBecomesItsMessageAndEcho) {
     const ChatRow& row = GetParam();
     ModelHarness h("");
-    Bring(h, State::Room);
+    Bring(h, State::Room, Info());
     h.view->players = {"Ann", "Bo", "Cy Dee"};
     h.BotSays(*h.room, "CLB 2 1 1 ");
     h.BotSays(*h.room, "CLI 0 Bo one two ");
@@ -85,7 +63,7 @@ TEST_P(ChatTest, TheLineBecomesItsMessageAndEcho) {
     h.room->Wire().clear();
     Calls().clear();
     h.Deliver(LocalOriginChatMsg(row.line), h.ViewSender());
-    EXPECT_EQ(Take(), row.calls);
+    EXPECT_EQ(TakeCalls(), row.calls);
     EXPECT_EQ(h.room->Wire(), row.wire);
 }
 
@@ -128,29 +106,29 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ChatTargetTest, TheLobbyTakesTheLineFirstAndWithoutAProxyItIsDropped) {
     {
         ModelHarness h("");
-        Bring(h, State::Chooser);
+        Bring(h, State::Chooser, Info());
         h.lobby->Wire().clear();
         Calls().clear();
         h.Deliver(LocalOriginChatMsg("hi"), h.ViewSender());
         EXPECT_EQ(h.lobby->Wire(), (std::vector<std::string>{"bot: PUC hi Ann "}));
-        EXPECT_EQ(Take(), (std::vector<std::string>{"view ChatPublic Ann|hi"}));
+        EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"view ChatPublic Ann|hi"}));
         h.Deliver(FindPlayerMsg("Bo"), h.ViewSender());
         ASSERT_EQ(h.lobby->Wire().size(), 2u);
         EXPECT_EQ(h.lobby->Wire()[1], "bot: FP P Bo ");
     }
     {
         ModelHarness h("");
-        Bring(h, State::Started);
+        Bring(h, State::Started, Info());
         Calls().clear();
         h.Deliver(LocalOriginChatMsg("hi"), h.ViewSender());
         h.Deliver(FindPlayerMsg("Bo"), h.ViewSender());
-        EXPECT_TRUE(Take().empty());
+        EXPECT_TRUE(TakeCalls().empty());
     }
 }
 
 TEST(ChatTargetTest, AdImpressionsGoToTheRoomElseTheLobby) {
     ModelHarness h("");
-    Bring(h, State::Chooser);
+    Bring(h, State::Chooser, Info());
     h.lobby->Wire().clear();
     h.Deliver(AdViewedMsg(AdInfo("ad1", "t", 1500), true), h.ViewSender());
     ASSERT_EQ(h.lobby->Wire().size(), 1u);
@@ -237,7 +215,7 @@ class ErrorReportTest : public testing::TestWithParam<ErrorRow> {};
 TEST_P(ErrorReportTest, TheFailureBecomesItsText) {
     const ErrorRow& row = GetParam();
     ModelHarness h("");
-    Bring(h, State::Room);
+    Bring(h, State::Room, Info());
     TestRoomProxy stranger("stranger");
     Calls().clear();
     for (const ErrorStep& step : row.steps) {
@@ -272,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(Failures, ErrorReportTest, testing::ValuesIn(ErrorRows(
 // A game room that refuses entry takes the player back to the chooser.
 TEST(ErrorReportTest2, ARefusingRoomReturnsToTheChooser) {
     ModelHarness h("");
-    Bring(h, State::Chooser);
+    Bring(h, State::Chooser, Info());
     h.Deliver(RoomSelectedMsg(PictureRoom("R", "irc2.example", 6668, "#a", "open", 3, false, 8, 1, 2, false, false),
                               0),
               h.ViewSender());

@@ -28,8 +28,11 @@
 
 namespace {
 
+using harness::Bring;
 using harness::Calls;
 using harness::ModelHarness;
+using harness::State;
+using harness::TakeCalls;
 using harness::TestRoomProxy;
 
 const std::string Q(1, '\x02');
@@ -55,31 +58,6 @@ std::unique_ptr<Msg> Read(const std::string& text) {
     return msg;
 }
 
-std::vector<std::string> Take() {
-    std::vector<std::string> calls = Calls();
-    Calls().clear();
-    return calls;
-}
-
-enum class State { Started, Chooser, Room };
-
-void Bring(ModelHarness& h, State state) {
-    h.model->Start();
-    h.Pass();
-    h.Deliver(PictureDispatchSucceededMsg(Info()), h.DispatchSender());
-    if (state == State::Started) return;
-    h.Deliver(FileUpdateGotMandatoryFilesMsg(), h.UpdateSender());
-    h.Pass(3);
-    h.Deliver(LogonScreenSucceededMsg("Ann", "x", 11, 22, 0), h.ViewSender());
-    h.BotAccepts(*h.lobby, "Lobby");
-    if (state == State::Chooser) return;
-    h.Deliver(RoomSelectedMsg(PictureRoom("R", "irc2.example", 6668, "#a", "open", 3, false, 8, 1, 2, false, false),
-                              0),
-              h.ViewSender());
-    h.BotAccepts(*h.room, "Alpha");
-    h.BotLetsGo(*h.lobby);
-    h.Deliver(OpeningCompleteMsg(), h.ViewSender());
-}
 
 enum class From { Dispatch, Update, Lobby, Room, View };
 
@@ -201,7 +179,7 @@ class HandlerTableTest : public testing::TestWithParam<Row> {};
 TEST_P(HandlerTableTest, TheEntryActsOnTheDrain) {
     const Row& row = GetParam();
     ModelHarness h("");
-    Bring(h, row.state);
+    Bring(h, row.state, Info());
     h.room->Wire().clear();
     Calls().clear();
     MsgSender* from = SenderOf(h, row.from);
@@ -222,7 +200,7 @@ TEST_P(HandlerTableTest, TheEntryActsOnTheDrain) {
         EXPECT_TRUE(Calls().empty()) << "queued, not acted on, on arrival";
     }
     h.Pass(2);
-    EXPECT_EQ(Take(), row.calls);
+    EXPECT_EQ(TakeCalls(), row.calls);
     EXPECT_EQ(h.room->Wire(), row.wire);
 }
 
@@ -236,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(Entries, HandlerTableTest, testing::ValuesIn(Rows()), R
 // take any sender aside).
 TEST(PictureModelHandlerTest, MessagesFromAStrangerAreIgnored) {
     ModelHarness h("");
-    Bring(h, State::Room);
+    Bring(h, State::Room, Info());
     TestRoomProxy stranger("stranger");
     const std::string state = h.model->GetStateName();
     const std::int32_t segment = h.model->GetSegmentId();
@@ -288,7 +266,7 @@ TEST(PictureModelHandlerTest, TheTableHasItsEightyFourEntries) {
 // lobby's messages pass meanwhile, and the view's ready message lets it go.
 TEST(PictureModelHandlerTest, ASegmentWaitsForTheViewAndBlocksOnlyItsOwnRoom) {
     ModelHarness h("");
-    Bring(h, State::Room);
+    Bring(h, State::Room, Info());
     // The lobby comes back for the test's sake: started beside the room.
     h.lobby->Configure("irc.example", 6667, "#list", "Ann", 11, 22, Version(1, 2, 3, 4), 1, false);
     h.lobby->Start();
@@ -297,18 +275,18 @@ TEST(PictureModelHandlerTest, ASegmentWaitsForTheViewAndBlocksOnlyItsOwnRoom) {
     h.Pass(3);
     Calls().clear();
     h.BotSays(*h.room, "SC 1 " + kPicture + "2 a b c S 100 0 6000 45000 1000 ");
-    EXPECT_EQ(Take(), (std::vector<std::string>{"view StartComp SC"}));
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"view StartComp SC"}));
     ASSERT_FALSE(h.view->IsReadyForScreen()) << "the composition screen is still starting";
     // The next segment waits; the caption reply behind it waits too.
     h.BotSays(*h.room, "SV 1 " + kPicture + "1 S 100 0 6000 45000 1000 ");
     h.BotSays(*h.room, "CR 5 ");
     h.BotSays(*h.lobby, "RB 1 ");
-    EXPECT_EQ(Take(), (std::vector<std::string>{"view RoomListBegin RB 1 "}));
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"view RoomListBegin RB 1 "}));
     EXPECT_EQ(h.room->GetQueuedRoomMsgCount(), 2u);
     // The screen's first phase ends: the view is ready and says so.
     h.Advance(6000);
     h.Pass(4);
-    const std::vector<std::string> calls = Take();
+    const std::vector<std::string> calls = TakeCalls();
     EXPECT_EQ(calls, (std::vector<std::string>{"view StartVote SV", "view CompReceived CR 5 "}));
 }
 
