@@ -11,20 +11,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIZUZOR_BENCHMARKS=OF
 cmake --build "$build" -j4 --target canvas_window_demo >/dev/null
 
 display=:97
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-demo=""
-ready=$(mktemp -u)
-cleanup() {
-  if [ -n "$demo" ]; then kill "$demo" 2>/dev/null || true; wait "$demo" 2>/dev/null || true; fi
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
-  rm -f "$ready"
-}
-trap cleanup EXIT
-export DISPLAY=$display
-unset SDL_VIDEODRIVER
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source testbed/virtual_display.sh
 
 "$build/testbed/canvas/canvas_window_demo" "$ready" &
 demo=$!
