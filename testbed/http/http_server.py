@@ -359,8 +359,12 @@ class Handler(socketserver.BaseRequestHandler):
             self.send(self.head(200, 3) + b"ok\n")
             return False
         with self.server.lock:
-            mode = self.server.faults.get(path, "none")
-            event = self.server.holds.get(path)
+            key = path
+            if key not in self.server.faults:
+                under = [k for k in self.server.faults if k.endswith("/*") and path.startswith(k[:-1])]
+                key = max(under, key=len) if under else path
+            mode = self.server.faults.get(key, "none")
+            event = self.server.holds.get(key)
         if mode == "hold" and event is not None:
             event.wait(300)
             mode = "none"
@@ -373,7 +377,7 @@ class Handler(socketserver.BaseRequestHandler):
             return False
         if mode == "stall":
             self.send(self.head(200, len(data)) + data[: len(data) // 2])
-            self.wait_for_client_to_go()
+            self.wait_for_client_to_go(600.0)
         elif mode == "cut":
             self.send(self.head(200, len(data)) + data[: len(data) // 2])
         elif mode == "trickle":
@@ -383,6 +387,13 @@ class Handler(socketserver.BaseRequestHandler):
                 if not self.send(data[i:i + 64]):
                     return False
                 time.sleep(0.02)
+        elif mode == "slow":
+            if not self.send(self.head(200, len(data))):
+                return False
+            for i in range(0, len(data), 4096):
+                if not self.send(data[i:i + 4096]):
+                    return False
+                time.sleep(0.04)
         else:
             self.send(self.head(200, len(data)) + data)
         return False

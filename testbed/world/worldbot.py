@@ -4,7 +4,7 @@ server. It never links or imports the client's code; the room protocol's text fo
 testbed/room/roomtext.py, the message table testbed/room/roombot.py's.
 
     worldbot.py --port IRC_PORT [--http-port P] [--room-port P] [--phases demo|test] [--full]
-                [--players N] [--games N] [--once]
+                [--players N] [--games N] [--once] [--lobby-full]
 
 The lobby bot "ZuvLobby" sits in #Big_List; each room has its bot ("ZuvRoom1" ...) in its own
 channel. A client that joins a channel is logged on (LN, L, LA) and served:
@@ -17,6 +17,7 @@ channel. A client that joins a channel is logged on (LN, L, LA) and served:
   and hostile rows), then the game winner, then a second game's standings. Captions,
   votes and Dar Eradar picks are answered (received, late or invalid); Ada, Bram and
   Cleo, who live only in the bot's records, write and vote too.
+With --lobby-full the lobby answers every logon with LER "This game is now full.".
 Phases are data: "demo" gives a person time (60 s to compose), "test" a few seconds,
 and in "test" a phase ends early once every player has answered.
 
@@ -317,6 +318,9 @@ class World:
         if place.kind == "full":
             self.send(session, w("LER", "The room is full. Please choose another."))
             return
+        if place.kind == "lobby" and self.args.lobby_full:
+            self.send(session, w("LER", "This game is now full."))
+            return
         room_name = "The Lobby" if place.kind == "lobby" else place.record[4]
         self.send(session, w("LA", room_name, (1, 0, 0, 0), self.now()))
         if place.kind == "lobby":
@@ -575,6 +579,7 @@ def main():
     parser.add_argument("--players", type=int, default=1)
     parser.add_argument("--games", type=int, default=1)
     parser.add_argument("--once", action="store_true")
+    parser.add_argument("--lobby-full", action="store_true", help="the lobby refuses every client: it is full")
     args = parser.parse_args()
     world = World(args)
     try:

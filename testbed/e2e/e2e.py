@@ -1,0 +1,355 @@
+#!/usr/bin/env python3
+"""The client end to end: one row per run, each in a world of its own (testbed/e2e/world.py).
+
+    e2e.py BUILD ROW [--work DIR] [--record OUT]
+        BUILD holds the client (app/), sound-decode (tools/) and the demo pack and server tree
+        (demo/). ROW is one of the rows below; --work names the work folder (default
+        BUILD/e2e/ROW), which keeps every log. --record OUT also copies the logs, the
+        recording as game.wav and a contact sheet of the labelled screenshots to OUT.
+    e2e.py --list
+        The rows, one a line.
+
+Every step waits for its condition with a limit; the limits are generous (two loaded cores)
+and never shorter than the client's own time-outs, which the rows wait out. Output: one line
+per step and check ("ok" or "FAIL"), then "PASSED" or "FAILED". Exit status 0 when passed, 1
+when a check failed, 77 when a tool the rows need is missing.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+TOOLS = ("Xvfb", "xdpyinfo", "xwininfo", "xdotool", "import", "convert", "montage", "ffmpeg")
+
+# The client's texts, as the player reads them.
+TITLE = "Vizuzor - Error"
+DISPATCH = "We cannot contact the dispatch server.\nPlease check your connection to the Internet\n" \
+           "or try to play again later."
+CONTENT = "The content server is down at this time.\n%s\nPlease try to play again later."
+LOBBY_FULL = "The game server will not allow you to play because\nthe lobby is currently full.\n" \
+             "Please try to play again later."
+UNUSUAL = "An unusual internal error occurred.\nPlease check your connection to the Internet\n" \
+          "or try to play again later."
+SERVER_DOWN = "The game server is down at this time\nor you may have lost your Internet connection.\n" \
+              "Please try to play again later."
+
+# The client's own time-outs (seconds), which the stall rows wait out.
+DISPATCH_TIMEOUT = 120
+UPDATE_TIMEOUT = 60
+# The progress dialog shows this long after it is made, not before.
+PROGRESS_DIALOG_DELAY = 4.0
+
+PLAYER, PASSWORD = "Zed", "secret7"
+
+
+class Row:
+    def __init__(self, world_module, build, work, log):
+        self.world_module = world_module
+        self.build = build
+        self.work = work
+        self.log = log
+        self.failures = []
+        self.world = None
+
+    def check(self, ok, what):
+        self.log("%s %s" % ("ok  " if ok else "FAIL", what))
+        if not ok:
+            self.failures.append(what)
+        return ok
+
+    def make_world(self, **kw):
+        self.world = self.world_module.World(self.build, self.work, log=self.log, **kw)
+        self.world.start()
+        return self.world
+
+    # ---- steps shared by the rows ----
+    def wait_dialog(self, name, limit):
+        w = self.world
+        w.find_window(limit)
+        w.wait("the %s dialog shows" % name, lambda: w.shot().dialog_shown(name), limit)
+        w.shot("%s dialog" % name)
+
+    def log_on(self, limit=120):
+        w = self.world
+        self.wait_dialog("logon", limit)
+        shot = w.shot()
+        w.click(*shot.control_centre("logon", "user name"))
+        w.type(PLAYER)
+        w.click(*shot.control_centre("logon", "password"))
+        w.type(PASSWORD)
+        w.shot("name and password typed")
+        w.key("Return")
+        w.say("logged on as %s" % PLAYER)
+
+    def lobby_reached(self, limit=120):
+        w = self.world
+        w.wait("the lobby's room list", lambda: " RE" in w.bot_log(), limit)
+        w.wait("the client asks the lobby for its rooms", lambda: self.client_line("RR"), limit)
+
+    def client_line(self, tag):
+        """The bot logged a line of that tag from the client."""
+        for line in self.world.bot_log().split("\n"):
+            words = line.split(" ", 3)
+            if len(words) >= 3 and words[0] == "<" and words[2] == tag:
+                return line
+        return None
+
+    def ends_with_box(self, text, limit, page=True, at_least=0.0):
+        """The error box with that text within the limit (and not before at_least seconds),
+        closed by the driver; then the error page (when page) and the client's end."""
+        w = self.world
+        w.wait("the box \"%s\"" % text.split("\n")[-2 if text.count("\n") > 1 else 0],
+               lambda: w.boxes_written(), limit, client_may_end=True)
+        took = time.monotonic() - w.client_started
+        errors = w.client_errors()
+        self.check(self.world_module.screen.box_shown(errors, TITLE, text),
+                   "the box reads %r (standard error: %r)" % (text, w.box_lines()))
+        self.check(took >= at_least, "the box came after %.1f s (not before %.0f s)" % (took, at_least))
+        w.close_box(TITLE)
+        w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+        self.check(len(w.box_lines()) == 1, "one box only: %r" % w.box_lines())
+        if page:
+            self.check(any(p.endswith("/web/error.html") for p in w.opened_pages()),
+                       "the error page opened: %r" % w.opened_pages())
+        self.client_ended_cleanly()
+
+    def client_ended_cleanly(self, status=0):
+        w = self.world
+        self.check(w.client.returncode == status, "the client's exit status is %s (%s)" % (status, w.client.returncode))
+        self.check(not w.sanitizer_reports(), "no sanitizer report %r" % w.sanitizer_reports())
+
+    def content_requests(self, since=0):
+        return [p for _, p, _ in self.world.request_paths()[since:] if p.startswith("content/1.0.0.0/")]
+
+
+# ---- the rows ----
+
+def row_fresh(r):
+    """Whole game 1: a fresh program folder, its content trickled from the server."""
+    w = r.make_world(fresh=True, faults=["slow:content/1.0.0.0/*"])
+    w.start_client()
+    w.find_window(60)
+    shown = w.wait("the progress dialog shows", lambda: w.shot().dialog_shown("progress"), 60)
+    took = time.monotonic() - w.client_started
+    r.check(shown and took >= PROGRESS_DIALOG_DELAY, "the progress dialog shows %.1f s after the start" % took)
+    r.check(len(r.content_requests()) > 0, "the content is downloading when it shows")
+
+    def filled():
+        shot = w.shot()
+        return all(shot.control_has_text("progress", c) for c in ("bytes", "rate", "time left"))
+    w.wait("the dialog shows bytes, rate and time left", filled, 60)
+    w.shot("progress: bytes, rate, time left")
+    r.check(True, "the dialog shows bytes, rate and time left")
+    r.wait_dialog("logon", 300)
+
+    pack = os.path.join(r.build, "demo", "pack")
+    files = []
+    for root, _, names in os.walk(os.path.join(pack, "Resources")):
+        files += [os.path.relpath(os.path.join(root, n), pack) for n in names]
+
+    def same(rel):
+        try:
+            with open(os.path.join(pack, rel), "rb") as a, open(os.path.join(w.program, rel), "rb") as b:
+                return a.read() == b.read()
+        except OSError:
+            return False
+    w.wait("every file of the pack is downloaded", lambda: all(same(f) for f in files), 300)
+    r.check(True, "the %d files equal the pack's" % len(files))
+    downloaded = len(set(r.content_requests()))
+    r.check(downloaded == len(files), "%d files were downloaded, each once" % downloaded)
+
+    shot = w.shot()
+    w.click(*shot.control_centre("logon", "exit"))
+    w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+    r.client_ended_cleanly()
+
+    before = len(w.request_paths())
+    w.start_client()
+    r.wait_dialog("logon", 120)
+    r.check(not r.content_requests(before), "the next start downloads none: %r" % r.content_requests(before)[:5])
+    w.click(*w.shot().control_centre("logon", "exit"))
+    w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+    r.client_ended_cleanly()
+
+
+def row_logon(r):
+    """Whole game 2: name, password and Enter; then the lobby's room list."""
+    w = r.make_world()
+    w.start_client()
+    r.log_on()
+    posts = w.wait("the logon's POST", lambda: [q for q in w.request_paths() if q[0] == "POST"], 60)
+    r.lobby_reached()
+    posts = [q for q in w.request_paths() if q[0] == "POST"]
+    r.check(len(posts) == 1 and posts[0][1] == "cgi/validate.cgi", "one POST, to validate.cgi: %r"
+            % [p[1] for p in posts])
+    body = posts[0][2].split(b"\r\n\r\n", 1)[1].decode("latin-1")
+    fields = dict(pair.partition("=")[::2] for pair in body.split("&"))
+    r.check(fields.get("player_name") == PLAYER and fields.get("password") == PASSWORD,
+            "it carries the name and password: %r" % body)
+    line = r.client_line("L")
+    r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
+    w.shot("the room chooser")
+    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+
+
+def row_dispatch_closed(r):
+    import world
+    w = r.make_world(dispatch_port=world.free_port())
+    w.start_client()
+    r.ends_with_box(DISPATCH, DISPATCH_TIMEOUT + 120, page=False)
+
+
+def row_dispatch_stalled(r):
+    w = r.make_world(faults=["stall:picture/dispatch/client/dispatch.ini"])
+    w.start_client()
+    r.ends_with_box(DISPATCH, DISPATCH_TIMEOUT + 120, page=False, at_least=DISPATCH_TIMEOUT - 5)
+
+
+def row_cancel(r):
+    """Cancel in the progress dialog while the content downloads: no box, the client ends."""
+    w = r.make_world(fresh=True, faults=["slow:content/1.0.0.0/*"])
+    w.start_client()
+    r.wait_dialog("progress", 60)
+    w.wait("the content downloads", lambda: r.content_requests(), 60)
+    w.click(*w.shot().control_centre("progress", "cancel"))
+    w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+    r.client_ended_cleanly()
+
+
+def row_script_404(r):
+    w = r.make_world(faults=["404:content/updatescript.ini"])
+    w.start_client()
+    r.ends_with_box(CONTENT % "Cannot download the update script.", 120)
+
+
+def row_script_stalled(r):
+    w = r.make_world(faults=["stall:content/updatescript.ini"])
+    w.start_client()
+    r.ends_with_box(CONTENT % "Timed out downloading the update script.", UPDATE_TIMEOUT + 120,
+                    at_least=UPDATE_TIMEOUT - 5)
+
+
+def row_mandatory_500(r):
+    w = r.make_world(fresh=True, faults=["500:content/1.0.0.0/Resources/Palette/Palette.srf"])
+    w.start_client()
+    r.ends_with_box(CONTENT % "Cannot download a mandatory file.", 240)
+
+
+def row_lobby_full(r):
+    w = r.make_world(bot_args=["--lobby-full"])
+    w.start_client()
+    r.log_on()
+    r.ends_with_box(LOBBY_FULL, 120)
+
+
+def row_cut_irc(r):
+    """The proxy cuts the lobby's IRC connection while its logon is under way."""
+    w = r.make_world()
+    w.proxy_command("drop LN ")
+    w.start_client()
+    r.log_on()
+    w.wait("the lobby's logon challenge is held back", lambda: "X> " in w.proxy_log(), 120)
+    w.proxy_command("cut")
+    r.ends_with_box(UNUSUAL, 120)
+
+
+def row_cut_lobby(r):
+    """The proxy cuts the lobby's connection once the room chooser shows."""
+    w = r.make_world()
+    w.start_client()
+    r.log_on()
+    r.lobby_reached()
+    w.proxy_command("cut")
+    r.ends_with_box(UNUSUAL, 120)
+
+
+ROWS = {
+    "fresh": (row_fresh, 600),
+    "logon": (row_logon, 300),
+    "dispatch-closed": (row_dispatch_closed, 400),
+    "dispatch-stalled": (row_dispatch_stalled, 400),
+    "cancel": (row_cancel, 300),
+    "script-404": (row_script_404, 300),
+    "script-stalled": (row_script_stalled, 300),
+    "mandatory-500": (row_mandatory_500, 400),
+    "lobby-full": (row_lobby_full, 300),
+    "cut-irc": (row_cut_irc, 300),
+    "cut-lobby": (row_cut_lobby, 300),
+}
+
+
+def record(w, out):
+    """Keeps the logs, the recording as game.wav and a contact sheet in out."""
+    os.makedirs(out, exist_ok=True)
+    for name in sorted(os.listdir(w.work)):
+        path = os.path.join(w.work, name)
+        if os.path.isfile(path) and not name.endswith(".raw"):
+            shutil.copy2(path, out)
+    shutil.copytree(os.path.join(w.work, "shots"), os.path.join(out, "shots"), dirs_exist_ok=True)
+    for raw in sorted(f for f in os.listdir(w.work) if f.endswith(".raw")):
+        subprocess.run(["ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "s16le", "-ar", "22050", "-ac", "1",
+                        "-i", os.path.join(w.work, raw), os.path.join(out, raw[:-4] + ".wav")], check=False)
+    if w.shots:
+        args = ["montage"]
+        for label, path in w.shots:
+            args += ["-label", label, path]
+        args += ["-tile", "4x", "-geometry", "320x240+4+4", "-pointsize", "12", os.path.join(out, "contact.png")]
+        subprocess.run(args, check=False)
+
+
+def main(argv):
+    if "--list" in argv:
+        print("\n".join(ROWS))
+        return 0
+    if len(argv) < 2 or argv[1] not in ROWS:
+        print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
+        return 2
+    build, name = os.path.abspath(argv[0]), argv[1]
+    work = os.path.join(build, "e2e", name)
+    out = None
+    if "--work" in argv:
+        work = os.path.abspath(argv[argv.index("--work") + 1])
+    if "--record" in argv:
+        out = os.path.abspath(argv[argv.index("--record") + 1])
+    missing = [t for t in TOOLS if not shutil.which(t)]
+    try:
+        import numpy  # noqa: F401
+    except ImportError:
+        missing.append("python3-numpy")
+    if missing:
+        print("missing: %s (bash tools/deps.sh installs them)" % " ".join(missing))
+        return 77
+    import world
+    row = Row(world, build, work, lambda text: print(text, flush=True))
+    function, _ = ROWS[name]
+    try:
+        function(row)
+    except world.StepFailed as e:
+        row.check(False, str(e))
+    finally:
+        if row.world is not None:
+            if row.world.client is not None and row.world.client.poll() is None:
+                try:
+                    row.world.shot("the end")
+                except world.StepFailed:
+                    pass
+            row.world.stop()
+            if row.failures:
+                tail = row.world.client_errors()[-3000:] if row.world.client is not None else ""
+                print("the client's standard error ends:\n" + tail)
+                print("logs: " + row.world.work)
+            if out:
+                record(row.world, out)
+    print("PASSED" if not row.failures else "FAILED: " + "; ".join(row.failures))
+    return 0 if not row.failures else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
