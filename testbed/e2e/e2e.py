@@ -153,8 +153,16 @@ def row_fresh(r):
         files += [os.path.relpath(os.path.join(root, n), pack) for n in names]
 
     def same(rel):
+        # The client's file names match in any letter case, as on its own system.
+        found = w.program
+        for part in rel.split(os.sep):
+            names = os.listdir(found) if os.path.isdir(found) else []
+            match = [n for n in names if n.lower() == part.lower()]
+            if not match:
+                return False
+            found = os.path.join(found, match[0])
         try:
-            with open(os.path.join(pack, rel), "rb") as a, open(os.path.join(w.program, rel), "rb") as b:
+            with open(os.path.join(pack, rel), "rb") as a, open(found, "rb") as b:
                 return a.read() == b.read()
         except OSError:
             return False

@@ -344,6 +344,7 @@ class Handler(socketserver.BaseRequestHandler):
             pass  # nobody reads the output any more
         if path.startswith("_fault/"):
             mode, _, faulted = path[len("_fault/"):].partition("/")
+            faulted = faulted.lower()
             with self.server.lock:
                 self.server.faults[faulted] = mode
                 if mode == "hold":
@@ -352,17 +353,17 @@ class Handler(socketserver.BaseRequestHandler):
             return False
         if path.startswith("_release/"):
             with self.server.lock:
-                event = self.server.holds.pop(path[len("_release/"):], None)
-                self.server.faults.pop(path[len("_release/"):], None)
+                event = self.server.holds.pop(path[len("_release/"):].lower(), None)
+                self.server.faults.pop(path[len("_release/"):].lower(), None)
             if event:
                 event.set()
             self.send(self.head(200, 3) + b"ok\n")
             return False
         with self.server.lock:
-            key = path
+            key = path.lower()
             if key not in self.server.faults:
-                under = [k for k in self.server.faults if k.endswith("/*") and path.startswith(k[:-1])]
-                key = max(under, key=len) if under else path
+                under = [k for k in self.server.faults if k.endswith("/*") and key.startswith(k[:-1])]
+                key = max(under, key=len) if under else key
             mode = self.server.faults.get(key, "none")
             event = self.server.holds.get(key)
         if mode == "hold" and event is not None:
@@ -438,9 +439,10 @@ def main():
                     dict(v.split("=", 1) for v in args.set))
     for fault in args.fault:
         mode, _, path = fault.partition(":")
-        server.faults[path.lstrip("/")] = mode
+        path = path.lstrip("/").lower()
+        server.faults[path] = mode
         if mode == "hold":
-            server.holds[path.lstrip("/")] = threading.Event()
+            server.holds[path] = threading.Event()
     print(server.server_address[1], flush=True)
     try:
         server.serve_forever(poll_interval=0.5)
