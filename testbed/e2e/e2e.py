@@ -7,7 +7,7 @@
         BUILD/e2e/ROW), which keeps every log. --record OUT also copies the logs, the
         recording as game.wav and a contact sheet of the labelled screenshots to OUT.
     e2e.py --list
-        The rows, one a line.
+        The rows, one a line: its name and its limit in seconds (the ctest time-out).
 
 Every step waits for its condition with a limit; the limits are generous (two loaded cores)
 and never shorter than the client's own time-outs, which the rows wait out. Output: one line
@@ -123,6 +123,14 @@ class Row:
         self.check(w.client.returncode == status, "the client's exit status is %s (%s)" % (status, w.client.returncode))
         self.check(not w.sanitizer_reports(), "no sanitizer report %r" % w.sanitizer_reports())
 
+    def close_client(self):
+        """Asks the client to close (SIGTERM, as a desktop does); it ends cleanly."""
+        import signal
+        w = self.world
+        w.client.send_signal(signal.SIGTERM)
+        w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+        self.client_ended_cleanly()
+
     def content_requests(self, since=0):
         return [p for _, p, _ in self.world.request_paths()[since:] if p.startswith("content/1.0.0.0/")]
 
@@ -186,12 +194,13 @@ def row_fresh(r):
     r.client_ended_cleanly()
 
 
-def row_logon(r):
-    """Whole game 2: name, password and Enter; then the lobby's room list."""
-    w = r.make_world()
+def row_game(r, full=False):
+    """The whole game, as far as the client plays it: name, password and Enter (one POST to
+    validate.cgi with them), the lobby's room list."""
+    w = r.make_world(full=full)
     w.start_client()
     r.log_on()
-    posts = w.wait("the logon's POST", lambda: [q for q in w.request_paths() if q[0] == "POST"], 60)
+    w.wait("the logon's POST", lambda: [q for q in w.request_paths() if q[0] == "POST"], 60)
     r.lobby_reached()
     posts = [q for q in w.request_paths() if q[0] == "POST"]
     r.check(len(posts) == 1 and posts[0][1] == "cgi/validate.cgi", "one POST, to validate.cgi: %r"
@@ -204,6 +213,11 @@ def row_logon(r):
     r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
     w.shot("the room chooser")
     r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+    r.close_client()
+
+
+def row_game_full(r):
+    row_game(r, full=True)
 
 
 def row_dispatch_closed(r):
@@ -265,7 +279,7 @@ def row_cut_irc(r):
     r.log_on()
     w.wait("the lobby's logon challenge is held back", lambda: "X> " in w.proxy_log(), 120)
     w.proxy_command("cut")
-    r.ends_with_box(UNUSUAL, 120)
+    r.ends_with_box(SERVER_DOWN, 120)
 
 
 def row_cut_lobby(r):
@@ -275,12 +289,13 @@ def row_cut_lobby(r):
     r.log_on()
     r.lobby_reached()
     w.proxy_command("cut")
-    r.ends_with_box(UNUSUAL, 120)
+    r.ends_with_box(SERVER_DOWN, 120)
 
 
 ROWS = {
     "fresh": (row_fresh, 600),
-    "logon": (row_logon, 300),
+    "game": (row_game, 600),
+    "game-full": (row_game_full, 600),
     "dispatch-closed": (row_dispatch_closed, 400),
     "dispatch-stalled": (row_dispatch_stalled, 400),
     "cancel": (row_cancel, 300),
@@ -314,7 +329,7 @@ def record(w, out):
 
 def main(argv):
     if "--list" in argv:
-        print("\n".join(ROWS))
+        print("\n".join("%s %d" % (name, limit) for name, (_, limit) in ROWS.items()))
         return 0
     if len(argv) < 2 or argv[1] not in ROWS:
         print(__doc__.strip().split("\n\n")[1], file=sys.stderr)

@@ -108,26 +108,28 @@ class World:
         return self.wait(what, line, limit)
 
     def start_display(self):
-        for _ in range(5):
-            read_fd, write_fd = os.pipe()
-            xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24",
-                                     "-nolisten", "tcp"], pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
-            os.close(write_fd)
-            number = os.read(read_fd, 16).decode().strip()
-            os.close(read_fd)
-            display = ":" + number
-            answered = False
-            deadline = time.monotonic() + 10
-            while number and xvfb.poll() is None and time.monotonic() < deadline:
+        """Xvfb on a display nobody holds. Another test may take the same number at the same
+        moment; the loser's Xvfb ends, and the next number is tried."""
+        import random
+        numbers = random.Random(os.getpid() ^ int(time.time())).sample(range(100, 1000), 40)
+        for number in numbers:
+            if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+                continue
+            display = ":%d" % number
+            xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            deadline = time.monotonic() + 60
+            while xvfb.poll() is None and time.monotonic() < deadline:
                 if subprocess.run(["xdpyinfo", "-display", display], capture_output=True).returncode == 0:
-                    answered = True
-                    break
+                    # The display answered: ours only when our Xvfb holds its lock.
+                    if read_text("/tmp/.X%d-lock" % number).strip() != str(xvfb.pid):
+                        break
+                    self.procs.append(("Xvfb", xvfb))
+                    self.display = display
+                    return
                 time.sleep(POLL)
-            if answered:
-                self.procs.append(("Xvfb", xvfb))
-                self.display = display
-                return
-            xvfb.kill()
+            if xvfb.poll() is None:
+                xvfb.kill()
             xvfb.wait()
         raise StepFailed("no virtual display answered")
 
