@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """The client end to end: one row per run, each in a world of its own (testbed/e2e/world.py).
 
-    e2e.py BUILD ROW [--work DIR] [--record OUT]
+    e2e.py BUILD ROW [--work DIR] [--record OUT] [--seed N]
         BUILD holds the client (app/), sound-decode (tools/) and the demo pack and server tree
         (demo/). ROW is one of the rows below; --work names the work folder (default
         BUILD/e2e/ROW), which keeps every log. --record OUT also copies the logs, the
-        recording as game.wav and a contact sheet of the labelled screenshots to OUT.
+        recording as game.wav and a contact sheet of the labelled screenshots to OUT. --seed
+        seeds the soak row's fault (default: the time).
     e2e.py --list
-        The rows, one a line: its name and its limit in seconds (the ctest time-out).
+        The rows for CI, one a line: its name and its limit in seconds (the ctest time-out).
+        The soak row is for testbed/e2e/soak.sh.
 
 Every step waits for its condition with a limit; the limits are generous (two loaded cores)
 and never shorter than the client's own time-outs, which the rows wait out. Output: one line
@@ -195,9 +197,16 @@ def row_fresh(r):
 
 
 def row_game(r, full=False):
-    """The whole game, as far as the client plays it: name, password and Enter (one POST to
-    validate.cgi with them), the lobby's room list."""
-    w = r.make_world(full=full)
+    """The whole game, as far as the client plays it."""
+    r.make_world(full=full)
+    play_game(r)
+    r.check(not r.world.box_lines(), "no box: %r" % r.world.box_lines())
+    r.close_client()
+
+
+def play_game(r):
+    """Name, password and Enter (one POST to validate.cgi with them), the lobby's room list."""
+    w = r.world
     w.start_client()
     r.log_on()
     w.wait("the logon's POST", lambda: [q for q in w.request_paths() if q[0] == "POST"], 60)
@@ -212,12 +221,63 @@ def row_game(r, full=False):
     line = r.client_line("L")
     r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
     w.shot("the room chooser")
-    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
-    r.close_client()
 
 
 def row_game_full(r):
     row_game(r, full=True)
+
+
+# The first lines of the texts a fault may end the client with.
+TABLE = [t.split("\n")[0] for t in (DISPATCH, CONTENT, LOBBY_FULL, UNUSUAL, SERVER_DOWN)] + [
+    "The game is unable to download content at this time.", "Game room "]
+
+
+def row_soak(r):
+    """One cut or stall at a seeded random moment (the seed: --seed, default the time): through
+    the IRC fault proxy (a cut, or a stall of up to 90 s) or the HTTP server (a picture or an ad
+    stalled or cut). Passes when the game goes on, or the client ends with a text of the table,
+    in time; a step that waits past its limit (a hang) fails."""
+    import random
+    rng = random.Random(r.seed)
+    w = r.make_world()
+    picture = "pictures/round1/p%d.jpg" % rng.randint(1, 8)
+    ad = "content/ads/Ad%d.srf" % rng.randint(1, 3)
+    stall = rng.randint(5, 90)
+    faults = [("the proxy cuts IRC", lambda: w.proxy_command("cut")),
+              ("the proxy stalls IRC %d s" % stall, lambda: w.proxy_command("stall %d" % (stall * 1000))),
+              ("%s stalls" % picture, lambda: w.http_fault("stall", picture)),
+              ("%s is cut" % picture, lambda: w.http_fault("cut", picture)),
+              ("%s stalls" % ad, lambda: w.http_fault("stall", ad)),
+              ("%s is cut" % ad, lambda: w.http_fault("cut", ad))]
+    what, action = rng.choice(faults)
+    moment = rng.uniform(0.0, 60.0)
+    r.log("seed %d: %s at %.1f s" % (r.seed, what, moment))
+    w.close_boxes = True
+    w.after(moment, what, action)
+    try:
+        play_game(r)
+        # The game went as far as the client plays it; the fault comes now if it has not yet,
+        # and the client then either goes on or ends with a text of the table.
+        w.wait("the fault has come", lambda: not w.timers, 120)
+        settle = time.monotonic() + stall + 30
+        w.wait("the client goes on after the fault", lambda: time.monotonic() >= settle, stall + 60)
+    except w_module().StepFailed as e:
+        if w.client.poll() is None:
+            raise
+        r.log("the client ended: %s" % e)
+    if w.client.poll() is None:
+        r.check(True, "the client goes on")
+        r.close_client()
+        return
+    boxes = w.box_lines()
+    known = [b for b in boxes if any(b.split(": ", 1)[1].startswith(t) for t in TABLE)]
+    r.check(boxes and known == boxes, "the client ended with a text of the table: %r" % boxes)
+    r.client_ended_cleanly()
+
+
+def w_module():
+    import world
+    return world
 
 
 def row_dispatch_closed(r):
@@ -296,6 +356,7 @@ ROWS = {
     "fresh": (row_fresh, 600),
     "game": (row_game, 600),
     "game-full": (row_game_full, 600),
+    "soak": (row_soak, 900),
     "dispatch-closed": (row_dispatch_closed, 400),
     "dispatch-stalled": (row_dispatch_stalled, 400),
     "cancel": (row_cancel, 300),
@@ -306,6 +367,10 @@ ROWS = {
     "cut-irc": (row_cut_irc, 300),
     "cut-lobby": (row_cut_lobby, 300),
 }
+
+
+# Rows for a person, not for CI.
+NOT_IN_CI = {"soak"}
 
 
 def record(w, out):
@@ -329,7 +394,7 @@ def record(w, out):
 
 def main(argv):
     if "--list" in argv:
-        print("\n".join("%s %d" % (name, limit) for name, (_, limit) in ROWS.items()))
+        print("\n".join("%s %d" % (name, limit) for name, (_, limit) in ROWS.items() if name not in NOT_IN_CI))
         return 0
     if len(argv) < 2 or argv[1] not in ROWS:
         print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
@@ -341,6 +406,7 @@ def main(argv):
         work = os.path.abspath(argv[argv.index("--work") + 1])
     if "--record" in argv:
         out = os.path.abspath(argv[argv.index("--record") + 1])
+    seed = int(argv[argv.index("--seed") + 1]) if "--seed" in argv else int(time.time())
     missing = [t for t in TOOLS if not shutil.which(t)]
     try:
         import numpy  # noqa: F401
@@ -351,6 +417,7 @@ def main(argv):
         return 77
     import world
     row = Row(world, build, work, lambda text: print(text, flush=True))
+    row.seed = seed
     function, _ = ROWS[name]
     try:
         function(row)

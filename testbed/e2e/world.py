@@ -68,6 +68,10 @@ class World:
         self.display = None
         self.window = None
         self.shots = []  # (label, path)
+        self.timers = []  # [when (monotonic), what, action]: run by the waits once due
+        self.close_boxes = False  # the waits close each box as it shows, as a player would
+        self.boxes_closed = 0
+        self.in_timers = False
         self.started = time.monotonic()
         if os.path.isdir(self.work):
             shutil.rmtree(self.work)
@@ -85,6 +89,7 @@ class World:
         client's end fails the wait at once unless client_may_end."""
         deadline = time.monotonic() + limit
         while True:
+            self.run_timers()
             ended = self.client is not None and self.client.poll() is not None
             got = condition()
             if got:
@@ -94,6 +99,27 @@ class World:
             if time.monotonic() >= deadline:
                 raise StepFailed("%s: not within %d s" % (what, limit))
             time.sleep(POLL)
+
+    def after(self, seconds, what, action):
+        """Runs action once seconds have passed, inside whichever wait is under way then."""
+        self.timers.append([time.monotonic() + seconds, what, action])
+
+    def run_timers(self):
+        if self.in_timers:
+            return
+        self.in_timers = True
+        try:
+            for timer in [t for t in self.timers if t[0] <= time.monotonic()]:
+                self.timers.remove(timer)
+                self.say("now: " + timer[1])
+                timer[2]()
+            if self.close_boxes and self.client is not None and len(self.box_lines()) > self.boxes_closed:
+                title = self.box_lines()[self.boxes_closed].split(": ", 1)[0]
+                self.boxes_closed += 1
+                if self.client.poll() is None:
+                    self.close_box(title)
+        finally:
+            self.in_timers = False
 
     # ---- the processes ----
     def spawn(self, name, args, **kw):
