@@ -125,6 +125,34 @@ class Row:
         self.check(w.client.returncode == status, "the client's exit status is %s (%s)" % (status, w.client.returncode))
         self.check(not w.sanitizer_reports(), "no sanitizer report %r" % w.sanitizer_reports())
 
+    # ---- sounds ----
+    def pack_sound(self, name):
+        """The decoded samples of the pack's sound of that name (a voice, music or effect)."""
+        import json
+        import sound
+        with open(os.path.join(HERE, "..", "demo", "pack", "manifest.json")) as f:
+            manifest = json.load(f)
+        table = [("Voice", "Voic", n, i) for n, i in manifest["voices"]]
+        table += [("Music", "Musi", n, i) for n, i in manifest["music"]["files"]]
+        table += [("Sfx", "Sfx ", n, i) for n, i, _ in manifest["effects"]]
+        for folder, kind, file_name, rid in table:
+            if file_name[:-4] == name:
+                return sound.pack_sound(os.path.join(self.build, "tools", "sound-decode", "sound-decode"),
+                                        os.path.join(self.build, "demo", "pack"),
+                                        os.path.join("Resources", folder, file_name), kind, rid)
+        raise KeyError("the pack has no sound %s" % name)
+
+    def sounds_in_order(self, names):
+        """Each sound found in the client's recording so far, in this order."""
+        import sound
+        recording = sound.read_recording(self.world.recording)
+        found = sound.find_in_order(recording, [(n, self.pack_sound(n)) for n in names])
+        for name, at, score in found:
+            self.check(at is not None, "%s sounds%s (score %.2f, threshold %.2f)"
+                       % (name, " at %.2f s of the recording" % at if at is not None else "", score,
+                          sound.MATCH_THRESHOLD))
+        return found
+
     def close_client(self):
         """Asks the client to close (SIGTERM, as a desktop does); it ends cleanly."""
         import signal

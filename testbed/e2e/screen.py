@@ -123,6 +123,29 @@ def animation_block(file_name, number):
     raise KeyError("%s has no animation %d" % (file_name, number))
 
 
+# The round pictures (pictures/round1/pN.jpg) each hold a flat 80 x 80 block in their own
+# colour at (20, 20) of the 400 x 300 picture, which the picture frame shows at this place.
+PICTURE_FRAME = (120, 90)
+PICTURE_BLOCK = (20, 20, 80, 80)
+
+
+def picture_colour(number):
+    import make_pack
+    return tuple(make_pack.palette()[make_pack.signature(200 + number - 1)])
+
+
+def picture_block_shown(shot, number, tolerance=40):
+    """The picture's flat block inside the frame: the middle of the block is flat and near the
+    block's colour (the picture is a JPEG, drawn through the game's palette)."""
+    x, y, w, h = PICTURE_BLOCK
+    left, top = PICTURE_FRAME[0] + x + w // 4, PICTURE_FRAME[1] + y + h // 4
+    area = shot.pixels[top:top + h // 2, left:left + w // 2].reshape(-1, 3).astype(int)
+    mean = area.mean(axis=0)
+    flat = float(area.std(axis=0).max()) < 12.0
+    near = all(abs(m - c) <= tolerance for m, c in zip(mean, picture_colour(number)))
+    return flat and near
+
+
 # ---- message boxes on standard error ----
 
 def box_line(title, text):
