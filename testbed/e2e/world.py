@@ -35,6 +35,13 @@ class StepFailed(Exception):
     pass
 
 
+def die_with_parent():
+    """In a child before its exec: the kernel ends it (SIGKILL) when the driver ends, however
+    the driver ends (a ctest time-out among others), so that nothing is left behind."""
+    import ctypes
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL, 0, 0, 0)  # PR_SET_PDEATHSIG
+
+
 def free_port():
     s = socket.socket()
     s.bind(("127.0.0.1", 0))
@@ -123,7 +130,7 @@ class World:
 
     # ---- the processes ----
     def spawn(self, name, args, **kw):
-        proc = subprocess.Popen(args, **kw)
+        proc = subprocess.Popen(args, preexec_fn=die_with_parent, **kw)
         self.procs.append((name, proc))
         return proc
 
@@ -143,7 +150,8 @@ class World:
                 continue
             display = ":%d" % number
             xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                    preexec_fn=die_with_parent)
             deadline = time.monotonic() + 60
             while xvfb.poll() is None and time.monotonic() < deadline:
                 if subprocess.run(["xdpyinfo", "-display", display], capture_output=True).returncode == 0:
@@ -237,7 +245,7 @@ class World:
         env.pop("SDL_VIDEODRIVER", None)
         env.pop("SDL_DISKAUDIODELAY", None)  # real pace: the driver's own delay per buffer
         self.client = subprocess.Popen([os.path.join(self.program, CLIENT)] + list(args), cwd=self.program,
-                                       env=env, stdout=open(os.path.join(self.work, "client%s.out" % suffix), "wb"),
+                                       env=env, preexec_fn=die_with_parent, stdout=open(os.path.join(self.work, "client%s.out" % suffix), "wb"),
                                        stderr=open(self.client_err, "wb"))
         self.client_started = time.monotonic()
         self.window = None
