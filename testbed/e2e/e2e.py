@@ -122,6 +122,10 @@ class Row:
 
     def client_ended_cleanly(self, status=0):
         w = self.world
+        if w.system_leaks_only():
+            # The leak report of the system's libraries ends the sanitizer build's run with abort.
+            self.log("note the leak checker found leaks in the system's libraries only (SDL's D-Bus)")
+            status = -6
         self.check(w.client.returncode == status, "the client's exit status is %s (%s)" % (status, w.client.returncode))
         self.check(not w.sanitizer_reports(), "no sanitizer report %r" % w.sanitizer_reports())
 
