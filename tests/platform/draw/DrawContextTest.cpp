@@ -167,6 +167,7 @@ TEST(DrawContextTest, RuleAndNothingCodesAreTheLayersOwn) {
     DrawContext dc(&s);
     dc.SelectFont(&font);
     dc.SetTextColour(PaletteRgb(0, 0, 255));
+    dc.SetBackgroundMode(BackgroundMode::Transparent);
     dc.SetTextAlign(kAlignUpdatePosition | kAlignBaseline);
     dc.MoveTo({1, 6});
     dc.TextOut(0, 0, "a\xFE\x06b");
