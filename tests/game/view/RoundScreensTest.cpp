@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -60,6 +61,47 @@ struct Passed : MsgReceiver {
         return 0;
     }
 };
+
+// The round screens' sounds in the fixture pack: a tone each, 3000 Hz up in
+// steps of 50 in this order (testbed/view/view_pack.py).
+const std::vector<std::string> kRoundSounds = {
+    "CompInstrLoop", "VotingA",     "VotingB",      "VotingC",      "VotingD",       "VotingE",
+    "VotingF",       "VotingG",     "VotingH",      "VotingI",      "VotingJ",       "VotingK",
+    "VotingL",       "VotingM",     "VotingN",      "VotingO",      "WinFanfare",    "FatChanceNegFanfare",
+    "RoundLosersFC", "RoundWinnerFC", "RoundLosers1", "RoundLosers2", "RoundWinner1", "RoundWinner2",
+    "RoundWinner3",  "NoWinner1",   "NoWinner2",    "NoWinner3"};
+
+// The power of one frequency in a window of 22050 Hz samples (Goertzel).
+double PowerAt(const std::int16_t* samples, std::size_t n, double hz) {
+    const double w = 2.0 * 3.14159265358979323846 * hz / 22050.0;
+    const double c = 2.0 * std::cos(w);
+    double s1 = 0.0;
+    double s2 = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double s0 = samples[i] + c * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return (s1 * s1 + s2 * s2 - c * s1 * s2) / static_cast<double>(n * n);
+}
+
+// Per window of 1024 recorded samples, the round sounds that sound in it (a
+// strong tone of their pitch), joined with "+"; silent windows and repeats of
+// the previous window are left out.
+std::vector<std::string> TonesHeard(const std::vector<std::int16_t>& recorded) {
+    constexpr std::size_t kWindow = 1024;
+    std::vector<std::string> heard;
+    for (std::size_t at = 0; at + kWindow <= recorded.size(); at += kWindow) {
+        std::string names;
+        for (std::size_t k = 0; k < kRoundSounds.size(); ++k) {
+            if (PowerAt(recorded.data() + at, kWindow, 3000.0 + 50.0 * static_cast<double>(k)) > 1.0e5) {
+                names += (names.empty() ? "" : "+") + kRoundSounds[k];
+            }
+        }
+        if (!names.empty() && (heard.empty() || heard.back() != names)) heard.push_back(names);
+    }
+    return heard;
+}
 
 std::vector<std::int32_t> SoundIds(SerialSequencer* sequence) {
     std::vector<std::int32_t> ids;
@@ -188,6 +230,14 @@ TEST_F(RoundScreensTest, SVAfterSCPlaysTheTransitionsThenTheCountdown) {
     EXPECT_TRUE(PlayUntil([&] { return Voting()->GetTrack(0)->HasBeenStarted(); }, 3000))
         << "VotingA follows the loop's last pass";
     EXPECT_TRUE(PlayUntil([&] { return Voting()->GetInstrumentalLoop()->IsStopped(); }, 500));
+    Play(300);
+    // The loop's passes, then VotingA (windows that hold the hand-over left out).
+    std::vector<std::string> heard;
+    for (const std::string& h : TonesHeard(audio_.RecordedSamples()))
+        if (h.find('+') == std::string::npos && (heard.empty() || heard.back() != h)) heard.push_back(h);
+    ASSERT_GE(heard.size(), 2u);
+    EXPECT_EQ(heard[0], "CompInstrLoop");
+    EXPECT_EQ(heard[1], "VotingA");
 }
 
 // Late, without a running indicator: the finished display, and a countdown,
@@ -418,9 +468,19 @@ TEST_F(RoundScreensTest, SRWVoicesFanfareAndTexts) {
         {"none, two lines", none + "-1 1 -1 " + seg, 1, {2475}, 3130, 432,
          {{171, std::string(10, '\xFE') + "\x06"}, {172, std::string(6, '\xFE') + "\x06"}, {173, "No winner."}}},
     };
+    const auto name = [](std::int32_t id) {
+        const std::vector<std::pair<std::int32_t, std::string>> names = {
+            {2472, "RoundLosersFC"}, {2473, "RoundWinnerFC"}, {2485, "RoundLosers1"}, {2488, "RoundLosers2"},
+            {2490, "RoundWinner1"},  {2492, "RoundWinner2"},  {2495, "RoundWinner3"}, {2475, "NoWinner1"},
+            {2480, "NoWinner2"},     {2482, "NoWinner3"},     {3330, "WinFanfare"},   {3130, "FatChanceNegFanfare"}};
+        for (const auto& [n, text] : names)
+            if (n == id) return text;
+        return std::string("?");
+    };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.what);
         random_ = r.random;
+        audio_.ClearRecording();
         view_->StartRoundWinner(Read<StartRoundWinnerRoomMsg>(r.text));
         ASSERT_TRUE(PlayUntil([&] { return Winner()->IsStarted(); }));
         EXPECT_EQ(SoundIds(Winner()->GetVoiceSequence()), r.voices);
@@ -430,6 +490,25 @@ TEST_F(RoundScreensTest, SRWVoicesFanfareAndTexts) {
         // The intro gives way to the panel of the layout.
         ASSERT_TRUE(PlayUntil([&] { return !Winner()->GetIntro()->IsVisible(); }));
         EXPECT_TRUE((r.panel == 426 ? Winner()->GetOneLinePanel() : Winner()->GetTwoLinePanel())->IsVisible());
+        // Heard: the fanfare with the first comment, then the offer alone.
+        Play(1500);
+        std::vector<std::string> expected;
+        const std::string fanfare = name(r.fanfare);
+        const std::string first = name(r.voices.front());
+        // Named in the pack's order, as TonesHeard names them.
+        const auto place = [](const std::string& n) {
+            return std::find(kRoundSounds.begin(), kRoundSounds.end(), n) - kRoundSounds.begin();
+        };
+        expected.push_back(place(fanfare) < place(first) ? fanfare + "+" + first : first + "+" + fanfare);
+        if (r.voices.size() > 1) expected.push_back(name(r.voices[1]));
+        std::vector<std::string> heard = TonesHeard(audio_.RecordedSamples());
+        // A window where one of two tones sets out alone, or ends, is not counted.
+        std::vector<std::string> full;
+        for (const std::string& h : heard)
+            if (std::find(expected.begin(), expected.end(), h) != expected.end() &&
+                (full.empty() || full.back() != h))
+                full.push_back(h);
+        EXPECT_EQ(full, expected);
         StopAndSettleView();
     }
 }
