@@ -127,7 +127,6 @@ void ScoringScreen::OnStarting() {
         captions->Layout();
         return;
     }
-    startSequence_->Clear();
     StartControls();
 }
 
