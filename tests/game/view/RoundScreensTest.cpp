@@ -416,6 +416,27 @@ TEST_F(RoundScreensTest, SSHandsThePointsToThePlayerListAtTheEnd) {
     EXPECT_EQ(Players()->GetCellText(score, row, 1), "5");
 }
 
+// Nobody voted: only the points timer runs, whose narration ends the
+// presentation; no endTimer, and the player list gets no points.
+TEST_F(RoundScreensTest, SSNobodyVotedEndsWithItsNarration) {
+    Players()->AddRow("Al", "10", "", "", "", true, 0, 1);
+    ListCaptions({"Al", "Me"});
+    view_->StartVote(Read<StartVoteRoomMsg>("SV 2 " + Pic(5) + "-1 S 0 4000 0 4000 0 "));
+    ASSERT_TRUE(PlayUntil([&] { return Voting()->IsStarted(); }));
+    CaptionsControl::CaptionList results;
+    results.push_back(std::make_unique<ResultsListItemRoomMsg>(0, "Al", 0, 7, 17, false));
+    view_->ShowResultsList(results);
+    view_->StartScore(Read<StartScoreRoomMsg>("SS 1 -1 -1 0 " + Q + Q + " S 0 6000 0 6000 0 "));
+    ASSERT_TRUE(PlayUntil([&] { return Scoring()->IsStarted(); }));
+    EXPECT_EQ(Scoring()->GetPointsTimer()->GetInterval(), 5000u);
+    EXPECT_TRUE(Scoring()->GetEndTimer()->IsStopped());
+    view_->StartRoundWinner(Read<StartRoundWinnerRoomMsg>("SRW Al x y " + Pic(5) + "-1 -1 -1 S 0 5000 0 5000 0 "));
+    ASSERT_TRUE(PlayUntil([&] { return Winner()->IsStarted(); }, 15000)) << "the narration's end lets it stop";
+    EXPECT_TRUE(Scoring()->GetEndTimer()->IsStopped());
+    std::string score;
+    EXPECT_EQ(Players()->GetCellText(score, Players()->FindRow(0, "Al", true), 1), "10");
+}
+
 // A scoring segment shown after a longer last phase has no middle left: its
 // endTimer still fires (1000 ms) and the stop completes.
 TEST_F(RoundScreensTest, SSAfterALongerLastPhaseStillEnds) {
