@@ -163,9 +163,12 @@ int main(int argc, char** argv) {
                 continue;
             }
             // The screen takes over once the one before it has played its last phase.
-            waitFor([&] { return view.GetCurrentScreen() != nullptr && view.GetNextScreen() == nullptr &&
-                                 view.GetCurrentScreen()->IsStarted(); },
-                    20000);
+            waitFor(
+                [&] {
+                    return view.GetCurrentScreen() != nullptr && view.GetNextScreen() == nullptr &&
+                           view.GetCurrentScreen()->IsStarted();
+                },
+                20000);
             pump(kShowMs);
             char name[32];
             std::snprintf(name, sizeof name, "%02d-%s", ++shot, tag.c_str());

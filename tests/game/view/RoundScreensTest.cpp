@@ -42,7 +42,8 @@ const std::string Q = "\x02";
 
 // A picture record of the room protocol: id, frame style 1.
 std::string Pic(std::uint32_t id) {
-    return "Zuv pic" + std::to_string(id) + ".jpg pics " + std::to_string(id) + " 1 " + Q + "a text" + Q + " 9 ";
+    return "Zuv pic" + std::to_string(id) + ".jpg pics " + std::to_string(id) + " 1 " + Q + "a text" + Q +
+           " 9 ";
 }
 
 template <class M>
@@ -65,11 +66,11 @@ struct Passed : MsgReceiver {
 // The round screens' sounds in the fixture pack: a tone each, 3000 Hz up in
 // steps of 50 in this order (testbed/view/view_pack.py).
 const std::vector<std::string> kRoundSounds = {
-    "CompInstrLoop", "VotingA",     "VotingB",      "VotingC",      "VotingD",       "VotingE",
-    "VotingF",       "VotingG",     "VotingH",      "VotingI",      "VotingJ",       "VotingK",
-    "VotingL",       "VotingM",     "VotingN",      "VotingO",      "WinFanfare",    "FatChanceNegFanfare",
+    "CompInstrLoop", "VotingA",       "VotingB",      "VotingC",      "VotingD",      "VotingE",
+    "VotingF",       "VotingG",       "VotingH",      "VotingI",      "VotingJ",      "VotingK",
+    "VotingL",       "VotingM",       "VotingN",      "VotingO",      "WinFanfare",   "FatChanceNegFanfare",
     "RoundLosersFC", "RoundWinnerFC", "RoundLosers1", "RoundLosers2", "RoundWinner1", "RoundWinner2",
-    "RoundWinner3",  "NoWinner1",   "NoWinner2",    "NoWinner3"};
+    "RoundWinner3",  "NoWinner1",     "NoWinner2",    "NoWinner3"};
 
 // The power of one frequency in a window of 22050 Hz samples (Goertzel).
 double PowerAt(const std::int16_t* samples, std::size_t n, double hz) {
@@ -357,7 +358,8 @@ TEST(ScoringSchedule, FlagsAndRatioGiveTheDelays) {
         {"nobody voted r 1", true, false, false, "Al", 20000, 20000, 0, 0, 5000, 0, false},
         {"nobody voted r 0.2", true, false, false, "Al", 4000, 20000, 0, 0, 2000, 0, false},
         {"some did not vote r 1", false, true, false, "Al", 20000, 20000, 5000, 0, 9000, 21000, true},
-        {"some did not vote, tie r 1", false, true, true, "Al", 20000, 20000, 5000, 9000, 14000, 21000, false},
+        {"some did not vote, tie r 1", false, true, true, "Al", 20000, 20000, 5000, 9000, 14000, 21000,
+         false},
         {"some did not vote, tie r 0.2", false, true, true, "Al", 4000, 20000, 2000, 5000, 9000, 5000, false},
         {"some did not vote r 0.2", false, true, false, "", 4000, 20000, 2000, 0, 5000, 5000, false},
         {"tie r 1", false, false, true, "Al", 20000, 20000, 0, 5000, 10000, 21000, false},
@@ -406,7 +408,8 @@ TEST_F(RoundScreensTest, SSHandsThePointsToThePlayerListAtTheEnd) {
     std::string score;
     Play(100);
     // The next segment asks scoring to stop while endTimer is pending.
-    view_->StartRoundWinner(Read<StartRoundWinnerRoomMsg>("SRW Al x y " + Pic(5) + "-1 -1 -1 S 0 5000 0 5000 0 "));
+    view_->StartRoundWinner(
+        Read<StartRoundWinnerRoomMsg>("SRW Al x y " + Pic(5) + "-1 -1 -1 S 0 5000 0 5000 0 "));
     Play(2);
     EXPECT_TRUE(Scoring()->IsStopping());
     ASSERT_TRUE(PlayUntil([&] { return Scoring()->IsStopped(); }, 12000));
@@ -430,8 +433,10 @@ TEST_F(RoundScreensTest, SSNobodyVotedEndsWithItsNarration) {
     ASSERT_TRUE(PlayUntil([&] { return Scoring()->IsStarted(); }));
     EXPECT_EQ(Scoring()->GetPointsTimer()->GetInterval(), 5000u);
     EXPECT_TRUE(Scoring()->GetEndTimer()->IsStopped());
-    view_->StartRoundWinner(Read<StartRoundWinnerRoomMsg>("SRW Al x y " + Pic(5) + "-1 -1 -1 S 0 5000 0 5000 0 "));
-    ASSERT_TRUE(PlayUntil([&] { return Winner()->IsStarted(); }, 15000)) << "the narration's end lets it stop";
+    view_->StartRoundWinner(
+        Read<StartRoundWinnerRoomMsg>("SRW Al x y " + Pic(5) + "-1 -1 -1 S 0 5000 0 5000 0 "));
+    ASSERT_TRUE(PlayUntil([&] { return Winner()->IsStarted(); }, 15000))
+        << "the narration's end lets it stop";
     EXPECT_TRUE(Scoring()->GetEndTimer()->IsStopped());
     std::string score;
     EXPECT_EQ(Players()->GetCellText(score, Players()->FindRow(0, "Al", true), 1), "10");
@@ -449,7 +454,8 @@ TEST_F(RoundScreensTest, SSAfterALongerLastPhaseStillEnds) {
     EXPECT_EQ(Scoring()->GetMiddleTime(), 0u);
     EXPECT_EQ(Scoring()->GetEndTimer()->GetInterval(), 1000u);
     EXPECT_EQ(Scoring()->GetPointsTimer()->GetInterval(), 2000u);
-    view_->StartRoundWinner(Read<StartRoundWinnerRoomMsg>("SRW Al x y " + Pic(5) + "-1 -1 -1 S 0 5000 0 5000 0 "));
+    view_->StartRoundWinner(
+        Read<StartRoundWinnerRoomMsg>("SRW Al x y " + Pic(5) + "-1 -1 -1 S 0 5000 0 5000 0 "));
     EXPECT_TRUE(PlayUntil([&] { return Winner()->IsStarted(); }, 5000)) << "the game goes on";
 }
 
@@ -473,27 +479,55 @@ TEST_F(RoundScreensTest, SRWVoicesFanfareAndTexts) {
     const std::string seg = "S 0 5000 0 5000 0 ";
     const std::string well = "Well done, ";
     const Row rows[] = {
-        {"me, drawn 0", me(one) + "-1 -1 -1 " + seg, 0, {2490, 2473}, 3330, 426,
+        {"me, drawn 0",
+         me(one) + "-1 -1 -1 " + seg,
+         0,
+         {2490, 2473},
+         3330,
+         426,
          {{170, "line one"}, {173, well + "Me!"}}},
         {"me, drawn 2, no offer", me(one) + "1 -1 -1 " + seg, 2, {2492}, 3330, 426, {{173, well + "Me!"}}},
-        {"me, drawn 4, two lines", me(two) + "-1 1 -1 " + seg, 4, {2495, 2473}, 3330, 432,
+        {"me, drawn 4, two lines",
+         me(two) + "-1 1 -1 " + seg,
+         4,
+         {2495, 2473},
+         3330,
+         432,
          {{171, "line one"}, {172, "line two"}, {173, well + "Me!"}}},
-        {"other (case differs), drawn 1", other(one) + "-1 -1 -1 " + seg, 1, {2485, 2472}, 3330, 426,
+        {"other (case differs), drawn 1",
+         other(one) + "-1 -1 -1 " + seg,
+         1,
+         {2485, 2472},
+         3330,
+         426,
          {{173, well + "me!"}}},
         {"other, drawn 0, no offer", other(one) + "1 -1 -1 " + seg, 0, {2488}, 3330, 426, {}},
-        {"none, drawn 1", none + "-1 -1 -1 " + seg, 1, {2475}, 3130, 426,
+        {"none, drawn 1",
+         none + "-1 -1 -1 " + seg,
+         1,
+         {2475},
+         3130,
+         426,
          {{170, "\xFE\xFE\x06"}, {173, "No winner."}}},
         {"none, drawn 0", none + "-1 -1 -1 " + seg, 0, {2480}, 3130, 426, {}},
         {"none, no offer", none + "1 -1 -1 " + seg, 1, {2480}, 3130, 426, {}},
         {"none, third comment", none + "1 -1 1 " + seg, 1, {2482}, 3130, 426, {}},
-        {"none, two lines", none + "-1 1 -1 " + seg, 1, {2475}, 3130, 432,
-         {{171, std::string(10, '\xFE') + "\x06"}, {172, std::string(6, '\xFE') + "\x06"}, {173, "No winner."}}},
+        {"none, two lines",
+         none + "-1 1 -1 " + seg,
+         1,
+         {2475},
+         3130,
+         432,
+         {{171, std::string(10, '\xFE') + "\x06"},
+          {172, std::string(6, '\xFE') + "\x06"},
+          {173, "No winner."}}},
     };
     const auto name = [](std::int32_t id) {
         const std::vector<std::pair<std::int32_t, std::string>> names = {
-            {2472, "RoundLosersFC"}, {2473, "RoundWinnerFC"}, {2485, "RoundLosers1"}, {2488, "RoundLosers2"},
-            {2490, "RoundWinner1"},  {2492, "RoundWinner2"},  {2495, "RoundWinner3"}, {2475, "NoWinner1"},
-            {2480, "NoWinner2"},     {2482, "NoWinner3"},     {3330, "WinFanfare"},   {3130, "FatChanceNegFanfare"}};
+            {2472, "RoundLosersFC"}, {2473, "RoundWinnerFC"}, {2485, "RoundLosers1"},
+            {2488, "RoundLosers2"},  {2490, "RoundWinner1"},  {2492, "RoundWinner2"},
+            {2495, "RoundWinner3"},  {2475, "NoWinner1"},     {2480, "NoWinner2"},
+            {2482, "NoWinner3"},     {3330, "WinFanfare"},    {3130, "FatChanceNegFanfare"}};
         for (const auto& [n, text] : names)
             if (n == id) return text;
         return std::string("?");
@@ -510,7 +544,8 @@ TEST_F(RoundScreensTest, SRWVoicesFanfareAndTexts) {
         EXPECT_EQ(Picture()->GetMode(), 6);
         // The intro gives way to the panel of the layout.
         ASSERT_TRUE(PlayUntil([&] { return !Winner()->GetIntro()->IsVisible(); }));
-        EXPECT_TRUE((r.panel == 426 ? Winner()->GetOneLinePanel() : Winner()->GetTwoLinePanel())->IsVisible());
+        EXPECT_TRUE(
+            (r.panel == 426 ? Winner()->GetOneLinePanel() : Winner()->GetTwoLinePanel())->IsVisible());
         // Heard: the fanfare with the first comment, then the offer alone.
         Play(1500);
         std::vector<std::string> expected;

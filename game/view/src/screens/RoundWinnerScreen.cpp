@@ -56,12 +56,14 @@ RoundWinnerScreen::RoundWinnerScreen(UI* parent, std::int32_t layer, SharedContr
     winFanfare_ = std::make_unique<Music>(this, kWinFanfare);
     noWinnerFanfare_ = std::make_unique<Music>(this, kNoWinnerFanfare);
     // Under the picture's frame.
-    const std::int32_t layerBelowPicture = At(kPictureSlot) != nullptr ? At(kPictureSlot)->GetLayer() - 1 : -1;
+    const std::int32_t layerBelowPicture =
+        At(kPictureSlot) != nullptr ? At(kPictureSlot)->GetLayer() - 1 : -1;
     intro_ = std::make_unique<Animation>(this, kComp, kIntro);
     intro_->SetHoldAtEnd();
     intro_->SetLayer(layerBelowPicture);
     for (auto* panel : {&oneLinePanel_, &twoLinePanel_}) {
-        *panel = std::make_unique<Animation>(this, kComp, panel == &oneLinePanel_ ? kOneLinePanel : kTwoLinePanel);
+        *panel =
+            std::make_unique<Animation>(this, kComp, panel == &oneLinePanel_ ? kOneLinePanel : kTwoLinePanel);
         (*panel)->SetLayer(layerBelowPicture);
         (*panel)->SetHoldAtEnd();
     }
@@ -107,14 +109,16 @@ void RoundWinnerScreen::OnStarting() {
     for (SharedControl slot : {kPlayerListSlot, kChatBoxSlot, kControlPanelButtonSlot, kPictureSlot}) {
         if (Control* control = At(slot)) control->Show();
     }
-    for (SharedControl slot : {kTimerSlot, kRoundIndicatorSlot, kCaptionsSlot, kFatChanceSlot, kNameAndScoreSlot}) {
+    for (SharedControl slot :
+         {kTimerSlot, kRoundIndicatorSlot, kCaptionsSlot, kFatChanceSlot, kNameAndScoreSlot}) {
         if (Control* control = At(slot)) control->Hide();
     }
     if (Control* captions = At(kCaptionsSlot); captions != nullptr && captions->IsStarted()) captions->Stop();
 
     controlsStarter_->Clear();
     for (SharedControl slot : {kBackgroundSlot, kPlayerListSlot, kChatBoxSlot, kControlPanelButtonSlot}) {
-        if (Control* control = At(slot); control != nullptr && control->IsStopped()) controlsStarter_->Add(control);
+        if (Control* control = At(slot); control != nullptr && control->IsStopped())
+            controlsStarter_->Add(control);
     }
     if (auto* picture = dynamic_cast<PictureControl*>(At(kPictureSlot)); picture && picture->IsStopped()) {
         picture->SetMode(kWinnerPictureMode);

@@ -115,7 +115,8 @@ void ScoringScreen::OnStarting() {
     for (SharedControl slot : {kPlayerListSlot, kChatBoxSlot, kControlPanelButtonSlot, kCaptionsSlot}) {
         if (Control* control = At(slot)) control->Show();
     }
-    for (SharedControl slot : {kPictureSlot, kTimerSlot, kRoundIndicatorSlot, kFatChanceSlot, kNameAndScoreSlot}) {
+    for (SharedControl slot :
+         {kPictureSlot, kTimerSlot, kRoundIndicatorSlot, kFatChanceSlot, kNameAndScoreSlot}) {
         if (Control* control = At(slot)) control->Hide();
     }
     auto* captions = dynamic_cast<CaptionsControl*>(At(kCaptionsSlot));
@@ -151,7 +152,8 @@ void ScoringScreen::StartNarration() {
     if (s.tie != 0) Arm(*tieTimer_, s.tie);
     if (s.points != 0) Arm(*pointsTimer_, s.points);
     if (s.highlight) {
-        if (auto* captions = dynamic_cast<CaptionsControl*>(At(kCaptionsSlot))) captions->HighlightCaption(msg.GetName());
+        if (auto* captions = dynamic_cast<CaptionsControl*>(At(kCaptionsSlot)))
+            captions->HighlightCaption(msg.GetName());
     }
     if (s.end != 0) Arm(*endTimer_, s.end);
     ProcessForwarder::OnStarting();
@@ -184,13 +186,15 @@ std::int32_t ScoringScreen::HandleMsg(const Msg& msg, MsgSender* from, bool from
     auto* captions = dynamic_cast<CaptionsControl*>(At(kCaptionsSlot));
     const bool fromCaptions = IsFrom(from, At(kCaptionsSlot));
     const bool timer = msg.Is<TimerMsg>();
-    if (wanted(msg.Is<CaptionsControlTransitionDoneMsg>() && fromCaptions) && IsStarting() && waitingForLayout_) {
+    if (wanted(msg.Is<CaptionsControlTransitionDoneMsg>() && fromCaptions) && IsStarting() &&
+        waitingForLayout_) {
         waitingForLayout_ = false;
         StartControls();
     }
     if (wanted(msg.Is<CaptionsControlNobodyVotedDoneMsg>() && fromCaptions)) StartStopper();
     if (wanted(msg.Is<StartedMsg>() && IsFrom(from, startSequence_.get())) && IsStarting()) StartNarration();
-    if (wanted(timer && IsFrom(from, nonVotersTimer_.get())) && captions != nullptr) captions->EndTransition();
+    if (wanted(timer && IsFrom(from, nonVotersTimer_.get())) && captions != nullptr)
+        captions->EndTransition();
     if (wanted(timer && IsFrom(from, tieTimer_.get())) && captions != nullptr && start_.has_value()) {
         captions->SelectCaption(start_->GetNumber(), start_->GetName());
     }

@@ -84,8 +84,8 @@ void VotingScreen::Unsubscribe() {
 void VotingScreen::OnStarting() {
     waiting_ = Waiting::kNothing;
     if (Control* chat = At(kChatBoxSlot)) chat->OnGainedKeyboardFocus();
-    for (SharedControl slot : {kPlayerListSlot, kChatBoxSlot, kControlPanelButtonSlot, kPictureSlot, kTimerSlot,
-                               kRoundIndicatorSlot, kCaptionsSlot}) {
+    for (SharedControl slot : {kPlayerListSlot, kChatBoxSlot, kControlPanelButtonSlot, kPictureSlot,
+                               kTimerSlot, kRoundIndicatorSlot, kCaptionsSlot}) {
         if (Control* control = At(slot)) control->Show();
     }
     for (SharedControl slot : {kFatChanceSlot, kNameAndScoreSlot}) {
@@ -168,11 +168,13 @@ void VotingScreen::StartWithoutIndicator() {
     }
     if (GetMiddleTime() > kShortestCountdownMiddle) {
         if (!NobodyComposed()) AddCountdown();
-        if (auto* picture = dynamic_cast<PictureControl*>(At(kPictureSlot)); picture && picture->IsStopped()) {
+        if (auto* picture = dynamic_cast<PictureControl*>(At(kPictureSlot));
+            picture && picture->IsStopped()) {
             picture->SetMode(kVotingPictureMode);
             startSequence_->Add(picture);
         }
-        if (auto* captions = dynamic_cast<CaptionsControl*>(At(kCaptionsSlot)); captions && captions->IsStopped()) {
+        if (auto* captions = dynamic_cast<CaptionsControl*>(At(kCaptionsSlot));
+            captions && captions->IsStopped()) {
             captions->SetMode(NobodyComposed() ? 1 : 0);
             startSequence_->Add(captions);
         }

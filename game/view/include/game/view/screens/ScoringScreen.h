@@ -50,7 +50,8 @@ class ScoringScreen : public Screen {
     // The narration of a start message's flags for an own and a base middle
     // phase: r = own / base (1 when the base is 0), each step at least its
     // floor, bounded, then truncated to whole ms.
-    static Schedule ScheduleFor(const StartScoreRoomMsg& msg, std::uint32_t ownMiddle, std::uint32_t baseMiddle);
+    static Schedule ScheduleFor(const StartScoreRoomMsg& msg, std::uint32_t ownMiddle,
+                                std::uint32_t baseMiddle);
 
     void OnStarting() override;
     void OnStopping() override;
