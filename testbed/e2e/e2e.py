@@ -48,6 +48,13 @@ PROGRESS_DIALOG_DELAY = 4.0
 
 PLAYER, PASSWORD = "Zed", "secret7"
 
+# Limits (seconds), generous for a sanitizer build on two loaded cores, where the client's
+# start alone may take a minute: the client's start-up steps (its window, the progress and
+# logon dialogs), any later step, and the client's end once asked or failed.
+START = 300
+STEP = 180
+END = 120
+
 
 class Row:
     def __init__(self, world_module, build, work, log):
@@ -76,7 +83,7 @@ class Row:
         w.wait("the %s dialog shows" % name, lambda: w.shot().dialog_shown(name), limit)
         w.shot("%s dialog" % name)
 
-    def log_on(self, limit=120):
+    def log_on(self, limit=START):
         w = self.world
         self.wait_dialog("logon", limit)
         shot = w.shot()
@@ -88,7 +95,7 @@ class Row:
         w.key("Return")
         w.say("logged on as %s" % PLAYER)
 
-    def lobby_reached(self, limit=120):
+    def lobby_reached(self, limit=STEP):
         w = self.world
         w.wait("the lobby's room list", lambda: " RE" in w.bot_log(), limit)
         w.wait("the client asks the lobby for its rooms", lambda: self.client_line("RR"), limit)
@@ -112,8 +119,8 @@ class Row:
         self.check(self.world_module.screen.box_shown(errors, TITLE, text),
                    "the box reads %r (standard error: %r)" % (text, w.box_lines()))
         self.check(took >= at_least, "the box came after %.1f s (not before %.0f s)" % (took, at_least))
-        w.close_box(TITLE)
-        w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+        w.close_box(TITLE, STEP)
+        w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
         self.check(len(w.box_lines()) == 1, "one box only: %r" % w.box_lines())
         if page:
             self.check(any(p.endswith("/web/error.html") for p in w.opened_pages()),
@@ -162,7 +169,7 @@ class Row:
         import signal
         w = self.world
         w.client.send_signal(signal.SIGTERM)
-        w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+        w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
         self.client_ended_cleanly()
 
     def content_requests(self, since=0):
@@ -175,8 +182,8 @@ def row_fresh(r):
     """Whole game 1: a fresh program folder, its content trickled from the server."""
     w = r.make_world(fresh=True, faults=["slow:content/1.0.0.0/*"])
     w.start_client()
-    w.find_window(60)
-    shown = w.wait("the progress dialog shows", lambda: w.shot().dialog_shown("progress"), 60)
+    w.find_window(START)
+    shown = w.wait("the progress dialog shows", lambda: w.shot().dialog_shown("progress"), START)
     took = time.monotonic() - w.client_started
     r.check(shown and took >= PROGRESS_DIALOG_DELAY, "the progress dialog shows %.1f s after the start" % took)
     r.check(len(r.content_requests()) > 0, "the content is downloading when it shows")
@@ -184,10 +191,10 @@ def row_fresh(r):
     def filled():
         shot = w.shot()
         return all(shot.control_has_text("progress", c) for c in ("bytes", "rate", "time left"))
-    w.wait("the dialog shows bytes, rate and time left", filled, 60)
+    w.wait("the dialog shows bytes, rate and time left", filled, STEP)
     w.shot("progress: bytes, rate, time left")
     r.check(True, "the dialog shows bytes, rate and time left")
-    r.wait_dialog("logon", 300)
+    r.wait_dialog("logon", START)
 
     pack = os.path.join(r.build, "demo", "pack")
     files = []
@@ -208,23 +215,23 @@ def row_fresh(r):
                 return a.read() == b.read()
         except OSError:
             return False
-    w.wait("every file of the pack is downloaded", lambda: all(same(f) for f in files), 300)
+    w.wait("every file of the pack is downloaded", lambda: all(same(f) for f in files), START)
     r.check(True, "the %d files equal the pack's" % len(files))
     downloaded = len(set(r.content_requests()))
     r.check(downloaded == len(files), "%d files were downloaded, each once" % downloaded)
 
     shot = w.shot()
     w.click(*shot.control_centre("logon", "exit"))
-    w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+    w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
     r.check(not w.box_lines(), "no box: %r" % w.box_lines())
     r.client_ended_cleanly()
 
     before = len(w.request_paths())
     w.start_client()
-    r.wait_dialog("logon", 120)
+    r.wait_dialog("logon", START)
     r.check(not r.content_requests(before), "the next start downloads none: %r" % r.content_requests(before)[:5])
     w.click(*w.shot().control_centre("logon", "exit"))
-    w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+    w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
     r.client_ended_cleanly()
 
 
@@ -241,7 +248,7 @@ def play_game(r):
     w = r.world
     w.start_client()
     r.log_on()
-    w.wait("the logon's POST", lambda: [q for q in w.request_paths() if q[0] == "POST"], 60)
+    w.wait("the logon's POST", lambda: [q for q in w.request_paths() if q[0] == "POST"], STEP)
     r.lobby_reached()
     posts = [q for q in w.request_paths() if q[0] == "POST"]
     r.check(len(posts) == 1 and posts[0][1] == "cgi/validate.cgi", "one POST, to validate.cgi: %r"
@@ -290,7 +297,7 @@ def row_soak(r):
         play_game(r)
         # The game went as far as the client plays it; the fault comes now if it has not yet,
         # and the client then either goes on or ends with a text of the table.
-        w.wait("the fault has come", lambda: not w.timers, 120)
+        w.wait("the fault has come", lambda: not w.timers, STEP)
         settle = time.monotonic() + stall + 30
         w.wait("the client goes on after the fault", lambda: time.monotonic() >= settle, stall + 60)
     except w_module().StepFailed as e:
@@ -316,23 +323,23 @@ def row_dispatch_closed(r):
     import world
     w = r.make_world(dispatch_port=world.free_port())
     w.start_client()
-    r.ends_with_box(DISPATCH, DISPATCH_TIMEOUT + 120, page=False)
+    r.ends_with_box(DISPATCH, DISPATCH_TIMEOUT + START, page=False)
 
 
 def row_dispatch_stalled(r):
     w = r.make_world(faults=["stall:picture/dispatch/client/dispatch.ini"])
     w.start_client()
-    r.ends_with_box(DISPATCH, DISPATCH_TIMEOUT + 120, page=False, at_least=DISPATCH_TIMEOUT - 5)
+    r.ends_with_box(DISPATCH, DISPATCH_TIMEOUT + START, page=False, at_least=DISPATCH_TIMEOUT - 5)
 
 
 def row_cancel(r):
     """Cancel in the progress dialog while the content downloads: no box, the client ends."""
     w = r.make_world(fresh=True, faults=["slow:content/1.0.0.0/*"])
     w.start_client()
-    r.wait_dialog("progress", 60)
-    w.wait("the content downloads", lambda: r.content_requests(), 60)
+    r.wait_dialog("progress", START)
+    w.wait("the content downloads", lambda: r.content_requests(), STEP)
     w.click(*w.shot().control_centre("progress", "cancel"))
-    w.wait("the client ends", lambda: w.client.poll() is not None, 60, client_may_end=True)
+    w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
     r.check(not w.box_lines(), "no box: %r" % w.box_lines())
     r.client_ended_cleanly()
 
@@ -340,27 +347,27 @@ def row_cancel(r):
 def row_script_404(r):
     w = r.make_world(faults=["404:content/updatescript.ini"])
     w.start_client()
-    r.ends_with_box(CONTENT % "Cannot download the update script.", 120)
+    r.ends_with_box(CONTENT % "Cannot download the update script.", START)
 
 
 def row_script_stalled(r):
     w = r.make_world(faults=["stall:content/updatescript.ini"])
     w.start_client()
-    r.ends_with_box(CONTENT % "Timed out downloading the update script.", UPDATE_TIMEOUT + 120,
+    r.ends_with_box(CONTENT % "Timed out downloading the update script.", UPDATE_TIMEOUT + START,
                     at_least=UPDATE_TIMEOUT - 5)
 
 
 def row_mandatory_500(r):
     w = r.make_world(fresh=True, faults=["500:content/1.0.0.0/Resources/Palette/Palette.srf"])
     w.start_client()
-    r.ends_with_box(CONTENT % "Cannot download a mandatory file.", 240)
+    r.ends_with_box(CONTENT % "Cannot download a mandatory file.", START)
 
 
 def row_lobby_full(r):
     w = r.make_world(bot_args=["--lobby-full"])
     w.start_client()
     r.log_on()
-    r.ends_with_box(LOBBY_FULL, 120)
+    r.ends_with_box(LOBBY_FULL, STEP)
 
 
 def row_cut_irc(r):
@@ -369,9 +376,9 @@ def row_cut_irc(r):
     w.proxy_command("drop LN ")
     w.start_client()
     r.log_on()
-    w.wait("the lobby's logon challenge is held back", lambda: "X> " in w.proxy_log(), 120)
+    w.wait("the lobby's logon challenge is held back", lambda: "X> " in w.proxy_log(), STEP)
     w.proxy_command("cut")
-    r.ends_with_box(SERVER_DOWN, 120)
+    r.ends_with_box(SERVER_DOWN, STEP)
 
 
 def row_cut_lobby(r):
@@ -381,23 +388,23 @@ def row_cut_lobby(r):
     r.log_on()
     r.lobby_reached()
     w.proxy_command("cut")
-    r.ends_with_box(SERVER_DOWN, 120)
+    r.ends_with_box(SERVER_DOWN, STEP)
 
 
 ROWS = {
-    "fresh": (row_fresh, 600),
-    "game": (row_game, 600),
-    "game-full": (row_game_full, 600),
-    "soak": (row_soak, 900),
-    "dispatch-closed": (row_dispatch_closed, 400),
-    "dispatch-stalled": (row_dispatch_stalled, 400),
-    "cancel": (row_cancel, 300),
-    "script-404": (row_script_404, 300),
-    "script-stalled": (row_script_stalled, 300),
-    "mandatory-500": (row_mandatory_500, 400),
-    "lobby-full": (row_lobby_full, 300),
-    "cut-irc": (row_cut_irc, 300),
-    "cut-lobby": (row_cut_lobby, 300),
+    "fresh": (row_fresh, 1200),
+    "game": (row_game, 900),
+    "game-full": (row_game_full, 900),
+    "soak": (row_soak, 1200),
+    "dispatch-closed": (row_dispatch_closed, 900),
+    "dispatch-stalled": (row_dispatch_stalled, 900),
+    "cancel": (row_cancel, 900),
+    "script-404": (row_script_404, 900),
+    "script-stalled": (row_script_stalled, 900),
+    "mandatory-500": (row_mandatory_500, 900),
+    "lobby-full": (row_lobby_full, 900),
+    "cut-irc": (row_cut_irc, 900),
+    "cut-lobby": (row_cut_lobby, 900),
 }
 
 

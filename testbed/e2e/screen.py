@@ -18,6 +18,8 @@ sys.dont_write_bytecode = True
 # An animation's block counts as shown from this many of its 64 pixels.
 BLOCK_PIXELS_NEEDED = 48
 
+# The ground of the pack's label images (palette entry 15).
+LABEL_GROUND = (248, 252, 248)
 # The painted dialogs' colours (RGB) and title bar height, as the platform layer paints them.
 DIALOG_TITLE = (0x0A, 0x24, 0x6A)
 DIALOG_FACE = (0xD4, 0xD0, 0xC8)
@@ -54,6 +56,34 @@ class Shot:
 
     def block_shown(self, left, top, rgb):
         return self.count(left, top, 8, 8, rgb) >= BLOCK_PIXELS_NEEDED
+
+    def block_anywhere(self, rgb):
+        """Where an animation's 8 x 8 block in that colour shows (its top left), or None: a square
+        with BLOCK_PIXELS_NEEDED pixels of the colour or more, on its label's white ground (the
+        two columns right of it mostly white). Screens move their animations, so a block is looked
+        for everywhere; the ground tells a block from a tile of the same colour."""
+        mask = numpy.all(self.pixels == numpy.array(rgb, dtype=numpy.uint8), axis=2).astype(numpy.int32)
+        if mask.sum() < BLOCK_PIXELS_NEEDED:
+            return None
+        white = numpy.all(self.pixels == numpy.array(LABEL_GROUND, dtype=numpy.uint8), axis=2).astype(numpy.int32)
+
+        def box_sums(values, w, h):
+            sums = numpy.zeros((self.height + 1, self.width + 1), dtype=numpy.int32)
+            sums[1:, 1:] = values.cumsum(axis=0).cumsum(axis=1)
+            return sums[h:, w:] - sums[:-h, w:] - sums[h:, :-w] + sums[:-h, :-w]
+        blocks = box_sums(mask, 8, 8)  # [y, x] for a square at (x, y)
+        ground = box_sums(white, 2, 8)
+        # The ground right of a block at (x, y) is the 2 x 8 strip at (x + 8, y).
+        h, w = blocks.shape
+        right = numpy.zeros_like(blocks)
+        right[:, :w - 8] = ground[:h, 8:w]
+        candidates = numpy.where((blocks >= BLOCK_PIXELS_NEEDED) & (right >= 12), blocks, 0)
+        y, x = numpy.unravel_index(int(candidates.argmax()), candidates.shape)
+        return (int(x), int(y)) if candidates[y, x] else None
+
+    def animation_shown(self, file_name, number):
+        """The animation's signature block is somewhere on the screen."""
+        return self.block_anywhere(animation_block(file_name, number)[2]) is not None
 
     # ---- dialogs ----
     def dialog_place(self, name):

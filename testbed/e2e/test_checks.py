@@ -128,6 +128,20 @@ class Screenshots(unittest.TestCase):
         self.assertFalse(self.shot(pixels).block_shown(30, 20, rgb))
         self.assertFalse(self.shot(pixels).block_shown(31, 20, (200, 16, 97)))
 
+    def test_a_block_is_found_wherever_it_is(self):
+        rgb = (200, 16, 96)
+        pixels = self.blank()
+        self.assertIsNone(self.shot(pixels).block_anywhere(rgb))
+        pixels[0:64, 400:464] = rgb  # a tile of the colour is no block
+        self.assertIsNone(self.shot(pixels).block_anywhere(rgb))
+        pixels[98:110, 299:330] = screen.LABEL_GROUND
+        pixels[100:108, 301:309] = rgb
+        pixels[100, 301:309] = (0, 0, 0)  # 56 of 64
+        pixels[300:302, 10:40] = rgb  # a thin line of the colour is no block
+        self.assertEqual(self.shot(pixels).block_anywhere(rgb), (301, 100))
+        pixels[101:104, 301:309] = (0, 0, 0)  # 32 left
+        self.assertIsNone(self.shot(pixels).block_anywhere(rgb))
+
     def test_a_dialog_is_told_by_its_title_bar_s_ends(self):
         pixels = self.blank()
         left, top = screen.Shot(pixels.tobytes(), 640, 480).dialog_place("progress")

@@ -134,7 +134,7 @@ class World:
         self.procs.append((name, proc))
         return proc
 
-    def first_line(self, path, what, limit=30):
+    def first_line(self, path, what, limit=120):
         def line():
             text = read_text(path)
             return text.split("\n", 1)[0] if "\n" in text else None
@@ -178,7 +178,7 @@ class World:
                     "[Options]\nPAM = no\nIdent = no\nDNS = no\n" % irc_port)
         self.spawn("ngircd", ["/usr/sbin/ngircd", "-n", "-f", os.path.join(w, "ngircd.conf")],
                    stdout=open(os.path.join(w, "ngircd.log"), "wb"), stderr=subprocess.STDOUT)
-        self.wait("ngircd listens", lambda: self.listening(irc_port), 30)
+        self.wait("ngircd listens", lambda: self.listening(irc_port), 120)
 
         self.proxy = self.spawn("proxy", [sys.executable, os.path.join(ROOT, "testbed", "irc", "ircfault.py"),
                                           "--target", "127.0.0.1:%d" % irc_port],
@@ -201,7 +201,7 @@ class World:
             bot.append("--full")
         self.spawn("bot", bot + self.bot_args, stdout=open(os.path.join(w, "bot.log"), "wb"),
                    stderr=subprocess.STDOUT)
-        self.wait("the bot is ready", lambda: "READY" in self.bot_log(), 30)
+        self.wait("the bot is ready", lambda: "READY" in self.bot_log(), 120)
         self.lay_program()
         self.say("world: display %s, IRC %d (proxy %d), HTTP %d" % (self.display, irc_port, self.proxy_port,
                                                                      self.http_port))
@@ -312,14 +312,14 @@ class World:
     def proxy_command(self, command):
         self.proxy.stdin.write((command + "\n").encode())
         self.proxy.stdin.flush()
-        self.wait("the proxy takes " + command, lambda: ("OK " + command.split()[0]) in self.proxy_log(), 10)
+        self.wait("the proxy takes " + command, lambda: ("OK " + command.split()[0]) in self.proxy_log(), 60)
 
     # ---- the display ----
     def x(self, *args):
         return subprocess.run(list(args), capture_output=True, text=True,
                               env=dict(os.environ, DISPLAY=self.display)).stdout
 
-    def find_window(self, limit=120):
+    def find_window(self, limit=300):
         """The client's window: its id and position on the display."""
         def found():
             for line in self.x("xwininfo", "-root", "-tree").split("\n"):
@@ -399,7 +399,7 @@ class World:
             out.append((words[0], name, int(width), int(height), int(left), int(top)))
         return out
 
-    def close_box(self, title, limit=30):
+    def close_box(self, title, limit=120):
         """Finds the box's window (by its title), then presses Return over it: the box's
         default button."""
         def found():
@@ -426,8 +426,9 @@ class World:
     def system_leaks_only(self, text=None):
         """A leak report whose every leak lies in the system's libraries: SDL starts D-Bus as it
         starts, and its mutexes are never freed; lsan.supp names the library, and the leaks
-        they hold show with no frame beyond the sanitizer's allocator. A leak with any frame
-        of the client's own code is the client's."""
+        they hold show with no frame beyond the sanitizer's allocator (the stack runs into a
+        library without frame pointers). A leak with any frame of the client's own code is the
+        client's."""
         text = self.client_errors() if text is None else text
         if "ERROR: LeakSanitizer" not in text:
             return False
@@ -437,7 +438,6 @@ class World:
                 continue
             frames = [line for line in block.split("\n")[1:] if line.strip().startswith("#")]
             for frame in frames[1:]:  # the first is the allocator
-                if "(/usr/lib/" in frame and "libasan" in frame:
-                    continue  # the allocator's own, when the stack ends in a library without frames
-                return False
+                if CLIENT in frame or ("../../" in frame and "libsanitizer" not in frame):
+                    return False  # a frame of the client's own code
         return True
