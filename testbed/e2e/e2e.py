@@ -100,11 +100,12 @@ class Row:
         w.wait("the lobby's room list", lambda: " RE" in w.bot_log(), limit)
         w.wait("the client asks the lobby for its rooms", lambda: self.client_line("RR"), limit)
 
-    def client_line(self, tag):
-        """The bot logged a line of that tag from the client."""
+    def client_line(self, tag, nick=None):
+        """The first line of that tag the bot logged from the client (from that nick: one of its
+        connections)."""
         for line in self.world.bot_log().split("\n"):
             words = line.split(" ", 3)
-            if len(words) >= 3 and words[0] == "<" and words[2] == tag:
+            if len(words) >= 3 and words[0] == "<" and words[2] == tag and nick in (None, words[1]):
                 return line
         return None
 
@@ -462,6 +463,11 @@ def main(argv):
         function(row)
     except world.StepFailed as e:
         row.check(False, str(e))
+        if row.world is not None and row.world.client is not None and row.world.client.poll() is None:
+            try:
+                print("the client still runs; its stacks:\n" + row.world.client_stacks()[:6000])
+            except (OSError, subprocess.SubprocessError) as problem:
+                print("no stacks: %s" % problem)
     finally:
         if row.world is not None:
             if row.world.client is not None and row.world.client.poll() is None:

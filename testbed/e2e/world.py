@@ -244,6 +244,9 @@ class World:
                    XDG_CONFIG_HOME=os.path.join(self.program, ".config"))
         env.pop("SDL_VIDEODRIVER", None)
         env.pop("SDL_DISKAUDIODELAY", None)
+        # No session bus: D-Bus, which SDL starts, fails at once instead of launching one through
+        # the display (which may hang when many clients start together).
+        env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.work, "no-session-bus")
         # The system libraries' own leaks under a real display are not the client's.
         suppressions = "suppressions=" + os.path.join(HERE, "lsan.supp")
         env["LSAN_OPTIONS"] = ":".join(o for o in (os.environ.get("LSAN_OPTIONS", ""), suppressions) if o)  # real pace: the driver's own delay per buffer
@@ -253,6 +256,17 @@ class World:
         self.client_started = time.monotonic()
         self.window = None
         self.say("client started (run %d)" % self.client_runs)
+
+    def client_stacks(self):
+        """The running client's threads' stacks (with gdb, when there is one), for a hang."""
+        if self.client is None or self.client.poll() is not None or not shutil.which("gdb"):
+            return ""
+        done = subprocess.run(["gdb", "-p", str(self.client.pid), "-batch", "-ex", "thread apply all bt 25"],
+                              capture_output=True, text=True, timeout=120)
+        path = os.path.join(self.work, "client-stacks.txt")
+        with open(path, "w") as f:
+            f.write(done.stdout)
+        return "\n".join(line for line in done.stdout.split("\n") if line.startswith(("#", "Thread")))
 
     def stop(self):
         if self.client is not None and self.client.poll() is None:
