@@ -111,13 +111,10 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 }  // namespace
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {"fatChance",
-            "chooseRoom",
+    return {"chooseRoom",
             "composition",
             "voting",
             "scoring",
-            "fatChanceSelection",
-            "fatChanceResults",
             "roundWinner",
             "gameWinner",
             "ads",
