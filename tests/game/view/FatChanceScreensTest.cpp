@@ -351,4 +351,20 @@ TEST_F(FatChanceScreensTest, ResultsAfterAStoppedSelectionStartNothingOfIt) {
     EXPECT_TRUE(Follows(Selection()));
 }
 
+// The next segment stops the results while the value's voice plays: the
+// stopped voice starts no fanfare over the next screen, and the score is
+// written at once.
+TEST_F(FatChanceScreensTest, AVoiceCutShortByTheStopStartsNoFanfare) {
+    board_->SetBoard(true, 0, Board({}));
+    view_->StartFatChanceResults(*Sfcr("Al", BoardText(Board({})), 4, 55));
+    ASSERT_TRUE(PassUntil([&] { return probe_.Saw("youVoice4"); }, 8000)) << probe_.Joined();
+    Pass(20);
+    view_->StartFatChanceSelection(*Sfcs("Bo", 3, BoardText(Board({})), false, 0));
+    ASSERT_TRUE(PassUntil([&] { return view_->GetCurrentScreen() == view_->GetFatChanceSelectionScreen(); }));
+    Pass(3000);
+    EXPECT_FALSE(probe_.Saw("WinFanfare"));
+    EXPECT_FALSE(probe_.Saw("NegFanfare"));
+    EXPECT_EQ(ScoreOf("Al"), "55");
+}
+
 }  // namespace
