@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     SoundService::Install();
     int status = 0;
     {
-        view::PictureView view("Vizuzor", 8, 800, 600, false, true);
+        view::PictureView view("Vizuzor", 8, 640, 480, false, true);
         if (view.GetWindow() == nullptr) {
             std::fprintf(stderr, "no window\n");
             return 1;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Plays a Dar Eradar round in the game view on the fixture pack at 800 x 600
+# Plays a Dar Eradar round in the game view on the fixture pack at 640 x 480
 # on a virtual X display, from the room's segment texts: the selection with a
 # click on a swatch, then its results; one PNG per screen in OUT.
 # Usage: bash testbed/view/show_board.sh [OUT]   (default build/board)
