@@ -38,6 +38,17 @@ function(add_view_pack target dir)
             ${pack_srf}/FriendNotFound.srf ${pack_srf}/KeepItClean.srf ${pack_srf}/LetMeChoose.srf ${pack_srf}/TryAgain.srf
             ${res}/Voice/
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/FatChanceB.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/SwatchDownTurn.srf ${pack_srf}/SwatchSelected.srf ${res}/Sfx/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/FCOthers1.srf ${pack_srf}/FCOthers2.srf ${pack_srf}/FCOthers3.srf
+            ${pack_srf}/FCWinner.srf ${pack_srf}/FCTooSlow1.srf ${pack_srf}/FCTooSlow2.srf ${pack_srf}/SecondHalf1.srf
+            ${pack_srf}/SecondHalf2.srf ${pack_srf}/PlyrReceive1.srf ${pack_srf}/PlyrReceive2.srf
+            ${pack_srf}/PlyrReceive3.srf ${pack_srf}/PlyrReceive4.srf ${pack_srf}/PlyrReceive6.srf
+            ${pack_srf}/PlyrReceive8.srf ${pack_srf}/PlyrLose1.srf ${pack_srf}/PlyrLose2.srf ${pack_srf}/PlyrLose4.srf
+            ${pack_srf}/YouReceive1.srf ${pack_srf}/YouReceive2.srf ${pack_srf}/YouReceive3.srf
+            ${pack_srf}/YouReceive4.srf ${pack_srf}/YouReceive6.srf ${pack_srf}/YouReceive8.srf
+            ${pack_srf}/YouLose1.srf ${pack_srf}/YouLose2.srf ${pack_srf}/YouLose4.srf ${res}/Voice/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/FatChanceC.srf ${pack_srf}/FatChanceNegFanfare.srf
+            ${pack_srf}/WinFanfare.srf ${res}/Music/
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Comp.srf ${pack_srf}/Vizuzor.srf ${pack_srf}/Final.srf ${pack_srf}/Bill.srf
             ${pack_srf}/CopyF.srf ${pack_srf}/Slim.srf ${pack_srf}/TabH.srf ${pack_srf}/Vot.srf
             ${pack_srf}/Options.srf ${res}/Animation/

@@ -111,11 +111,8 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 }  // namespace
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {"fatChance",
-            "chooseRoom",
+    return {"chooseRoom",
             "composition",
-            "fatChanceSelection",
-            "fatChanceResults",
             "gameWinner",
             "ads",
             "opening",

@@ -721,10 +721,11 @@ TEST_F(ViewFixture, TheRealChatBoxAndPlayerListTakeTheViewsCalls) {
 
 TEST(ViewParts, TheStandInRowsAreListed) {
     const auto rows = view::PictureViewParts::StandInRows();
-    EXPECT_EQ(rows.size(), 9u);
+    EXPECT_EQ(rows.size(), 6u);
     for (std::string_view real : {"progress", "logon", "background", "playerList", "chatBox", "controlPanelButton",
                                   "nameAndScore", "controlPanel", "timer", "roundIndicator", "picture", "captions",
-                                  "voting", "scoring", "roundWinner"}) {
+                                  "voting", "scoring", "roundWinner", "fatChance", "fatChanceSelection",
+                                  "fatChanceResults"}) {
         EXPECT_EQ(std::count(rows.begin(), rows.end(), real), 0) << real;
     }
 }
