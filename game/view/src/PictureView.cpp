@@ -112,7 +112,6 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
     return {"fatChance",
-            "chooseRoom",
             "composition",
             "voting",
             "scoring",
