@@ -66,6 +66,10 @@ void StartIfStopped(Process& process) {
     if (process.IsStopped()) process.Start();
 }
 
+void StopIfRunning(Process& process) {
+    if (!process.IsStopped() && !process.IsStopping()) process.Stop();
+}
+
 void HoldOrRepeat(Animation& animation) {
     if (animation.GetCelCount() == 1)
         animation.SetHoldAtEnd();
@@ -252,7 +256,7 @@ void ChooseRoomScreen::PlayerNotFound(const PlayerNotFoundRoomMsg& msg) {
 }
 
 void ChooseRoomScreen::ChooseAnotherRoom(const std::string& text) {
-    joinMark_->Stop();
+    StopIfRunning(*joinMark_);
     if (!text.empty()) {
         platform::MessageBoxSink::Current().Show(kBoxTitle, text, Num(platform::BoxStyle::IconExclamation));
     }
