@@ -527,6 +527,7 @@ TEST_F(ChooseRoomScreenTest, ARefusedJoinShowsTheReasonAndResetsTheScreen) {
     EXPECT_EQ(boxes.boxes[0].title, "Please Choose Another Room");
     EXPECT_EQ(boxes.boxes[0].text, "The room is full.");
     EXPECT_EQ(boxes.boxes[0].style, 0x30u);
+    EXPECT_EQ(boxes.beeps, std::vector<std::uint32_t>{0x30u});
     EXPECT_TRUE(chooser_->GetJoinMark().IsStopping() || chooser_->GetJoinMark().IsStopped());
     EXPECT_TRUE(chooser_->IsEnabled());
     EXPECT_TRUE(chooser_->GetChooseForMeButton().IsChecked());

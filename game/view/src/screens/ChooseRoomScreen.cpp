@@ -258,7 +258,9 @@ void ChooseRoomScreen::PlayerNotFound(const PlayerNotFoundRoomMsg& msg) {
 void ChooseRoomScreen::ChooseAnotherRoom(const std::string& text) {
     StopIfRunning(*joinMark_);
     if (!text.empty()) {
-        platform::MessageBoxSink::Current().Show(kBoxTitle, text, Num(platform::BoxStyle::IconExclamation));
+        platform::MessageBoxSink& sink = platform::MessageBoxSink::Current();
+        sink.Beep(Num(platform::BoxStyle::IconExclamation));
+        sink.Show(kBoxTitle, text, Num(platform::BoxStyle::IconExclamation));
     }
     Enable();
     ResetControls();
