@@ -265,11 +265,17 @@ TEST_F(ChooseRoomScreenTest, ARoomThatChangesItsCleanFlagMovesToTheOtherList) {
     EXPECT_EQ(Rows(chooser_->GetCleanList()), "Apple*,Berry*");
     EXPECT_EQ(Rows(chooser_->GetAdultList()), "Cherry*");
     ASSERT_EQ(chooser_->GetSelectedRoom()->GetName(), "Apple");
+    // Drawn: column 0 is items 1-12 (61-72), the players column starts at 13 (73).
+    EXPECT_EQ(FieldText(1) + "|" + FieldText(2) + "|" + FieldText(13) + "|" + FieldText(61),
+              "Apple|Berry|3|Cherry");
     // Apple now swears: its row leaves the clean tab, and the clean tab's
     // selection can no longer take the player there.
     Update({"Apple", "open", 4, 8, 2, 20, false});
     EXPECT_EQ(Rows(chooser_->GetCleanList()), "Berry*");
     EXPECT_EQ(Rows(chooser_->GetAdultList()), "Apple*,Cherry*");
+    Play(20);
+    EXPECT_EQ(FieldText(1) + "|" + FieldText(2) + "|" + FieldText(61) + "|" + FieldText(62),
+              "Berry||Apple|Cherry");
     std::string cell;
     EXPECT_EQ(chooser_->GetAdultList().GetCellText(cell, chooser_->GetAdultList().GetRowId(0), 1), "4");
     EXPECT_FALSE(JoinShown());
