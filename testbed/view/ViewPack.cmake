@@ -41,6 +41,15 @@ function(add_view_pack target dir)
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Comp.srf ${pack_srf}/Vizuzor.srf ${pack_srf}/Final.srf ${pack_srf}/Bill.srf
             ${pack_srf}/CopyF.srf ${pack_srf}/Slim.srf ${pack_srf}/TabH.srf ${pack_srf}/Vot.srf
             ${pack_srf}/Options.srf ${res}/Animation/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CompInstrLoop.srf ${pack_srf}/VotingA.srf ${pack_srf}/VotingB.srf
+            ${pack_srf}/VotingC.srf ${pack_srf}/VotingD.srf ${pack_srf}/VotingE.srf ${pack_srf}/VotingF.srf
+            ${pack_srf}/VotingG.srf ${pack_srf}/VotingH.srf ${pack_srf}/VotingI.srf ${pack_srf}/VotingJ.srf
+            ${pack_srf}/VotingK.srf ${pack_srf}/VotingL.srf ${pack_srf}/VotingM.srf ${pack_srf}/VotingN.srf
+            ${pack_srf}/VotingO.srf ${pack_srf}/WinFanfare.srf ${pack_srf}/FatChanceNegFanfare.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/RoundLosersFC.srf ${pack_srf}/RoundWinnerFC.srf
+            ${pack_srf}/RoundLosers1.srf ${pack_srf}/RoundLosers2.srf ${pack_srf}/RoundWinner1.srf
+            ${pack_srf}/RoundWinner2.srf ${pack_srf}/RoundWinner3.srf ${pack_srf}/NoWinner1.srf
+            ${pack_srf}/NoWinner2.srf ${pack_srf}/NoWinner3.srf ${res}/Voice/
     DEPENDS ${PROJECT_SOURCE_DIR}/testbed/view/view_pack.py ${PROJECT_SOURCE_DIR}/testbed/srf/make_srf.py
     COMMENT "Writing the game view's fixture pack in ${dir}"
     VERBATIM)

@@ -168,6 +168,7 @@ def comp():
     run(s, 405, 166)
     for g, number in enumerate((498, 514, 545, 562)):
         run(s, number, 175 + g)
+    round_winner_panels(s)
     return s.manifest(1000)
 
 
@@ -280,6 +281,47 @@ SOUNDS = {
 }
 
 
+# The round-winner screen's intro and result panels in Comp: 410 the intro (three cels,
+# index 185), 426 the one-line panel (186: headline item 173 = style 30020, caption item
+# 170 = 30010), 432 the two-line panel (187: headline 173, lines 171 and 172 = 30040 and
+# 30050), all at (40, 400)-(600, 472).
+WINNER_PANEL = (40, 400, 600, 472)
+
+
+def round_winner_panels(s):
+    for k in range(3):
+        s.cel(410 + k, WINNER_PANEL, 185)
+    s.cel(426, WINNER_PANEL, 186, [(30020, (0, 0, 560, 24)), (30010, (0, 24, 560, 48))])
+    s.cel(432, WINNER_PANEL, 187, [(30020, (0, 0, 560, 24)), (30040, (0, 24, 560, 48)),
+                                   (30050, (0, 48, 560, 72))])
+
+
+# The voting, scoring and round-winner screens' sounds, each a tone of its own pitch
+# (3000 Hz up in steps of 50, in this order) so a capture tells them apart.
+ROUND_SOUNDS = [
+    ("Musi", "CompInstrLoop", 3025), ("Musi", "VotingA", 3240), ("Musi", "VotingB", 3245),
+    ("Musi", "VotingC", 3250), ("Musi", "VotingD", 3255), ("Musi", "VotingE", 3260),
+    ("Musi", "VotingF", 3270), ("Musi", "VotingG", 3275), ("Musi", "VotingH", 3280),
+    ("Musi", "VotingI", 3285), ("Musi", "VotingJ", 3290), ("Musi", "VotingK", 3295),
+    ("Musi", "VotingL", 3300), ("Musi", "VotingM", 3305), ("Musi", "VotingN", 3310),
+    ("Musi", "VotingO", 3315), ("Musi", "WinFanfare", 3330), ("Musi", "FatChanceNegFanfare", 3130),
+    ("Voic", "RoundLosersFC", 2472), ("Voic", "RoundWinnerFC", 2473), ("Voic", "RoundLosers1", 2485),
+    ("Voic", "RoundLosers2", 2488), ("Voic", "RoundWinner1", 2490), ("Voic", "RoundWinner2", 2492),
+    ("Voic", "RoundWinner3", 2495), ("Voic", "NoWinner1", 2475), ("Voic", "NoWinner2", 2480),
+    ("Voic", "NoWinner3", 2482),
+]
+ROUND_SOUND_HZ = {name: 3000 + 50 * k for k, (_, name, _) in enumerate(ROUND_SOUNDS)}
+
+
+def round_sounds():
+    out = {}
+    for kind, name, number in ROUND_SOUNDS:
+        out[name] = {"version": 2, "entries": [
+            {"type": kind, "id": number,
+             "sound": {"form": "pcm", "tone": {"hz": ROUND_SOUND_HZ[name], "ms": 400, "amplitude": 6000}}}]}
+    return out
+
+
 AD_RECT = (120, 90, 520, 390)
 
 
@@ -341,6 +383,7 @@ def main():
     batch["TestAd"] = {"version": 2, "entries": [test_ad(), {
         "type": "snd ", "id": 1, "sound": {"form": "pcm", "tone": {"hz": 660, "ms": 400, "amplitude": 6000}}}]}
     batch.update(sounds())
+    batch.update(round_sounds())
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

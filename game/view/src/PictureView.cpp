@@ -113,11 +113,8 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
     return {"fatChance",
             "composition",
-            "voting",
-            "scoring",
             "fatChanceSelection",
             "fatChanceResults",
-            "roundWinner",
             "gameWinner",
             "ads",
             "opening",
