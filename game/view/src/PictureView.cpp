@@ -111,8 +111,7 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 }  // namespace
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {"chooseRoom",
-            "composition",
+    return {"composition",
             "gameWinner",
             "ads",
             "opening",
