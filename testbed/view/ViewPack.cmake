@@ -41,6 +41,11 @@ function(add_view_pack target dir)
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Comp.srf ${pack_srf}/Vizuzor.srf ${pack_srf}/Final.srf ${pack_srf}/Bill.srf
             ${pack_srf}/CopyF.srf ${pack_srf}/Slim.srf ${pack_srf}/TabH.srf ${pack_srf}/Vot.srf
             ${pack_srf}/Options.srf ${res}/Animation/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CompInstrLoop.srf ${pack_srf}/CompA.srf ${pack_srf}/CompB.srf
+            ${pack_srf}/CompC.srf ${pack_srf}/CompD.srf ${pack_srf}/CompE.srf ${pack_srf}/CompF.srf ${pack_srf}/CompG.srf
+            ${pack_srf}/CompH.srf ${pack_srf}/CompI.srf ${pack_srf}/CompJ.srf ${pack_srf}/CompK.srf ${pack_srf}/CompL.srf
+            ${pack_srf}/CompM.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CaptionEntered.srf ${res}/Sfx/
     DEPENDS ${PROJECT_SOURCE_DIR}/testbed/view/view_pack.py ${PROJECT_SOURCE_DIR}/testbed/srf/make_srf.py
     COMMENT "Writing the game view's fixture pack in ${dir}"
     VERBATIM)

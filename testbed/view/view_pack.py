@@ -21,6 +21,8 @@ The pack holds, under the names the resource catalogue gives them:
              index 90 + r), the game types' transitions 200, 220, 240, 260 (161-164), the finished
              picture 400 (165); three cels each
              405 the text panel (166), the introductions 498, 514, 545, 562 (175-178)
+             caption entry 438 (item 167, index 179), 460 (168, 180), 477 (169, 181); sent marks
+             454 (182), 492 (183)
   Vizuzor    "off4" 1010: entries 1, 36, 71 (181-183), pictures 107, 115, 123 (191-193), exits
              132, 153, 174 (201-203) of the frame styles 1-3, 194 the round-winner frame (210)
   Final      "off4" 1700: 1 the final-round introduction (index 170)
@@ -61,6 +63,8 @@ The pack holds, under the names the resource catalogue gives them:
           LetMeChoose 2405, TryAgain 2410
     Sfx   SelectCaption 1057, OwnCaptionSelected 1048, Pencil 1050, Window 1085
     Music FatChanceB 3105
+  Composition (own function): Music CompInstrLoop 3025, CompA-M 3030-3090; Sfx CaptionEntered 1012;
+          tones from 6000 Hz, 40 Hz apart in that order
 An animation runs from its number to the next missing cel.
 """
 
@@ -168,6 +172,13 @@ def comp():
     run(s, 405, 166)
     for g, number in enumerate((498, 514, 545, 562)):
         run(s, number, 175 + g)
+    # Caption entry: one line 438 (text item 167, style 30030), two lines 460 and 477
+    # (168 and 169, styles 30060 and 30070); the sent marks 454 and 492, three cels each.
+    s.cel(438, (100, 400, 540, 420), 179, [(30030, (0, 0, 440, 20))])
+    s.cel(460, (100, 390, 540, 410), 180, [(30060, (0, 0, 440, 20))])
+    s.cel(477, (100, 412, 540, 432), 181, [(30070, (0, 0, 440, 20))])
+    run(s, 454, 182)
+    run(s, 492, 183)
     return s.manifest(1000)
 
 
@@ -317,6 +328,25 @@ def sounds():
     return out
 
 
+# The composition screen's music and effect, tones from 6000 Hz up, 40 Hz apart in this
+# order, so a capture tells them apart from the other sounds (below 2400 Hz).
+COMPOSITION_SOUNDS = [("Musi", "CompInstrLoop", 3025)] + [
+    ("Musi", "Comp" + chr(ord("A") + k), 3030 + 5 * k) for k in range(13)] + [
+    ("Sfx ", "CaptionEntered", 1012)]
+COMPOSITION_FIRST_HZ = 6000
+COMPOSITION_HZ_STEP = 40
+
+
+def composition_sounds():
+    out = {}
+    for k, (kind, name, number) in enumerate(COMPOSITION_SOUNDS):
+        hz = COMPOSITION_FIRST_HZ + COMPOSITION_HZ_STEP * k
+        out[name] = {"version": 2, "entries": [
+            {"type": kind, "id": number,
+             "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 400, "amplitude": 6000}}}]}
+    return out
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -341,6 +371,7 @@ def main():
     batch["TestAd"] = {"version": 2, "entries": [test_ad(), {
         "type": "snd ", "id": 1, "sound": {"form": "pcm", "tone": {"hz": 660, "ms": 400, "amplitude": 6000}}}]}
     batch.update(sounds())
+    batch.update(composition_sounds())
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

@@ -113,7 +113,6 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
     return {"fatChance",
             "chooseRoom",
-            "composition",
             "voting",
             "scoring",
             "fatChanceSelection",
@@ -121,8 +120,7 @@ std::vector<std::string_view> view::PictureViewParts::StandInRows() {
             "roundWinner",
             "gameWinner",
             "ads",
-            "opening",
-            "preflight"};
+            "opening"};
 }
 
 namespace view {
