@@ -64,7 +64,7 @@ The pack holds, under the names the resource catalogue gives them:
     Sfx   SelectCaption 1057, OwnCaptionSelected 1048, Pencil 1050, Window 1085
     Music FatChanceB 3105
   Composition (own function): Music CompInstrLoop 3025, CompA-M 3030-3090; Sfx CaptionEntered 1012;
-          tones from 6000 Hz, 40 Hz apart in that order
+          tones from 6000 Hz, 40 Hz apart in that order, CaptionEntered at 7000 Hz
 An animation runs from its number to the next missing cel.
 """
 
@@ -328,19 +328,16 @@ def sounds():
     return out
 
 
-# The composition screen's music and effect, tones from 6000 Hz up, 40 Hz apart in this
-# order, so a capture tells them apart from the other sounds (below 2400 Hz).
-COMPOSITION_SOUNDS = [("Musi", "CompInstrLoop", 3025)] + [
-    ("Musi", "Comp" + chr(ord("A") + k), 3030 + 5 * k) for k in range(13)] + [
-    ("Sfx ", "CaptionEntered", 1012)]
-COMPOSITION_FIRST_HZ = 6000
-COMPOSITION_HZ_STEP = 40
+# The composition screen's music, tones from 6000 Hz up, 40 Hz apart in this order, and
+# its effect at 7000 Hz, so a capture tells them apart from the other sounds (below 2400 Hz).
+COMPOSITION_SOUNDS = [("Musi", "CompInstrLoop", 3025, 6000)] + [
+    ("Musi", "Comp" + chr(ord("A") + k), 3030 + 5 * k, 6040 + 40 * k) for k in range(13)] + [
+    ("Sfx ", "CaptionEntered", 1012, 7000)]
 
 
 def composition_sounds():
     out = {}
-    for k, (kind, name, number) in enumerate(COMPOSITION_SOUNDS):
-        hz = COMPOSITION_FIRST_HZ + COMPOSITION_HZ_STEP * k
+    for kind, name, number, hz in COMPOSITION_SOUNDS:
         out[name] = {"version": 2, "entries": [
             {"type": kind, "id": number,
              "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 400, "amplitude": 6000}}}]}
