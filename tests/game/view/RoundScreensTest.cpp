@@ -381,8 +381,8 @@ TEST_F(RoundScreensTest, OneLineCaptionsAreTrimmedCheckedAndSentOnce) {
             EXPECT_EQ(Comp().GetCaptionEdit()->GetText(), Comp().GetLineOne());
         }
     }
-    // The effect sounded for what was sent.
-    Pass(500);
+    // The effect sounded for what was sent (the output runs well ahead of what is heard).
+    Pass(2500);
     EXPECT_FALSE(TonesHeard(true).empty());
 }
 

@@ -189,7 +189,8 @@ void CompositionScreen::BeginComposition() {
 }
 
 void CompositionScreen::SubmitCaption(const std::string& lineOne, const std::string& lineTwo) {
-    entered_->Start();
+    // A caption sent while the last one's effect still plays lets that one go on.
+    if (entered_->IsStopped()) entered_->Start();
     Send(CompRoomMsg(-1, lineOne, lineTwo));
     if (IsTwoLine()) {
         lineOneEdit_->ClearText();
@@ -364,7 +365,7 @@ void CompositionScreen::OneLineEntered(const std::string& entered) {
     }
     lineOne_ = text;
     SubmitCaption(lineOne_, "");
-    oneLineSent_->Start();
+    if (oneLineSent_->IsStopped()) oneLineSent_->Start();
     captionEdit_->OnLostKeyboardFocus();
     ChatGains();
     composing_ = false;
@@ -413,7 +414,7 @@ void CompositionScreen::LineTwoEntered(const std::string& entered) {
         lineTwo_ = two;
     }
     SubmitCaption(lineOne_, lineTwo_);
-    twoLineSent_->Start();
+    if (twoLineSent_->IsStopped()) twoLineSent_->Start();
     lineTwoEdit_->OnLostKeyboardFocus();
     ChatGains();
     composing_ = false;
