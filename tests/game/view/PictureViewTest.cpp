@@ -518,6 +518,8 @@ class TimedScreen : public RecScreen<Base> {
     template <class... A>
     TimedScreen(World& w, std::string name, A&&... a)
         : RecScreen<Base>(w, std::move(name), std::forward<A>(a)...), timer_(this) {}
+    // Started at once, its controls untouched.
+    void OnStarting() override { ProcessForwarder::OnStarting(); }
     void OnStarted() override {
         this->w_.journal.Add(this->name_ + ".Started@" + std::to_string(GetAppTime() - mark));
     }
