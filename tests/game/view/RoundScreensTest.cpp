@@ -528,3 +528,28 @@ TEST_F(RoundScreensTest, SecondCompositionAndUnknownRoundTypeLeaveTheIndicatorAl
 }
 
 }  // namespace
+
+namespace {
+
+// Read back from the window: the preflight's two buttons where CPanel puts
+// them, 15 pixels higher and over the chat box; the caption field over the round.
+TEST_F(RoundScreensTest, ReadBackShowsTheButtonsAndTheCaptionField) {
+    const auto at = [&](int x, int y) { return platform::GetBackBuffer(view_->GetWindow())->Row(y)[x]; };
+    view_->StartPreflight(StartPreflightRoomMsg(Picture(0), 0, 0, 0, 60000, 0));
+    ASSERT_TRUE(PassUntil([&] { return Preflight().IsStarted(); }));
+    // The buttons' art is their pressed look (none while up): held down to be seen.
+    Preflight().GetPreviousButton()->SetDownQuiet();
+    Preflight().GetNextButton()->SetDownQuiet();
+    Pass(100);
+    // CPanel 40 at (240, 300)-(280, 320), 45 at (240, 325)-(280, 345), before the move.
+    EXPECT_EQ(at(260, 290), 59) << "the previous button";
+    EXPECT_EQ(at(260, 315), 60) << "the next button";
+    EXPECT_NE(at(260, 340), 60) << "moved up by 15";
+    StartCompAndSettle(1, 0);
+    Pass(100);
+    // Comp 438 at (100, 400)-(540, 420).
+    EXPECT_EQ(at(120, 410), 179);
+    EXPECT_NE(at(260, 315), 60) << "the buttons are gone";
+}
+
+}  // namespace
