@@ -7,12 +7,12 @@
 // each capture buffer.
 
 #include <cmath>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "ViewParts.h"
 #include "controls/ButtonControl.h"
+#include "framework/ButtonDownMouseMsg.h"
 #include "controls/EditControl.h"
 #include "controls/LocalOriginChatMsg.h"
 #include "controls/PushButtonControl.h"
@@ -550,6 +550,49 @@ TEST_F(RoundScreensTest, ReadBackShowsTheButtonsAndTheCaptionField) {
     // Comp 438 at (100, 400)-(540, 420).
     EXPECT_EQ(at(120, 410), 179);
     EXPECT_NE(at(260, 315), 60) << "the buttons are gone";
+}
+
+}  // namespace
+
+namespace {
+
+// A press on a caption field (passed on by the field) or on the chat box
+// moves the keyboard; the control panel takes it away and gives it back to
+// whoever had it.
+TEST_F(RoundScreensTest, PressesAndTheControlPanelMoveTheKeyboard) {
+    StartFinalRoundAndSettle(2, 2);
+    CompositionScreen& comp = Comp();
+    const auto press = [&](Process* on) {
+        comp.Receive(ButtonDownMouseMsg(xPoint{1, 1}, xPoint{1, 1}), static_cast<MsgSender*>(on));
+        Pass(2);
+    };
+    ASSERT_TRUE(comp.IsComposing());
+    press(comp.GetLineTwoEdit());
+    EXPECT_TRUE(comp.IsOnLineTwo());
+    EXPECT_TRUE(HasKeyboard(comp.GetLineTwoEdit()));
+    EXPECT_FALSE(HasKeyboard(comp.GetLineOneEdit()));
+    press(comp.GetLineOneEdit());
+    EXPECT_FALSE(comp.IsOnLineTwo());
+    EXPECT_TRUE(HasKeyboard(comp.GetLineOneEdit()));
+    press(&Chat());
+    EXPECT_FALSE(comp.IsComposing());
+    EXPECT_FALSE(HasKeyboard(comp.GetLineOneEdit()));
+    EXPECT_TRUE(ChatHasKeyboard());
+    press(comp.GetLineTwoEdit());
+    EXPECT_TRUE(comp.IsComposing());
+    EXPECT_TRUE(comp.IsOnLineTwo());
+    EXPECT_FALSE(ChatHasKeyboard());
+    // A press from anyone else changes nothing.
+    press(comp.GetCaptionEdit());
+    EXPECT_TRUE(comp.IsOnLineTwo());
+
+    view_->ShowControlPanel();
+    Pass(2);
+    EXPECT_FALSE(HasKeyboard(comp.GetLineTwoEdit()));
+    view_->HideControlPanel();
+    Pass(2);
+    EXPECT_TRUE(HasKeyboard(comp.GetLineTwoEdit()));
+    EXPECT_TRUE(comp.IsComposing());
 }
 
 }  // namespace
