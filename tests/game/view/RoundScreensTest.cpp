@@ -218,6 +218,9 @@ TEST_F(RoundScreensTest, PreflightShowsAKnownPictureAtOnceAndTheButtonsAlways) {
         view_->StartPreflight(StartPreflightRoomMsg(Picture(r.picture), 0, 0, 0, 60000, 0));
         ASSERT_TRUE(PassUntil([&] { return Preflight().IsStarted(); }));
         EXPECT_EQ(view_->GetCurrentScreen(), &Preflight());
+        // No time left of the segment: the own middle is held at 0, not wrapped.
+        EXPECT_EQ(Preflight().GetMiddleTime(), 0u);
+        EXPECT_EQ(Preflight().GetBaseMiddleTime(), 60000u);
         EXPECT_EQ(PictureCtl().IsStarted(), r.pictureStarts);
         if (r.pictureStarts) {
             EXPECT_TRUE(PictureCtl().IsInstant());

@@ -5,6 +5,7 @@
 #include "controls/PushButtonControl.h"
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
+#include "game/view/PictureView.h"
 #include "game/view/controls/PictureControl.h"
 #include "sequencers/ParallelSequencer.h"
 #include "sequencers/StartSequencer.h"
@@ -53,6 +54,15 @@ PreflightScreen::~PreflightScreen() {
     startSequence_.reset();
     previous_.reset();
     next_.reset();
+}
+
+void PreflightScreen::SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
+                                      std::uint32_t last) {
+    Screen::SetSegmentTimes(segment, first, middle, last);
+    last_ = last;
+    first_ = first;
+    middle_ = OwnMiddleTime(segment, first, last);
+    total_ = segment;
 }
 
 void PreflightScreen::OnStarting() {

@@ -26,6 +26,14 @@ class PreflightScreen : public Screen {
     virtual void SetStartMsg(const StartPreflightRoomMsg& msg) { start_.emplace(msg); }
     const std::optional<StartPreflightRoomMsg>& GetStartMsg() const { return start_; }
 
+    // Own times: the middle is what is left of the segment, held at 0.
+    void SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
+                         std::uint32_t last) override;
+    std::uint32_t GetTotalTime() override { return total_; }
+    std::uint32_t GetFirstTime() override { return first_; }
+    std::uint32_t GetMiddleTime() override { return middle_; }
+    std::uint32_t GetLastTime() override { return last_; }
+
     void OnStarting() override;
     void OnStopping() override;
     std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override;
@@ -44,4 +52,8 @@ class PreflightScreen : public Screen {
     std::unique_ptr<PushButtonControl> previous_;
     SharedControls* shared_;
     std::optional<StartPreflightRoomMsg> start_;
+    std::uint32_t total_ = 0;
+    std::uint32_t first_ = 0;
+    std::uint32_t middle_ = 0;
+    std::uint32_t last_ = 0;
 };
