@@ -512,7 +512,22 @@ def fat_chance_round(bot):
     bot.send(w("LOA"))
 
 
-SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_round": model_round, "model_lobby_full": model_lobby_full,
+def model_screens(bot):
+    """The preflight's "/n" button and a two-line caption, as the client's screens send
+    them: a host chat line, then the caption with the segment id of its start message
+    and both lines; at its exit the client logs off."""
+    game_logon(bot, 71, "Game Room 1")
+    say(bot, w("SP", DOG, seg(8000, 1000, 6000, 1000)))
+    bot.expect("HC", lambda f: f == [b"/n"])
+    say(bot, w("SC", 31, CAT, 2, "", "", "", seg(52000, 6000, 45000, 1000)))
+    bot.expect("C", lambda f: f == [31, b"A cat", b"on a mat"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+
+SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_screens": model_screens,
+           "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two}

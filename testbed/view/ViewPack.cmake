@@ -61,6 +61,11 @@ function(add_view_pack target dir)
             ${pack_srf}/RoundLosers1.srf ${pack_srf}/RoundLosers2.srf ${pack_srf}/RoundWinner1.srf
             ${pack_srf}/RoundWinner2.srf ${pack_srf}/RoundWinner3.srf ${pack_srf}/NoWinner1.srf
             ${pack_srf}/NoWinner2.srf ${pack_srf}/NoWinner3.srf ${res}/Voice/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CompInstrLoop.srf ${pack_srf}/CompA.srf ${pack_srf}/CompB.srf
+            ${pack_srf}/CompC.srf ${pack_srf}/CompD.srf ${pack_srf}/CompE.srf ${pack_srf}/CompF.srf ${pack_srf}/CompG.srf
+            ${pack_srf}/CompH.srf ${pack_srf}/CompI.srf ${pack_srf}/CompJ.srf ${pack_srf}/CompK.srf ${pack_srf}/CompL.srf
+            ${pack_srf}/CompM.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CaptionEntered.srf ${res}/Sfx/
     DEPENDS ${PROJECT_SOURCE_DIR}/testbed/view/view_pack.py ${PROJECT_SOURCE_DIR}/testbed/srf/make_srf.py
     COMMENT "Writing the game view's fixture pack in ${dir}"
     VERBATIM)

@@ -21,6 +21,8 @@ The pack holds, under the names the resource catalogue gives them:
              index 90 + r), the game types' transitions 200, 220, 240, 260 (161-164), the finished
              picture 400 (165); three cels each
              405 the text panel (166), the introductions 498, 514, 545, 562 (175-178)
+             caption entry 438 (item 167, index 179), 460 (168, 180), 477 (169, 181); sent marks
+             454 (182), 492 (183)
   Vizuzor    "off4" 1010: entries 1, 36, 71 (181-183), pictures 107, 115, 123 (191-193), exits
              132, 153, 174 (201-203) of the frame styles 1-3, 194 the round-winner frame (210)
   Final      "off4" 1700: 1 the final-round introduction (index 170)
@@ -61,6 +63,8 @@ The pack holds, under the names the resource catalogue gives them:
           LetMeChoose 2405, TryAgain 2410
     Sfx   SelectCaption 1057, OwnCaptionSelected 1048, Pencil 1050, Window 1085
     Music FatChanceB 3105
+  Composition (own function): Music CompInstrLoop 3025, CompA-M 3030-3090; Sfx CaptionEntered 1012;
+          tones from 6000 Hz, 40 Hz apart in that order, CaptionEntered at 7000 Hz
 An animation runs from its number to the next missing cel.
 """
 
@@ -215,6 +219,13 @@ def comp():
     for g, number in enumerate((498, 514, 545, 562)):
         run(s, number, 175 + g)
     round_winner_panels(s)
+    # Caption entry: one line 438 (text item 167, style 30030), two lines 460 and 477
+    # (168 and 169, styles 30060 and 30070); the sent marks 454 and 492, three cels each.
+    s.cel(438, (100, 400, 540, 420), 179, [(30030, (0, 0, 440, 20))])
+    s.cel(460, (100, 390, 540, 410), 180, [(30060, (0, 0, 440, 20))])
+    s.cel(477, (100, 412, 540, 432), 181, [(30070, (0, 0, 440, 20))])
+    run(s, 454, 182)
+    run(s, 492, 183)
     return s.manifest(1000)
 
 
@@ -343,7 +354,8 @@ def round_winner_panels(s):
 
 
 # The voting, scoring and round-winner screens' sounds, each a tone of its own pitch
-# (3000 Hz up in steps of 50, in this order) so a capture tells them apart.
+# (3000 Hz up in steps of 50, in this order; the loop keeps the composition's tone) so a
+# capture tells them apart.
 ROUND_SOUNDS = [
     ("Musi", "CompInstrLoop", 3025), ("Musi", "VotingA", 3240), ("Musi", "VotingB", 3245),
     ("Musi", "VotingC", 3250), ("Musi", "VotingD", 3255), ("Musi", "VotingE", 3260),
@@ -360,8 +372,11 @@ ROUND_SOUND_HZ = {name: 3000 + 50 * k for k, (_, name, _) in enumerate(ROUND_SOU
 
 
 def round_sounds():
+    """The round screens' sounds; the composition's loop keeps the composition's tone."""
     out = {}
     for kind, name, number in ROUND_SOUNDS:
+        if name == "CompInstrLoop":
+            continue
         out[name] = {"version": 2, "entries": [
             {"type": kind, "id": number,
              "sound": {"form": "pcm", "tone": {"hz": ROUND_SOUND_HZ[name], "ms": 400, "amplitude": 6000}}}]}
@@ -433,6 +448,22 @@ def fat_chance_sounds():
     return out
 
 
+# The composition screen's music, tones from 6000 Hz up, 40 Hz apart in this order, and
+# its effect at 7000 Hz, so a capture tells them apart from the other sounds (below 5000 Hz).
+COMPOSITION_SOUNDS = [("Musi", "CompInstrLoop", 3025, 6000)] + [
+    ("Musi", "Comp" + chr(ord("A") + k), 3030 + 5 * k, 6040 + 40 * k) for k in range(13)] + [
+    ("Sfx ", "CaptionEntered", 1012, 7000)]
+
+
+def composition_sounds():
+    out = {}
+    for kind, name, number, hz in COMPOSITION_SOUNDS:
+        out[name] = {"version": 2, "entries": [
+            {"type": kind, "id": number,
+             "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 400, "amplitude": 6000}}}]}
+    return out
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -459,6 +490,7 @@ def main():
     batch.update(sounds())
     batch.update(round_sounds())
     batch.update(fat_chance_sounds())
+    batch.update(composition_sounds())
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 
