@@ -38,6 +38,17 @@ function(add_view_pack target dir)
             ${pack_srf}/FriendNotFound.srf ${pack_srf}/KeepItClean.srf ${pack_srf}/LetMeChoose.srf ${pack_srf}/TryAgain.srf
             ${res}/Voice/
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/FatChanceB.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/SwatchDownTurn.srf ${pack_srf}/SwatchSelected.srf ${res}/Sfx/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/FCOthers1.srf ${pack_srf}/FCOthers2.srf ${pack_srf}/FCOthers3.srf
+            ${pack_srf}/FCWinner.srf ${pack_srf}/FCTooSlow1.srf ${pack_srf}/FCTooSlow2.srf ${pack_srf}/SecondHalf1.srf
+            ${pack_srf}/SecondHalf2.srf ${pack_srf}/PlyrReceive1.srf ${pack_srf}/PlyrReceive2.srf
+            ${pack_srf}/PlyrReceive3.srf ${pack_srf}/PlyrReceive4.srf ${pack_srf}/PlyrReceive6.srf
+            ${pack_srf}/PlyrReceive8.srf ${pack_srf}/PlyrLose1.srf ${pack_srf}/PlyrLose2.srf ${pack_srf}/PlyrLose4.srf
+            ${pack_srf}/YouReceive1.srf ${pack_srf}/YouReceive2.srf ${pack_srf}/YouReceive3.srf
+            ${pack_srf}/YouReceive4.srf ${pack_srf}/YouReceive6.srf ${pack_srf}/YouReceive8.srf
+            ${pack_srf}/YouLose1.srf ${pack_srf}/YouLose2.srf ${pack_srf}/YouLose4.srf ${res}/Voice/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/FatChanceC.srf ${pack_srf}/FatChanceNegFanfare.srf
+            ${pack_srf}/WinFanfare.srf ${res}/Music/
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Comp.srf ${pack_srf}/Vizuzor.srf ${pack_srf}/Final.srf ${pack_srf}/Bill.srf
             ${pack_srf}/CopyF.srf ${pack_srf}/Slim.srf ${pack_srf}/TabH.srf ${pack_srf}/Vot.srf
             ${pack_srf}/Options.srf ${res}/Animation/
@@ -50,6 +61,11 @@ function(add_view_pack target dir)
             ${pack_srf}/RoundLosers1.srf ${pack_srf}/RoundLosers2.srf ${pack_srf}/RoundWinner1.srf
             ${pack_srf}/RoundWinner2.srf ${pack_srf}/RoundWinner3.srf ${pack_srf}/NoWinner1.srf
             ${pack_srf}/NoWinner2.srf ${pack_srf}/NoWinner3.srf ${res}/Voice/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CompInstrLoop.srf ${pack_srf}/CompA.srf ${pack_srf}/CompB.srf
+            ${pack_srf}/CompC.srf ${pack_srf}/CompD.srf ${pack_srf}/CompE.srf ${pack_srf}/CompF.srf ${pack_srf}/CompG.srf
+            ${pack_srf}/CompH.srf ${pack_srf}/CompI.srf ${pack_srf}/CompJ.srf ${pack_srf}/CompK.srf ${pack_srf}/CompL.srf
+            ${pack_srf}/CompM.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CaptionEntered.srf ${res}/Sfx/
     DEPENDS ${PROJECT_SOURCE_DIR}/testbed/view/view_pack.py ${PROJECT_SOURCE_DIR}/testbed/srf/make_srf.py
     COMMENT "Writing the game view's fixture pack in ${dir}"
     VERBATIM)

@@ -21,6 +21,8 @@ The pack holds, under the names the resource catalogue gives them:
              index 90 + r), the game types' transitions 200, 220, 240, 260 (161-164), the finished
              picture 400 (165); three cels each
              405 the text panel (166), the introductions 498, 514, 545, 562 (175-178)
+             caption entry 438 (item 167, index 179), 460 (168, 180), 477 (169, 181); sent marks
+             454 (182), 492 (183)
   Vizuzor    "off4" 1010: entries 1, 36, 71 (181-183), pictures 107, 115, 123 (191-193), exits
              132, 153, 174 (201-203) of the frame styles 1-3, 194 the round-winner frame (210)
   Final      "off4" 1700: 1 the final-round introduction (index 170)
@@ -61,6 +63,8 @@ The pack holds, under the names the resource catalogue gives them:
           LetMeChoose 2405, TryAgain 2410
     Sfx   SelectCaption 1057, OwnCaptionSelected 1048, Pencil 1050, Window 1085
     Music FatChanceB 3105
+  Composition (own function): Music CompInstrLoop 3025, CompA-M 3030-3090; Sfx CaptionEntered 1012;
+          tones from 6000 Hz, 40 Hz apart in that order, CaptionEntered at 7000 Hz
 An animation runs from its number to the next missing cel.
 """
 
@@ -134,7 +138,53 @@ def chance():
     s = Strip()
     s.cel(2104, (500, 10, 620, 50), 40)
     s.cel(2109, (500, 60, 620, 100), 41)
+    fat_chance_board(s)
     return s.manifest(1500)
+
+
+# The Dar Eradar board's animation numbers per swatch.
+FC_FACE_UP = (18, 228, 439, 649, 859, 1069, 1279, 1489, 1699, 1909)
+FC_HIGHLIGHT = (33, 242, 452, 661, 870, 1079, 1288, 1497, 1706, 1915)
+FC_FACE_DOWN = (47, 256, 466, 675, 884, 1093, 1302, 1511, 1720, 1929)
+FC_ARRIVAL = (None, 223, 433, 642, 851, 1060, 1269, 1478, 1687, 1896)
+FC_PICKED = (52, 261, 471, 680, 889, 1098, 1307, 1516, 1725, 1934)
+FC_REVEAL = (61, 270, 480, 689, 898, 1107, 1316, 1525, 1734, 1943)
+FC_SHOWN = (178, 387, 597, 806, 1015, 1224, 1433, 1642, 1851, 2060)
+FC_PLAYER = (2226, 2238, 2250, 2262, 2274, 2286, 2154, 2166, 2178)
+FC_YOU = (2298, 2310, 2322, 2334, 2346, 2358, 2190, 2202, 2214)
+
+
+def fc_swatch_rect(i):
+    left, top = 30 + 100 * (i % 5), 120 + 100 * (i // 5)
+    return (left, top, left + 80, top + 80)
+
+
+def fat_chance_board(s):
+    """The Dar Eradar board in Chance.srf: 1 the board (index 42); per swatch i at
+    (30 + 100 (i mod 5), 120 + 100 (i div 5)), 80x80, two cels each: face up (43),
+    highlight (44), face down (45), arrival (46), picked (47), reveal of value k (48);
+    one cel: shown with value k (150 + k). Selection: others 2114 (160), winner 2126
+    (161), second half 2141 (162); results: player v (170 + v), you v (180 + v), two
+    cels each at (100, 20)-(400, 100)."""
+    s.cel(1, (20, 110, 530, 320), 42)
+    for i in range(10):
+        rect = fc_swatch_rect(i)
+        for first, index in ((FC_FACE_UP[i], 43), (FC_HIGHLIGHT[i], 44), (FC_FACE_DOWN[i], 45),
+                             (FC_ARRIVAL[i], 46), (FC_PICKED[i], 47)):
+            if first is not None:
+                s.cel(first, rect, index)
+                s.cel(first + 1, rect, index)
+        for k in range(9):
+            s.cel(FC_REVEAL[i] + 13 * k, rect, 48)
+            s.cel(FC_REVEAL[i] + 13 * k + 1, rect, 48)
+            s.cel(FC_SHOWN[i] + 5 * k, rect, 150 + k)
+    for first, index in ((2114, 160), (2126, 161), (2141, 162)):
+        s.cel(first, (100, 20, 400, 100), index)
+        s.cel(first + 1, (100, 20, 400, 100), index)
+    for v in range(9):
+        for first, index in ((FC_PLAYER[v], 170 + v), (FC_YOU[v], 180 + v)):
+            s.cel(first, (100, 20, 400, 100), index)
+            s.cel(first + 1, (100, 20, 400, 100), index)
 
 
 def cpanel():
@@ -169,6 +219,13 @@ def comp():
     for g, number in enumerate((498, 514, 545, 562)):
         run(s, number, 175 + g)
     round_winner_panels(s)
+    # Caption entry: one line 438 (text item 167, style 30030), two lines 460 and 477
+    # (168 and 169, styles 30060 and 30070); the sent marks 454 and 492, three cels each.
+    s.cel(438, (100, 400, 540, 420), 179, [(30030, (0, 0, 440, 20))])
+    s.cel(460, (100, 390, 540, 410), 180, [(30060, (0, 0, 440, 20))])
+    s.cel(477, (100, 412, 540, 432), 181, [(30070, (0, 0, 440, 20))])
+    run(s, 454, 182)
+    run(s, 492, 183)
     return s.manifest(1000)
 
 
@@ -297,7 +354,8 @@ def round_winner_panels(s):
 
 
 # The voting, scoring and round-winner screens' sounds, each a tone of its own pitch
-# (3000 Hz up in steps of 50, in this order) so a capture tells them apart.
+# (3000 Hz up in steps of 50, in this order; the loop keeps the composition's tone) so a
+# capture tells them apart.
 ROUND_SOUNDS = [
     ("Musi", "CompInstrLoop", 3025), ("Musi", "VotingA", 3240), ("Musi", "VotingB", 3245),
     ("Musi", "VotingC", 3250), ("Musi", "VotingD", 3255), ("Musi", "VotingE", 3260),
@@ -314,8 +372,11 @@ ROUND_SOUND_HZ = {name: 3000 + 50 * k for k, (_, name, _) in enumerate(ROUND_SOU
 
 
 def round_sounds():
+    """The round screens' sounds; the composition's loop keeps the composition's tone."""
     out = {}
     for kind, name, number in ROUND_SOUNDS:
+        if name == "CompInstrLoop":
+            continue
         out[name] = {"version": 2, "entries": [
             {"type": kind, "id": number,
              "sound": {"form": "pcm", "tone": {"hz": ROUND_SOUND_HZ[name], "ms": 400, "amplitude": 6000}}}]}
@@ -359,6 +420,50 @@ def sounds():
     return out
 
 
+# The Dar Eradar sounds, each a tone of its own pitch (2700 Hz and up, 30 Hz apart).
+FAT_CHANCE_SOUNDS = {
+    "Sfx ": {"SwatchDownTurn": 1062, "SwatchSelected": 1063},
+    "Voic": {"FCOthers1": 2065, "FCOthers2": 2066, "FCOthers3": 2067, "FCWinner": 2090, "FCTooSlow1": 2080,
+             "FCTooSlow2": 2085, "SecondHalf1": 2140, "SecondHalf2": 2145,
+             "PlyrReceive1": 2110, "PlyrReceive2": 2115, "PlyrReceive3": 2120, "PlyrReceive4": 2125,
+             "PlyrReceive6": 2130, "PlyrReceive8": 2135, "PlyrLose1": 2095, "PlyrLose2": 2100, "PlyrLose4": 2105,
+             "YouReceive1": 2165, "YouReceive2": 2170, "YouReceive3": 2175, "YouReceive4": 2180,
+             "YouReceive6": 2185, "YouReceive8": 2190, "YouLose1": 2150, "YouLose2": 2155, "YouLose4": 2160},
+    "Musi": {"FatChanceC": 3110, "FatChanceNegFanfare": 3130, "WinFanfare": 3330},
+}
+
+
+def fat_chance_sounds():
+    """The board's sounds; the fanfares the round screens share keep the round sounds' tones."""
+    out = {}
+    hz = 2700
+    for kind, files in FAT_CHANCE_SOUNDS.items():
+        for name, number in files.items():
+            if name in ROUND_SOUND_HZ:
+                continue
+            out[name] = {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 400, "amplitude": 6000}}}]}
+            hz += 30
+    return out
+
+
+# The composition screen's music, tones from 6000 Hz up, 40 Hz apart in this order, and
+# its effect at 7000 Hz, so a capture tells them apart from the other sounds (below 5000 Hz).
+COMPOSITION_SOUNDS = [("Musi", "CompInstrLoop", 3025, 6000)] + [
+    ("Musi", "Comp" + chr(ord("A") + k), 3030 + 5 * k, 6040 + 40 * k) for k in range(13)] + [
+    ("Sfx ", "CaptionEntered", 1012, 7000)]
+
+
+def composition_sounds():
+    out = {}
+    for kind, name, number, hz in COMPOSITION_SOUNDS:
+        out[name] = {"version": 2, "entries": [
+            {"type": kind, "id": number,
+             "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 400, "amplitude": 6000}}}]}
+    return out
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -384,6 +489,8 @@ def main():
         "type": "snd ", "id": 1, "sound": {"form": "pcm", "tone": {"hz": 660, "ms": 400, "amplitude": 6000}}}]}
     batch.update(sounds())
     batch.update(round_sounds())
+    batch.update(fat_chance_sounds())
+    batch.update(composition_sounds())
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

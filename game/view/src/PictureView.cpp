@@ -111,15 +111,9 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 }  // namespace
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {"fatChance",
-            "chooseRoom",
-            "composition",
-            "fatChanceSelection",
-            "fatChanceResults",
-            "gameWinner",
+    return {"gameWinner",
             "ads",
-            "opening",
-            "preflight"};
+            "opening"};
 }
 
 namespace view {

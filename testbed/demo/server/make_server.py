@@ -113,8 +113,6 @@ def build(pack, out):
             src = os.path.join(root, name)
             rel = os.path.relpath(src, pack)
             link(src, os.path.join(out, "content", VERSION, rel))
-            # One group, every file mandatory: the game view opens its sounds (music and
-            # voices among them) as it starts, which is right after the first group.
             files.append((rel.replace(os.sep, "\\"), os.path.getsize(src), 1, 1))
     files.sort()
     for name in sorted(os.listdir(os.path.join(pack, "Ads"))):

@@ -145,8 +145,10 @@ class PictureModelEndToEndTest : public PumpFixture {
             view.Send(LogonScreenSucceededMsg("Ann", "x", 11, 22, 0));
         } else if (line == "ChatPublic Bob|hello Ann") {
             view.Send(LocalOriginChatMsg("hi Bob"));
+        } else if (line == "StartPreflight SP") {
+            view.Send(LocalOriginChatMsg("/n"));
         } else if (line == "StartComp SC") {
-            view.Send(CompRoomMsg(-1, "A cat", ""));
+            view.Send(CompRoomMsg(-1, "A cat", twoLineCaption_ ? "on a mat" : ""));
         } else if (line == "StartVote SV") {
             view.Send(VoteRoomMsg(-1, "Bob"));
         } else if (line == "StartFatChanceSelection SFCS") {
@@ -177,6 +179,8 @@ class PictureModelEndToEndTest : public PumpFixture {
     }
 
     static Ngircd* irc_;
+    // The composition's answer has a second line.
+    bool twoLineCaption_ = false;
     int lock_ = -1;
     TempFolder files_;
     TempFolder local_;
@@ -231,6 +235,43 @@ TEST_F(PictureModelEndToEndTest, AWholeRoundFromTheDispatchFileToTheExit) {
                                                        std::to_string(model->GetPlayerId()) +
                                                        "&ads=Shoes%20%26%20Socks"}));
     EXPECT_TRUE(boxes_.boxes.empty());
+    EXPECT_FALSE(model->HasErred());
+}
+
+// The preflight's "/n" goes to the room bot as a host chat line, and a two-line
+// caption as "C" with the segment id of its start message and both lines.
+TEST_F(PictureModelEndToEndTest, PreflightCommandAndTwoLineCaptionReachTheBot) {
+    twoLineCaption_ = true;
+    bot_ = std::make_unique<Child>(std::vector<std::string>{
+        "python3", std::string(VIZUZOR_TESTBED) + "/room/roombot.py", "--port", std::to_string(irc_->Port()),
+        "--channel", "gmodel", "--script", "model_screens", "--nick", "botgmodel"});
+    ASSERT_TRUE(bot_->WaitFor("READY").has_value());
+    auto* model = dynamic_cast<PictureModel*>(ObjectRegistry::GetSingleton("XApplication"));
+    ASSERT_NE(model, nullptr);
+    local_.Write("data.txt", "old\n");
+    FindOrRegisterFile(local_.Win("data.txt"));
+    PictureRoomProxy& room = model->GetGameRoomProxy();
+    std::size_t answered = 0;
+    bool exited = false;
+    SetStep([&] {
+        model->RunExecutables();
+        bot_->Poll(std::chrono::milliseconds(0));
+        const std::vector<std::string>& lines = bot_->Lines();
+        for (; answered < lines.size(); ++answered) {
+            if (lines[answered].rfind("WAIT ", 0) == 0) bot_->WriteLine("GO " + lines[answered].substr(5));
+        }
+        if (room.HasRoomMsg() && room.IsNextRoomMsgSegment() && !view_->IsReadyForScreen()) AdvanceAppTime(250);
+        if (!exited && BotSaid("CHECK ok C fields")) {
+            exited = true;
+            static_cast<Process*>(view_)->Send(ExitMsg());
+        }
+    });
+    model->Start();
+    ASSERT_TRUE(PumpUntil([&] { return model->IsStopped() && model->HasBeenStarted(); }, 20000)) << Transcript();
+    ASSERT_TRUE(PumpUntil([&] { return BotSaid("SCRIPT "); }, 3000)) << Transcript();
+    for (const std::string& line : bot_->Lines()) EXPECT_EQ(line.find("CHECK FAIL"), std::string::npos) << line;
+    EXPECT_TRUE(BotSaid("CHECK ok HC fields")) << Transcript();
+    EXPECT_TRUE(BotSaid("SCRIPT PASSED")) << Transcript();
     EXPECT_FALSE(model->HasErred());
 }
 

@@ -134,6 +134,10 @@ class RecScreen : public Base {
 class RecComposition : public RecScreen<CompositionScreen> {
   public:
     using RecScreen::RecScreen;
+    // The view's tests see it start and stop at once, its controls untouched.
+    void OnStarting() override { ProcessForwarder::OnStarting(); }
+    void OnStarted() override {}
+    void OnStopping() override { ProcessForwarder::OnStopping(); }
     void SubmitCaption(const std::string& a, const std::string& b) override {
         w_.journal.Add("SubmitCaption(" + a + "," + b + ")");
     }
@@ -389,6 +393,14 @@ class ViewFixture : public SchedulerFixture {
     void RunFor(std::uint32_t ms) {
         for (std::uint32_t i = 0; i < ms; ++i) {
             clock_.Advance(1);
+            Run();
+        }
+    }
+    // The same, with the captured sound output played along: sounds end.
+    void RunSounding(std::uint32_t ms) {
+        for (std::uint32_t i = 0; i < ms; ++i) {
+            clock_.Advance(1);
+            audio_.Advance(1);
             Run();
         }
     }
