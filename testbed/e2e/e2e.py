@@ -154,15 +154,29 @@ class Row:
                                         os.path.join("Resources", folder, file_name), kind, rid)
         raise KeyError("the pack has no sound %s" % name)
 
-    def sounds_in_order(self, names):
-        """Each sound found in the client's recording so far, in this order."""
+    def wait_sounds(self, names, limit=STEP):
+        """Waits until each sound is found in the client's recording, in this order, after the
+        sounds found by the waits before; checks each (its place and score)."""
         import sound
-        recording = sound.read_recording(self.world.recording)
-        found = sound.find_in_order(recording, [(n, self.pack_sound(n)) for n in names])
+        samples = [(n, self.pack_sound(n)) for n in names]
+        start = getattr(self, "heard_until", 0)
+        found = []
+
+        def heard():
+            recording = sound.read_recording(self.world.recording)
+            found[:] = [(n, None if at is None else at + start / sound.RATE, score)
+                        for n, at, score in sound.find_in_order(recording[start:], samples)]
+            return all(at is not None for _, at, _ in found)
+        try:
+            self.world.wait("the sounds %s" % ", ".join(names), heard, limit)
+        except self.world_module.StepFailed:
+            pass
         for name, at, score in found:
             self.check(at is not None, "%s sounds%s (score %.2f, threshold %.2f)"
                        % (name, " at %.2f s of the recording" % at if at is not None else "", score,
                           sound.MATCH_THRESHOLD))
+        if found and found[-1][1] is not None:
+            self.heard_until = int(found[-1][1] * sound.RATE) + 1
         return found
 
     def close_client(self):
@@ -245,7 +259,8 @@ def row_game(r, full=False):
 
 
 def play_game(r):
-    """Name, password and Enter (one POST to validate.cgi with them), the lobby's room list."""
+    """Name, password and Enter (one POST to validate.cgi with them), the lobby's room list;
+    Enter in the room chooser."""
     w = r.world
     w.start_client()
     r.log_on()
@@ -260,7 +275,30 @@ def play_game(r):
             "it carries the name and password: %r" % body)
     line = r.client_line("L")
     r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
-    w.shot("the room chooser")
+    enter_room(r)
+
+
+def enter_room(r):
+    """Enter in the room chooser: Options 1 and the voice Beginning; the client joins an open
+    room, logs on there with configuration 1 and asks for the room's time (RS)."""
+    w = r.world
+    w.wait("the room chooser shows (Options 1)", lambda: w.shot().animation_shown("Options.srf", 1), STEP)
+    w.shot("the room chooser: Options 1")
+    r.wait_sounds(["Beginning"])
+    w.key("Return")
+
+    def joined():
+        for line in w.bot_log().split("\n"):
+            words = line.split()
+            if len(words) == 3 and words[0] == "JOIN" and words[2].startswith("#Room"):
+                return words[1], words[2][1:]
+        return None
+    nick, room = w.wait("the client joins a game room", joined, STEP)
+    r.check(room in ("Room1", "Room2"), "the room joined is an open one: %s" % room)
+    logon = w.wait("the room's logon", lambda: r.client_line("L", nick), STEP)
+    r.check(logon.endswith(" 1"), "the room's logon gives configuration 1: %r" % logon)
+    w.wait("the client asks the room for its time (RS)", lambda: r.client_line("RS", nick), STEP)
+    return nick, room
 
 
 def row_game_full(r):
