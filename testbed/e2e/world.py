@@ -149,8 +149,10 @@ class World:
             if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
                 continue
             display = ":%d" % number
-            xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            # -noreset: the server does not start over when its last client (the check below) leaves,
+            # so that the client never meets a display in the middle of that.
+            xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                                     "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                     preexec_fn=die_with_parent)
             deadline = time.monotonic() + 60
             while xvfb.poll() is None and time.monotonic() < deadline:
