@@ -245,15 +245,16 @@ class World:
                    PATH=os.path.join(self.work, "bin") + os.pathsep + os.environ.get("PATH", ""),
                    XDG_CONFIG_HOME=os.path.join(self.program, ".config"))
         env.pop("SDL_VIDEODRIVER", None)
-        env.pop("SDL_DISKAUDIODELAY", None)
+        env.pop("SDL_DISKAUDIODELAY", None)  # real pace: the disk driver's own delay per buffer
         # No session bus: D-Bus, which SDL starts, fails at once instead of launching one through
         # the display (which may hang when many clients start together).
         env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.work, "no-session-bus")
         # The system libraries' own leaks under a real display are not the client's.
         suppressions = "suppressions=" + os.path.join(HERE, "lsan.supp")
-        env["LSAN_OPTIONS"] = ":".join(o for o in (os.environ.get("LSAN_OPTIONS", ""), suppressions) if o)  # real pace: the driver's own delay per buffer
+        env["LSAN_OPTIONS"] = ":".join(o for o in (os.environ.get("LSAN_OPTIONS", ""), suppressions) if o)
         self.client = subprocess.Popen([os.path.join(self.program, CLIENT)] + list(args), cwd=self.program,
-                                       env=env, preexec_fn=die_with_parent, stdout=open(os.path.join(self.work, "client%s.out" % suffix), "wb"),
+                                       env=env, preexec_fn=die_with_parent,
+                                       stdout=open(os.path.join(self.work, "client%s.out" % suffix), "wb"),
                                        stderr=open(self.client_err, "wb"))
         self.client_started = time.monotonic()
         self.window = None
