@@ -119,7 +119,6 @@ std::vector<std::string_view> view::PictureViewParts::StandInRows() {
             "fatChanceSelection",
             "fatChanceResults",
             "roundWinner",
-            "gameWinner",
             "ads",
             "opening",
             "preflight"};
