@@ -157,6 +157,8 @@ class GameWinnerTest : public ViewFixture {
         PictureInfo picture;
         picture.number1 = 5;
         view_->StartComp(StartCompRoomMsg(1, picture, 0, "", "", "", 0, 0, 100, 100, 100));
+        // The sounds report their stop as the output reaches it.
+        for (int i = 0; i < 5000 && (!screen_->IsStopped() || view_->GetCurrentScreen() == screen_); ++i) Play(1);
     }
     std::string Field(int item) {
         auto* service = dynamic_cast<AnimationService*>(view_->GetAnimationService());
@@ -279,9 +281,7 @@ TEST_F(GameWinnerTest, TwoGamesInARowBothApplaudOnTime) {
     ASSERT_TRUE(Segment(Sgw(false, 3, Ranking(3, 40, 12))));
     Play(4000);
     ExpectApplauseTimes(ApplauseAfterWrapUp(0));
-    for (const auto& e : log_.events) std::printf("%s %d %u\n", e.name.c_str(), e.kind, e.at);
     NextScreen();
-    Play(50);
     EXPECT_TRUE(screen_->IsStopped());
     for (std::size_t i = 0; i < W::kApplauseCount - 1; ++i) EXPECT_TRUE(screen_->GetApplauseTimer(i)->IsStopped());
 
@@ -312,8 +312,8 @@ TEST_F(GameWinnerTest, AStopInTheMusicOrTheApplauseLeavesNothingPlaying) {
     ASSERT_NE(end, -1);
     Play(static_cast<std::uint32_t>(end + 500 - GetAppTime()));
     EXPECT_NE(log_.First("Applause2", SoundLog::kStarting, from), -1);
-    NextScreen();
     const std::uint32_t stopAt = GetAppTime();
+    NextScreen();
     Play(2000);
     EXPECT_TRUE(screen_->IsStopped());
     EXPECT_EQ(log_.First("Applause3", SoundLog::kStarting, stopAt), -1);
@@ -333,51 +333,62 @@ TEST_F(GameWinnerTest, TheNoWinnerVoiceFollowsTheDraw) {
     for (int game = 0; game < 6; ++game) {
         const std::uint32_t from = GetAppTime();
         ASSERT_TRUE(Segment(Sgw(false, 0, {})));
-        Play(700);
+        Play(3000);
         ASSERT_EQ(draws_.size(), static_cast<std::size_t>(game + 1));
         const std::vector<std::string> voice{draws_.back() == 1 ? "GameOverNoWinner" : "GameOverNoWinner2"};
         EXPECT_EQ(log_.Voices(from), voice);
         NextScreen();
-        Play(50);
     }
     xRandomGenerator again;
     again.Seed(2027);
     for (std::uint32_t draw : draws_) EXPECT_EQ(draw, again.Next(2));
 }
 
-// Rankings no room should send: every text is read or refused, every segment
-// read plays and ends, and the next screen follows.
+// Rankings no room should send: every text is read or refused as the reader
+// does, every segment read plays and ends, and the next screen follows.
 TEST_F(GameWinnerTest, HostileRankingsPlayAndEnd) {
-    std::vector<Entry> eleven = Ranking(11, 2147483647, 4294967295LL);
-    const std::vector<std::string> texts = {
-        Sgw(false, 11, eleven),
-        Sgw(true, 11, eleven),
-        Sgw(false, 3, {{"A", "-2147483648"}, {"B", "2147483647"}, {"C", "0"}}),
-        Sgw(false, 2, {{"A", "0"}, {"B", "2147483647"}}),
-        Sgw(false, 12, Ranking(3, 10, 2)),
-        Sgw(false, -1, {}),
-        Sgw(false, 2147483647, Ranking(2, 10, 2)),
-        Sgw(false, 3, {{"A", "99999999999"}, {"B", "x"}, {"C", "1"}}),
-        "SGW ",
-        "SGW 1",
-        "SGW 0 1 Ann",
-        Sgw(false, 1, {{std::string(3000, 'N'), "5"}}),
+    std::vector<Entry> eleven{{"P0", "2147483647"}};
+    for (int i = 1; i < 11; ++i) eleven.push_back({"P" + std::to_string(i), "-2147483648"});
+    struct Hostile {
+        std::string text;
+        bool read;
+        char board;  // as in the table; ' ' when refused
+        std::size_t entries;
+        std::vector<std::string> voices;
     };
-    int played = 0;
-    for (const std::string& text : texts) {
-        SCOPED_TRACE(text.substr(0, 80));
-        if (!Segment(text)) continue;
-        ++played;
-        Play(3000);
+    const std::vector<Hostile> rows = {
+        {Sgw(false, 11, eleven), true, 'W', 10, kWinner21},
+        {Sgw(true, 11, eleven), true, 'T', 10, kTieDefault},
+        {Sgw(false, 3, {{"A", "-2147483648"}, {"B", "2147483647"}, {"C", "0"}}), true, 'W', 3, kWinner5},
+        {Sgw(false, 2, {{"A", "0"}, {"B", "2147483647"}}), true, 'N', 0, {}},
+        {Sgw(false, -1, {}), true, 'N', 0, {}},
+        {Sgw(false, 12, Ranking(3, 10, 2)), false, ' ', 0, {}},
+        {Sgw(false, 2147483647, Ranking(2, 10, 2)), false, ' ', 0, {}},
+        {Sgw(false, 3, {{"A", "99999999999"}, {"B", "1"}, {"C", "1"}}), false, ' ', 0, {}},
+        {"SGW ", false, ' ', 0, {}},
+        {"SGW 1", false, ' ', 0, {}},
+        {"SGW -1 1 Ann", false, ' ', 0, {}},
+    };
+    for (const Hostile& row : rows) {
+        SCOPED_TRACE(row.text.substr(0, 80));
+        const std::uint32_t from = GetAppTime();
+        ASSERT_EQ(Segment(row.text), row.read);
+        if (!row.read) continue;
+        Play(4000);
         EXPECT_TRUE(screen_->IsStarted());
+        Animation* board = row.board == 'N'   ? screen_->GetNoWinnerBoard()
+                           : row.board == 'T' ? screen_->GetTieBoard(row.entries)
+                                              : screen_->GetWinnerBoard(row.entries);
+        EXPECT_EQ(screen_->GetCurrentBoard(), board);
+        if (row.board != 'N') {
+            EXPECT_EQ(log_.Voices(from), row.voices);
+            ExpectApplauseTimes(ApplauseAfterWrapUp(from));
+        }
         NextScreen();
-        Play(100);
         EXPECT_TRUE(screen_->IsStopped());
         EXPECT_NE(view_->GetCurrentScreen(), screen_);
         for (std::size_t i = 0; i < W::kApplauseCount; ++i) EXPECT_TRUE(screen_->GetApplause(i)->IsStopped());
     }
-    EXPECT_GE(played, 4);
-    EXPECT_EQ(screen_->GetCurrentBoard(), screen_->GetWinnerBoard(1));
 }
 
 }  // namespace
