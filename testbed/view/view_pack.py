@@ -64,9 +64,9 @@ The pack holds, under the names the resource catalogue gives them:
   Wrap       "off4" 1600 (the game-winner screen): the winner boards 307, 281, 253, 223, 191, 157,
              121, 83, 43, 1 for 1-10 entries (index 130 + n), the tie boards 294 (1 and 2 entries),
              267, 238, 207, 174, 139, 102, 63, 22 for 3-10 (index 140 + n), the no-winner board 319
-             (index 151); three cels each at (100, 40)-(540, 440), a board of n entries with text
+             (index 151); three cels each at (150, 8)-(630, 228), a board of n entries with text
              items 174 + r (name, style 16000 + 10 r) and 184 + r (score, 16100 + 10 r) in row r,
-             36 pixels tall
+             21 pixels tall
     Music WrapUp 3340 (1000 ms), FatChanceNegFanfare 3130; Voice GameOver10to20 2240,
           GameOver21Plus 2245, GameOver5orLess 2250, GameOverDefault 2255, GameOverNoWinner 2260,
           GameOverNoWinner2 2262, WeHaveTie 2265, WeHaveWinner 2270; Sfx Applause 1000
@@ -338,10 +338,11 @@ WRAP_SOUNDS = {
 
 def wrap():
     s = Strip()
-    area = (100, 40, 540, 440)
+    # Above the chat box and right of the player list, which the screen shows with it.
+    area = (150, 8, 630, 228)
     for n in range(10, 0, -1):
-        rows = [(16000 + 10 * r, (0, 36 * r + 10, 300, 36 * r + 46)) for r in range(n)]
-        rows += [(16100 + 10 * r, (300, 36 * r + 10, 440, 36 * r + 46)) for r in range(n)]
+        rows = [(16000 + 10 * r, (0, 21 * r + 4, 300, 21 * r + 25)) for r in range(n)]
+        rows += [(16100 + 10 * r, (300, 21 * r + 4, 480, 21 * r + 25)) for r in range(n)]
         for k in range(3):
             s.cel(WINNER_BOARDS[n - 1] + k, area, 130 + n, rows)
             if n > 1:
