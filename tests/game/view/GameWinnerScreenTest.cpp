@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -205,6 +206,10 @@ struct Row {
     char board;
     std::vector<std::string> voices;  // empty for the no-winner rows: drawn
 };
+
+void PrintTo(const Row& r, std::ostream* os) {
+    *os << r.entries << " entries, " << (r.tie ? "tie, " : "") << "first " << r.first << ", lead " << r.lead;
+}
 
 class GameWinnerTableTest : public GameWinnerTest, public ::testing::WithParamInterface<Row> {};
 
