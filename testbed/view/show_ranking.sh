@@ -13,7 +13,7 @@ bash tools/deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVIZUZOR_BENCHMARKS=OFF >/dev/null
 cmake --build "$build" -j3 --target segment_demo >/dev/null
 
-display=${VIZUZOR_RANKING_DISPLAY:-:97}
+display=${VIZUZOR_RANKING_DISPLAY:-:98}
 source testbed/virtual_display.sh
 
 # The view opens its resources relative to the folder it runs in.
