@@ -66,6 +66,12 @@ function(add_view_pack target dir)
             ${pack_srf}/CompH.srf ${pack_srf}/CompI.srf ${pack_srf}/CompJ.srf ${pack_srf}/CompK.srf ${pack_srf}/CompL.srf
             ${pack_srf}/CompM.srf ${res}/Music/
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CaptionEntered.srf ${res}/Sfx/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Wrap.srf ${res}/Animation/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/WrapUp.srf ${pack_srf}/FatChanceNegFanfare.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/GameOver10to20.srf ${pack_srf}/GameOver21Plus.srf
+            ${pack_srf}/GameOver5orLess.srf ${pack_srf}/GameOverDefault.srf ${pack_srf}/GameOverNoWinner.srf
+            ${pack_srf}/GameOverNoWinner2.srf ${pack_srf}/WeHaveTie.srf ${pack_srf}/WeHaveWinner.srf ${res}/Voice/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Applause.srf ${res}/Sfx/
     DEPENDS ${PROJECT_SOURCE_DIR}/testbed/view/view_pack.py ${PROJECT_SOURCE_DIR}/testbed/srf/make_srf.py
     COMMENT "Writing the game view's fixture pack in ${dir}"
     VERBATIM)

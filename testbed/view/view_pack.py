@@ -65,6 +65,15 @@ The pack holds, under the names the resource catalogue gives them:
     Music FatChanceB 3105
   Composition (own function): Music CompInstrLoop 3025, CompA-M 3030-3090; Sfx CaptionEntered 1012;
           tones from 6000 Hz, 40 Hz apart in that order, CaptionEntered at 7000 Hz
+  Wrap       "off4" 1600 (the game-winner screen): the winner boards 307, 281, 253, 223, 191, 157,
+             121, 83, 43, 1 for 1-10 entries (index 130 + n), the tie boards 294 (1 and 2 entries),
+             267, 238, 207, 174, 139, 102, 63, 22 for 3-10 (index 140 + n), the no-winner board 319
+             (index 151); three cels each at (150, 8)-(630, 228), a board of n entries with text
+             items 174 + r (name, style 16000 + 10 r) and 184 + r (score, 16100 + 10 r) in row r,
+             21 pixels tall
+    Music WrapUp 3340 (1000 ms), FatChanceNegFanfare 3130; Voice GameOver10to20 2240,
+          GameOver21Plus 2245, GameOver5orLess 2250, GameOverDefault 2255, GameOverNoWinner 2260,
+          GameOverNoWinner2 2262, WeHaveTie 2265, WeHaveWinner 2270; Sfx Applause 1000
 An animation runs from its number to the next missing cel.
 """
 
@@ -464,6 +473,46 @@ def composition_sounds():
     return out
 
 
+WINNER_BOARDS = (307, 281, 253, 223, 191, 157, 121, 83, 43, 1)
+TIE_BOARDS = (294, 294, 267, 238, 207, 174, 139, 102, 63, 22)
+WRAP_SOUNDS = {
+    "Musi": {"WrapUp": 3340, "FatChanceNegFanfare": 3130},
+    "Voic": {"GameOver10to20": 2240, "GameOver21Plus": 2245, "GameOver5orLess": 2250, "GameOverDefault": 2255,
+             "GameOverNoWinner": 2260, "GameOverNoWinner2": 2262, "WeHaveTie": 2265, "WeHaveWinner": 2270},
+    "Sfx ": {"Applause": 1000},
+}
+
+
+def wrap():
+    s = Strip()
+    # Above the chat box and right of the player list, which the screen shows with it.
+    area = (150, 8, 630, 228)
+    for n in range(10, 0, -1):
+        rows = [(16000 + 10 * r, (0, 21 * r + 4, 300, 21 * r + 25)) for r in range(n)]
+        rows += [(16100 + 10 * r, (300, 21 * r + 4, 480, 21 * r + 25)) for r in range(n)]
+        for k in range(3):
+            s.cel(WINNER_BOARDS[n - 1] + k, area, 130 + n, rows)
+            if n > 1:
+                s.cel(TIE_BOARDS[n - 1] + k, area, 140 + n, rows)
+    for k in range(3):
+        s.cel(319 + k, area, 151)
+    return s.manifest(1600)
+
+
+def game_winner(batch):
+    """The game-winner screen's board strip and sounds; a sound another screen's fixtures
+    already hold is kept as it is."""
+    batch["Wrap"] = {"version": 2, "entries": [wrap()]}
+    hz = 5000
+    for kind, files in WRAP_SOUNDS.items():
+        for name, number in files.items():
+            hz += 60
+            ms = 1000 if name == "WrapUp" else 400
+            batch.setdefault(name, {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": ms, "amplitude": 6000}}}]})
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -491,6 +540,7 @@ def main():
     batch.update(round_sounds())
     batch.update(fat_chance_sounds())
     batch.update(composition_sounds())
+    game_winner(batch)
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 
