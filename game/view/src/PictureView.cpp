@@ -120,8 +120,6 @@ std::vector<std::string_view> view::PictureViewParts::StandInRows() {
             "fatChanceResults",
             "roundWinner",
             "gameWinner",
-            "ads",
-            "opening",
             "preflight"};
 }
 

@@ -715,9 +715,10 @@ TEST_F(ViewFixture, TheRealChatBoxAndPlayerListTakeTheViewsCalls) {
 
 TEST(ViewParts, TheStandInRowsAreListed) {
     const auto rows = view::PictureViewParts::StandInRows();
-    EXPECT_EQ(rows.size(), 12u);
+    EXPECT_EQ(rows.size(), 10u);
     for (std::string_view real : {"progress", "logon", "background", "playerList", "chatBox", "controlPanelButton",
-                                  "nameAndScore", "controlPanel", "timer", "roundIndicator", "picture", "captions"}) {
+                                  "nameAndScore", "controlPanel", "timer", "roundIndicator", "picture", "captions",
+                                  "ads", "opening"}) {
         EXPECT_EQ(std::count(rows.begin(), rows.end(), real), 0) << real;
     }
 }
