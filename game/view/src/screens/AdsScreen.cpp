@@ -338,7 +338,8 @@ std::int32_t AdsScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueu
         StartOutro();
     }
     // A background still stopping when the ads ended is started once it has stopped.
-    if (wanted(msg.Is<StoppedMsg>() && IsFrom(from, background)) && main_->IsStopped() && awaitingOutro_) {
+    if (wanted(msg.Is<StoppedMsg>() && IsFrom(from, background)) && main_->IsStopped() && awaitingOutro_ &&
+        background->IsStopped()) {
         background->Start();
     }
     if (wanted(msg.Is<StoppedMsg>() && IsFrom(from, CurrentOutro())) && outroRunning_) {
