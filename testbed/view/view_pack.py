@@ -65,6 +65,15 @@ The pack holds, under the names the resource catalogue gives them:
     Music FatChanceB 3105
   Composition (own function): Music CompInstrLoop 3025, CompA-M 3030-3090; Sfx CaptionEntered 1012;
           tones from 6000 Hz, 40 Hz apart in that order, CaptionEntered at 7000 Hz
+  Wrap       "off4" 1600 (the game-winner screen): the winner boards 307, 281, 253, 223, 191, 157,
+             121, 83, 43, 1 for 1-10 entries (index 130 + n), the tie boards 294 (1 and 2 entries),
+             267, 238, 207, 174, 139, 102, 63, 22 for 3-10 (index 140 + n), the no-winner board 319
+             (index 151); three cels each at (150, 8)-(630, 228), a board of n entries with text
+             items 174 + r (name, style 16000 + 10 r) and 184 + r (score, 16100 + 10 r) in row r,
+             21 pixels tall
+    Music WrapUp 3340 (1000 ms), FatChanceNegFanfare 3130; Voice GameOver10to20 2240,
+          GameOver21Plus 2245, GameOver5orLess 2250, GameOverDefault 2255, GameOverNoWinner 2260,
+          GameOverNoWinner2 2262, WeHaveTie 2265, WeHaveWinner 2270; Sfx Applause 1000
 An animation runs from its number to the next missing cel.
 """
 
@@ -464,6 +473,85 @@ def composition_sounds():
     return out
 
 
+WINNER_BOARDS = (307, 281, 253, 223, 191, 157, 121, 83, 43, 1)
+TIE_BOARDS = (294, 294, 267, 238, 207, 174, 139, 102, 63, 22)
+WRAP_SOUNDS = {
+    "Musi": {"WrapUp": 3340, "FatChanceNegFanfare": 3130},
+    "Voic": {"GameOver10to20": 2240, "GameOver21Plus": 2245, "GameOver5orLess": 2250, "GameOverDefault": 2255,
+             "GameOverNoWinner": 2260, "GameOverNoWinner2": 2262, "WeHaveTie": 2265, "WeHaveWinner": 2270},
+    "Sfx ": {"Applause": 1000},
+}
+
+
+def wrap():
+    s = Strip()
+    # Above the chat box and right of the player list, which the screen shows with it.
+    area = (150, 8, 630, 228)
+    for n in range(10, 0, -1):
+        rows = [(16000 + 10 * r, (0, 21 * r + 4, 300, 21 * r + 25)) for r in range(n)]
+        rows += [(16100 + 10 * r, (300, 21 * r + 4, 480, 21 * r + 25)) for r in range(n)]
+        for k in range(3):
+            s.cel(WINNER_BOARDS[n - 1] + k, area, 130 + n, rows)
+            if n > 1:
+                s.cel(TIE_BOARDS[n - 1] + k, area, 140 + n, rows)
+    for k in range(3):
+        s.cel(319 + k, area, 151)
+    return s.manifest(1600)
+
+
+def game_winner(batch):
+    """The game-winner screen's board strip and sounds; a sound another screen's fixtures
+    already hold is kept as it is."""
+    batch["Wrap"] = {"version": 2, "entries": [wrap()]}
+    hz = 5000
+    for kind, files in WRAP_SOUNDS.items():
+        for name, number in files.items():
+            hz += 60
+            ms = 1000 if name == "WrapUp" else 400
+            batch.setdefault(name, {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": ms, "amplitude": 6000}}}]})
+# The ad break's set 0 and the opening (one tone per sound, its length in ms).
+BREAK_AND_OPENING_SOUNDS = {
+    "Musi": {"AdBreakA": (3000, 300), "QuonzaM": (3010, 300), "Title": (3220, 2000),
+             "AdBreakB": (3001, 300), "AdBreakB2": (3002, 300)},
+    "Voic": {"R3Intro": (2035, 500), "R3Extro": (2030, 700), "Instructions": (2275, 3000),
+             "R6Intro": (2045, 200), "R6Extro": (2040, 200), "FinalIntro": (2025, 200),
+             "FinalExtro1": (2005, 200), "FinalExtro2": (2010, 200), "FinalExtro3": (2015, 200),
+             "FinalExtro4": (2020, 200),
+             "Skip1": (2300, 300), "Skip2": (2305, 300), "Skip3": (2310, 300), "Skip4": (2315, 300),
+             "Welcome1": (2445, 400), "Welcome2": (2450, 400), "Welcome3": (2455, 400)},
+    "Sfx ": {"Skip": (1058, 100), "Flash": (1040, 100), "BuildingCrash": (1010, 100), "Cloth": (1025, 100),
+             "Applause": (1000, 100), "FootStomp": (1045, 100), "TurdSplat": (1080, 100), "Jabba": (1047, 100),
+             "Clock": (1015, 100)},
+}
+
+
+def break_and_opening(batch):
+    """A sound another screen's fixtures already hold is kept as it is. SegA1 1800: the intro 1 (index 11) and outro 28 (12); Instr 1300: the
+    instructions 1 (13) and 1350 (14), the skip hint 1446 (15), the skip 1458 (16);
+    Quonza 2500: 1 (17); Intro 1400: 1 (18); three cels each. The brand palette
+    1000 joins Palette.srf: index i is (255 - i, i, 128)."""
+    strips = {"SegA1": (1800, [(1, 11), (28, 12)]),
+              "Instr": (1300, [(1, 13), (1350, 14), (1446, 15), (1458, 16)]),
+              "Quonza": (2500, [(1, 17)]),
+              "Intro": (1400, [(1, 18)])}
+    for name, (type_id, runs) in strips.items():
+        s = Strip()
+        for first, index in runs:
+            run(s, first, index)
+        batch[name] = {"version": 2, "entries": [s.manifest(type_id)]}
+    hz = 1000
+    for kind, files in BREAK_AND_OPENING_SOUNDS.items():
+        for name, (number, ms) in files.items():
+            hz += 30
+            batch.setdefault(name, {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": ms, "amplitude": 6000}}}]})
+    batch["Palette"]["entries"].append(
+        {"type": "pal ", "id": 1000, "palette": [[255 - i, i, 128] for i in range(256)]})
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -491,6 +579,8 @@ def main():
     batch.update(round_sounds())
     batch.update(fat_chance_sounds())
     batch.update(composition_sounds())
+    game_winner(batch)
+    break_and_opening(batch)
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

@@ -124,7 +124,8 @@ class CompositionScreensTest : public ViewFixture {
         view_->StartComp(
             StartCompRoomMsg(segment, Picture(picture), type, "fits 1", "fits 2", "fits 3", 0, start, 500, middle, 500));
     }
-    bool PassUntil(const std::function<bool()>& done, std::uint32_t ms = 5000) {
+    // The bound is game time on the manual clock: a stall fails, a slow machine does not.
+    bool PassUntil(const std::function<bool()>& done, std::uint32_t ms = 30000) {
         for (std::uint32_t i = 0; i < ms && !done(); ++i) Pass(1);
         return done();
     }
