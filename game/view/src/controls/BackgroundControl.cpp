@@ -87,8 +87,13 @@ void BackgroundControl::MakeTiles() {
     }
 }
 
+// The stop leaves the sequencer running; a start while it still runs completes at once.
 void BackgroundControl::OnStarting() {
-    mainSequencer_->Start();
+    if (mainSequencer_->IsStopped()) {
+        mainSequencer_->Start();
+    } else {
+        DefaultOnStarting();
+    }
 }
 
 void BackgroundControl::OnStopping() {
