@@ -54,6 +54,8 @@ PLAYER, PASSWORD = "Zed", "secret7"
 START = 300
 STEP = 180
 END = 120
+# A whole game of the bot's (its "e2e" phases, the full game's seven rounds among them).
+GAME = 900
 
 
 class Row:
@@ -275,7 +277,14 @@ def play_game(r):
             "it carries the name and password: %r" % body)
     line = r.client_line("L")
     r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
-    enter_room(r)
+    nick, _ = enter_room(r)
+    opening(r, nick)
+    # The rounds, the ad break and both games' ends: the bot plays them whole (its phases end
+    # at their times when the player does not answer) and checks what it gets.
+    w.wait("the bot's game ends", lambda: "\nGAME " in w.bot_log(), GAME)
+    r.check("\nGAME PASSED" in w.bot_log(), "the bot's checks of the game pass: %r"
+            % [line for line in w.bot_log().split("\n") if line.startswith("CHECK FAIL")][:5])
+    w.shot("after the game")
 
 
 def enter_room(r):
@@ -299,6 +308,15 @@ def enter_room(r):
     r.check(logon.endswith(" 1"), "the room's logon gives configuration 1: %r" % logon)
     w.wait("the client asks the room for its time (RS)", lambda: r.client_line("RS", nick), STEP)
     return nick, room
+
+
+def opening(r, nick):
+    """The room's opening: Instr 1 and the voice Instructions; then the client is ready (RR)."""
+    w = r.world
+    w.wait("the opening shows (Instr 1)", lambda: w.shot().animation_shown("Instr.srf", 1), STEP)
+    w.shot("the opening: Instr 1")
+    r.wait_sounds(["Instructions"])
+    w.wait("the client is ready in the room (RR)", lambda: r.client_line("RR", nick), STEP)
 
 
 def row_game_full(r):
@@ -432,8 +450,8 @@ def row_cut_lobby(r):
 
 ROWS = {
     "fresh": (row_fresh, 1200),
-    "game": (row_game, 900),
-    "game-full": (row_game_full, 900),
+    "game": (row_game, 1500),
+    "game-full": (row_game_full, 1500),
     "soak": (row_soak, 1200),
     "dispatch-closed": (row_dispatch_closed, 900),
     "dispatch-stalled": (row_dispatch_stalled, 900),

@@ -198,7 +198,7 @@ class World:
         self.http_port = int(self.first_line(os.path.join(w, "http.log"), "the HTTP server's port"))
 
         bot = [sys.executable, os.path.join(ROOT, "testbed", "world", "worldbot.py"), "--port", str(irc_port),
-               "--room-port", str(self.proxy_port), "--http-port", str(self.http_port), "--phases", "test"]
+               "--room-port", str(self.proxy_port), "--http-port", str(self.http_port), "--phases", "e2e"]
         if self.full:
             bot.append("--full")
         self.spawn("bot", bot + self.bot_args, stdout=open(os.path.join(w, "bot.log"), "wb"),
