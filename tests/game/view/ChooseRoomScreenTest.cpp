@@ -610,20 +610,6 @@ TEST_F(ChooseRoomScreenTest, PreflightOnlyRoomsAreListedOnlyInPreflightMode) {
     EXPECT_TRUE(JoinShown());
 }
 
-// The background's stop leaves its animations running; the next screen's start of it
-// (the opening's, right after the chooser's) completes without starting them again.
-TEST_F(ChooseRoomScreenTest, TheBackgroundStartsAgainWhileItsAnimationsStillRun) {
-    background_->Start();
-    for (int i = 0; i < 100 && !background_->IsStarted(); ++i) Run();
-    ASSERT_TRUE(background_->IsStarted());
-    background_->Stop();
-    for (int i = 0; i < 100 && !background_->IsStopped(); ++i) Run();
-    ASSERT_TRUE(background_->IsStopped());
-    background_->Start();
-    for (int i = 0; i < 100 && !background_->IsStarted(); ++i) Run();
-    EXPECT_TRUE(background_->IsStarted());
-}
-
 TEST_F(ChooseRoomScreenTest, AStopEndsEverythingAndLetsGoOfTheBackground) {
     StartChooser(true);
     List({{"Calm"}});
