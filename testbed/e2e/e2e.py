@@ -54,6 +54,8 @@ PLAYER, PASSWORD = "Zed", "secret7"
 START = 300
 STEP = 180
 END = 120
+# The segments of the bot's game (its messages' tags).
+SEGMENTS = {"SP", "SC", "SV", "SS", "SRW", "SFCS", "SFCR", "SZuvA", "SGW"}
 # A whole game of the bot's (its "e2e" phases, the full game's seven rounds among them).
 GAME = 900
 
@@ -281,7 +283,22 @@ def play_game(r):
     opening(r, nick)
     # The rounds, the ad break and both games' ends: the bot plays them whole (its phases end
     # at their times when the player does not answer) and checks what it gets.
-    w.wait("the bot's game ends", lambda: "\nGAME " in w.bot_log(), GAME)
+    seen = set()
+
+    def segments():
+        """Each segment the bot starts gets a labelled screenshot a moment into it."""
+        prefix = "> %s " % nick
+        for number, line in enumerate(w.bot_log().split("\n")[:-1]):  # whole lines only
+            if number in seen or not line.startswith(prefix):
+                continue
+            seen.add(number)
+            # Messages sent together are logged on one line, joined by "\x03\x04".
+            for piece in line[len(prefix):].split("\\x03\\x04"):
+                tag = piece.split(" ", 1)[0]
+                if tag in SEGMENTS:
+                    w.after(2.0, "a screenshot of " + tag, lambda tag=tag: w.shot("segment " + tag))
+        return "\nGAME " in w.bot_log()
+    w.wait("the bot's game ends", segments, GAME)
     r.check("\nGAME PASSED" in w.bot_log(), "the bot's checks of the game pass: %r"
             % [line for line in w.bot_log().split("\n") if line.startswith("CHECK FAIL")][:5])
     w.shot("after the game")
@@ -484,7 +501,11 @@ def record(w, out):
         args = ["montage"]
         for label, path in w.shots:
             args += ["-label", label, path]
-        args += ["-tile", "4x", "-geometry", "320x240+4+4", "-pointsize", "12", os.path.join(out, "contact.png")]
+        args += ["-tile", "4x", "-geometry", "320x240+4+4", "-pointsize", "12"]
+        font = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf"  # fonts-liberation
+        if os.path.exists(font):
+            args += ["-font", font]
+        args.append(os.path.join(out, "contact.png"))
         subprocess.run(args, check=False)
 
 
