@@ -281,9 +281,10 @@ def play_game(r):
     r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
     nick, _ = enter_room(r)
     opening(r, nick)
+    compose(r, nick, 1, ["A hat for the dog"])
     # The rounds, the ad break and both games' ends: the bot plays them whole (its phases end
     # at their times when the player does not answer) and checks what it gets.
-    seen = set()
+    seen = set(range(len(w.bot_log().split("\n")) - 1))  # from now on
 
     def segments():
         """Each segment the bot starts gets a labelled screenshot a moment into it."""
@@ -334,6 +335,36 @@ def opening(r, nick):
     w.shot("the opening: Instr 1")
     r.wait_sounds(["Instructions"])
     w.wait("the client is ready in the room (RR)", lambda: r.client_line("RR", nick), STEP)
+
+
+def segment_sent(r, nick, tag, first_field):
+    """The bot sent the client that segment (its first field: the round's id)."""
+    prefix = "> %s " % nick
+    for line in r.world.bot_log().split("\n")[:-1]:
+        if line.startswith(prefix):
+            for piece in line[len(prefix):].split("\\x03\\x04"):
+                if piece.split(" ")[:2] == [tag, str(first_field)]:
+                    return True
+    return False
+
+
+def compose(r, nick, number, lines):
+    """Round number's composition: Comp 1 and Comp 438 (the go) show; the caption's lines,
+    typed (Tab between two lines) and sent with Enter, reach the room as C with the round's id."""
+    w = r.world
+    w.wait("round %d's composition starts (SC)" % number, lambda: segment_sent(r, nick, "SC", number), GAME)
+    w.wait("round %d: Comp 438 shows (the go)" % number, lambda: w.shot().animation_shown("Comp.srf", 438), STEP)
+    shot = w.shot("round %d: composition" % number)
+    r.check(shot.animation_shown("Comp.srf", 1), "round %d: Comp 1 shows with it" % number)
+    for i, line in enumerate(lines):
+        if i:
+            w.key("Tab")
+        w.type(line)
+    w.key("Return")
+    sent = w.wait("round %d's caption reaches the room" % number,
+                  lambda: [l for l in w.bot_log().split("\n") if l.startswith("< %s C %d " % (nick, number))], STEP)
+    words = [part for part in sent[0].split("\\x02") if part.strip()]
+    r.check(words[1:1 + len(lines)] == lines, "round %d: C %d carries %r: %r" % (number, number, lines, sent[0]))
 
 
 def row_game_full(r):
