@@ -98,10 +98,12 @@ class DownloadWatch : public MsgReceiver {
         ++textChanges;
         const std::uint32_t elapsed = GetAppTime() - start;
         bool matched = false;
+        std::int32_t told = 0;
         for (const std::int32_t r : sums) {
             if (bytesText != FormatByteCount(r) + " of " + FormatByteCount(total) + " bytes received") continue;
             if (elapsed == 0) {
                 matched = true;
+                told = r;
                 break;
             }
             const auto rate = static_cast<std::int32_t>(r / (elapsed * 0.001));
@@ -112,12 +114,13 @@ class DownloadWatch : public MsgReceiver {
                 ++timedChanges;
             }
             matched = true;
+            told = r;
             break;
         }
         EXPECT_TRUE(matched) << bytesText << " | " << s->texts[ids::kRate] << " | " << s->texts[ids::kTimeLeft]
                              << " after " << elapsed << " ms, " << received << " received";
-        // Older sums are done with.
-        sums = {sums.back()};
+        // The sums before the one told of are done with.
+        std::erase_if(sums, [told](std::int32_t r) { return r < told; });
     }
 
     int Bar(std::int32_t r) const { return total > r ? static_cast<int>(r * 100.0 / total) : 100; }
