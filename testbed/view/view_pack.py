@@ -511,6 +511,45 @@ def game_winner(batch):
             batch.setdefault(name, {"version": 2, "entries": [
                 {"type": kind, "id": number,
                  "sound": {"form": "pcm", "tone": {"hz": hz, "ms": ms, "amplitude": 6000}}}]})
+# The ad break's set 0 and the opening (one tone per sound, its length in ms).
+BREAK_AND_OPENING_SOUNDS = {
+    "Musi": {"AdBreakA": (3000, 300), "QuonzaM": (3010, 300), "Title": (3220, 2000),
+             "AdBreakB": (3001, 300), "AdBreakB2": (3002, 300)},
+    "Voic": {"R3Intro": (2035, 500), "R3Extro": (2030, 700), "Instructions": (2275, 3000),
+             "R6Intro": (2045, 200), "R6Extro": (2040, 200), "FinalIntro": (2025, 200),
+             "FinalExtro1": (2005, 200), "FinalExtro2": (2010, 200), "FinalExtro3": (2015, 200),
+             "FinalExtro4": (2020, 200),
+             "Skip1": (2300, 300), "Skip2": (2305, 300), "Skip3": (2310, 300), "Skip4": (2315, 300),
+             "Welcome1": (2445, 400), "Welcome2": (2450, 400), "Welcome3": (2455, 400)},
+    "Sfx ": {"Skip": (1058, 100), "Flash": (1040, 100), "BuildingCrash": (1010, 100), "Cloth": (1025, 100),
+             "Applause": (1000, 100), "FootStomp": (1045, 100), "TurdSplat": (1080, 100), "Jabba": (1047, 100),
+             "Clock": (1015, 100)},
+}
+
+
+def break_and_opening(batch):
+    """A sound another screen's fixtures already hold is kept as it is. SegA1 1800: the intro 1 (index 11) and outro 28 (12); Instr 1300: the
+    instructions 1 (13) and 1350 (14), the skip hint 1446 (15), the skip 1458 (16);
+    Quonza 2500: 1 (17); Intro 1400: 1 (18); three cels each. The brand palette
+    1000 joins Palette.srf: index i is (255 - i, i, 128)."""
+    strips = {"SegA1": (1800, [(1, 11), (28, 12)]),
+              "Instr": (1300, [(1, 13), (1350, 14), (1446, 15), (1458, 16)]),
+              "Quonza": (2500, [(1, 17)]),
+              "Intro": (1400, [(1, 18)])}
+    for name, (type_id, runs) in strips.items():
+        s = Strip()
+        for first, index in runs:
+            run(s, first, index)
+        batch[name] = {"version": 2, "entries": [s.manifest(type_id)]}
+    hz = 1000
+    for kind, files in BREAK_AND_OPENING_SOUNDS.items():
+        for name, (number, ms) in files.items():
+            hz += 30
+            batch.setdefault(name, {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": ms, "amplitude": 6000}}}]})
+    batch["Palette"]["entries"].append(
+        {"type": "pal ", "id": 1000, "palette": [[255 - i, i, 128] for i in range(256)]})
 
 
 def main():
@@ -541,6 +580,7 @@ def main():
     batch.update(fat_chance_sounds())
     batch.update(composition_sounds())
     game_winner(batch)
+    break_and_opening(batch)
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

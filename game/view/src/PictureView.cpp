@@ -111,7 +111,7 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 }  // namespace
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {"ads", "opening"};
+    return {};
 }
 
 namespace view {
