@@ -199,7 +199,7 @@ class Row:
 
 def row_fresh(r):
     """Whole game 1: a fresh program folder, its content trickled from the server."""
-    w = r.make_world(fresh=True, faults=["slow:content/1.0.0.0/*"])
+    w = r.make_world(fresh=True, faults=["drip:content/1.0.0.0/*"])
     w.start_client()
     w.find_window(START)
     shown = w.wait("the progress dialog shows", lambda: w.shot().dialog_shown("progress"), START)
@@ -439,7 +439,7 @@ def row_dispatch_stalled(r):
 
 def row_cancel(r):
     """Cancel in the progress dialog while the content downloads: no box, the client ends."""
-    w = r.make_world(fresh=True, faults=["slow:content/1.0.0.0/*"])
+    w = r.make_world(fresh=True, faults=["drip:content/1.0.0.0/*"])
     w.start_client()
     r.wait_dialog("progress", START)
     w.wait("the content downloads", lambda: r.content_requests(), STEP)

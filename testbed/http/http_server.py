@@ -32,11 +32,15 @@ Anything else is a 404.
         Serves the files of TREE instead (the demo world's server tree): "@HTTP_PORT@"
         and "@NAME@" of each --set are filled in inside .ini files; POSTs to
         cgi/validate.cgi, cgi/register.cgi and cgi/change.cgi get the logon answers
-        (any player with a password is taken). Faults, per path, set at start or at run
+        (any player with a password is taken, but the password "wrong"). Faults, per path, set at start or at run
         time through GET /_fault/MODE/PATH (and /_release/PATH): MODE is stall (half the
         body, then nothing), hold (nothing until released), 404, 500, cut (half the body,
-        then close), trickle (the body in small slow pieces) or none. Every request is
-        also printed on standard output as "REQ path" (while anyone reads it).
+        then close), trickle (the body in small slow pieces), drip (the body in 4 KB
+        pieces 10 ms apart) or none. A PATH ending in "/*" faults every path under it (the
+        longest such PATH holds; an exact PATH before any); paths match in any letter case, as
+        the tree's files do. A stalled answer waits up to 600 s for the client to go, longer
+        than any time-out of the client. Every request is also printed on standard output as
+        "REQ path" (while anyone reads it).
 
 The pattern byte at offset i is (i * 7 + 3) mod 251. The server never links or
 imports the client's code: it is written from the protocol alone.
@@ -327,7 +331,7 @@ class Handler(socketserver.BaseRequestHandler):
             name, _, value = pair.partition("=")
             form[name] = value
         if path == "cgi/validate.cgi":
-            if not form.get("password"):
+            if not form.get("password") or form.get("password") == "wrong":
                 return b"result=6\n"
             with self.server.lock:
                 self.server.players += 1
@@ -388,13 +392,13 @@ class Handler(socketserver.BaseRequestHandler):
                 if not self.send(data[i:i + 64]):
                     return False
                 time.sleep(0.02)
-        elif mode == "slow":
+        elif mode == "drip":
             if not self.send(self.head(200, len(data))):
                 return False
             for i in range(0, len(data), 4096):
                 if not self.send(data[i:i + 4096]):
                     return False
-                time.sleep(0.04)
+                time.sleep(0.01)
         else:
             self.send(self.head(200, len(data)) + data)
         return False
