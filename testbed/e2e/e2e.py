@@ -281,7 +281,6 @@ def play_game(r):
     r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
     nick, _ = enter_room(r)
     opening(r, nick)
-    compose(r, nick, 1, ["A hat for the dog"])
     # The rounds, the ad break and both games' ends: the bot plays them whole (its phases end
     # at their times when the player does not answer) and checks what it gets.
     seen = set(range(len(w.bot_log().split("\n")) - 1))  # from now on
@@ -350,7 +349,9 @@ def segment_sent(r, nick, tag, first_field):
 
 def compose(r, nick, number, lines):
     """Round number's composition: Comp 1 and Comp 438 (the go) show; the caption's lines,
-    typed (Tab between two lines) and sent with Enter, reach the room as C with the round's id."""
+    typed (Tab between two lines) and sent with Enter, reach the room as C with the round's id.
+    Not yet in the game row: the go shows before the screen takes typing in a sanitizer build
+    (its keys are then lost); a sure sign that the caption field takes keys is still wanted."""
     w = r.world
     w.wait("round %d's composition starts (SC)" % number, lambda: segment_sent(r, nick, "SC", number), GAME)
     w.wait("round %d: Comp 438 shows (the go)" % number, lambda: w.shot().animation_shown("Comp.srf", 438), STEP)
