@@ -489,10 +489,54 @@ def model_lobby_part(bot):
     bot.main.send_line(b"PART " + bot.channel)
 
 
+# The game view's end-to-end scripts: the client runs the real view, so what it
+# shows is checked by the test; the bot checks what the view sends back.
+PICTURE_A = ("cat.jpg", "file", 7, 1, "A cat on a mat", 0)
+PICTURE_B = ("dog.jpg", "file", 8, 1, "", 0)
+
+
+def view_chat(bot):
+    """Greeting, player list, the answers' lines and a public line, after the
+    test has turned logging on; then the client's own line and its exit."""
+    game_logon(bot, 71, "Game Room 1")
+    bot.go("log")
+    say(bot, w("H", "Welcome to Game Room 1"))
+    say(bot, w("PLB", 3), b"PLI 0 PP 12 P Bob ", b"PLI 1 PP 0 P Cy ", b"PLI 2 PP 5 P Ann ", w("PLE"))
+    say(bot, w("PUC", "hello Ann", "Bob"))
+    say(bot, w("CL", 21), w("CI", 22, "Too long"), w("VL", 23), w("VI", 24, "Own caption"), w("FCSL", 25),
+        w("FCSI", 26, "No such entry"))
+    bot.expect("PUC", lambda f: f == [b"hi Bob", b"Ann"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+
+def view_picture(bot):
+    """Two pictures fetched ahead of their segments: each shown picture is
+    reported viewed once; a chat line after each shows nothing came between."""
+    game_logon(bot, 72, "Game Room 1")
+    say(bot, w("DP", PICTURE_A))
+    bot.go("fetched")
+    say(bot, w("SC", 17, PICTURE_A, 2, "a", "b", "c", seg(52000, 6000, 45000, 1000)))
+    bot.expect("PV", lambda f: f == [7])
+    bot.go("again")
+    bot.expect("PUC", lambda f: f == [b"once", b"Ann"])
+    say(bot, w("DP", PICTURE_B))
+    bot.go("fetched2")
+    say(bot, w("SV", 18, PICTURE_B, True, seg(30000, 2000, 27000, 1000)))
+    bot.expect("PV", lambda f: f == [8])
+    bot.go("again2")
+    bot.expect("PUC", lambda f: f == [b"twice", b"Ann"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+
 SCRIPTS = {"lobby": lobby, "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
-           "round_one": round_one, "round_two": round_two}
+           "round_one": round_one, "round_two": round_two,
+           "view_chat": view_chat, "view_picture": view_picture}
 
 
 def main():

@@ -178,6 +178,12 @@ def vizuzor():
             for k in range(3):
                 s.cel(first + k, (100, 60, 540, 400), index)
     run(s, 194, 210)
+    # The frames' cels draw the downloaded picture over their fill: the picture
+    # strip's command 1 (this rectangle, fitted) and 5 (the whole picture, drawn).
+    for first in (1, 36, 71, 107, 115, 123, 132, 153, 174):
+        for k in range(3):
+            for command in (1, 5):
+                s.cels[first + k]["parts"].append({"flags": 288, "rect": [20, 20, 420, 320], "number": command})
     return s.manifest(1010)
 
 
