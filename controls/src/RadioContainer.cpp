@@ -1,17 +1,12 @@
 #include "controls/RadioContainer.h"
 
+#include <algorithm>
+
 #include "controls/ButtonClickedMsg.h"
-#include "controls/RadioButtonControl.h"
-#include "controls/ToggleButtonControl.h"
+#include "controls/CheckButtonControl.h"
 
-void RadioContainer::AddButton(ToggleButtonControl* button) {
-    if (button != nullptr && toggles_.insert(button).second) {
-        button->AddReceiver(this);
-    }
-}
-
-void RadioContainer::AddButton(RadioButtonControl* button) {
-    if (button != nullptr && radios_.insert(button).second) {
+void RadioContainer::AddButton(CheckButtonControl* button) {
+    if (button != nullptr && buttons_.insert(button).second) {
         button->AddReceiver(this);
     }
 }
@@ -31,31 +26,15 @@ std::int32_t RadioContainer::HandleMsg(const Msg& msg, MsgSender* from, bool fro
 // The sender is looked for among the group's buttons rather than cast: a
 // message from anything else changes nothing.
 void RadioContainer::OnClicked(MsgSender* from) {
-    bool checked = false;
-    bool found = false;
-    for (ToggleButtonControl* toggle : toggles_) {
-        if (static_cast<MsgSender*>(toggle) == from) {
-            found = true;
-            checked = toggle->IsChecked();
-        }
-    }
-    for (RadioButtonControl* radio : radios_) {
-        if (static_cast<MsgSender*>(radio) == from) {
-            found = true;
-            checked = radio->IsChecked();
-        }
-    }
-    if (!found || !checked) {
+    const auto clicked = std::find_if(buttons_.begin(), buttons_.end(), [from](CheckButtonControl* button) {
+        return static_cast<MsgSender*>(button) == from;
+    });
+    if (clicked == buttons_.end() || !(*clicked)->IsChecked()) {
         return;
     }
-    for (ToggleButtonControl* toggle : toggles_) {
-        if (static_cast<MsgSender*>(toggle) != from) {
-            toggle->Uncheck();
-        }
-    }
-    for (RadioButtonControl* radio : radios_) {
-        if (static_cast<MsgSender*>(radio) != from) {
-            radio->Uncheck();
+    for (CheckButtonControl* button : buttons_) {
+        if (button != *clicked) {
+            button->Uncheck();
         }
     }
 }

@@ -366,9 +366,20 @@ Extent DrawContext::GetTextExtent(std::string_view text) const {
         return e;
     }
     for (const char c : text) {
-        e.cx += font_->GetGlyph(static_cast<std::uint8_t>(c)).advance;
+        e.cx += AdvanceOf(static_cast<std::uint8_t>(c), m);
     }
     return e;
+}
+
+int DrawContext::EmOf(const FontMetrics& m) {
+    const int em = m.height - m.internalLeading;
+    return em > 0 ? em : m.height;
+}
+
+int DrawContext::AdvanceOf(std::uint8_t code, const FontMetrics& m) const {
+    if (code == kRuleCode) return EmOf(m);
+    if (code == kNothingCode) return 0;
+    return font_->GetGlyph(code).advance;
 }
 
 void DrawContext::TextOut(int x, int y, std::string_view text) {
@@ -395,7 +406,18 @@ void DrawContext::TextOut(int x, int y, std::string_view text) {
         const std::uint32_t pixel = PixelFor(textColour_);
         int pen = x;
         for (const char c : text) {
-            const Glyph& g = font_->GetGlyph(static_cast<std::uint8_t>(c));
+            const auto code = static_cast<std::uint8_t>(c);
+            if (code == kRuleCode) {
+                // A one-em rule, a twelfth of an em thick, at the height of a dash.
+                const int em = EmOf(m);
+                const int thickness = em >= 12 ? em / 12 : 1;
+                const int top = baseline - (em * 3) / 10;
+                for (int yy = top; yy < top + thickness; ++yy) FillSpan(yy, pen, pen + em, pixel);
+                pen += em;
+                continue;
+            }
+            if (code == kNothingCode) continue;
+            const Glyph& g = font_->GetGlyph(code);
             for (int row = 0; row < g.rows; ++row) {
                 const int yy = baseline - g.top + row;
                 const std::uint8_t* bits =

@@ -2,13 +2,14 @@
 # The demo world and the client in one command:
 #   bash testbed/demo/run.sh [--fresh] [--full] [--proxy] [--no-build]
 # Builds the client and the demo pack, lays a program folder in the build tree
-# (build/release/demo/program: the client, the pack unless --fresh, Vizuzor.ini with the
-# dispatch server's port and FullScreen=0, its own registry store), starts ngircd, the
-# HTTP server with the demo server tree and the world bot (--full: its full game with
-# hostile rows; --proxy: the IRC fault proxy between the client and ngircd, commands to
-# its fifo build/release/demo/run/proxy.in) on free loopback ports, runs the client with
-# a stub xdg-open that logs each address to build/release/demo/run/xdg-open.log, and when
-# the client ends (or on SIGINT/SIGTERM) ends the processes it started, by pid.
+# (build/release/demo/program: the client, its updater as Resources/EXEUpdater.exe, the
+# pack unless --fresh, Vizuzor.ini with the dispatch server's port and FullScreen=0, its
+# own registry store), starts ngircd, the HTTP server with the demo server tree and the
+# world bot (--full: its full game with hostile rows; --proxy: the IRC fault proxy
+# between the client and ngircd, commands to its fifo build/release/demo/run/proxy.in)
+# on free loopback ports, runs the client with a stub xdg-open that logs each address to
+# build/release/demo/run/xdg-open.log, and when the client ends (or on SIGINT/SIGTERM)
+# ends the processes it started, by pid.
 # Logs: build/release/demo/run/{ngircd,http,bot,proxy}.log.
 # --no-build uses what the build folder (VIZUZOR_BUILD, default build/release) holds.
 set -euo pipefail
@@ -38,6 +39,8 @@ run=$demo/run
 rm -rf "$program" "$run"
 mkdir -p "$program/.config" "$run/bin"
 cp "$build/app/RovodevIdozEzozuz" "$program/"
+mkdir -p "$program/Resources"
+cp "$build/app/Resources/EXEUpdater.exe" "$program/Resources/"
 if [ "$fresh" = 0 ]; then
   cp -r "$demo/pack/Resources" "$demo/pack/Ads" "$program/"
 fi

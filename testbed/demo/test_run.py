@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""run.sh under a virtual display: the world starts, the client's window appears, and
-after SIGTERM none of the processes run.sh started is left.
+"""run.sh under a virtual display: the world starts, the program folder holds the client's
+updater, the client's window appears, and after SIGTERM none of the processes run.sh started is left.
 
     test_run.py BUILD_DIR [--expect-window]
         BUILD_DIR holds the client and the demo pack and server tree. The window is
@@ -105,6 +105,10 @@ def main():
         started = descendants(run.pid)
         print("run.sh started %d processes" % len(started))
         ok = ok and len(started) >= 4
+        updater = os.path.join(build, "demo", "program", "Resources", "EXEUpdater.exe")
+        laid = os.access(updater, os.X_OK)
+        print("%s the program folder holds the updater" % ("ok  " if laid else "FAIL"))
+        ok = ok and laid
         shown = False
         deadline = time.monotonic() + (30 if expect_window else 0)
         while expect_window and not shown and time.monotonic() < deadline:

@@ -489,6 +489,29 @@ def model_lobby_part(bot):
     bot.main.send_line(b"PART " + bot.channel)
 
 
+FC_BOARD = [(4, False), (7, True), (0, False), (2, False), (5, False), (8, False), (1, True), (3, False),
+            (6, False), (0, False)]
+
+
+def fat_chance_round(bot):
+    """Two Dar Eradar rounds with the client ("Al") as the round winner: the first
+    picks swatch 3 by a click, which arrives as FCS with the segment's id; in the
+    second nobody picks, and the automatic pick at the segment's end sends nothing."""
+    game_logon(bot, 71, "Game Room 4")
+    say(bot, w("SFCS", 31, "Al", 12, FC_BOARD, False, 5, seg(20000, 0, 20000, 0)))
+    bot.expect("FCS", lambda f: f == [31, 3])
+    say(bot, w("FCSR", 31), w("SFCR", "Al", FC_BOARD, 3, 15, seg(10000, 0, 10000, 0)))
+    bot.go("second")
+    say(bot, w("SFCS", 32, "Al", 15, FC_BOARD, True, 4, seg(20000, 0, 20000, 0)))
+    bot.go("results")
+    bot.expect_none(0.5)
+    say(bot, w("SFCR", "Al", FC_BOARD, 4, 20, seg(10000, 0, 10000, 0)))
+    bot.go("stop")
+    # An FCS from the automatic pick would come before the log-off.
+    bot.expect("LO")
+    bot.send(w("LOA"))
+
+
 # The game view's end-to-end scripts: the client runs the real view, so what it
 # shows is checked by the test; the bot checks what the view sends back.
 PICTURE_A = ("cat.jpg", "file", 7, 1, "A cat on a mat", 0)
@@ -532,7 +555,7 @@ def view_picture(bot):
     bot.expect_irc("PART")
 
 
-SCRIPTS = {"lobby": lobby, "model_round": model_round, "model_lobby_full": model_lobby_full,
+SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two,

@@ -38,9 +38,29 @@ function(add_view_pack target dir)
             ${pack_srf}/FriendNotFound.srf ${pack_srf}/KeepItClean.srf ${pack_srf}/LetMeChoose.srf ${pack_srf}/TryAgain.srf
             ${res}/Voice/
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/FatChanceB.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/SwatchDownTurn.srf ${pack_srf}/SwatchSelected.srf ${res}/Sfx/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/FCOthers1.srf ${pack_srf}/FCOthers2.srf ${pack_srf}/FCOthers3.srf
+            ${pack_srf}/FCWinner.srf ${pack_srf}/FCTooSlow1.srf ${pack_srf}/FCTooSlow2.srf ${pack_srf}/SecondHalf1.srf
+            ${pack_srf}/SecondHalf2.srf ${pack_srf}/PlyrReceive1.srf ${pack_srf}/PlyrReceive2.srf
+            ${pack_srf}/PlyrReceive3.srf ${pack_srf}/PlyrReceive4.srf ${pack_srf}/PlyrReceive6.srf
+            ${pack_srf}/PlyrReceive8.srf ${pack_srf}/PlyrLose1.srf ${pack_srf}/PlyrLose2.srf ${pack_srf}/PlyrLose4.srf
+            ${pack_srf}/YouReceive1.srf ${pack_srf}/YouReceive2.srf ${pack_srf}/YouReceive3.srf
+            ${pack_srf}/YouReceive4.srf ${pack_srf}/YouReceive6.srf ${pack_srf}/YouReceive8.srf
+            ${pack_srf}/YouLose1.srf ${pack_srf}/YouLose2.srf ${pack_srf}/YouLose4.srf ${res}/Voice/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/FatChanceC.srf ${pack_srf}/FatChanceNegFanfare.srf
+            ${pack_srf}/WinFanfare.srf ${res}/Music/
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Comp.srf ${pack_srf}/Vizuzor.srf ${pack_srf}/Final.srf ${pack_srf}/Bill.srf
             ${pack_srf}/CopyF.srf ${pack_srf}/Slim.srf ${pack_srf}/TabH.srf ${pack_srf}/Vot.srf
             ${pack_srf}/Options.srf ${res}/Animation/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CompInstrLoop.srf ${pack_srf}/VotingA.srf ${pack_srf}/VotingB.srf
+            ${pack_srf}/VotingC.srf ${pack_srf}/VotingD.srf ${pack_srf}/VotingE.srf ${pack_srf}/VotingF.srf
+            ${pack_srf}/VotingG.srf ${pack_srf}/VotingH.srf ${pack_srf}/VotingI.srf ${pack_srf}/VotingJ.srf
+            ${pack_srf}/VotingK.srf ${pack_srf}/VotingL.srf ${pack_srf}/VotingM.srf ${pack_srf}/VotingN.srf
+            ${pack_srf}/VotingO.srf ${pack_srf}/WinFanfare.srf ${pack_srf}/FatChanceNegFanfare.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/RoundLosersFC.srf ${pack_srf}/RoundWinnerFC.srf
+            ${pack_srf}/RoundLosers1.srf ${pack_srf}/RoundLosers2.srf ${pack_srf}/RoundWinner1.srf
+            ${pack_srf}/RoundWinner2.srf ${pack_srf}/RoundWinner3.srf ${pack_srf}/NoWinner1.srf
+            ${pack_srf}/NoWinner2.srf ${pack_srf}/NoWinner3.srf ${res}/Voice/
     DEPENDS ${PROJECT_SOURCE_DIR}/testbed/view/view_pack.py ${PROJECT_SOURCE_DIR}/testbed/srf/make_srf.py
     COMMENT "Writing the game view's fixture pack in ${dir}"
     VERBATIM)

@@ -134,7 +134,53 @@ def chance():
     s = Strip()
     s.cel(2104, (500, 10, 620, 50), 40)
     s.cel(2109, (500, 60, 620, 100), 41)
+    fat_chance_board(s)
     return s.manifest(1500)
+
+
+# The Dar Eradar board's animation numbers per swatch.
+FC_FACE_UP = (18, 228, 439, 649, 859, 1069, 1279, 1489, 1699, 1909)
+FC_HIGHLIGHT = (33, 242, 452, 661, 870, 1079, 1288, 1497, 1706, 1915)
+FC_FACE_DOWN = (47, 256, 466, 675, 884, 1093, 1302, 1511, 1720, 1929)
+FC_ARRIVAL = (None, 223, 433, 642, 851, 1060, 1269, 1478, 1687, 1896)
+FC_PICKED = (52, 261, 471, 680, 889, 1098, 1307, 1516, 1725, 1934)
+FC_REVEAL = (61, 270, 480, 689, 898, 1107, 1316, 1525, 1734, 1943)
+FC_SHOWN = (178, 387, 597, 806, 1015, 1224, 1433, 1642, 1851, 2060)
+FC_PLAYER = (2226, 2238, 2250, 2262, 2274, 2286, 2154, 2166, 2178)
+FC_YOU = (2298, 2310, 2322, 2334, 2346, 2358, 2190, 2202, 2214)
+
+
+def fc_swatch_rect(i):
+    left, top = 30 + 100 * (i % 5), 120 + 100 * (i // 5)
+    return (left, top, left + 80, top + 80)
+
+
+def fat_chance_board(s):
+    """The Dar Eradar board in Chance.srf: 1 the board (index 42); per swatch i at
+    (30 + 100 (i mod 5), 120 + 100 (i div 5)), 80x80, two cels each: face up (43),
+    highlight (44), face down (45), arrival (46), picked (47), reveal of value k (48);
+    one cel: shown with value k (150 + k). Selection: others 2114 (160), winner 2126
+    (161), second half 2141 (162); results: player v (170 + v), you v (180 + v), two
+    cels each at (100, 20)-(400, 100)."""
+    s.cel(1, (20, 110, 530, 320), 42)
+    for i in range(10):
+        rect = fc_swatch_rect(i)
+        for first, index in ((FC_FACE_UP[i], 43), (FC_HIGHLIGHT[i], 44), (FC_FACE_DOWN[i], 45),
+                             (FC_ARRIVAL[i], 46), (FC_PICKED[i], 47)):
+            if first is not None:
+                s.cel(first, rect, index)
+                s.cel(first + 1, rect, index)
+        for k in range(9):
+            s.cel(FC_REVEAL[i] + 13 * k, rect, 48)
+            s.cel(FC_REVEAL[i] + 13 * k + 1, rect, 48)
+            s.cel(FC_SHOWN[i] + 5 * k, rect, 150 + k)
+    for first, index in ((2114, 160), (2126, 161), (2141, 162)):
+        s.cel(first, (100, 20, 400, 100), index)
+        s.cel(first + 1, (100, 20, 400, 100), index)
+    for v in range(9):
+        for first, index in ((FC_PLAYER[v], 170 + v), (FC_YOU[v], 180 + v)):
+            s.cel(first, (100, 20, 400, 100), index)
+            s.cel(first + 1, (100, 20, 400, 100), index)
 
 
 def cpanel():
@@ -168,6 +214,7 @@ def comp():
     run(s, 405, 166)
     for g, number in enumerate((498, 514, 545, 562)):
         run(s, number, 175 + g)
+    round_winner_panels(s)
     return s.manifest(1000)
 
 
@@ -286,6 +333,47 @@ SOUNDS = {
 }
 
 
+# The round-winner screen's intro and result panels in Comp: 410 the intro (three cels,
+# index 185), 426 the one-line panel (186: headline item 173 = style 30020, caption item
+# 170 = 30010), 432 the two-line panel (187: headline 173, lines 171 and 172 = 30040 and
+# 30050), all at (40, 400)-(600, 472).
+WINNER_PANEL = (40, 400, 600, 472)
+
+
+def round_winner_panels(s):
+    for k in range(3):
+        s.cel(410 + k, WINNER_PANEL, 185)
+    s.cel(426, WINNER_PANEL, 186, [(30020, (0, 0, 560, 24)), (30010, (0, 24, 560, 48))])
+    s.cel(432, WINNER_PANEL, 187, [(30020, (0, 0, 560, 24)), (30040, (0, 24, 560, 48)),
+                                   (30050, (0, 48, 560, 72))])
+
+
+# The voting, scoring and round-winner screens' sounds, each a tone of its own pitch
+# (3000 Hz up in steps of 50, in this order) so a capture tells them apart.
+ROUND_SOUNDS = [
+    ("Musi", "CompInstrLoop", 3025), ("Musi", "VotingA", 3240), ("Musi", "VotingB", 3245),
+    ("Musi", "VotingC", 3250), ("Musi", "VotingD", 3255), ("Musi", "VotingE", 3260),
+    ("Musi", "VotingF", 3270), ("Musi", "VotingG", 3275), ("Musi", "VotingH", 3280),
+    ("Musi", "VotingI", 3285), ("Musi", "VotingJ", 3290), ("Musi", "VotingK", 3295),
+    ("Musi", "VotingL", 3300), ("Musi", "VotingM", 3305), ("Musi", "VotingN", 3310),
+    ("Musi", "VotingO", 3315), ("Musi", "WinFanfare", 3330), ("Musi", "FatChanceNegFanfare", 3130),
+    ("Voic", "RoundLosersFC", 2472), ("Voic", "RoundWinnerFC", 2473), ("Voic", "RoundLosers1", 2485),
+    ("Voic", "RoundLosers2", 2488), ("Voic", "RoundWinner1", 2490), ("Voic", "RoundWinner2", 2492),
+    ("Voic", "RoundWinner3", 2495), ("Voic", "NoWinner1", 2475), ("Voic", "NoWinner2", 2480),
+    ("Voic", "NoWinner3", 2482),
+]
+ROUND_SOUND_HZ = {name: 3000 + 50 * k for k, (_, name, _) in enumerate(ROUND_SOUNDS)}
+
+
+def round_sounds():
+    out = {}
+    for kind, name, number in ROUND_SOUNDS:
+        out[name] = {"version": 2, "entries": [
+            {"type": kind, "id": number,
+             "sound": {"form": "pcm", "tone": {"hz": ROUND_SOUND_HZ[name], "ms": 400, "amplitude": 6000}}}]}
+    return out
+
+
 AD_RECT = (120, 90, 520, 390)
 
 
@@ -323,6 +411,34 @@ def sounds():
     return out
 
 
+# The Dar Eradar sounds, each a tone of its own pitch (2700 Hz and up, 30 Hz apart).
+FAT_CHANCE_SOUNDS = {
+    "Sfx ": {"SwatchDownTurn": 1062, "SwatchSelected": 1063},
+    "Voic": {"FCOthers1": 2065, "FCOthers2": 2066, "FCOthers3": 2067, "FCWinner": 2090, "FCTooSlow1": 2080,
+             "FCTooSlow2": 2085, "SecondHalf1": 2140, "SecondHalf2": 2145,
+             "PlyrReceive1": 2110, "PlyrReceive2": 2115, "PlyrReceive3": 2120, "PlyrReceive4": 2125,
+             "PlyrReceive6": 2130, "PlyrReceive8": 2135, "PlyrLose1": 2095, "PlyrLose2": 2100, "PlyrLose4": 2105,
+             "YouReceive1": 2165, "YouReceive2": 2170, "YouReceive3": 2175, "YouReceive4": 2180,
+             "YouReceive6": 2185, "YouReceive8": 2190, "YouLose1": 2150, "YouLose2": 2155, "YouLose4": 2160},
+    "Musi": {"FatChanceC": 3110, "FatChanceNegFanfare": 3130, "WinFanfare": 3330},
+}
+
+
+def fat_chance_sounds():
+    """The board's sounds; the fanfares the round screens share keep the round sounds' tones."""
+    out = {}
+    hz = 2700
+    for kind, files in FAT_CHANCE_SOUNDS.items():
+        for name, number in files.items():
+            if name in ROUND_SOUND_HZ:
+                continue
+            out[name] = {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 400, "amplitude": 6000}}}]}
+            hz += 30
+    return out
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -347,6 +463,8 @@ def main():
     batch["TestAd"] = {"version": 2, "entries": [test_ad(), {
         "type": "snd ", "id": 1, "sound": {"form": "pcm", "tone": {"hz": 660, "ms": 400, "amplitude": 6000}}}]}
     batch.update(sounds())
+    batch.update(round_sounds())
+    batch.update(fat_chance_sounds())
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <set>
 
-class RadioButtonControl;
-class ToggleButtonControl;
+class CheckButtonControl;
 
 // Keeps at most one button of a group checked: on the pass after a click has
 // checked one of its buttons, it unchecks the others quietly (only their images
@@ -18,14 +17,12 @@ class RadioContainer : public QueuedMsgReceiverForwarder {
     RadioContainer() = default;
 
     // A null button, or one already in the group, is ignored.
-    void AddButton(ToggleButtonControl* button);
-    void AddButton(RadioButtonControl* button);
+    void AddButton(CheckButtonControl* button);
 
     std::int32_t HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) override;
 
   private:
     void OnClicked(MsgSender* from);
 
-    std::set<ToggleButtonControl*> toggles_;
-    std::set<RadioButtonControl*> radios_;
+    std::set<CheckButtonControl*> buttons_;
 };

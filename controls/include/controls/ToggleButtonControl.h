@@ -1,33 +1,16 @@
 #pragma once
 
-#include "controls/PushButtonControl.h"
+#include "controls/CheckButtonControl.h"
 
 #include <cstdint>
 
-// A push button that a click checks and a further click unchecks; in a group
-// (RadioContainer) at most one is checked. While checked it stays down through
-// a press.
-class ToggleButtonControl : public PushButtonControl {
+// A check button that a click checks and a further click unchecks; in a group
+// (RadioContainer) at most one is checked.
+class ToggleButtonControl : public CheckButtonControl {
   public:
-    enum CheckState : std::int32_t { kNoCheck = 0, kUnchecked = 1, kChecked = 2 };
+    using CheckButtonControl::CheckButtonControl;
 
-    // The push button's arguments, then whether it starts unchecked (else
-    // checked).
-    ToggleButtonControl(UI* parent, MsgReceiver* receiver, std::int32_t layer, std::int32_t resourceId,
-                        std::int32_t reserved1, std::int32_t reserved2, std::int32_t upAnimation,
-                        std::int32_t downAnimation, std::int32_t hitAreaAnimation, bool startUnchecked);
-
-    // While enabled: checks an unchecked one and shows it down, or
-    // unchecks a checked one and shows it up; then sends ButtonClickedMsg.
+    // While enabled: checks an unchecked one and shows it down, or unchecks a
+    // checked one and shows it up; then sends ButtonClickedMsg.
     void Click() override;
-    void TrackPress(bool held, bool inside) override;
-
-    virtual bool IsUnchecked() { return check_ == kUnchecked; }
-    virtual bool IsChecked() { return check_ == kChecked; }
-    // Quiet: only the images change.
-    void Check();
-    void Uncheck();
-
-  private:
-    std::int32_t check_ = kNoCheck;
 };

@@ -111,14 +111,7 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 }  // namespace
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {"fatChance",
-            "chooseRoom",
-            "composition",
-            "voting",
-            "scoring",
-            "fatChanceSelection",
-            "fatChanceResults",
-            "roundWinner",
+    return {"composition",
             "gameWinner",
             "ads",
             "opening",

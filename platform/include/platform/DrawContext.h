@@ -104,7 +104,9 @@ class DrawContext {
 
     // Draws Windows-1252 bytes in the text colour with the selected font. With
     // kAlignUpdatePosition the text starts at the current position (x, y are
-    // ignored) and the position moves to the text's end.
+    // ignored) and the position moves to the text's end. Two codes are not the
+    // font's: kRuleCode is a horizontal rule one em wide, kNothingCode draws
+    // nothing and takes no room; the extent measures them so.
     void TextOut(int x, int y, std::string_view text);
     Extent GetTextExtent(std::string_view text) const;
     FontMetrics GetTextMetrics() const;
@@ -116,7 +118,13 @@ class DrawContext {
     // The pixel value this surface stores for a colour (index, or packed bytes).
     std::uint32_t PixelFor(ColourRef colour) const;
 
+    static constexpr std::uint8_t kRuleCode = 0xFE;
+    static constexpr std::uint8_t kNothingCode = 0x06;
+
   private:
+    // The font's em: the cell height less the internal leading.
+    static int EmOf(const FontMetrics& m);
+    int AdvanceOf(std::uint8_t code, const FontMetrics& m) const;
     void FillSpan(int y, int x0, int x1, std::uint32_t pixel);
     void PutPixel(int x, int y, std::uint32_t pixel);
     void Stamp(int x, int y, int width, std::uint32_t pixel);

@@ -113,8 +113,7 @@ def build(pack, out):
             src = os.path.join(root, name)
             rel = os.path.relpath(src, pack)
             link(src, os.path.join(out, "content", VERSION, rel))
-            sound = rel.split(os.sep)[1] in ("Music", "Voice")
-            files.append((rel.replace(os.sep, "\\"), os.path.getsize(src), 2 if sound else 1, 0 if sound else 1))
+            files.append((rel.replace(os.sep, "\\"), os.path.getsize(src), 1, 1))
     files.sort()
     for name in sorted(os.listdir(os.path.join(pack, "Ads"))):
         link(os.path.join(pack, "Ads", name), os.path.join(out, "content", "ads", name))

@@ -12,6 +12,7 @@
 #include <functional>
 #include <fstream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -204,6 +205,10 @@ struct FailureRow {
     bool erred;
     std::vector<std::string> urls;
 };
+
+void PrintTo(const FailureRow& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class ModelFailureTest : public PictureModelEndToEndTest, public testing::WithParamInterface<FailureRow> {};
 

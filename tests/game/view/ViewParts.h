@@ -392,6 +392,14 @@ class ViewFixture : public SchedulerFixture {
             Run();
         }
     }
+    // The same, with the captured sound output played along: sounds end.
+    void RunSounding(std::uint32_t ms) {
+        for (std::uint32_t i = 0; i < ms; ++i) {
+            clock_.Advance(1);
+            audio_.Advance(1);
+            Run();
+        }
+    }
     void StopView() {
         view_->Stop();
         for (int i = 0; i < 100 && !view_->IsStopped(); ++i) Run();

@@ -159,6 +159,27 @@ TEST(DrawContextTest, TextOnTheBaselineMovesTheCurrentPosition) {
     EXPECT_EQ(dc.GetTextExtent("abc").cy, 8);
 }
 
+// Byte 0xFE is a one-em rule at dash height, byte 0x06 nothing at all; the
+// extent measures both so.
+TEST(DrawContextTest, RuleAndNothingCodesAreTheLayersOwn) {
+    Surface s = SmallSurface(20, 8);
+    BlockFont font;
+    DrawContext dc(&s);
+    dc.SelectFont(&font);
+    dc.SetTextColour(PaletteRgb(0, 0, 255));
+    dc.SetBackgroundMode(BackgroundMode::Transparent);
+    dc.SetTextAlign(kAlignUpdatePosition | kAlignBaseline);
+    dc.MoveTo({1, 6});
+    dc.TextOut(0, 0, "a\xFE\x06b");
+    EXPECT_EQ(dc.CurrentPosition(), (Point{17, 6}));
+    EXPECT_EQ(Picture(s), (std::vector<std::string>{"....................", ".444.........444....",
+                                                    ".444.........444....", ".444.........444....",
+                                                    ".444.44444444444....", ".444.........444....",
+                                                    "....................", "...................."}));
+    EXPECT_EQ(dc.GetTextExtent("\xFE\xFE\x06").cx, 16);
+    EXPECT_EQ(dc.GetTextExtent("\x06").cx, 0);
+}
+
 TEST(DrawContextTest, TextTopAlignedAndOpaqueFillsTheCell) {
     Surface s = SmallSurface(5, 9);
     BlockFont font;
