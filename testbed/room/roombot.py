@@ -535,18 +535,25 @@ def view_chat(bot):
 
 
 def view_picture(bot):
-    """Two pictures fetched ahead of their segments: each shown picture is
-    reported viewed once; a chat line after each shows nothing came between."""
+    """Two rounds' pictures fetched ahead of their segments: each is reported
+    viewed once (a chat line after each shows nothing came between), the
+    voting segment keeps the round's picture and the player's "/v" vote comes
+    as V with the segment's id. Each segment is stamped when the one before ends."""
     game_logon(bot, 72, "Game Room 1")
     say(bot, w("DP", PICTURE_A))
     bot.go("fetched")
-    say(bot, w("SC", 17, PICTURE_A, 2, "a", "b", "c", seg(52000, 6000, 45000, 1000)))
+    say(bot, w("SC", 17, PICTURE_A, 0, "a", "b", "c", seg(52000, 6000, 45000, 1000)))
     bot.expect("PV", lambda f: f == [7])
     bot.go("again")
     bot.expect("PUC", lambda f: f == [b"once", b"Ann"])
-    say(bot, w("DP", PICTURE_B))
+    say(bot, w("CR", 17), w("CLB", 2, 0, True), w("CLI", 0, "Bob", "A cat", "on a mat"),
+        w("CLI", 1, "Cy", "The mat", ""), w("CLE"), w("SV", 18, PICTURE_A, False, (BOT_TIME + 52000, 30000, 2000, 27000, 1000)))
+    bot.go("vote")
+    bot.expect("V", lambda f: f == [18, b"Bob"])
+    bot.expect("PUC", lambda f: f == [b"voted", b"Ann"])
+    say(bot, w("VR", 18), w("DP", PICTURE_B))
     bot.go("fetched2")
-    say(bot, w("SV", 18, PICTURE_B, True, seg(30000, 2000, 27000, 1000)))
+    say(bot, w("SC", 19, PICTURE_B, 0, "a", "b", "c", (BOT_TIME + 82000, 52000, 6000, 45000, 1000)))
     bot.expect("PV", lambda f: f == [8])
     bot.go("again2")
     bot.expect("PUC", lambda f: f == [b"twice", b"Ann"])

@@ -33,9 +33,13 @@
 #include "game/model/PictureRoomProxy.h"
 #include "game/model/PictureViewMsgs.h"
 #include "game/view/PictureView.h"
+#include "game/view/controls/CaptionsControl.h"
 #include "game/view/controls/PictureChatBox.h"
 #include "game/view/controls/PictureControl.h"
 #include "game/view/controls/PicturePlayerListControl.h"
+#include "game/view/controls/TimerControl.h"
+#include "game/view/screens/CompositionScreen.h"
+#include "game/view/screens/VotingScreen.h"
 #include "media/AnimationService.h"
 #include "media/ScreenRootCanvas.h"
 #include "media/WinScreenCanvas.h"
@@ -280,6 +284,12 @@ class ViewEndToEndTest : public PumpFixture {
                    ? nullptr
                    : dynamic_cast<PicturePlayerListControl*>(view_->GetSharedControls()[kPlayerListSlot]);
     }
+    TimerControl* Timer() {
+        return view_ == nullptr ? nullptr : dynamic_cast<TimerControl*>(view_->GetSharedControls()[kTimerSlot]);
+    }
+    CaptionsControl* Captions() {
+        return view_ == nullptr ? nullptr : dynamic_cast<CaptionsControl*>(view_->GetSharedControls()[kCaptionsSlot]);
+    }
     PictureControl* Picture() {
         return view_ == nullptr ? nullptr : dynamic_cast<PictureControl*>(view_->GetSharedControls()[kPictureSlot]);
     }
@@ -300,6 +310,8 @@ class ViewEndToEndTest : public PumpFixture {
         ASSERT_NE(chat, nullptr);
         for (const char c : text) chat->OnKeyboardChar(KeyboardCharMsg(static_cast<unsigned char>(c)));
         chat->OnKeyboardChar(KeyboardCharMsg(13));
+        // The entered line is taken (and the entry cleared) when its message is served.
+        ASSERT_TRUE(PumpUntil([&] { return chat->GetEntry().GetText().empty(); }, 100));
     }
 
     // Passes with the game's time going by until done() holds; false after
@@ -437,11 +449,13 @@ TEST_F(ViewEndToEndTest, RoomLinesReachTheChatBoxPlayerListAndLog) {
 }
 
 // The bot's "DP" fetches the picture from the HTTP server into a slot; the
-// segment that shows it puts the downloaded picture on the screen, the frame's
-// sound and the picture's voice sound, and the bot gets one "PV" per slot.
-TEST_F(ViewEndToEndTest, APictureFetchedAheadIsShownSoundedAndReportedOncePerSlot) {
+// composition that shows it puts the downloaded picture on the screen, the
+// frame's sound and the picture's voice sound, and the bot gets one "PV" per
+// slot: the voting segment keeps the picture (and takes a "/v" vote, sent as
+// "V" with the author), the next round's picture comes from the other slot.
+TEST_F(ViewEndToEndTest, PicturesFetchedAheadAreShownSoundedAndReportedOncePerSlot) {
     StartBot("view_picture");
-    for (const char* name : {"fetched", "again", "fetched2", "again2"}) bot_->Hold(name);
+    for (const char* name : {"fetched", "again", "vote", "fetched2", "again2"}) bot_->Hold(name);
     StartModel();
     ASSERT_TRUE(PumpUntil([&] { return InRoom() && bot_->Waits("fetched"); }, 3000)) << Transcript();
     ASSERT_TRUE(PumpUntil([&] { return Picture()->GetSlot(0).picture.number1 == 7 && !Picture()->GetSlot(0).pending; },
@@ -481,42 +495,56 @@ TEST_F(ViewEndToEndTest, APictureFetchedAheadIsShownSoundedAndReportedOncePerSlo
     EXPECT_GT(ToneShare(samples, heres), 0.05) << heres << " Hz";
     EXPECT_LT(ToneShare(samples, other), 0.01) << other << " Hz";
 
-    // Stopped and started again (the next screen): no second "PV" for the slot.
-    if (byHand) {
-        picture.Stop();
-        ASSERT_TRUE(RunUntil([&] { return picture.IsStopped(); }, 10000));
-        picture.Start();
-        ASSERT_TRUE(RunUntil([&] { return picture.IsStarted(); }, 10000));
-    }
     Type("once");
     bot_->Go("again");
+    // The client's lines go out at its paced rate: the game's time passes.
+    ASSERT_TRUE(RunUntil([&] { return bot_->Said("PUC fields [b'once'"); }, 30000)) << Transcript();
+
+    // The voting segment keeps the round's picture: no second "PV" for its
+    // slot. Its countdown running, "/v" votes for the listed caption.
+    ASSERT_TRUE(RunUntil([&] { return bot_->Waits("vote"); }, 60000)) << Transcript();
+    TimerControl* timer = Timer();
+    CaptionsControl* captions = Captions();
+    const bool ok = RunUntil([&] { return view_->GetCurrentScreen() == view_->GetVotingScreen() && timer->IsRunning(); },
+                         90000);
+    ASSERT_TRUE(ok);
+    std::int32_t bob = 0;
+    for (std::size_t i = 0; i < captions->GetCaptions().size(); ++i)
+        if (captions->GetCaptions()[i].author == "Bob") bob = static_cast<std::int32_t>(i) + 1;
+    ASSERT_GT(bob, 0) << "Bob's caption is listed";
+    Type("/v " + std::to_string(bob));
+    bot_->Go("vote");
+    ASSERT_TRUE(RunUntil([&] { return bot_->Said("CHECK ok V fields"); }, 30000)) << Transcript();
+    Type("voted");
     ASSERT_TRUE(RunUntil([&] { return bot_->Waits("fetched2"); }, 30000)) << Transcript();
 
-    // The second picture in the other slot, shown by the voting segment.
+    // The next round's picture in the other slot, shown by its composition.
     ASSERT_TRUE(PumpUntil([&] { return Picture()->GetSlot(1).picture.number1 == 8 && !Picture()->GetSlot(1).pending; },
                           3000))
         << Transcript();
-    const bool votingByHand = IsStandIn("voting");
     bot_->Go("fetched2");
-    ASSERT_TRUE(PumpUntil([&] { return Picture()->GetCurrentPictureId() == 8; }, 3000)) << Transcript();
-    if (votingByHand) {
-        picture.Stop();
+    ASSERT_TRUE(RunUntil([&] { return view_->GetCurrentScreen() == view_->GetCompositionScreen(); }, 60000))
+        << Transcript();
+    EXPECT_EQ(Picture()->GetCurrentPictureId(), 8u);
+    if (byHand) {
+        // The voting screen's stop stopped the picture; the composition
+        // screen shows its controls and starts it.
         ASSERT_TRUE(RunUntil([&] { return picture.IsStopped(); }, 10000));
-        // A new screen shows the controls it uses.
         picture.Show();
+        captions->Hide();
         Chat()->Show();
         Chat()->OnGainedKeyboardFocus();
-        picture.SetMode(5);
+        picture.SetMode(0);
         picture.Start();
     }
     ASSERT_TRUE(RunUntil([&] { return picture.IsStarted(); }, 20000));
     ASSERT_TRUE(PumpUntil([&] { return bot_->Waits("again2"); }, 3000)) << Transcript();
     RunGameTime(1000);
-    EXPECT_GT(CountColour(kPictureB), 300 * 200);
-    EXPECT_EQ(CountColour(kPictureA), 0);
+    // The round indicator the voting screen started stays over a part of it.
+    EXPECT_GT(CountColour(kPictureB), 300 * 100);
+    EXPECT_LT(CountColour(kPictureA), 300 * 100) << "the first picture is gone";
     Type("twice");
     bot_->Go("again2");
-    // The client's lines go out at its paced rate: the game's time passes.
     ASSERT_TRUE(RunUntil([&] { return bot_->Said("PUC fields [b'twice'"); }, 30000)) << Transcript();
     ASSERT_TRUE(ExitAndEnd());
     ExpectScriptPassed();
