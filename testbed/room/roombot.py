@@ -562,11 +562,25 @@ def view_picture(bot):
     bot.expect_irc("PART")
 
 
+def view_fat_chance(bot):
+    """A Dar Eradar selection with the client ("Ann") as the round winner: the
+    swatch clicked arrives as FCS with the segment's id; then the results."""
+    game_logon(bot, 73, "Game Room 1")
+    bot.go("named")
+    say(bot, w("SFCS", 31, "Ann", 12, FC_BOARD, False, 5, seg(20000, 0, 20000, 0)))
+    bot.expect("FCS", lambda f: f == [31, 3])
+    say(bot, w("FCSR", 31), w("SFCR", "Ann", FC_BOARD, 3, 15, (BOT_TIME + 20000, 10000, 0, 10000, 0)))
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+
 SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two,
-           "view_chat": view_chat, "view_picture": view_picture}
+           "view_chat": view_chat, "view_picture": view_picture,
+           "view_fat_chance": view_fat_chance}
 
 
 def main():

@@ -27,6 +27,7 @@
 #include "controls/EditControl.h"
 #include "divir/xError.h"
 #include "framework/KeyboardCharMsg.h"
+#include "framework/MouseService.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/UIRoot.h"
 #include "game/model/PictureModel.h"
@@ -34,12 +35,16 @@
 #include "game/model/PictureViewMsgs.h"
 #include "game/view/PictureView.h"
 #include "game/view/controls/CaptionsControl.h"
+#include "game/view/controls/FatChanceControl.h"
 #include "game/view/controls/PictureChatBox.h"
 #include "game/view/controls/PictureControl.h"
 #include "game/view/controls/PicturePlayerListControl.h"
 #include "game/view/controls/TimerControl.h"
 #include "game/view/screens/CompositionScreen.h"
+#include "game/view/screens/FatChanceResultsScreen.h"
+#include "game/view/screens/FatChanceSelectionScreen.h"
 #include "game/view/screens/VotingScreen.h"
+#include "media/Animation.h"
 #include "media/AnimationService.h"
 #include "media/ScreenRootCanvas.h"
 #include "media/WinScreenCanvas.h"
@@ -255,7 +260,8 @@ class ViewEndToEndTest : public PumpFixture {
     // Exits as the control panel's exit does, then waits for the end.
     ::testing::AssertionResult ExitAndEnd() {
         static_cast<Process*>(view_)->Send(ExitMsg());
-        if (!PumpUntil([&] { return model_->IsStopped(); }, 6000))
+        // The screens' stops may play out: the game's time passes.
+        if (!RunUntil([&] { return model_->IsStopped(); }, 60000))
             return ::testing::AssertionFailure() << "no end\n" << Transcript();
         if (!PumpUntil([&] { return bot_->Said("SCRIPT "); }, 3000))
             return ::testing::AssertionFailure() << "the bot never finished\n" << Transcript();
@@ -549,6 +555,34 @@ TEST_F(ViewEndToEndTest, PicturesFetchedAheadAreShownSoundedAndReportedOncePerSl
     ASSERT_TRUE(ExitAndEnd());
     ExpectScriptPassed();
     EXPECT_EQ(bot_->Count("CHECK ok got PV"), 2);
+}
+
+// The round winner's Dar Eradar selection: once the board lights up, a click
+// on a swatch reaches the bot as "FCS" with the segment's id and the swatch.
+// Straight into the room the view is not told the local player's name (the
+// logon's answer tells it): the test gives it, as that answer would.
+TEST_F(ViewEndToEndTest, ASwatchClickedOnTheBoardGoesOutAsFcs) {
+    if (IsStandIn("fatChanceSelection")) GTEST_SKIP() << "the Dar Eradar selection screen is a stand-in";
+    StartBot("view_fat_chance");
+    bot_->Hold("named");
+    StartModel();
+    ASSERT_TRUE(PumpUntil([&] { return InRoom() && bot_->Waits("named"); }, 3000)) << Transcript();
+    view_->SetLocalPlayerName("Ann");
+    bot_->Go("named");
+    auto* board = dynamic_cast<FatChanceControl*>(view_->GetSharedControls()[kFatChanceSlot]);
+    ASSERT_NE(board, nullptr);
+    ASSERT_TRUE(RunUntil([&] { return board->GetLastHighlight() != nullptr && board->GetLastHighlight()->IsStarted(); },
+                         30000))
+        << Transcript();
+    EXPECT_EQ(view_->GetCurrentScreen(), view_->GetFatChanceSelectionScreen());
+    // Swatch 3 where the fixture pack lays the board out (five a row, 100 pixels apart).
+    MouseService::GetInstance()->OnLeftButtonDown(370, 160);
+    MouseService::GetInstance()->OnLeftButtonUp(370, 160);
+    ASSERT_TRUE(RunUntil([&] { return bot_->Said("CHECK ok FCS fields"); }, 30000)) << Transcript();
+    ASSERT_TRUE(RunUntil([&] { return view_->GetCurrentScreen() == view_->GetFatChanceResultsScreen(); }, 30000))
+        << Transcript();
+    ASSERT_TRUE(ExitAndEnd());
+    ExpectScriptPassed();
 }
 
 }  // namespace
