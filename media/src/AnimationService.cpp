@@ -101,14 +101,15 @@ ScreenRootCanvas* ScreenOf(UIRoot* root) {
 
 }  // namespace
 
-AnimationService::AnimationService(UIRoot* root, bool repaintOnWindowMsg, int depth)
-    : root_(root), repaintOnWindowMsg_(repaintOnWindowMsg) {
+AnimationService::AnimationService(UIRoot* root, bool drawingEnabled, int depth)
+    : root_(root), drawing_(drawingEnabled) {
     ScreenRootCanvas* screen = ScreenOf(root);
     if (screen == nullptr) throw 0;
     canvas_ = &screen->GetScreenCanvas();
     canvas_->AddReceiver(this);
     spriteEngine_ = std::make_unique<XAppSpriteEngine>();
     spriteEngine_->Init(canvas_, canvas_->GetBounds(), depth);
+    spriteEngine_->SetBlitting(drawing_);
     scenePlayer_ = std::make_unique<Player>();
     scenePlayer_->SetTarget(spriteEngine_.get(), canvas_->GetBounds());
     scenePlayer_->AddReceiver(this);
@@ -172,6 +173,14 @@ void AnimationService::Execute() {
 
 void AnimationService::RedrawAll(xRGB background) {
     spriteEngine_->RedrawAll(background);
+}
+
+void AnimationService::SetDrawingEnabled(bool on) {
+    const bool was = drawing_;
+    drawing_ = on;
+    spriteEngine_->SetBlitting(on);
+    // What changed meanwhile was composed but never shown.
+    if (on && !was) spriteEngine_->InvalidateAll();
 }
 
 std::int32_t AnimationService::Receive(const Msg& msg, MsgSender*) {
@@ -616,7 +625,7 @@ void AnimationService::OnSegmentStopped(const SegmentStateMsg& msg) {
 }
 
 void AnimationService::OnWindowRepaint(const WindowRepaintMsg& msg) {
-    if (!repaintOnWindowMsg_) return;
+    if (!drawing_) return;
     xRect area = msg.GetRect();
     const xRect& origin = spriteEngine_->GetArea();
     area.OffsetBy(-origin.left, -origin.top);

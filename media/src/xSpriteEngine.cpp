@@ -485,7 +485,7 @@ void xSpriteEngine::ApplyMask() {
 }
 
 void xSpriteEngine::BlitToScreen() {
-    if (screen_ == nullptr) {
+    if (screen_ == nullptr || !blitting_) {
         return;
     }
     for (int i = 0; i < working_.GetCount(); ++i) {

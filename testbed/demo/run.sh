@@ -51,8 +51,18 @@ STUB
 chmod +x "$run/bin/xdg-open"
 
 pids=()
+client=""
 cleanup() {
   trap - EXIT INT TERM
+  # The client first, while the world it leaves still answers; one that has not
+  # ended after 20 s is killed.
+  if [ -n "$client" ] && kill "$client" 2>/dev/null; then
+    for _ in $(seq 200); do
+      kill -0 "$client" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL "$client" 2>/dev/null || true
+  fi
   for pid in "${pids[@]}"; do
     kill "$pid" 2>/dev/null || true
   done

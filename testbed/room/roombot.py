@@ -512,6 +512,20 @@ def fat_chance_round(bot):
     bot.send(w("LOA"))
 
 
+def model_screens(bot):
+    """The preflight's "/n" button and a two-line caption, as the client's screens send
+    them: a host chat line, then the caption with the segment id of its start message
+    and both lines; at its exit the client logs off."""
+    game_logon(bot, 71, "Game Room 1")
+    say(bot, w("SP", DOG, seg(8000, 1000, 6000, 1000)))
+    bot.expect("HC", lambda f: f == [b"/n"])
+    say(bot, w("SC", 31, CAT, 2, "", "", "", seg(52000, 6000, 45000, 1000)))
+    bot.expect("C", lambda f: f == [31, b"A cat", b"on a mat"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+
 # The game view's end-to-end scripts: the client runs the real view, so what it
 # shows is checked by the test; the bot checks what the view sends back.
 PICTURE_A = ("cat.jpg", "file", 7, 1, "A cat on a mat", 0)
@@ -575,12 +589,12 @@ def view_fat_chance(bot):
     bot.expect_irc("PART")
 
 
-SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_round": model_round, "model_lobby_full": model_lobby_full,
+SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_screens": model_screens,
+           "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two,
-           "view_chat": view_chat, "view_picture": view_picture,
-           "view_fat_chance": view_fat_chance}
+           "view_chat": view_chat, "view_picture": view_picture, "view_fat_chance": view_fat_chance}
 
 
 def main():

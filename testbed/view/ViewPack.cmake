@@ -61,6 +61,28 @@ function(add_view_pack target dir)
             ${pack_srf}/RoundLosers1.srf ${pack_srf}/RoundLosers2.srf ${pack_srf}/RoundWinner1.srf
             ${pack_srf}/RoundWinner2.srf ${pack_srf}/RoundWinner3.srf ${pack_srf}/NoWinner1.srf
             ${pack_srf}/NoWinner2.srf ${pack_srf}/NoWinner3.srf ${res}/Voice/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CompInstrLoop.srf ${pack_srf}/CompA.srf ${pack_srf}/CompB.srf
+            ${pack_srf}/CompC.srf ${pack_srf}/CompD.srf ${pack_srf}/CompE.srf ${pack_srf}/CompF.srf ${pack_srf}/CompG.srf
+            ${pack_srf}/CompH.srf ${pack_srf}/CompI.srf ${pack_srf}/CompJ.srf ${pack_srf}/CompK.srf ${pack_srf}/CompL.srf
+            ${pack_srf}/CompM.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/CaptionEntered.srf ${res}/Sfx/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Wrap.srf ${res}/Animation/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/WrapUp.srf ${pack_srf}/FatChanceNegFanfare.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/GameOver10to20.srf ${pack_srf}/GameOver21Plus.srf
+            ${pack_srf}/GameOver5orLess.srf ${pack_srf}/GameOverDefault.srf ${pack_srf}/GameOverNoWinner.srf
+            ${pack_srf}/GameOverNoWinner2.srf ${pack_srf}/WeHaveTie.srf ${pack_srf}/WeHaveWinner.srf ${res}/Voice/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Applause.srf ${res}/Sfx/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/SegA1.srf ${pack_srf}/Instr.srf ${pack_srf}/Quonza.srf ${pack_srf}/Intro.srf ${res}/Animation/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/AdBreakA.srf ${pack_srf}/AdBreakB.srf ${pack_srf}/AdBreakB2.srf
+            ${pack_srf}/QuonzaM.srf ${pack_srf}/Title.srf ${res}/Music/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/R3Intro.srf ${pack_srf}/R3Extro.srf ${pack_srf}/Instructions.srf
+            ${pack_srf}/Skip1.srf ${pack_srf}/Skip2.srf ${pack_srf}/Skip3.srf ${pack_srf}/Skip4.srf
+            ${pack_srf}/Welcome1.srf ${pack_srf}/Welcome2.srf ${pack_srf}/Welcome3.srf
+            ${pack_srf}/R6Intro.srf ${pack_srf}/R6Extro.srf ${pack_srf}/FinalIntro.srf ${pack_srf}/FinalExtro1.srf
+            ${pack_srf}/FinalExtro2.srf ${pack_srf}/FinalExtro3.srf ${pack_srf}/FinalExtro4.srf ${res}/Voice/
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/Skip.srf ${pack_srf}/Flash.srf ${pack_srf}/BuildingCrash.srf
+            ${pack_srf}/Cloth.srf ${pack_srf}/Applause.srf ${pack_srf}/FootStomp.srf ${pack_srf}/TurdSplat.srf
+            ${pack_srf}/Jabba.srf ${pack_srf}/Clock.srf ${res}/Sfx/
     DEPENDS ${PROJECT_SOURCE_DIR}/testbed/view/view_pack.py ${PROJECT_SOURCE_DIR}/testbed/srf/make_srf.py
     COMMENT "Writing the game view's fixture pack in ${dir}"
     VERBATIM)

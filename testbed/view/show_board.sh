@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays a Dar Eradar round in the game view on the fixture pack at 640 x 480
 # on a virtual X display, from the room's segment texts: the selection with a
-# click on a swatch, then its results; one PNG per screen in OUT.
+# click on a swatch, then its results, then a game's ten-name ranking; one PNG
+# per screen in OUT.
 # Usage: bash testbed/view/show_board.sh [OUT]   (default build/board)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -16,7 +17,6 @@ source testbed/virtual_display.sh
 
 mkdir -p "$out"
 stages=$(mktemp -d)
-# The game-winner screen's ranking joins as a third stage once it is built.
 (cd "$build/testbed/view" && exec ./board_demo "$stages") &
 demo=$!
 for stage in selection results; do
@@ -29,3 +29,5 @@ done
 wait "$demo"
 demo=""
 rm -rf "$stages"
+# The game-winner screen's ranking of ten names, from its segment text, on a display of its own.
+VIZUZOR_RANKING_DISPLAY=:98 bash testbed/view/show_ranking.sh "$out/ranking.png"

@@ -21,6 +21,8 @@ The pack holds, under the names the resource catalogue gives them:
              index 90 + r), the game types' transitions 200, 220, 240, 260 (161-164), the finished
              picture 400 (165); three cels each
              405 the text panel (166), the introductions 498, 514, 545, 562 (175-178)
+             caption entry 438 (item 167, index 179), 460 (168, 180), 477 (169, 181); sent marks
+             454 (182), 492 (183)
   Vizuzor    "off4" 1010: entries 1, 36, 71 (181-183), pictures 107, 115, 123 (191-193), exits
              132, 153, 174 (201-203) of the frame styles 1-3, 194 the round-winner frame (210)
   Final      "off4" 1700: 1 the final-round introduction (index 170)
@@ -61,6 +63,17 @@ The pack holds, under the names the resource catalogue gives them:
           LetMeChoose 2405, TryAgain 2410
     Sfx   SelectCaption 1057, OwnCaptionSelected 1048, Pencil 1050, Window 1085
     Music FatChanceB 3105
+  Composition (own function): Music CompInstrLoop 3025, CompA-M 3030-3090; Sfx CaptionEntered 1012;
+          tones from 6000 Hz, 40 Hz apart in that order, CaptionEntered at 7000 Hz
+  Wrap       "off4" 1600 (the game-winner screen): the winner boards 307, 281, 253, 223, 191, 157,
+             121, 83, 43, 1 for 1-10 entries (index 130 + n), the tie boards 294 (1 and 2 entries),
+             267, 238, 207, 174, 139, 102, 63, 22 for 3-10 (index 140 + n), the no-winner board 319
+             (index 151); three cels each at (150, 8)-(630, 228), a board of n entries with text
+             items 174 + r (name, style 16000 + 10 r) and 184 + r (score, 16100 + 10 r) in row r,
+             21 pixels tall
+    Music WrapUp 3340 (1000 ms), FatChanceNegFanfare 3130; Voice GameOver10to20 2240,
+          GameOver21Plus 2245, GameOver5orLess 2250, GameOverDefault 2255, GameOverNoWinner 2260,
+          GameOverNoWinner2 2262, WeHaveTie 2265, WeHaveWinner 2270; Sfx Applause 1000
 An animation runs from its number to the next missing cel.
 """
 
@@ -215,6 +228,13 @@ def comp():
     for g, number in enumerate((498, 514, 545, 562)):
         run(s, number, 175 + g)
     round_winner_panels(s)
+    # Caption entry: one line 438 (text item 167, style 30030), two lines 460 and 477
+    # (168 and 169, styles 30060 and 30070); the sent marks 454 and 492, three cels each.
+    s.cel(438, (100, 400, 540, 420), 179, [(30030, (0, 0, 440, 20))])
+    s.cel(460, (100, 390, 540, 410), 180, [(30060, (0, 0, 440, 20))])
+    s.cel(477, (100, 412, 540, 432), 181, [(30070, (0, 0, 440, 20))])
+    run(s, 454, 182)
+    run(s, 492, 183)
     return s.manifest(1000)
 
 
@@ -349,7 +369,8 @@ def round_winner_panels(s):
 
 
 # The voting, scoring and round-winner screens' sounds, each a tone of its own pitch
-# (3000 Hz up in steps of 50, in this order) so a capture tells them apart.
+# (3000 Hz up in steps of 50, in this order; the loop keeps the composition's tone) so a
+# capture tells them apart.
 ROUND_SOUNDS = [
     ("Musi", "CompInstrLoop", 3025), ("Musi", "VotingA", 3240), ("Musi", "VotingB", 3245),
     ("Musi", "VotingC", 3250), ("Musi", "VotingD", 3255), ("Musi", "VotingE", 3260),
@@ -366,8 +387,11 @@ ROUND_SOUND_HZ = {name: 3000 + 50 * k for k, (_, name, _) in enumerate(ROUND_SOU
 
 
 def round_sounds():
+    """The round screens' sounds; the composition's loop keeps the composition's tone."""
     out = {}
     for kind, name, number in ROUND_SOUNDS:
+        if name == "CompInstrLoop":
+            continue
         out[name] = {"version": 2, "entries": [
             {"type": kind, "id": number,
              "sound": {"form": "pcm", "tone": {"hz": ROUND_SOUND_HZ[name], "ms": 400, "amplitude": 6000}}}]}
@@ -439,6 +463,101 @@ def fat_chance_sounds():
     return out
 
 
+# The composition screen's music, tones from 6000 Hz up, 40 Hz apart in this order, and
+# its effect at 7000 Hz, so a capture tells them apart from the other sounds (below 5000 Hz).
+COMPOSITION_SOUNDS = [("Musi", "CompInstrLoop", 3025, 6000)] + [
+    ("Musi", "Comp" + chr(ord("A") + k), 3030 + 5 * k, 6040 + 40 * k) for k in range(13)] + [
+    ("Sfx ", "CaptionEntered", 1012, 7000)]
+
+
+def composition_sounds():
+    out = {}
+    for kind, name, number, hz in COMPOSITION_SOUNDS:
+        out[name] = {"version": 2, "entries": [
+            {"type": kind, "id": number,
+             "sound": {"form": "pcm", "tone": {"hz": hz, "ms": 400, "amplitude": 6000}}}]}
+    return out
+
+
+WINNER_BOARDS = (307, 281, 253, 223, 191, 157, 121, 83, 43, 1)
+TIE_BOARDS = (294, 294, 267, 238, 207, 174, 139, 102, 63, 22)
+WRAP_SOUNDS = {
+    "Musi": {"WrapUp": 3340, "FatChanceNegFanfare": 3130},
+    "Voic": {"GameOver10to20": 2240, "GameOver21Plus": 2245, "GameOver5orLess": 2250, "GameOverDefault": 2255,
+             "GameOverNoWinner": 2260, "GameOverNoWinner2": 2262, "WeHaveTie": 2265, "WeHaveWinner": 2270},
+    "Sfx ": {"Applause": 1000},
+}
+
+
+def wrap():
+    s = Strip()
+    # Above the chat box and right of the player list, which the screen shows with it.
+    area = (150, 8, 630, 228)
+    for n in range(10, 0, -1):
+        rows = [(16000 + 10 * r, (0, 21 * r + 4, 300, 21 * r + 25)) for r in range(n)]
+        rows += [(16100 + 10 * r, (300, 21 * r + 4, 480, 21 * r + 25)) for r in range(n)]
+        for k in range(3):
+            s.cel(WINNER_BOARDS[n - 1] + k, area, 130 + n, rows)
+            if n > 1:
+                s.cel(TIE_BOARDS[n - 1] + k, area, 140 + n, rows)
+    for k in range(3):
+        s.cel(319 + k, area, 151)
+    return s.manifest(1600)
+
+
+def game_winner(batch):
+    """The game-winner screen's board strip and sounds; a sound another screen's fixtures
+    already hold is kept as it is."""
+    batch["Wrap"] = {"version": 2, "entries": [wrap()]}
+    hz = 5000
+    for kind, files in WRAP_SOUNDS.items():
+        for name, number in files.items():
+            hz += 60
+            ms = 1000 if name == "WrapUp" else 400
+            batch.setdefault(name, {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": ms, "amplitude": 6000}}}]})
+# The ad break's set 0 and the opening (one tone per sound, its length in ms).
+BREAK_AND_OPENING_SOUNDS = {
+    "Musi": {"AdBreakA": (3000, 300), "QuonzaM": (3010, 300), "Title": (3220, 2000),
+             "AdBreakB": (3001, 300), "AdBreakB2": (3002, 300)},
+    "Voic": {"R3Intro": (2035, 500), "R3Extro": (2030, 700), "Instructions": (2275, 3000),
+             "R6Intro": (2045, 200), "R6Extro": (2040, 200), "FinalIntro": (2025, 200),
+             "FinalExtro1": (2005, 200), "FinalExtro2": (2010, 200), "FinalExtro3": (2015, 200),
+             "FinalExtro4": (2020, 200),
+             "Skip1": (2300, 300), "Skip2": (2305, 300), "Skip3": (2310, 300), "Skip4": (2315, 300),
+             "Welcome1": (2445, 400), "Welcome2": (2450, 400), "Welcome3": (2455, 400)},
+    "Sfx ": {"Skip": (1058, 100), "Flash": (1040, 100), "BuildingCrash": (1010, 100), "Cloth": (1025, 100),
+             "Applause": (1000, 100), "FootStomp": (1045, 100), "TurdSplat": (1080, 100), "Jabba": (1047, 100),
+             "Clock": (1015, 100)},
+}
+
+
+def break_and_opening(batch):
+    """A sound another screen's fixtures already hold is kept as it is. SegA1 1800: the intro 1 (index 11) and outro 28 (12); Instr 1300: the
+    instructions 1 (13) and 1350 (14), the skip hint 1446 (15), the skip 1458 (16);
+    Quonza 2500: 1 (17); Intro 1400: 1 (18); three cels each. The brand palette
+    1000 joins Palette.srf: index i is (255 - i, i, 128)."""
+    strips = {"SegA1": (1800, [(1, 11), (28, 12)]),
+              "Instr": (1300, [(1, 13), (1350, 14), (1446, 15), (1458, 16)]),
+              "Quonza": (2500, [(1, 17)]),
+              "Intro": (1400, [(1, 18)])}
+    for name, (type_id, runs) in strips.items():
+        s = Strip()
+        for first, index in runs:
+            run(s, first, index)
+        batch[name] = {"version": 2, "entries": [s.manifest(type_id)]}
+    hz = 1000
+    for kind, files in BREAK_AND_OPENING_SOUNDS.items():
+        for name, (number, ms) in files.items():
+            hz += 30
+            batch.setdefault(name, {"version": 2, "entries": [
+                {"type": kind, "id": number,
+                 "sound": {"form": "pcm", "tone": {"hz": hz, "ms": ms, "amplitude": 6000}}}]})
+    batch["Palette"]["entries"].append(
+        {"type": "pal ", "id": 1000, "palette": [[255 - i, i, 128] for i in range(256)]})
+
+
 def main():
     palette = [[0, 0, 0]] + [[i, 255 - i, (7 * i) % 256] for i in range(1, 256)]
     batch = {
@@ -465,6 +584,9 @@ def main():
     batch.update(sounds())
     batch.update(round_sounds())
     batch.update(fat_chance_sounds())
+    batch.update(composition_sounds())
+    game_winner(batch)
+    break_and_opening(batch)
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +36,13 @@ const fs::path kProgram = fs::path(VIZUZOR_BINARY_DIR) / "app" / "RovodevIdozEzo
 struct Child {
     pid_t pid = -1;
     int errFd = -1;  // read end of the child's standard error
+    // Its standard error as read so far: read while the test waits, so that a
+    // child with much to say (a sanitizer's report, say) never stalls on a full
+    // pipe and its words are not lost.
+    std::string err;
+    bool errEnded = false;
+    // How the last wait ended, for the failure message.
+    std::string ending;
 };
 
 class ProgramProcessTest : public testing::Test {
@@ -103,7 +112,10 @@ class ProgramProcessTest : public testing::Test {
             ::_exit(127);
         }
         ::close(pipeFds[1]);
-        children_.push_back(Child{pid, pipeFds[0]});
+        Child child;
+        child.pid = pid;
+        child.errFd = pipeFds[0];
+        children_.push_back(std::move(child));
         return children_.back();
     }
 
@@ -142,8 +154,9 @@ class ProgramProcessTest : public testing::Test {
     }
 
     // The exit status, or -1 when the process did not end normally in time (the
-    // limit is generous: sanitizer builds on loaded machines are slow). With a
-    // signal, sends it once first.
+    // limit is generous: sanitizer builds on loaded machines are slow); how it
+    // ended is left in c.ending. With a signal, sends it once first. Its
+    // standard error is read all along.
     static int WaitForExit(Child& c, int signal = 0) {
         if (signal != 0) ::kill(c.pid, signal);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -151,14 +164,68 @@ class ProgramProcessTest : public testing::Test {
             int status = 0;
             if (::waitpid(c.pid, &status, WNOHANG) == c.pid) {
                 c.pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                if (WIFEXITED(status)) {
+                    c.ending = "exited with " + std::to_string(WEXITSTATUS(status));
+                    return WEXITSTATUS(status);
+                }
+                c.ending = "ended by signal " + std::to_string(WTERMSIG(status)) + "; standard error: " + c.err;
+                return -1;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            // Waits for output (or 10 ms) in place of a plain sleep.
+            if (!Drain(c, 10)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+        c.ending = "still running after 60 s: " + StateOf(c.pid) + "; standard error so far: " + c.err;
         return -1;
     }
 
-    static std::string ReadAll(int fd) {
+    // Reads what the child has written, waiting at most waitMs for it; false
+    // once its standard error has ended (then nothing is waited for).
+    static bool Drain(Child& c, int waitMs) {
+        if (c.errFd < 0 || c.errEnded) return false;
+        pollfd p{c.errFd, POLLIN, 0};
+        if (::poll(&p, 1, waitMs) <= 0) return true;
+        char buffer[4096];
+        const ssize_t n = ::read(c.errFd, buffer, sizeof buffer);
+        if (n > 0) {
+            c.err.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            c.errEnded = true;
+        }
+        return !c.errEnded;
+    }
+
+    // The kernel's view of a process that did not end: its state and, per
+    // thread, its name and where it waits.
+    static std::string StateOf(pid_t pid) {
+        const auto read = [](const fs::path& file) {
+            std::ifstream in(file);
+            std::string text;
+            std::getline(in, text, '\0');
+            while (!text.empty() && text.back() == '\n') text.pop_back();
+            return text;
+        };
+        const fs::path proc = "/proc/" + std::to_string(pid);
+        std::string out;
+        std::ifstream status(proc / "status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("State:", 0) == 0) out += line;
+        }
+        std::error_code ignored;
+        for (const auto& task : fs::directory_iterator(proc / "task", ignored)) {
+            out += "; " + read(task.path() / "comm") + " waits in " + read(task.path() / "wchan");
+        }
+        return out;
+    }
+
+    // The child's whole standard error: what was read while waiting and the
+    // rest up to its end.
+    std::string ReadAll(int fd) {
+        for (Child& c : children_) {
+            if (c.errFd != fd) continue;
+            while (Drain(c, -1)) {
+            }
+            return c.err;
+        }
         std::string text;
         char buffer[512];
         ssize_t n;
@@ -227,22 +294,36 @@ TEST_F(ProgramProcessTest, SigtermAtAnyMomentEndsTheProgramNormally) {
     std::mt19937 random(20261210);
     for (const Row& row : rows) {
         for (int run = 0; run < row.runs; ++run) {
-            SCOPED_TRACE(std::string(row.name) + ", run " + std::to_string(run));
-            Child c = Start(kProgram);
-            Child& child = children_.back();
             // The moments are chosen, not waited for: the program may be anywhere
             // in its start or already running.
-            std::this_thread::sleep_for(std::chrono::microseconds(random() % 200000));
-            ::kill(child.pid, SIGTERM);
-            if (row.kind == Kind::TwoInARow) ::kill(child.pid, SIGTERM);
+            const auto first = std::chrono::microseconds(random() % 200000);
+            const auto second = std::chrono::microseconds(random() % 100000);
+            SCOPED_TRACE(std::string(row.name) + ", run " + std::to_string(run) + ", first after " +
+                         std::to_string(first.count()) + " us");
+            Child c = Start(kProgram);
+            std::this_thread::sleep_for(first);
+            ::kill(children_.back().pid, SIGTERM);
+            if (row.kind == Kind::TwoInARow) ::kill(children_.back().pid, SIGTERM);
             if (row.kind == Kind::OneMoreDuringShutdown) {
-                std::this_thread::sleep_for(std::chrono::microseconds(random() % 100000));
-                ::kill(child.pid, SIGTERM);
+                std::this_thread::sleep_for(second);
+                ::kill(children_.back().pid, SIGTERM);
             }
-            EXPECT_EQ(WaitForExit(child), 0);
+            EXPECT_EQ(WaitForExit(children_.back()), 0) << children_.back().ending;
             EXPECT_EQ(ReadAll(c.errFd), "");
         }
     }
+}
+
+// A child with more to say on standard error than a pipe holds (a sanitizer's
+// report at the end, say) is read while the test waits: it is not held up in
+// its writes until the wait gives up, and nothing it said is lost.
+TEST_F(ProgramProcessTest, MuchOnStandardErrorNeverHoldsUpTheWait) {
+    const fs::path talker = root_ / "talker.sh";
+    std::ofstream(talker) << "#!/bin/sh\nhead -c 300000 /dev/zero | tr '\\000' x >&2\n";
+    fs::permissions(talker, fs::perms::owner_all);
+    Child c = Start(talker);
+    EXPECT_EQ(WaitForExit(children_.back()), 0) << children_.back().ending;
+    EXPECT_EQ(ReadAll(c.errFd), std::string(300000, 'x'));
 }
 
 // A virtual X display for the tests that need real message boxes; skips when

@@ -111,11 +111,7 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 }  // namespace
 
 std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {"composition",
-            "gameWinner",
-            "ads",
-            "opening",
-            "preflight"};
+    return {};
 }
 
 namespace view {

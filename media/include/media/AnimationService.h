@@ -44,8 +44,9 @@ class AnimationService : public RootAnimationService,
 
     // The root must hold the window's screen canvas (ScreenRootCanvas); otherwise,
     // or for a null root, this throws the integer 0. Depth: of the sprite
-    // engine's off-screen canvas, 0 lets the engine choose.
-    AnimationService(UIRoot* root, bool repaintOnWindowMsg, int depth);
+    // engine's off-screen canvas, 0 lets the engine choose. With drawing off the
+    // service plays and composes but leaves the screen alone.
+    AnimationService(UIRoot* root, bool drawingEnabled, int depth);
     ~AnimationService() override;
     AnimationService(const AnimationService&) = delete;
     AnimationService& operator=(const AnimationService&) = delete;
@@ -58,6 +59,10 @@ class AnimationService : public RootAnimationService,
     // Scene player tick, sprite engine update, purge of released scene objects.
     void Execute() override;
     void RedrawAll(xRGB background) override;
+    // Whether changed areas (and window repaints) reach the screen. Turned on,
+    // the next pass puts the whole picture on the screen.
+    virtual void SetDrawingEnabled(bool on);
+    bool IsDrawingEnabled() const { return drawing_; }
     std::int32_t Receive(const Msg& msg, MsgSender* from) override;
 
     virtual void AddAnimation(Animation* animation, AnimationResource* resource);
@@ -146,5 +151,5 @@ class AnimationService : public RootAnimationService,
     std::unique_ptr<Player> scenePlayer_;
     std::unique_ptr<TextStrip> textStrip_;
     std::unique_ptr<PictureStrip> pictureStrip_;
-    bool repaintOnWindowMsg_;
+    bool drawing_;
 };

@@ -90,6 +90,9 @@ class xSpriteEngine : public xAppObject {
     void BakeSprite(int index);  // -1: all, in depth order
     bool UsesStrip(const xArtStrip* strip) const;
     void InvalidateAll();
+    // Off: updates compose as usual but leave the screen alone.
+    void SetBlitting(bool on) { blitting_ = on; }
+    bool IsBlitting() const { return blitting_; }
     void BeginMask();
     void EndMask();
     // Hands the background over for drawing; the pending fill is dropped.
@@ -106,6 +109,7 @@ class xSpriteEngine : public xAppObject {
     Sprite* Current(int index);
 
     xCanvas* screen_ = nullptr;
+    bool blitting_ = true;
     std::unique_ptr<xMixCanvas> mix_;
     std::unique_ptr<xMixCanvas> background_;
 

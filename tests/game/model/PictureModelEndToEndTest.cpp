@@ -115,8 +115,10 @@ class PictureModelEndToEndTest : public PumpFixture {
             view.Send(LogonScreenSucceededMsg("Ann", "x", 11, 22, 0));
         } else if (line == "ChatPublic Bob|hello Ann") {
             view.Send(LocalOriginChatMsg("hi Bob"));
+        } else if (line == "StartPreflight SP") {
+            view.Send(LocalOriginChatMsg("/n"));
         } else if (line == "StartComp SC") {
-            view.Send(CompRoomMsg(-1, "A cat", ""));
+            view.Send(CompRoomMsg(-1, "A cat", twoLineCaption_ ? "on a mat" : ""));
         } else if (line == "StartVote SV") {
             view.Send(VoteRoomMsg(-1, "Bob"));
         } else if (line == "StartFatChanceSelection SFCS") {
@@ -143,6 +145,8 @@ class PictureModelEndToEndTest : public PumpFixture {
 
     static Ngircd* irc_;
     std::unique_ptr<gametest::DispatchFileTurn> turn_;
+    // The composition's answer has a second line.
+    bool twoLineCaption_ = false;
     TempFolder files_;
     TempFolder local_;
     std::unique_ptr<TestHttpServer> http_;
@@ -189,6 +193,36 @@ TEST_F(PictureModelEndToEndTest, AWholeRoundFromTheDispatchFileToTheExit) {
                                                        std::to_string(model->GetPlayerId()) +
                                                        "&ads=Shoes%20%26%20Socks"}));
     EXPECT_TRUE(boxes_.boxes.empty());
+    EXPECT_FALSE(model->HasErred());
+}
+
+// The preflight's "/n" goes to the room bot as a host chat line, and a two-line
+// caption as "C" with the segment id of its start message and both lines.
+TEST_F(PictureModelEndToEndTest, PreflightCommandAndTwoLineCaptionReachTheBot) {
+    twoLineCaption_ = true;
+    bot_ = std::make_unique<gametest::RoomBot>(irc_->Port(), "gmodel", "model_screens");
+    ASSERT_TRUE(bot_->Ready());
+    auto* model = dynamic_cast<PictureModel*>(ObjectRegistry::GetSingleton("XApplication"));
+    ASSERT_NE(model, nullptr);
+    local_.Write("data.txt", "old\n");
+    FindOrRegisterFile(local_.Win("data.txt"));
+    PictureRoomProxy& room = model->GetGameRoomProxy();
+    bool exited = false;
+    SetStep([&] {
+        model->RunExecutables();
+        bot_->Serve();
+        if (room.HasRoomMsg() && room.IsNextRoomMsgSegment() && !view_->IsReadyForScreen()) AdvanceAppTime(250);
+        if (!exited && BotSaid("CHECK ok C fields")) {
+            exited = true;
+            static_cast<Process*>(view_)->Send(ExitMsg());
+        }
+    });
+    model->Start();
+    ASSERT_TRUE(PumpUntil([&] { return model->IsStopped() && model->HasBeenStarted(); }, 20000)) << Transcript();
+    ASSERT_TRUE(PumpUntil([&] { return BotSaid("SCRIPT "); }, 3000)) << Transcript();
+    for (const std::string& line : bot_->Lines()) EXPECT_EQ(line.find("CHECK FAIL"), std::string::npos) << line;
+    EXPECT_TRUE(BotSaid("CHECK ok HC fields")) << Transcript();
+    EXPECT_TRUE(BotSaid("SCRIPT PASSED")) << Transcript();
     EXPECT_FALSE(model->HasErred());
 }
 

@@ -64,13 +64,18 @@ struct Passed : MsgReceiver {
 };
 
 // The round screens' sounds in the fixture pack: a tone each, 3000 Hz up in
-// steps of 50 in this order (testbed/view/view_pack.py).
+// steps of 50 in this order (testbed/view/view_pack.py), but for the loop, which
+// keeps the composition screen's 6000 Hz.
 const std::vector<std::string> kRoundSounds = {
     "CompInstrLoop", "VotingA",       "VotingB",      "VotingC",      "VotingD",      "VotingE",
     "VotingF",       "VotingG",       "VotingH",      "VotingI",      "VotingJ",      "VotingK",
     "VotingL",       "VotingM",       "VotingN",      "VotingO",      "WinFanfare",   "FatChanceNegFanfare",
     "RoundLosersFC", "RoundWinnerFC", "RoundLosers1", "RoundLosers2", "RoundWinner1", "RoundWinner2",
     "RoundWinner3",  "NoWinner1",     "NoWinner2",    "NoWinner3"};
+
+double PitchOf(std::size_t k) {
+    return k == 0 ? 6000.0 : 3000.0 + 50.0 * static_cast<double>(k);
+}
 
 // The power of one frequency in a window of 22050 Hz samples (Goertzel).
 double PowerAt(const std::int16_t* samples, std::size_t n, double hz) {
@@ -95,7 +100,7 @@ std::vector<std::string> TonesHeard(const std::vector<std::int16_t>& recorded) {
     for (std::size_t at = 0; at + kWindow <= recorded.size(); at += kWindow) {
         std::string names;
         for (std::size_t k = 0; k < kRoundSounds.size(); ++k) {
-            if (PowerAt(recorded.data() + at, kWindow, 3000.0 + 50.0 * static_cast<double>(k)) > 1.0e5) {
+            if (PowerAt(recorded.data() + at, kWindow, PitchOf(k)) > 1.0e5) {
                 names += (names.empty() ? "" : "+") + kRoundSounds[k];
             }
         }

@@ -12,3 +12,4 @@ class AdsStoppedMsg : public CloneableMsg<AdsStoppedMsg> {};
 class SponsorAdStartingMsg : public CloneableMsg<SponsorAdStartingMsg> {};
 class SponsorAdStoppedMsg : public CloneableMsg<SponsorAdStoppedMsg> {};
 class QuonzaStartingMsg : public CloneableMsg<QuonzaStartingMsg> {};
+class QuonzaStoppedMsg : public CloneableMsg<QuonzaStoppedMsg> {};
