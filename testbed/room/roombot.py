@@ -589,12 +589,24 @@ def view_fat_chance(bot):
     bot.expect_irc("PART")
 
 
+def view_compose(bot):
+    """A two-line (slimerick) composition: the caption typed on the client's
+    keyboard arrives as C with the segment's id and both lines."""
+    game_logon(bot, 74, "Game Room 1")
+    say(bot, w("DP", PICTURE_A), w("SC", 21, PICTURE_A, 2, "", "", "", seg(52000, 6000, 45000, 1000)))
+    bot.expect("PV", lambda f: f == [7])
+    bot.expect("C", lambda f: f == [21, b"A cat", b"on a mat"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
 SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_screens": model_screens,
            "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two,
-           "view_chat": view_chat, "view_picture": view_picture, "view_fat_chance": view_fat_chance}
+           "view_chat": view_chat, "view_picture": view_picture, "view_fat_chance": view_fat_chance,
+           "view_compose": view_compose}
 
 
 def main():

@@ -577,4 +577,28 @@ TEST_F(ViewEndToEndTest, ASwatchClickedOnTheBoardGoesOutAsFcs) {
     ExpectScriptPassed();
 }
 
+// A two-line composition: the caption typed on the game window's keyboard
+// (line one, Enter, line two, Enter) reaches the bot as "C" with the segment's
+// id and both lines.
+TEST_F(ViewEndToEndTest, ATwoLineCaptionTypedInTheCompositionGoesOutAsC) {
+    StartBot("view_compose");
+    StartModel();
+    ASSERT_TRUE(PumpUntil([&] { return InRoom(); }, 3000)) << Transcript();
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            CompositionScreen* screen = view_->GetCompositionScreen();
+            return screen != nullptr && view_->GetCurrentScreen() == screen && screen->IsEntryEnabled();
+        },
+        60000))
+        << Transcript();
+    // The keys go to the game window, as the player's do.
+    for (const char c : std::string("A cat\ron a mat\r")) {
+        queue_.PushInput(platform::FakeMessageQueue::Char(view_->GetWindow(), static_cast<std::uint8_t>(c)));
+        PumpPasses(3);
+    }
+    ASSERT_TRUE(RunUntil([&] { return bot_->Said("CHECK ok C fields"); }, 30000)) << Transcript();
+    ASSERT_TRUE(ExitAndEnd());
+    ExpectScriptPassed();
+}
+
 }  // namespace
