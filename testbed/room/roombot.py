@@ -600,13 +600,22 @@ def view_compose(bot):
     bot.send(w("LOA"))
     bot.expect_irc("PART")
 
+def view_preflight(bot):
+    """The preflight segment's "next" button: its "/n" arrives as a host chat line."""
+    game_logon(bot, 75, "Game Room 1")
+    say(bot, w("SP", PICTURE_B, seg(8000, 1000, 6000, 1000)))
+    bot.expect("HC", lambda f: f == [b"/n"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
 SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_screens": model_screens,
            "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two,
            "view_chat": view_chat, "view_picture": view_picture, "view_fat_chance": view_fat_chance,
-           "view_compose": view_compose}
+           "view_compose": view_compose, "view_preflight": view_preflight}
 
 
 def main():

@@ -26,6 +26,7 @@
 #include "../../media/JpegFixtures.h"
 #include "net/TestHttpServer.h"
 #include "controls/EditControl.h"
+#include "controls/PushButtonControl.h"
 #include "controls/RadioButtonControl.h"
 #include "divir/xError.h"
 #include "framework/KeyboardCharMsg.h"
@@ -45,6 +46,7 @@
 #include "game/view/screens/CompositionScreen.h"
 #include "game/view/screens/FatChanceResultsScreen.h"
 #include "game/view/screens/FatChanceSelectionScreen.h"
+#include "game/view/screens/PreflightScreen.h"
 #include "game/view/screens/VotingScreen.h"
 #include "media/Animation.h"
 #include "media/AnimationService.h"
@@ -597,6 +599,27 @@ TEST_F(ViewEndToEndTest, ATwoLineCaptionTypedInTheCompositionGoesOutAsC) {
         PumpPasses(3);
     }
     ASSERT_TRUE(RunUntil([&] { return bot_->Said("CHECK ok C fields"); }, 30000)) << Transcript();
+    ASSERT_TRUE(ExitAndEnd());
+    ExpectScriptPassed();
+}
+
+// The preflight segment's "next" button sends "/n" as a typed line: the bot
+// gets it as a host chat line.
+TEST_F(ViewEndToEndTest, ThePreflightsNextButtonGoesOutAsHostChat) {
+    StartBot("view_preflight");
+    StartModel();
+    ASSERT_TRUE(PumpUntil([&] { return InRoom(); }, 3000)) << Transcript();
+    PushButtonControl* next = nullptr;
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            PreflightScreen* screen = view_->GetPreflightScreen();
+            next = screen != nullptr ? screen->GetNextButton() : nullptr;
+            return next != nullptr && view_->GetCurrentScreen() == screen && next->IsStarted();
+        },
+        30000))
+        << Transcript();
+    next->Click();
+    ASSERT_TRUE(RunUntil([&] { return bot_->Said("CHECK ok HC fields"); }, 30000)) << Transcript();
     ASSERT_TRUE(ExitAndEnd());
     ExpectScriptPassed();
 }
