@@ -72,6 +72,25 @@ TEST_F(GameControlsReadBackTest, ATileWithoutASizeGivesNoTiles) {
     EXPECT_EQ(CountOther({0, 0, 800, 40}, 0), 0);
 }
 
+// The ad break stops the background and starts it again at once, before its
+// animations have played to their end: the restart must not start the running
+// sequencer again (that is refused and ends the program).
+TEST_F(GameControlsReadBackTest, ABackgroundStartedAgainBeforeItsAnimationsEndedStarts) {
+    MakeView(800, 600);
+    BackgroundControl background(view_.get(), nullptr, -100, 1200, 5, 1);
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_GT(StartAndSettle(background), 0);
+        EXPECT_TRUE(background.IsStarted());
+        StopAndSettle(background);
+        EXPECT_TRUE(background.IsStopped());
+    }
+    ASSERT_GT(StartAndSettle(background), 0);
+    RunFor(200);
+    EXPECT_EQ(CountOther(view_->GetBounds(), kBackground), 0);
+    StopAndSettle(background);
+}
+
 TEST_F(GameControlsReadBackTest, TheBoardShowsNameAndScoreGivenBeforeTheStart) {
     MakeView(640, 480);
     NameAndScoreControl board(view_.get(), nullptr, 0);

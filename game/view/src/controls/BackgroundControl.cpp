@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "framework/StartedMsg.h"
+#include "framework/StoppedMsg.h"
 #include "framework/UIRoot.h"
 #include "framework/xRGB.h"
 #include "media/Animation.h"
@@ -87,8 +88,15 @@ void BackgroundControl::MakeTiles() {
     }
 }
 
+// A background stopped and started again before its animations have played
+// to their end still has its sequencer running: that one is stopped first and
+// started anew once it reports stopped.
 void BackgroundControl::OnStarting() {
-    mainSequencer_->Start();
+    if (mainSequencer_->IsStopped()) {
+        mainSequencer_->Start();
+    } else if (!mainSequencer_->IsStopping()) {
+        mainSequencer_->Stop();
+    }
 }
 
 void BackgroundControl::OnStopping() {
@@ -99,14 +107,20 @@ void BackgroundControl::OnStopping() {
 }
 
 std::int32_t BackgroundControl::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
-    if (msg.Is<StartedMsg>() && from == static_cast<MsgSender*>(mainSequencer_.get())) {
+    const bool started = msg.Is<StartedMsg>();
+    if ((started || msg.Is<StoppedMsg>()) && from == static_cast<MsgSender*>(mainSequencer_.get())) {
         if (!fromQueue) {
             if (!queued) {
                 QueueMsg(msg, from);
                 queued = true;
             }
         } else if (IsStarting()) {
-            DefaultOnStarting();
+            // The sequencer a restart had to stop starts anew.
+            if (started) {
+                DefaultOnStarting();
+            } else if (mainSequencer_->IsStopped()) {
+                mainSequencer_->Start();
+            }
         }
     }
     return Control::HandleMsg(msg, from, fromQueue, queued);
