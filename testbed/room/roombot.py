@@ -609,13 +609,24 @@ def view_preflight(bot):
     bot.send(w("LOA"))
     bot.expect_irc("PART")
 
+def view_ads(bot):
+    """An ad break of the fixture pack's long test ad: the player's click on it
+    comes back as AI, clicked, with the ad."""
+    game_logon(bot, 76, "Game Room 1")
+    say(bot, w("SZuvA", 0, (True, [("LongAd.srf", "s", 3000)]), seg(6000, 0, 6000, 0)))
+    bot.expect("AI", lambda f: f[0] is True and f[1] == (b"LongAd.srf", b"s", 3000))
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
 SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_screens": model_screens,
            "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
            "round_one": round_one, "round_two": round_two,
            "view_chat": view_chat, "view_picture": view_picture, "view_fat_chance": view_fat_chance,
-           "view_compose": view_compose, "view_preflight": view_preflight}
+           "view_compose": view_compose, "view_preflight": view_preflight,
+           "view_ads": view_ads}
 
 
 def main():

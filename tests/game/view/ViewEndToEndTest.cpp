@@ -33,6 +33,7 @@
 #include "framework/MouseService.h"
 #include "framework/ObjectRegistry.h"
 #include "framework/UIRoot.h"
+#include "game/model/AdProcess.h"
 #include "game/model/PictureModel.h"
 #include "game/model/PictureRoomProxy.h"
 #include "game/model/PictureViewMsgs.h"
@@ -43,6 +44,7 @@
 #include "game/view/controls/PictureControl.h"
 #include "game/view/controls/PicturePlayerListControl.h"
 #include "game/view/controls/TimerControl.h"
+#include "game/view/screens/AdsScreen.h"
 #include "game/view/screens/CompositionScreen.h"
 #include "game/view/screens/FatChanceResultsScreen.h"
 #include "game/view/screens/FatChanceSelectionScreen.h"
@@ -620,6 +622,28 @@ TEST_F(ViewEndToEndTest, ThePreflightsNextButtonGoesOutAsHostChat) {
         << Transcript();
     next->Click();
     ASSERT_TRUE(RunUntil([&] { return bot_->Said("CHECK ok HC fields"); }, 30000)) << Transcript();
+    ASSERT_TRUE(ExitAndEnd());
+    ExpectScriptPassed();
+}
+
+// An ad break with the fixture pack's long test ad (in the Ads folder beside
+// the program): a key pressed on the game window once the ad takes clicks
+// clicks it, and the bot gets "AI", clicked, with the ad.
+TEST_F(ViewEndToEndTest, AnAdClickedInTheBreakGoesOutAsAi) {
+    StartBot("view_ads");
+    StartModel();
+    ASSERT_TRUE(PumpUntil([&] { return InRoom(); }, 3000)) << Transcript();
+    // The first ad of a break takes clicks a second after it begins.
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            AdsScreen* ads = view_->GetAdsScreen();
+            return ads != nullptr && view_->GetCurrentScreen() == ads && ads->GetAdCount() == 1 &&
+                   ads->GetAd(0)->IsStarted() && ads->GetAd(0)->IsClickEnabled();
+        },
+        30000))
+        << Transcript();
+    queue_.PushInput(platform::FakeMessageQueue::Char(view_->GetWindow(), 'k'));
+    ASSERT_TRUE(RunUntil([&] { return bot_->Said("CHECK ok AI fields"); }, 30000)) << Transcript();
     ASSERT_TRUE(ExitAndEnd());
     ExpectScriptPassed();
 }
