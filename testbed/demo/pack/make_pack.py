@@ -63,6 +63,7 @@ def palette(brand=False):
 
 
 WHITE, BLACK = 15, 0
+BACKDROP = 10  # a grey (0-9 are the display's own colours)
 BRAND_ORDINAL = 10  # Quonza.srf's place in the manifest: its animation 1 is the opening
 
 
@@ -260,6 +261,10 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
         tile = "tile" in words
         if tile:
             images.append({"width": 64, "height": 64, "fill": colour})
+        # A backdrop covers the game area in grey under its label.
+        full = "full" in words
+        if full:
+            images.append({"width": 640, "height": 480, "fill": BACKDROP})
         rows = 0
         for word in words:
             if re.fullmatch(r"r\d+", word):
@@ -270,6 +275,8 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
             image = base_image + (c if digits else 0)
             iw, ih = images[image - 1]["width"], images[image - 1]["height"]
             parts = []
+            if full:
+                parts.append({"flags": OWN_FLAGS, "rect": [0, 0, 640, 480], "number": base_image + 1})
             if tile:
                 parts.append({"flags": OWN_FLAGS, "rect": [0, 0, 64, 64], "number": base_image + 1})
             if len(items) + 2 <= 48:
