@@ -619,6 +619,18 @@ def view_ads(bot):
     bot.send(w("LOA"))
     bot.expect_irc("PART")
 
+def view_complaint(bot):
+    """A complaint made through the control panel's problem-player dialog: CP
+    with the player, the harassment reason and no description."""
+    game_logon(bot, 77, "Game Room 1")
+    bot.go("named")
+    say(bot, w("PLB", 3), b"PLI 0 PP 12 P Bob ", b"PLI 1 PP 0 P Cy ", b"PLI 2 PP 5 P Ann ", w("PLE"))
+    say(bot, w("SP", PICTURE_B, seg(60000, 1000, 58000, 1000)))
+    bot.expect("CP", lambda f: f == [b"Bob", 2, b"NONE"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
 SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_screens": model_screens,
            "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
@@ -626,7 +638,7 @@ SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_screens"
            "round_one": round_one, "round_two": round_two,
            "view_chat": view_chat, "view_picture": view_picture, "view_fat_chance": view_fat_chance,
            "view_compose": view_compose, "view_preflight": view_preflight,
-           "view_ads": view_ads}
+           "view_ads": view_ads, "view_complaint": view_complaint}
 
 
 def main():

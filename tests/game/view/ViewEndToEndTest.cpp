@@ -27,6 +27,7 @@
 #include "net/TestHttpServer.h"
 #include "controls/EditControl.h"
 #include "controls/PushButtonControl.h"
+#include "controls/ToggleButtonControl.h"
 #include "controls/RadioButtonControl.h"
 #include "divir/xError.h"
 #include "framework/KeyboardCharMsg.h"
@@ -44,7 +45,9 @@
 #include "game/view/controls/PictureControl.h"
 #include "game/view/controls/PicturePlayerListControl.h"
 #include "game/view/controls/TimerControl.h"
+#include "game/view/dialogs/ComplaintDialog.h"
 #include "game/view/screens/AdsScreen.h"
+#include "game/view/screens/ControlPanelScreen.h"
 #include "game/view/screens/CompositionScreen.h"
 #include "game/view/screens/FatChanceResultsScreen.h"
 #include "game/view/screens/FatChanceSelectionScreen.h"
@@ -68,6 +71,7 @@
 #include "resource/FileRegistry.h"
 #include "sound/SoundService.h"
 #include "sound/xMixer.h"
+#include "support/DialogDriver.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -644,6 +648,44 @@ TEST_F(ViewEndToEndTest, AnAdClickedInTheBreakGoesOutAsAi) {
         << Transcript();
     queue_.PushInput(platform::FakeMessageQueue::Char(view_->GetWindow(), 'k'));
     ASSERT_TRUE(RunUntil([&] { return bot_->Said("CHECK ok AI fields"); }, 30000)) << Transcript();
+    ASSERT_TRUE(ExitAndEnd());
+    ExpectScriptPassed();
+}
+
+// A complaint through the control panel: its problem-player button opens the
+// complaint dialog over the game window; Bob chosen, "Complain" and OK send
+// "CP" with the harassment reason. The view is given the local player's name
+// (left out of the dialog's list) as the logon's answer would.
+TEST_F(ViewEndToEndTest, AComplaintFromTheControlPanelGoesOutAsCp) {
+    StartBot("view_complaint");
+    bot_->Hold("named");
+    StartModel();
+    ASSERT_TRUE(PumpUntil([&] { return InRoom() && bot_->Waits("named"); }, 3000)) << Transcript();
+    view_->SetLocalPlayerName("Ann");
+    bot_->Go("named");
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            return view_->GetCurrentScreen() == view_->GetPreflightScreen() && view_->GetPreflightScreen()->IsStarted();
+        },
+        30000))
+        << Transcript();
+    view_->ShowControlPanel();
+    ControlPanelScreen* panel = view_->GetControlPanelScreen();
+    ASSERT_TRUE(RunUntil([&] { return view_->IsControlPanelUp(); }, 10000));
+    panel->GetProblemPlayerToggle()->Click();
+    ASSERT_TRUE(RunUntil([&] { return ComplaintDialogWindow() != nullptr; }, 10000));
+    const platform::WindowHandle dialog = ComplaintDialogWindow();
+    // The dialog's input is served at once, as the program's pump serves it.
+    DialogDriver driver(queue_, view_->GetWindow(), [this] {
+        SetBackground(false);
+        platform::WinMessage m;
+        for (int guard = 0; guard < 1000 && queue_.Peek(m, 0, 0, false); ++guard) PumpOnce();
+        SetBackground(true);
+    });
+    driver.Choose(dialog, complaint_ids::kPlayers, 0);  // Bob, Cy: the local player is not listed
+    driver.Click(dialog, complaint_ids::kComplain);
+    driver.Click(dialog, platform::kIdOk);
+    ASSERT_TRUE(RunUntil([&] { return bot_->Said("CHECK ok CP fields"); }, 30000)) << Transcript();
     ASSERT_TRUE(ExitAndEnd());
     ExpectScriptPassed();
 }
