@@ -110,10 +110,6 @@ MsgSender* SenderOf(const std::unique_ptr<T>& process) {
 
 }  // namespace
 
-std::vector<std::string_view> view::PictureViewParts::StandInRows() {
-    return {};
-}
-
 namespace view {
 
 namespace {

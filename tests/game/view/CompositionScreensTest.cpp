@@ -146,7 +146,7 @@ class CompositionScreensTest : public ViewFixture {
         audio_.ClearRecording();
         StartCompAndSettle(segment, type);
     }
-    // Another screen in its place (the voting stand-in starts at once).
+    // Another screen in its place (the recording voting screen starts at once).
     void ToVoting() {
         view_->ShowScreen(view_->GetVotingScreen(), 0, 0, 0, 0);
         ASSERT_TRUE(PassUntil([&] {

@@ -720,18 +720,6 @@ TEST_F(ViewFixture, TheRealChatBoxAndPlayerListTakeTheViewsCalls) {
     StopView();
 }
 
-TEST(ViewParts, TheStandInRowsAreListed) {
-    const auto rows = view::PictureViewParts::StandInRows();
-    EXPECT_EQ(rows.size(), 0u);
-    for (std::string_view real : {"progress", "logon", "background", "playerList", "chatBox", "controlPanelButton",
-                                  "nameAndScore", "controlPanel", "timer", "roundIndicator", "picture", "captions",
-                                  "voting", "scoring", "roundWinner", "fatChance", "fatChanceSelection",
-                                  "fatChanceResults", "chooseRoom", "composition", "preflight", "gameWinner", "ads",
-                                  "opening"}) {
-        EXPECT_EQ(std::count(rows.begin(), rows.end(), real), 0) << real;
-    }
-}
-
 TEST(InstalledView, TheApplicationObjectMakesTheGameView) {
     auto saved = PictureModel::GetMakers().view;
     InstallPictureView();

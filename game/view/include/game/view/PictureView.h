@@ -14,7 +14,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "game/model/PictureView.h"
@@ -94,9 +93,6 @@ struct PictureViewParts {
     GameScreen<AdsScreen> ads;
     GameScreen<OpeningScreen> opening;
     GameScreen<PreflightScreen> preflight;
-
-    // The rows whose default class is still a stand-in.
-    static std::vector<std::string_view> StandInRows();
 };
 
 class PictureView final : public ::PictureView {
