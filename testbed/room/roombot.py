@@ -526,11 +526,119 @@ def model_screens(bot):
     bot.expect_irc("PART")
 
 
+# The game view's end-to-end scripts: the client runs the real view, so what it
+# shows is checked by the test; the bot checks what the view sends back.
+PICTURE_A = ("cat.jpg", "file", 7, 1, "A cat on a mat", 0)
+PICTURE_B = ("dog.jpg", "file", 8, 1, "", 0)
+
+
+def view_chat(bot):
+    """Greeting, player list, the answers' lines and a public line, after the
+    test has turned logging on; then the client's own line and its exit."""
+    game_logon(bot, 71, "Game Room 1")
+    bot.go("log")
+    say(bot, w("H", "Welcome to Game Room 1"))
+    say(bot, w("PLB", 3), b"PLI 0 PP 12 P Bob ", b"PLI 1 PP 0 P Cy ", b"PLI 2 PP 5 P Ann ", w("PLE"))
+    say(bot, w("PUC", "hello Ann", "Bob"))
+    say(bot, w("CL", 21), w("CI", 22, "Too long"), w("VL", 23), w("VI", 24, "Own caption"), w("FCSL", 25),
+        w("FCSI", 26, "No such entry"))
+    bot.expect("PUC", lambda f: f == [b"hi Bob", b"Ann"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+
+def view_picture(bot):
+    """Two rounds' pictures fetched ahead of their segments: each is reported
+    viewed once (a chat line after each shows nothing came between), the
+    voting segment keeps the round's picture and the player's "/v" vote comes
+    as V with the segment's id. Each segment is stamped when the one before ends."""
+    game_logon(bot, 72, "Game Room 1")
+    say(bot, w("DP", PICTURE_A))
+    bot.go("fetched")
+    say(bot, w("SC", 17, PICTURE_A, 0, "a", "b", "c", seg(52000, 6000, 45000, 1000)))
+    bot.expect("PV", lambda f: f == [7])
+    bot.go("again")
+    bot.expect("PUC", lambda f: f == [b"once", b"Ann"])
+    say(bot, w("CR", 17), w("CLB", 2, 0, True), w("CLI", 0, "Bob", "A cat", "on a mat"),
+        w("CLI", 1, "Cy", "The mat", ""), w("CLE"), w("SV", 18, PICTURE_A, False, (BOT_TIME + 52000, 30000, 2000, 27000, 1000)))
+    bot.go("vote")
+    bot.expect("V", lambda f: f == [18, b"Bob"])
+    bot.expect("PUC", lambda f: f == [b"voted", b"Ann"])
+    say(bot, w("VR", 18), w("DP", PICTURE_B))
+    bot.go("fetched2")
+    say(bot, w("SC", 19, PICTURE_B, 0, "a", "b", "c", (BOT_TIME + 82000, 52000, 6000, 45000, 1000)))
+    bot.expect("PV", lambda f: f == [8])
+    bot.go("again2")
+    bot.expect("PUC", lambda f: f == [b"twice", b"Ann"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+
+def view_fat_chance(bot):
+    """A Dar Eradar selection with the client ("Ann") as the round winner: the
+    swatch clicked arrives as FCS with the segment's id; then the results."""
+    game_logon(bot, 73, "Game Room 1")
+    bot.go("named")
+    say(bot, w("SFCS", 31, "Ann", 12, FC_BOARD, False, 5, seg(20000, 0, 20000, 0)))
+    bot.expect("FCS", lambda f: f == [31, 3])
+    say(bot, w("FCSR", 31), w("SFCR", "Ann", FC_BOARD, 3, 15, (BOT_TIME + 20000, 10000, 0, 10000, 0)))
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+
+def view_compose(bot):
+    """A two-line (slimerick) composition: the caption typed on the client's
+    keyboard arrives as C with the segment's id and both lines."""
+    game_logon(bot, 74, "Game Room 1")
+    say(bot, w("DP", PICTURE_A), w("SC", 21, PICTURE_A, 2, "", "", "", seg(52000, 6000, 45000, 1000)))
+    bot.expect("PV", lambda f: f == [7])
+    bot.expect("C", lambda f: f == [21, b"A cat", b"on a mat"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+def view_preflight(bot):
+    """The preflight segment's "next" button: its "/n" arrives as a host chat line."""
+    game_logon(bot, 75, "Game Room 1")
+    say(bot, w("SP", PICTURE_B, seg(8000, 1000, 6000, 1000)))
+    bot.expect("HC", lambda f: f == [b"/n"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+def view_ads(bot):
+    """An ad break of the fixture pack's long test ad: the player's click on it
+    comes back as AI, clicked, with the ad."""
+    game_logon(bot, 76, "Game Room 1")
+    say(bot, w("SZuvA", 0, (True, [("LongAd.srf", "s", 3000)]), seg(6000, 0, 6000, 0)))
+    bot.expect("AI", lambda f: f[0] is True and f[1] == (b"LongAd.srf", b"s", 3000))
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
+def view_complaint(bot):
+    """A complaint made through the control panel's problem-player dialog: CP
+    with the player, the harassment reason and no description."""
+    game_logon(bot, 77, "Game Room 1")
+    bot.go("named")
+    say(bot, w("PLB", 3), b"PLI 0 PP 12 P Bob ", b"PLI 1 PP 0 P Cy ", b"PLI 2 PP 5 P Ann ", w("PLE"))
+    say(bot, w("SP", PICTURE_B, seg(60000, 1000, 58000, 1000)))
+    bot.expect("CP", lambda f: f == [b"Bob", 2, b"NONE"])
+    bot.expect("LO", lambda f: f == [True])
+    bot.send(w("LOA"))
+    bot.expect_irc("PART")
+
 SCRIPTS = {"lobby": lobby, "fat_chance_round": fat_chance_round, "model_screens": model_screens,
            "model_round": model_round, "model_lobby_full": model_lobby_full,
            "model_lobby_part": model_lobby_part, "model_refuse": model_refuse, "model_part": model_part,
            "model_no_la": model_no_la, "model_no_st": model_no_st, "negative": negative, "part": part, "room": room, "game_lobby": game_lobby,
-           "round_one": round_one, "round_two": round_two}
+           "round_one": round_one, "round_two": round_two,
+           "view_chat": view_chat, "view_picture": view_picture, "view_fat_chance": view_fat_chance,
+           "view_compose": view_compose, "view_preflight": view_preflight,
+           "view_ads": view_ads, "view_complaint": view_complaint}
 
 
 def main():

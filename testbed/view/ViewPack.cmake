@@ -21,6 +21,7 @@ function(add_view_pack target dir)
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/StandBy.srf ${pack_srf}/AdClick.srf ${res}/Animation/
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/AdClkSfx.srf ${res}/Sfx/
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/TestAd.srf ${dir}/Ads/TestAd.srf
+    COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/LongAd.srf ${dir}/Ads/LongAd.srf
     COMMAND ${CMAKE_COMMAND} -E copy ${pack_srf}/PixFrame.srf ${pack_srf}/TimerOn.srf ${pack_srf}/Zeravizuvu.srf ${pack_srf}/CopyFits.srf
             ${pack_srf}/Duzarezuri.srf ${pack_srf}/TabHeads.srf ${pack_srf}/SelectCaption.srf ${pack_srf}/OwnCaptionSelected.srf ${pack_srf}/Pencil.srf
             ${pack_srf}/Window.srf ${res}/Sfx/

@@ -245,6 +245,12 @@ def vizuzor():
             for k in range(3):
                 s.cel(first + k, (100, 60, 540, 400), index)
     run(s, 194, 210)
+    # The frames' cels draw the downloaded picture over their fill: the picture
+    # strip's command 1 (this rectangle, fitted) and 5 (the whole picture, drawn).
+    for first in (1, 36, 71, 107, 115, 123, 132, 153, 174):
+        for k in range(3):
+            for command in (1, 5):
+                s.cels[first + k]["parts"].append({"flags": 288, "rect": [20, 20, 420, 320], "number": command})
     return s.manifest(1010)
 
 
@@ -417,6 +423,17 @@ def test_ad():
     return s.manifest(30000)
 
 
+def long_ad(batch):
+    """Ads/LongAd: 45 cels (3 s at 15 a second) of one image, index 223, and a 3 s
+    tone: long enough for the first ad of a break to take a click (it does a
+    second after it begins)."""
+    l, t, r, b = AD_RECT
+    cel = {"rect": list(AD_RECT), "parts": [{"flags": 256, "rect": [0, 0, r - l, b - t], "number": 1}]}
+    strip = {"images": [fill(r - l, b - t, 223)], "cels": [None] * 199 + [cel] * 45, "lz": False}
+    batch["LongAd"] = {"version": 2, "entries": [{"type": "off4", "id": 30000, "strip": strip}, {
+        "type": "snd ", "id": 1, "sound": {"form": "pcm", "tone": {"hz": 740, "ms": 3000, "amplitude": 6000}}}]}
+
+
 def sounds():
     out = {}
     hz = 300
@@ -581,6 +598,7 @@ def main():
     batch.update(composition_sounds())
     game_winner(batch)
     break_and_opening(batch)
+    long_ad(batch)
     with open(sys.argv[1], "w") as out:
         json.dump(batch, out)
 

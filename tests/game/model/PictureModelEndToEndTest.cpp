@@ -6,10 +6,6 @@
 // for its times and answers as a player would. The bot checks the answers'
 // segment ids, the ad impression, the chat and the log-off at exit.
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -21,6 +17,7 @@
 #include <vector>
 
 #include "../../framework/FakeRootCanvas.h"
+#include "GameEndToEnd.h"
 #include "RecordingPictureView.h"
 #include "framework/ErrorMsg.h"
 #include "framework/ExecutionService.h"
@@ -65,38 +62,14 @@ class PictureModelEndToEndTest : public PumpFixture {
     }
 
     void SetUp() override {
-        // The dispatch proxy's local copy of the file sits beside the program, one
-        // path for every test of this program: tests run as parallel processes
-        // take turns (as the dispatch proxy's own tests do).
-        lock_ = ::open("/tmp/vizuzor-picture-dispatch.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (lock_ >= 0) ::flock(lock_, LOCK_EX);
+        turn_ = std::make_unique<gametest::DispatchFileTurn>();
         if (irc_ == nullptr || !irc_->Started()) GTEST_SKIP() << "ngircd is not available (tools/deps.sh installs it)";
         http_ = std::make_unique<TestHttpServer>(files_.Host());
         if (!http_->Running()) GTEST_SKIP() << "python3 is missing: no test HTTP server";
         PumpFixture::SetUp();
         xIRCQueue::SetPendingError(0);
-        files_.Write("dispatch.ini",
-                     "[Dispatch File]\r\nUpdate Script Server Path=file/updatescript.ini\r\n"
-                     "Registration Server Section=Reg\r\nContent Server Section=Content\r\n"
-                     "Game List Server Section=GameList\r\nVizuzor Server Section=Pictures\r\n"
-                     "[Web Server]\r\nHTTP Server Name=www.example\r\nSponsors CGI=cgi-bin/sponsors\r\n"
-                     "Success Page=thanks.html\r\nError Page=sorry.html\r\n"
-                     "[Reg 1]\r\nHTTP Server Name=127.0.0.1\r\nHTTP Server Port=1\r\n"
-                     "[Pictures 1]\r\nHTTP Server Name=127.0.0.1\r\nHTTP Server Port=1\r\n"
-                     "[Content 1]\r\nHTTP Server Name=127.0.0.1\r\nHTTP Server Port=" +
-                         std::to_string(http_->port()) +
-                         "\r\n[GameList 1]\r\nIRC Server Name=127.0.0.1\r\nIRC Server Port=" +
-                         std::to_string(irc_->Port()) + "\r\n");
-        files_.Write("updatescript.ini",
-                     "[Update Script]\r\nCommand=update\r\nClient Path=data.txt\r\nVersion=1.0.0.0\r\n"
-                     "Group Priority=1\r\nMandatory=true\r\n[Server Version Folders]\r\n1.0.0.0=file\r\n");
-        files_.Write("data.txt", "the mandatory file\n");
-        local_.Write("settings.ini",
-                     "[Debug]\r\nDispatchServerName=127.0.0.1\r\nDispatchServerPort=" +
-                         std::to_string(http_->port()) +
-                         "\r\nDispatchServerFilePath=file/dispatch.ini\r\nGotoGameRoom=1\r\nUserName=Ann\r\n"
-                         "GameServerName=127.0.0.1\r\nGameServerPort=" +
-                         std::to_string(irc_->Port()) + "\r\nGameChannelName=gmodel\r\nFullScreen=0\r\n");
+        gametest::WriteServerFiles(files_, http_->port(), irc_->Port());
+        gametest::WriteLocalSettings(local_, http_->port(), irc_->Port(), "gmodel");
         platform::SetCommandLine("game " + local_.Host("settings.ini"));
         platform::Registry::UseDefaultStore(local_.Host("registry.txt"));
         UIRoot::SetCanvasMaker([](const char*, std::int32_t, std::int32_t, std::int32_t, bool) {
@@ -120,13 +93,10 @@ class PictureModelEndToEndTest : public PumpFixture {
     }
 
     void TearDown() override {
-        struct Unlock {
-            int& fd;
-            ~Unlock() {
-                if (fd >= 0) ::close(fd);
-                fd = -1;
-            }
-        } unlock{lock_};
+        struct EndTurn {
+            std::unique_ptr<gametest::DispatchFileTurn>& turn;
+            ~EndTurn() { turn.reset(); }
+        } endTurn{turn_};
         if (irc_ == nullptr || !irc_->Started() || http_ == nullptr || !http_->Running()) return;
         bot_.reset();
         ObjectRegistry::DestroyAll();
@@ -164,28 +134,23 @@ class PictureModelEndToEndTest : public PumpFixture {
         }
     }
 
-    bool BotSaid(const std::string& text) const {
-        for (const std::string& line : bot_->Lines())
-            if (line.find(text) != std::string::npos) return true;
-        return false;
-    }
+    bool BotSaid(const std::string& text) const { return bot_->Said(text); }
 
     std::string Transcript() const {
-        std::string all;
-        for (const std::string& line : bot_->Lines()) all += line + "\n";
+        std::string all = bot_->Transcript();
         for (const std::string& line : view_->log) all += "view " + line + "\n";
         for (const auto& box : boxes_.boxes) all += "box " + box.text + "\n";
         return all;
     }
 
     static Ngircd* irc_;
+    std::unique_ptr<gametest::DispatchFileTurn> turn_;
     // The composition's answer has a second line.
     bool twoLineCaption_ = false;
-    int lock_ = -1;
     TempFolder files_;
     TempFolder local_;
     std::unique_ptr<TestHttpServer> http_;
-    std::unique_ptr<Child> bot_;
+    std::unique_ptr<gametest::RoomBot> bot_;
     RecordingBrowser browser_;
     platform::UrlLauncher* browserBefore_ = nullptr;
     platform::RecordingMessageBoxSink boxes_;
@@ -195,10 +160,8 @@ class PictureModelEndToEndTest : public PumpFixture {
 Ngircd* PictureModelEndToEndTest::irc_ = nullptr;
 
 TEST_F(PictureModelEndToEndTest, AWholeRoundFromTheDispatchFileToTheExit) {
-    bot_ = std::make_unique<Child>(std::vector<std::string>{
-        "python3", std::string(VIZUZOR_TESTBED) + "/room/roombot.py", "--port", std::to_string(irc_->Port()),
-        "--channel", "gmodel", "--script", "model_round", "--nick", "botgmodel"});
-    ASSERT_TRUE(bot_->WaitFor("READY").has_value());
+    bot_ = std::make_unique<gametest::RoomBot>(irc_->Port(), "gmodel", "model_round");
+    ASSERT_TRUE(bot_->Ready());
 
     auto* model = dynamic_cast<PictureModel*>(ObjectRegistry::GetSingleton("XApplication"));
     ASSERT_NE(model, nullptr);
@@ -206,16 +169,11 @@ TEST_F(PictureModelEndToEndTest, AWholeRoundFromTheDispatchFileToTheExit) {
     local_.Write("data.txt", "old\n");
     FindOrRegisterFile(local_.Win("data.txt"));
     PictureRoomProxy& room = model->GetGameRoomProxy();
-    std::size_t answered = 0;
     bool exited = false;
     SetStep([&] {
         model->RunExecutables();
-        bot_->Poll(std::chrono::milliseconds(0));
         // The bot's go-aheads are given at once.
-        const std::vector<std::string>& lines = bot_->Lines();
-        for (; answered < lines.size(); ++answered) {
-            if (lines[answered].rfind("WAIT ", 0) == 0) bot_->WriteLine("GO " + lines[answered].substr(5));
-        }
+        bot_->Serve();
         // A screen that still plays its phases holds the next segment: its time passes.
         if (room.HasRoomMsg() && room.IsNextRoomMsgSegment() && !view_->IsReadyForScreen()) AdvanceAppTime(250);
         if (!exited && BotSaid("CHECK ok PV fields")) {
@@ -242,24 +200,17 @@ TEST_F(PictureModelEndToEndTest, AWholeRoundFromTheDispatchFileToTheExit) {
 // caption as "C" with the segment id of its start message and both lines.
 TEST_F(PictureModelEndToEndTest, PreflightCommandAndTwoLineCaptionReachTheBot) {
     twoLineCaption_ = true;
-    bot_ = std::make_unique<Child>(std::vector<std::string>{
-        "python3", std::string(VIZUZOR_TESTBED) + "/room/roombot.py", "--port", std::to_string(irc_->Port()),
-        "--channel", "gmodel", "--script", "model_screens", "--nick", "botgmodel"});
-    ASSERT_TRUE(bot_->WaitFor("READY").has_value());
+    bot_ = std::make_unique<gametest::RoomBot>(irc_->Port(), "gmodel", "model_screens");
+    ASSERT_TRUE(bot_->Ready());
     auto* model = dynamic_cast<PictureModel*>(ObjectRegistry::GetSingleton("XApplication"));
     ASSERT_NE(model, nullptr);
     local_.Write("data.txt", "old\n");
     FindOrRegisterFile(local_.Win("data.txt"));
     PictureRoomProxy& room = model->GetGameRoomProxy();
-    std::size_t answered = 0;
     bool exited = false;
     SetStep([&] {
         model->RunExecutables();
-        bot_->Poll(std::chrono::milliseconds(0));
-        const std::vector<std::string>& lines = bot_->Lines();
-        for (; answered < lines.size(); ++answered) {
-            if (lines[answered].rfind("WAIT ", 0) == 0) bot_->WriteLine("GO " + lines[answered].substr(5));
-        }
+        bot_->Serve();
         if (room.HasRoomMsg() && room.IsNextRoomMsgSegment() && !view_->IsReadyForScreen()) AdvanceAppTime(250);
         if (!exited && BotSaid("CHECK ok C fields")) {
             exited = true;
@@ -301,10 +252,8 @@ TEST_P(ModelFailureTest, TheFailureShowsItsTextAndTheGameGoesOnOrEnds) {
     if (row.arrange) row.arrange(files_, settings);
     local_.Write("settings.ini", settings);
     if (!row.botScript.empty()) {
-        bot_ = std::make_unique<Child>(std::vector<std::string>{
-            "python3", std::string(VIZUZOR_TESTBED) + "/room/roombot.py", "--port", std::to_string(irc_->Port()),
-            "--channel", "gmodel", "--script", row.botScript, "--nick", "botgmodel"});
-        ASSERT_TRUE(bot_->WaitFor("READY").has_value());
+        bot_ = std::make_unique<gametest::RoomBot>(irc_->Port(), "gmodel", row.botScript);
+        ASSERT_TRUE(bot_->Ready());
     }
     auto* model = dynamic_cast<PictureModel*>(ObjectRegistry::GetSingleton("XApplication"));
     ASSERT_NE(model, nullptr);
@@ -312,15 +261,10 @@ TEST_P(ModelFailureTest, TheFailureShowsItsTextAndTheGameGoesOnOrEnds) {
     FindOrRegisterFile(local_.Win("data.txt"));
     FindOrRegisterFile(local_.Win("500"));
     PictureRoomProxy& room = model->GetGameRoomProxy();
-    std::size_t answered = 0;
     SetStep([&] {
         model->RunExecutables();
         if (bot_ == nullptr) return;
-        bot_->Poll(std::chrono::milliseconds(0));
-        const std::vector<std::string>& lines = bot_->Lines();
-        for (; answered < lines.size(); ++answered) {
-            if (lines[answered].rfind("WAIT ", 0) == 0) bot_->WriteLine("GO " + lines[answered].substr(5));
-        }
+        bot_->Serve();
         // Once the bot has done its part, time runs on for the room's timers.
         if (!room.IsStopped() && BotSaid("SCRIPT ")) AdvanceAppTime(1000);
     });
