@@ -22,6 +22,8 @@ packages=(
   # A virtual display and captures for the demo scripts and the message-box tests
   # (SDL draws its boxes with X core fonts).
   xvfb xauth x11-utils imagemagick xfonts-base
+  # The end-to-end rows: typing and clicking on the virtual display, reading recordings.
+  xdotool python3-numpy
   # The fuzz targets: clang with libFuzzer.
   clang libclang-rt-14-dev
 )

@@ -42,6 +42,7 @@ BoxAnswer SdlMessageBoxSink::Show(const std::string& title, const std::string& t
     if (!DisplayAvailable()) {
         return fallback_.Show(title, text, style);
     }
+    StderrMessageBoxSink::Print(title, text);
     const bool okCancel = (style & kButtonMask) == Num(BoxStyle::OkCancel);
     // SDL lays buttons out in array order; OK is the default (Return), Cancel answers Escape.
     const Uint32 okFlags = okCancel ? Uint32{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT}
@@ -69,7 +70,7 @@ BoxAnswer SdlMessageBoxSink::Show(const std::string& title, const std::string& t
         if (scope.Interrupted()) return DefaultBoxAnswer(style);
     }
     if (shown != 0) {
-        return fallback_.Show(title, text, style);
+        return DefaultBoxAnswer(style);  // written on standard error above
     }
     if (pressed == static_cast<int>(BoxAnswer::Cancel) || (pressed < 0 && okCancel)) {
         return BoxAnswer::Cancel;

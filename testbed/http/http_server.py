@@ -36,8 +36,11 @@ Anything else is a 404.
         time through GET /_fault/MODE/PATH (and /_release/PATH): MODE is stall (half the
         body, then nothing), hold (nothing until released), 404, 500, cut (half the body,
         then close), trickle (the body in small slow pieces), drip (the body in 4 KB
-        pieces 10 ms apart) or none. Every request is
-        also printed on standard output as "REQ path" (while anyone reads it).
+        pieces 10 ms apart) or none. A PATH ending in "/*" faults every path under it (the
+        longest such PATH holds; an exact PATH before any); paths match in any letter case, as
+        the tree's files do. A stalled answer waits up to 600 s for the client to go, longer
+        than any time-out of the client. Every request is also printed on standard output as
+        "REQ path" (while anyone reads it).
 
 The pattern byte at offset i is (i * 7 + 3) mod 251. The server never links or
 imports the client's code: it is written from the protocol alone.
@@ -345,6 +348,7 @@ class Handler(socketserver.BaseRequestHandler):
             pass  # nobody reads the output any more
         if path.startswith("_fault/"):
             mode, _, faulted = path[len("_fault/"):].partition("/")
+            faulted = faulted.lower()
             with self.server.lock:
                 self.server.faults[faulted] = mode
                 if mode == "hold":
@@ -353,15 +357,19 @@ class Handler(socketserver.BaseRequestHandler):
             return False
         if path.startswith("_release/"):
             with self.server.lock:
-                event = self.server.holds.pop(path[len("_release/"):], None)
-                self.server.faults.pop(path[len("_release/"):], None)
+                event = self.server.holds.pop(path[len("_release/"):].lower(), None)
+                self.server.faults.pop(path[len("_release/"):].lower(), None)
             if event:
                 event.set()
             self.send(self.head(200, 3) + b"ok\n")
             return False
         with self.server.lock:
-            mode = self.server.faults.get(path, "none")
-            event = self.server.holds.get(path)
+            key = path.lower()
+            if key not in self.server.faults:
+                under = [k for k in self.server.faults if k.endswith("/*") and key.startswith(k[:-1])]
+                key = max(under, key=len) if under else key
+            mode = self.server.faults.get(key, "none")
+            event = self.server.holds.get(key)
         if mode == "hold" and event is not None:
             event.wait(300)
             mode = "none"
@@ -374,7 +382,7 @@ class Handler(socketserver.BaseRequestHandler):
             return False
         if mode == "stall":
             self.send(self.head(200, len(data)) + data[: len(data) // 2])
-            self.wait_for_client_to_go()
+            self.wait_for_client_to_go(600.0)
         elif mode == "cut":
             self.send(self.head(200, len(data)) + data[: len(data) // 2])
         elif mode == "trickle":
@@ -435,9 +443,10 @@ def main():
                     dict(v.split("=", 1) for v in args.set))
     for fault in args.fault:
         mode, _, path = fault.partition(":")
-        server.faults[path.lstrip("/")] = mode
+        path = path.lstrip("/").lower()
+        server.faults[path] = mode
         if mode == "hold":
-            server.holds[path.lstrip("/")] = threading.Event()
+            server.holds[path] = threading.Event()
     print(server.server_address[1], flush=True)
     try:
         server.serve_forever(poll_interval=0.5)

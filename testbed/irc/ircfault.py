@@ -9,6 +9,7 @@ line, each acknowledged with "OK <command>" on stdout:
   delay MS         wait MS milliseconds before each write toward the client
   drop TEXT        drop server lines that contain TEXT (no more than once each)
   inject HEX       send the bytes (hex) toward the client
+  stall MS         pass nothing either way for MS milliseconds, then what was held back
   cut              close both sides of every connection
   reset            the same, but the client's side with a reset
 
@@ -39,6 +40,8 @@ class Link:
         self.server = server
         self.from_client = b""
         self.from_server = b""
+        self.held_for_server = b""  # while stalled
+        self.held_for_client = b""
 
 
 def main():
@@ -57,6 +60,7 @@ def main():
     delay = 0.0
     drops = []
     links = []
+    stalled_until = 0.0
     stdin_buffer = b""
 
     def to_client(link, data):
@@ -79,10 +83,22 @@ def main():
             links.remove(link)
 
     while True:
+        stalled = time.monotonic() < stalled_until
+        if not stalled:
+            for link in list(links):
+                try:
+                    if link.held_for_server:
+                        link.server.sendall(link.held_for_server)
+                    if link.held_for_client:
+                        to_client(link, link.held_for_client)
+                except OSError:
+                    pass
+                link.held_for_server = link.held_for_client = b""
         readers = [listener, sys.stdin.buffer]
         for link in links:
             readers += [link.client, link.server]
-        ready, _, _ = select.select(readers, [], [], 1.0)
+        wait = max(0.0, min(1.0, stalled_until - time.monotonic())) if stalled else 1.0
+        ready, _, _ = select.select(readers, [], [], wait)
         for r in ready:
             if r is listener:
                 client, _ = listener.accept()
@@ -103,6 +119,8 @@ def main():
                         split = int(arg)
                     elif command == "delay":
                         delay = int(arg) / 1000.0
+                    elif command == "stall":
+                        stalled_until = time.monotonic() + int(arg) / 1000.0
                     elif command == "drop":
                         drops.append(arg.encode("latin-1"))
                     elif command == "inject":
@@ -133,7 +151,10 @@ def main():
                     while b"\n" in link.from_client:
                         line, link.from_client = link.from_client.split(b"\n", 1)
                         out("C> " + show(line.rstrip(b"\r")))
-                    link.server.sendall(data)
+                    if time.monotonic() < stalled_until:
+                        link.held_for_server += data
+                    else:
+                        link.server.sendall(data)
                 else:
                     link.from_server += data
                     passed = b""
@@ -146,7 +167,9 @@ def main():
                             continue
                         out("S> " + show(line.rstrip(b"\r")))
                         passed += line + b"\n"
-                    if passed:
+                    if passed and time.monotonic() < stalled_until:
+                        link.held_for_client += passed
+                    elif passed:
                         to_client(link, passed)
 
 

@@ -3,8 +3,8 @@
 server. It never links or imports the client's code; the room protocol's text form is
 testbed/room/roomtext.py, the message table testbed/room/roombot.py's.
 
-    worldbot.py --port IRC_PORT [--http-port P] [--room-port P] [--phases demo|test] [--full]
-                [--players N] [--games N] [--once]
+    worldbot.py --port IRC_PORT [--http-port P] [--room-port P] [--phases demo|test|e2e] [--full]
+                [--players N] [--games N] [--once] [--lobby-full]
 
 The lobby bot "ZuvLobby" sits in #Big_List; each room has its bot ("ZuvRoom1" ...) in its own
 channel. A client that joins a channel is logged on (LN, L, LA) and served:
@@ -17,8 +17,10 @@ channel. A client that joins a channel is logged on (LN, L, LA) and served:
   and hostile rows), then the game winner, then a second game's standings. Captions,
   votes and Dar Eradar picks are answered (received, late or invalid); Ada, Bram and
   Cleo, who live only in the bot's records, write and vote too.
+With --lobby-full the lobby answers every logon with LER "This game is now full.".
 Phases are data: "demo" gives a person time (60 s to compose), "test" a few seconds,
-and in "test" a phase ends early once every player has answered.
+"e2e" time for the client's screens and a driver's typing; in "test" and "e2e" a phase ends
+early once every player has answered.
 
 Output: "READY" once every bot has joined, "< nick text" for what a client sends,
 "> nick text" for what the bot sends, "CHECK ok|FAIL what", and after each game
@@ -51,6 +53,11 @@ PHASES = {
     "test": {"SP": (100, 300, 100), "SC": (100, 3000, 100), "SV": (100, 3000, 100),
              "SS": (100, 300, 100), "SRW": (100, 300, 100), "SFCS": (100, 3000, 100),
              "SFCR": (100, 300, 100), "SZuvA": (0, 3000, 0), "SGW": (100, 300, 100)},
+    # The client end to end: time for its screens' own first and last parts and for typing
+    # and clicking, ending early as "test" does.
+    "e2e": {"SP": (2000, 3000, 1000), "SC": (3000, 12000, 1000), "SV": (2000, 10000, 1000),
+            "SS": (1000, 4000, 1000), "SRW": (1000, 4000, 1000), "SFCS": (1000, 8000, 1000),
+            "SFCR": (1000, 4000, 1000), "SZuvA": (0, 10000, 0), "SGW": (1000, 5000, 1000)},
 }
 FAKES = ["Ada", "Bram", "Cleo"]
 CAPTIONS = {"Ada": ("Nobody told me about the hat", ""), "Bram": ("Monday, again", "and it shows"),
@@ -317,6 +324,9 @@ class World:
         if place.kind == "full":
             self.send(session, w("LER", "The room is full. Please choose another."))
             return
+        if place.kind == "lobby" and self.args.lobby_full:
+            self.send(session, w("LER", "This game is now full."))
+            return
         room_name = "The Lobby" if place.kind == "lobby" else place.record[4]
         self.send(session, w("LA", room_name, (1, 0, 0, 0), self.now()))
         if place.kind == "lobby":
@@ -385,7 +395,7 @@ class World:
                             got[p.nick] = fields
                             break
             everyone = all(p.nick in got or p.gone for p in players)
-            if time.monotonic() >= deadline or (self.args.phases == "test" and everyone):
+            if time.monotonic() >= deadline or (self.args.phases in ("test", "e2e") and everyone):
                 return got
             count = sum(len(p.inbox) for p in players)
             yield (lambda: True if sum(len(p.inbox) for p in players) != count else None), \
@@ -575,6 +585,7 @@ def main():
     parser.add_argument("--players", type=int, default=1)
     parser.add_argument("--games", type=int, default=1)
     parser.add_argument("--once", action="store_true")
+    parser.add_argument("--lobby-full", action="store_true", help="the lobby refuses every client: it is full")
     args = parser.parse_args()
     world = World(args)
     try:

@@ -26,6 +26,29 @@ TEST(SdlMessageBoxSinkTest, WithoutADisplayBoxesGoToStandardErrorWithTheDefaultA
     EXPECT_EQ(written, "Vizuzor - Error: No sound card.\nLogin: Retry?\n");
 }
 
+// With a display named, the box is written on standard error before it shows; a box SDL
+// cannot show (the display named does not answer) answers with its default button.
+TEST(SdlMessageBoxSinkTest, WithADisplayNamedTheBoxIsAlsoWrittenOnStandardError) {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    const std::string driverBefore = driver != nullptr ? driver : "";
+    const char* display = std::getenv("DISPLAY");
+    const std::string displayBefore = display != nullptr ? display : "";
+    ::unsetenv("SDL_VIDEODRIVER");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("DISPLAY", ":59999", 1);  // nothing answers there
+    ASSERT_TRUE(platform::SdlMessageBoxSink::DisplayAvailable());
+    platform::SdlMessageBoxSink sink;
+    ::testing::internal::CaptureStderr();
+    const BoxAnswer answer =
+        sink.Show("Vizuzor - Error", "We cannot contact the dispatch server.\nPlease check.", Num(BoxStyle::IconStop));
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    driver != nullptr ? ::setenv("SDL_VIDEODRIVER", driverBefore.c_str(), 1) : ::unsetenv("SDL_VIDEODRIVER");
+    display != nullptr ? ::setenv("DISPLAY", displayBefore.c_str(), 1) : ::unsetenv("DISPLAY");
+    EXPECT_EQ(answer, BoxAnswer::Ok);
+    EXPECT_EQ(written.rfind("Vizuzor - Error: We cannot contact the dispatch server.\nPlease check.\n", 0), 0u)
+        << written;
+}
+
 TEST(SdlMessageBoxSinkTest, InstalledSinkIsTheCurrentOne) {
     platform::SdlMessageBoxSink sink;
     platform::MessageBoxSink* before = platform::MessageBoxSink::Install(&sink);

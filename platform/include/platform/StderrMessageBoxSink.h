@@ -14,9 +14,13 @@ namespace platform {
 class StderrMessageBoxSink : public MessageBoxSink {
   public:
     BoxAnswer Show(const std::string& title, const std::string& text, std::uint32_t style) override {
+        Print(title, text);
+        return DefaultBoxAnswer(style);
+    }
+    // The box's line on standard error: "title: text" (the text as it is, line breaks too).
+    static void Print(const std::string& title, const std::string& text) {
         std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
         std::fflush(stderr);
-        return DefaultBoxAnswer(style);
     }
     void Beep(std::uint32_t /*style*/) override {}
 };

@@ -50,12 +50,13 @@ def palette(brand=False):
     for i in range(16):
         v = (i * 17) & 0xF8
         colours.append([v, (i * 17) & 0xFC, v])
+    # The 240 colours: distinct RGB565 values (an odd step over the 16-bit values), so that
+    # no two signature colours are alike.
     for i in range(240):
-        r = ((i * 53) % 32) * 8
-        g = ((i * 29 + 7) % 64) * 4
-        b = ((i * 11 + 13) % 32) * 8
-        colours.append([r, g, b])
+        v = (i * 4099 + 12345) % 65536
+        colours.append([(v >> 11) * 8, ((v >> 5) & 63) * 4, (v & 31) * 8])
     colours[15] = [248, 252, 248]
+    assert len({tuple(c) for c in colours}) == 256, "the palette's colours are not all distinct"
     if brand:
         # The brand palette changes one signature colour: that of the opening's art.
         colours[signature(BRAND_ORDINAL * 31)] = [248, 0, 248]

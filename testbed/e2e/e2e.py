@@ -1,0 +1,599 @@
+#!/usr/bin/env python3
+"""The client end to end: one row per run, each in a world of its own (testbed/e2e/world.py).
+
+    e2e.py BUILD ROW [--work DIR] [--record OUT] [--seed N]
+        BUILD holds the client (app/), sound-decode (tools/) and the demo pack and server tree
+        (demo/). ROW is one of the rows below; --work names the work folder (default
+        BUILD/e2e/ROW), which keeps every log. --record OUT also copies the logs, the
+        recording as game.wav and a contact sheet of the labelled screenshots to OUT. --seed
+        seeds the soak row's fault (default: the time).
+    e2e.py --list
+        The rows for CI, one a line: its name and its limit in seconds (the ctest time-out).
+        The soak row is for testbed/e2e/soak.sh.
+
+Every step waits for its condition with a limit; the limits are generous (two loaded cores)
+and never shorter than the client's own time-outs, which the rows wait out. Output: one line
+per step and check ("ok" or "FAIL"), then "PASSED" or "FAILED". Exit status 0 when passed, 1
+when a check failed, 77 when a tool the rows need is missing.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+TOOLS = ("Xvfb", "xdpyinfo", "xwininfo", "xdotool", "import", "convert", "montage", "ffmpeg")
+
+# The client's texts, as the player reads them.
+TITLE = "Vizuzor - Error"
+DISPATCH = "We cannot contact the dispatch server.\nPlease check your connection to the Internet\n" \
+           "or try to play again later."
+CONTENT = "The content server is down at this time.\n%s\nPlease try to play again later."
+LOBBY_FULL = "The game server will not allow you to play because\nthe lobby is currently full.\n" \
+             "Please try to play again later."
+UNUSUAL = "An unusual internal error occurred.\nPlease check your connection to the Internet\n" \
+          "or try to play again later."
+SERVER_DOWN = "The game server is down at this time\nor you may have lost your Internet connection.\n" \
+              "Please try to play again later."
+
+# The client's own time-outs (seconds), which the stall rows wait out.
+DISPATCH_TIMEOUT = 120
+UPDATE_TIMEOUT = 60
+# The progress dialog shows this long after it is made, not before.
+PROGRESS_DIALOG_DELAY = 4.0
+
+PLAYER, PASSWORD = "Zed", "secret7"
+
+# Limits (seconds), generous for a sanitizer build on two loaded cores, where the client's
+# start alone may take a minute: the client's start-up steps (its window, the progress and
+# logon dialogs), any later step, and the client's end once asked or failed.
+START = 300
+STEP = 180
+END = 120
+# The segments of the bot's game (its messages' tags).
+SEGMENTS = {"SP", "SC", "SV", "SS", "SRW", "SFCS", "SFCR", "SZuvA", "SGW"}
+# A whole game of the bot's (its "e2e" phases, the full game's seven rounds among them).
+GAME = 900
+
+
+class Row:
+    def __init__(self, world_module, build, work, log):
+        self.world_module = world_module
+        self.build = build
+        self.work = work
+        self.log = log
+        self.failures = []
+        self.world = None
+
+    def check(self, ok, what):
+        self.log("%s %s" % ("ok  " if ok else "FAIL", what))
+        if not ok:
+            self.failures.append(what)
+        return ok
+
+    def make_world(self, **kw):
+        self.world = self.world_module.World(self.build, self.work, log=self.log, **kw)
+        self.world.start()
+        return self.world
+
+    # ---- steps shared by the rows ----
+    def wait_dialog(self, name, limit):
+        w = self.world
+        w.find_window(limit)
+        w.wait("the %s dialog shows" % name, lambda: w.shot().dialog_shown(name), limit)
+        w.shot("%s dialog" % name)
+
+    def log_on(self, limit=START):
+        w = self.world
+        self.wait_dialog("logon", limit)
+        shot = w.shot()
+        w.click(*shot.control_centre("logon", "user name"))
+        w.type(PLAYER)
+        w.click(*shot.control_centre("logon", "password"))
+        w.type(PASSWORD)
+        w.shot("name and password typed")
+        w.key("Return")
+        w.say("logged on as %s" % PLAYER)
+
+    def lobby_reached(self, limit=STEP):
+        w = self.world
+        w.wait("the lobby's room list", lambda: " RE" in w.bot_log(), limit)
+        w.wait("the client asks the lobby for its rooms", lambda: self.client_line("RR"), limit)
+
+    def client_line(self, tag, nick=None):
+        """The first line of that tag the bot logged from the client (from that nick: one of its
+        connections)."""
+        for line in self.world.bot_log().split("\n"):
+            words = line.split(" ", 3)
+            if len(words) >= 3 and words[0] == "<" and words[2] == tag and nick in (None, words[1]):
+                return line
+        return None
+
+    def ends_with_box(self, text, limit, page=True, at_least=0.0):
+        """The error box with that text within the limit (and not before at_least seconds),
+        closed by the driver; then the error page (when page) and the client's end."""
+        w = self.world
+        w.wait("the box \"%s\"" % text.split("\n")[-2 if text.count("\n") > 1 else 0],
+               lambda: w.boxes_written(), limit, client_may_end=True)
+        took = time.monotonic() - w.client_started
+        errors = w.client_errors()
+        self.check(self.world_module.screen.box_shown(errors, TITLE, text),
+                   "the box reads %r (standard error: %r)" % (text, w.box_lines()))
+        self.check(took >= at_least, "the box came after %.1f s (not before %.0f s)" % (took, at_least))
+        w.close_box(TITLE, STEP)
+        w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
+        self.check(len(w.box_lines()) == 1, "one box only: %r" % w.box_lines())
+        if page:
+            self.check(any(p.endswith("/web/error.html") for p in w.opened_pages()),
+                       "the error page opened: %r" % w.opened_pages())
+        self.client_ended_cleanly()
+
+    def client_ended_cleanly(self, status=0):
+        w = self.world
+        if w.system_leaks_only():
+            # The leak report of the system's libraries ends the sanitizer build's run with abort.
+            self.log("note the leak checker found leaks in the system's libraries only (SDL's D-Bus)")
+            status = -6
+        self.check(w.client.returncode == status, "the client's exit status is %s (%s)" % (status, w.client.returncode))
+        self.check(not w.sanitizer_reports(), "no sanitizer report %r" % w.sanitizer_reports())
+
+    # ---- sounds ----
+    def pack_sound(self, name):
+        """The decoded samples of the pack's sound of that name (a voice, music or effect)."""
+        import json
+        import sound
+        with open(os.path.join(HERE, "..", "demo", "pack", "manifest.json")) as f:
+            manifest = json.load(f)
+        table = [("Voice", "Voic", n, i) for n, i in manifest["voices"]]
+        table += [("Music", "Musi", n, i) for n, i in manifest["music"]["files"]]
+        table += [("Sfx", "Sfx ", n, i) for n, i, _ in manifest["effects"]]
+        for folder, kind, file_name, rid in table:
+            if file_name[:-4] == name:
+                return sound.pack_sound(os.path.join(self.build, "tools", "sound-decode", "sound-decode"),
+                                        os.path.join(self.build, "demo", "pack"),
+                                        os.path.join("Resources", folder, file_name), kind, rid)
+        raise KeyError("the pack has no sound %s" % name)
+
+    def wait_sounds(self, names, limit=STEP):
+        """Waits until each sound is found in the client's recording, in this order, after the
+        sounds found by the waits before; checks each (its place and score)."""
+        import sound
+        samples = [(n, self.pack_sound(n)) for n in names]
+        start = getattr(self, "heard_until", 0)
+        found = []
+
+        def heard():
+            recording = sound.read_recording(self.world.recording)
+            found[:] = [(n, None if at is None else at + start / sound.RATE, score)
+                        for n, at, score in sound.find_in_order(recording[start:], samples)]
+            return all(at is not None for _, at, _ in found)
+        try:
+            self.world.wait("the sounds %s" % ", ".join(names), heard, limit)
+        except self.world_module.StepFailed:
+            pass
+        for name, at, score in found:
+            self.check(at is not None, "%s sounds%s (score %.2f, threshold %.2f)"
+                       % (name, " at %.2f s of the recording" % at if at is not None else "", score,
+                          sound.MATCH_THRESHOLD))
+        if found and found[-1][1] is not None:
+            self.heard_until = int(found[-1][1] * sound.RATE) + 1
+        return found
+
+    def close_client(self):
+        """Asks the client to close (SIGTERM, as a desktop does); it ends cleanly."""
+        import signal
+        w = self.world
+        w.client.send_signal(signal.SIGTERM)
+        w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
+        self.client_ended_cleanly()
+
+    def content_requests(self, since=0):
+        return [p for _, p, _ in self.world.request_paths()[since:] if p.startswith("content/1.0.0.0/")]
+
+
+# ---- the rows ----
+
+def row_fresh(r):
+    """Whole game 1: a fresh program folder, its content trickled from the server."""
+    w = r.make_world(fresh=True, faults=["drip:content/1.0.0.0/*"])
+    w.start_client()
+    w.find_window(START)
+    shown = w.wait("the progress dialog shows", lambda: w.shot().dialog_shown("progress"), START)
+    took = time.monotonic() - w.client_started
+    r.check(shown and took >= PROGRESS_DIALOG_DELAY, "the progress dialog shows %.1f s after the start" % took)
+    r.check(len(r.content_requests()) > 0, "the content is downloading when it shows")
+
+    def filled():
+        shot = w.shot()
+        return all(shot.control_has_text("progress", c) for c in ("bytes", "rate", "time left"))
+    w.wait("the dialog shows bytes, rate and time left", filled, STEP)
+    w.shot("progress: bytes, rate, time left")
+    r.check(True, "the dialog shows bytes, rate and time left")
+    r.wait_dialog("logon", START)
+
+    pack = os.path.join(r.build, "demo", "pack")
+    files = []
+    for root, _, names in os.walk(os.path.join(pack, "Resources")):
+        files += [os.path.relpath(os.path.join(root, n), pack) for n in names]
+
+    def same(rel):
+        # The client's file names match in any letter case, as on its own system.
+        found = w.program
+        for part in rel.split(os.sep):
+            names = os.listdir(found) if os.path.isdir(found) else []
+            match = [n for n in names if n.lower() == part.lower()]
+            if not match:
+                return False
+            found = os.path.join(found, match[0])
+        try:
+            with open(os.path.join(pack, rel), "rb") as a, open(found, "rb") as b:
+                return a.read() == b.read()
+        except OSError:
+            return False
+    w.wait("every file of the pack is downloaded", lambda: all(same(f) for f in files), START)
+    r.check(True, "the %d files equal the pack's" % len(files))
+    downloaded = len(set(r.content_requests()))
+    r.check(downloaded == len(files), "%d files were downloaded, each once" % downloaded)
+
+    shot = w.shot()
+    w.click(*shot.control_centre("logon", "exit"))
+    w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
+    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+    r.client_ended_cleanly()
+
+    before = len(w.request_paths())
+    w.start_client()
+    r.wait_dialog("logon", START)
+    r.check(not r.content_requests(before), "the next start downloads none: %r" % r.content_requests(before)[:5])
+    w.click(*w.shot().control_centre("logon", "exit"))
+    w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
+    r.client_ended_cleanly()
+
+
+def row_game(r, full=False):
+    """The whole game, as far as the client plays it."""
+    r.make_world(full=full)
+    play_game(r)
+    r.check(not r.world.box_lines(), "no box: %r" % r.world.box_lines())
+    r.close_client()
+
+
+def play_game(r):
+    """Name, password and Enter (one POST to validate.cgi with them), the lobby's room list;
+    Enter in the room chooser."""
+    w = r.world
+    w.start_client()
+    r.log_on()
+    w.wait("the logon's POST", lambda: [q for q in w.request_paths() if q[0] == "POST"], STEP)
+    r.lobby_reached()
+    posts = [q for q in w.request_paths() if q[0] == "POST"]
+    r.check(len(posts) == 1 and posts[0][1] == "cgi/validate.cgi", "one POST, to validate.cgi: %r"
+            % [p[1] for p in posts])
+    body = posts[0][2].split(b"\r\n\r\n", 1)[1].decode("latin-1")
+    fields = dict(pair.partition("=")[::2] for pair in body.split("&"))
+    r.check(fields.get("player_name") == PLAYER and fields.get("password") == PASSWORD,
+            "it carries the name and password: %r" % body)
+    line = r.client_line("L")
+    r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
+    nick, _ = enter_room(r)
+    opening(r, nick)
+    # The rounds, the ad break and both games' ends: the bot plays them whole (its phases end
+    # at their times when the player does not answer) and checks what it gets.
+    seen = set(range(len(w.bot_log().split("\n")) - 1))  # from now on
+
+    def segments():
+        """Each segment the bot starts gets a labelled screenshot a moment into it."""
+        prefix = "> %s " % nick
+        for number, line in enumerate(w.bot_log().split("\n")[:-1]):  # whole lines only
+            if number in seen or not line.startswith(prefix):
+                continue
+            seen.add(number)
+            # Messages sent together are logged on one line, joined by "\x03\x04".
+            for piece in line[len(prefix):].split("\\x03\\x04"):
+                tag = piece.split(" ", 1)[0]
+                if tag in SEGMENTS:
+                    w.after(2.0, "a screenshot of " + tag, lambda tag=tag: w.shot("segment " + tag))
+        return "\nGAME " in w.bot_log()
+    w.wait("the bot's game ends", segments, GAME)
+    r.check("\nGAME PASSED" in w.bot_log(), "the bot's checks of the game pass: %r"
+            % [line for line in w.bot_log().split("\n") if line.startswith("CHECK FAIL")][:5])
+    w.shot("after the game")
+
+
+def enter_room(r):
+    """Enter in the room chooser: Options 1 and the voice Beginning; the client joins an open
+    room, logs on there with configuration 1 and asks for the room's time (RS)."""
+    w = r.world
+    w.wait("the room chooser shows (Options 1)", lambda: w.shot().animation_shown("Options.srf", 1), STEP)
+    w.shot("the room chooser: Options 1")
+    r.wait_sounds(["Beginning"])
+    w.key("Return")
+
+    def joined():
+        for line in w.bot_log().split("\n"):
+            words = line.split()
+            if len(words) == 3 and words[0] == "JOIN" and words[2].startswith("#Room"):
+                return words[1], words[2][1:]
+        return None
+    nick, room = w.wait("the client joins a game room", joined, STEP)
+    r.check(room in ("Room1", "Room2"), "the room joined is an open one: %s" % room)
+    logon = w.wait("the room's logon", lambda: r.client_line("L", nick), STEP)
+    r.check(logon.endswith(" 1"), "the room's logon gives configuration 1: %r" % logon)
+    w.wait("the client asks the room for its time (RS)", lambda: r.client_line("RS", nick), STEP)
+    return nick, room
+
+
+def opening(r, nick):
+    """The room's opening: Instr 1 and the voice Instructions; then the client is ready (RR)."""
+    w = r.world
+    w.wait("the opening shows (Instr 1)", lambda: w.shot().animation_shown("Instr.srf", 1), STEP)
+    w.shot("the opening: Instr 1")
+    r.wait_sounds(["Instructions"])
+    w.wait("the client is ready in the room (RR)", lambda: r.client_line("RR", nick), STEP)
+
+
+def segment_sent(r, nick, tag, first_field):
+    """The bot sent the client that segment (its first field: the round's id)."""
+    prefix = "> %s " % nick
+    for line in r.world.bot_log().split("\n")[:-1]:
+        if line.startswith(prefix):
+            for piece in line[len(prefix):].split("\\x03\\x04"):
+                if piece.split(" ")[:2] == [tag, str(first_field)]:
+                    return True
+    return False
+
+
+def compose(r, nick, number, lines):
+    """Round number's composition: Comp 1 and Comp 438 (the go) show; the caption's lines,
+    typed (Tab between two lines) and sent with Enter, reach the room as C with the round's id.
+    Not yet in the game row: the go shows before the screen takes typing in a sanitizer build
+    (its keys are then lost); a sure sign that the caption field takes keys is still wanted."""
+    w = r.world
+    w.wait("round %d's composition starts (SC)" % number, lambda: segment_sent(r, nick, "SC", number), GAME)
+    w.wait("round %d: Comp 438 shows (the go)" % number, lambda: w.shot().animation_shown("Comp.srf", 438), STEP)
+    shot = w.shot("round %d: composition" % number)
+    r.check(shot.animation_shown("Comp.srf", 1), "round %d: Comp 1 shows with it" % number)
+    for i, line in enumerate(lines):
+        if i:
+            w.key("Tab")
+        w.type(line)
+    w.key("Return")
+    sent = w.wait("round %d's caption reaches the room" % number,
+                  lambda: [l for l in w.bot_log().split("\n") if l.startswith("< %s C %d " % (nick, number))], STEP)
+    words = [part for part in sent[0].split("\\x02") if part.strip()]
+    r.check(words[1:1 + len(lines)] == lines, "round %d: C %d carries %r: %r" % (number, number, lines, sent[0]))
+
+
+def row_game_full(r):
+    row_game(r, full=True)
+
+
+# The first lines of the texts a fault may end the client with.
+TABLE = [t.split("\n")[0] for t in (DISPATCH, CONTENT, LOBBY_FULL, UNUSUAL, SERVER_DOWN)] + [
+    "The game is unable to download content at this time.", "Game room "]
+
+
+def row_soak(r):
+    """One cut or stall at a seeded random moment (the seed: --seed, default the time): through
+    the IRC fault proxy (a cut, or a stall of up to 90 s) or the HTTP server (a picture or an ad
+    stalled or cut). Passes when the game goes on, or the client ends with a text of the table,
+    in time; a step that waits past its limit (a hang) fails."""
+    import random
+    rng = random.Random(r.seed)
+    w = r.make_world()
+    picture = "pictures/round1/p%d.jpg" % rng.randint(1, 8)
+    ad = "content/ads/Ad%d.srf" % rng.randint(1, 3)
+    stall = rng.randint(5, 90)
+    faults = [("the proxy cuts IRC", lambda: w.proxy_command("cut")),
+              ("the proxy stalls IRC %d s" % stall, lambda: w.proxy_command("stall %d" % (stall * 1000))),
+              ("%s stalls" % picture, lambda: w.http_fault("stall", picture)),
+              ("%s is cut" % picture, lambda: w.http_fault("cut", picture)),
+              ("%s stalls" % ad, lambda: w.http_fault("stall", ad)),
+              ("%s is cut" % ad, lambda: w.http_fault("cut", ad))]
+    what, action = rng.choice(faults)
+    moment = rng.uniform(0.0, 60.0)
+    r.log("seed %d: %s at %.1f s" % (r.seed, what, moment))
+    w.close_boxes = True
+    w.after(moment, what, action)
+    try:
+        play_game(r)
+        # The game went as far as the client plays it; the fault comes now if it has not yet,
+        # and the client then either goes on or ends with a text of the table.
+        w.wait("the fault has come", lambda: not w.timers, STEP)
+        settle = time.monotonic() + stall + 30
+        w.wait("the client goes on after the fault", lambda: time.monotonic() >= settle, stall + 60)
+    except w_module().StepFailed as e:
+        if w.client.poll() is None:
+            raise
+        r.log("the client ended: %s" % e)
+    if w.client.poll() is None:
+        r.check(True, "the client goes on")
+        r.close_client()
+        return
+    boxes = w.box_lines()
+    known = [b for b in boxes if any(b.split(": ", 1)[1].startswith(t) for t in TABLE)]
+    r.check(boxes and known == boxes, "the client ended with a text of the table: %r" % boxes)
+    r.client_ended_cleanly()
+
+
+def w_module():
+    import world
+    return world
+
+
+def row_dispatch_closed(r):
+    import world
+    w = r.make_world(dispatch_port=world.free_port())
+    w.start_client()
+    r.ends_with_box(DISPATCH, DISPATCH_TIMEOUT + START, page=False)
+
+
+def row_dispatch_stalled(r):
+    w = r.make_world(faults=["stall:picture/dispatch/client/dispatch.ini"])
+    w.start_client()
+    r.ends_with_box(DISPATCH, DISPATCH_TIMEOUT + START, page=False, at_least=DISPATCH_TIMEOUT - 5)
+
+
+def row_cancel(r):
+    """Cancel in the progress dialog while the content downloads: no box, the client ends."""
+    w = r.make_world(fresh=True, faults=["drip:content/1.0.0.0/*"])
+    w.start_client()
+    r.wait_dialog("progress", START)
+    w.wait("the content downloads", lambda: r.content_requests(), STEP)
+    w.click(*w.shot().control_centre("progress", "cancel"))
+    w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
+    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+    r.client_ended_cleanly()
+
+
+def row_script_404(r):
+    w = r.make_world(faults=["404:content/updatescript.ini"])
+    w.start_client()
+    r.ends_with_box(CONTENT % "Cannot download the update script.", START)
+
+
+def row_script_stalled(r):
+    w = r.make_world(faults=["stall:content/updatescript.ini"])
+    w.start_client()
+    r.ends_with_box(CONTENT % "Timed out downloading the update script.", UPDATE_TIMEOUT + START,
+                    at_least=UPDATE_TIMEOUT - 5)
+
+
+def row_mandatory_500(r):
+    w = r.make_world(fresh=True, faults=["500:content/1.0.0.0/Resources/Palette/Palette.srf"])
+    w.start_client()
+    r.ends_with_box(CONTENT % "Cannot download a mandatory file.", START)
+
+
+def row_lobby_full(r):
+    w = r.make_world(bot_args=["--lobby-full"])
+    w.start_client()
+    r.log_on()
+    r.ends_with_box(LOBBY_FULL, STEP)
+
+
+def row_cut_irc(r):
+    """The proxy cuts the lobby's IRC connection while its logon is under way."""
+    w = r.make_world()
+    w.proxy_command("drop LN ")
+    w.start_client()
+    r.log_on()
+    w.wait("the lobby's logon challenge is held back", lambda: "X> " in w.proxy_log(), STEP)
+    w.proxy_command("cut")
+    r.ends_with_box(SERVER_DOWN, STEP)
+
+
+def row_cut_lobby(r):
+    """The proxy cuts the lobby's connection once the room chooser shows."""
+    w = r.make_world()
+    w.start_client()
+    r.log_on()
+    r.lobby_reached()
+    w.proxy_command("cut")
+    r.ends_with_box(SERVER_DOWN, STEP)
+
+
+ROWS = {
+    "fresh": (row_fresh, 1200),
+    "game": (row_game, 1500),
+    "game-full": (row_game_full, 1500),
+    "soak": (row_soak, 1200),
+    "dispatch-closed": (row_dispatch_closed, 900),
+    "dispatch-stalled": (row_dispatch_stalled, 900),
+    "cancel": (row_cancel, 900),
+    "script-404": (row_script_404, 900),
+    "script-stalled": (row_script_stalled, 900),
+    "mandatory-500": (row_mandatory_500, 900),
+    "lobby-full": (row_lobby_full, 900),
+    "cut-irc": (row_cut_irc, 900),
+    "cut-lobby": (row_cut_lobby, 900),
+}
+
+
+# Rows for a person, not for CI.
+NOT_IN_CI = {"soak"}
+
+
+def record(w, out):
+    """Keeps the logs, the recording as game.wav and a contact sheet in out."""
+    os.makedirs(out, exist_ok=True)
+    for name in sorted(os.listdir(w.work)):
+        path = os.path.join(w.work, name)
+        if os.path.isfile(path) and not name.endswith(".raw"):
+            shutil.copy2(path, out)
+    shutil.copytree(os.path.join(w.work, "shots"), os.path.join(out, "shots"), dirs_exist_ok=True)
+    for raw in sorted(f for f in os.listdir(w.work) if f.endswith(".raw")):
+        subprocess.run(["ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "s16le", "-ar", "22050", "-ac", "1",
+                        "-i", os.path.join(w.work, raw), os.path.join(out, raw[:-4] + ".wav")], check=False)
+    if w.shots:
+        args = ["montage"]
+        for label, path in w.shots:
+            args += ["-label", label, path]
+        args += ["-tile", "4x", "-geometry", "320x240+4+4", "-pointsize", "12"]
+        font = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf"  # fonts-liberation
+        if os.path.exists(font):
+            args += ["-font", font]
+        args.append(os.path.join(out, "contact.png"))
+        subprocess.run(args, check=False)
+
+
+def main(argv):
+    if "--list" in argv:
+        print("\n".join("%s %d" % (name, limit) for name, (_, limit) in ROWS.items() if name not in NOT_IN_CI))
+        return 0
+    if len(argv) < 2 or argv[1] not in ROWS:
+        print(__doc__.strip().split("\n\n")[1], file=sys.stderr)
+        return 2
+    build, name = os.path.abspath(argv[0]), argv[1]
+    work = os.path.join(build, "e2e", name)
+    out = None
+    if "--work" in argv:
+        work = os.path.abspath(argv[argv.index("--work") + 1])
+    if "--record" in argv:
+        out = os.path.abspath(argv[argv.index("--record") + 1])
+    seed = int(argv[argv.index("--seed") + 1]) if "--seed" in argv else int(time.time())
+    missing = [t for t in TOOLS if not shutil.which(t)]
+    try:
+        import numpy  # noqa: F401
+    except ImportError:
+        missing.append("python3-numpy")
+    if missing:
+        print("missing: %s (bash tools/deps.sh installs them)" % " ".join(missing))
+        return 77
+    import world
+    row = Row(world, build, work, lambda text: print(text, flush=True))
+    row.seed = seed
+    function, _ = ROWS[name]
+    try:
+        function(row)
+    except world.StepFailed as e:
+        row.check(False, str(e))
+        if row.world is not None and row.world.client is not None and row.world.client.poll() is None:
+            try:
+                print("the client still runs; its stacks:\n" + row.world.client_stacks()[:6000])
+            except (OSError, subprocess.SubprocessError) as problem:
+                print("no stacks: %s" % problem)
+    finally:
+        if row.world is not None:
+            if row.world.client is not None and row.world.client.poll() is None:
+                try:
+                    row.world.shot("the end")
+                except world.StepFailed:
+                    pass
+            row.world.stop()
+            if row.failures:
+                tail = row.world.client_errors()[-3000:] if row.world.client is not None else ""
+                print("the client's standard error ends:\n" + tail)
+                print("logs: " + row.world.work)
+            if out:
+                record(row.world, out)
+    print("PASSED" if not row.failures else "FAILED: " + "; ".join(row.failures))
+    return 0 if not row.failures else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,191 @@
+"""What the end-to-end driver reads off the screen and the client's standard error.
+
+Screenshots are the client's window as 8-bit RGB. The pack's animation cels each carry an 8x8
+block in their animation's own signature colour (testbed/demo/pack/make_pack.py); an
+animation counts as shown when 48 or more of its block's 64 pixels have that exact colour.
+Dialogs are painted in the game window: a navy title bar over a grey face, centred.
+"""
+import os
+import subprocess
+import sys
+
+import numpy
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "demo", "pack"))
+sys.dont_write_bytecode = True
+
+# An animation's block counts as shown from this many of its 64 pixels.
+BLOCK_PIXELS_NEEDED = 48
+
+# The ground of the pack's label images (palette entry 15).
+LABEL_GROUND = (248, 252, 248)
+# The painted dialogs' colours (RGB) and title bar height, as the platform layer paints them.
+DIALOG_TITLE = (0x0A, 0x24, 0x6A)
+DIALOG_FACE = (0xD4, 0xD0, 0xC8)
+DIALOG_TITLE_HEIGHT = 20
+
+# Dialog layouts the driver clicks on: size of the client area, and control rectangles
+# (left, top, width, height) in client-area pixels.
+DIALOGS = {
+    "progress": {"size": (376, 212), "controls": {
+        "title": (14, 14, 348, 16), "status": (14, 40, 348, 16), "bar": (14, 72, 348, 18),
+        "time left": (14, 104, 170, 16), "rate": (190, 104, 172, 16), "bytes": (124, 132, 238, 16),
+        "cancel": (138, 168, 100, 28)}},
+    "logon": {"size": (360, 222), "controls": {
+        "user name": (100, 12, 150, 22), "password": (100, 42, 150, 22), "enter": (100, 184, 80, 26),
+        "exit": (190, 184, 80, 26)}},
+}
+
+
+class Shot:
+    def __init__(self, raw, width, height):
+        if len(raw) != width * height * 3:
+            raise ValueError("a screenshot of %d bytes for %dx%d" % (len(raw), width, height))
+        self.pixels = numpy.frombuffer(raw, dtype=numpy.uint8).reshape(height, width, 3)
+        self.width = width
+        self.height = height
+
+    def save(self, path):
+        subprocess.run(["convert", "-size", "%dx%d" % (self.width, self.height), "-depth", "8", "rgb:-", path],
+                       input=self.pixels.tobytes(), check=True)
+
+    def count(self, left, top, width, height, rgb):
+        area = self.pixels[max(0, top):max(0, top + height), max(0, left):max(0, left + width)]
+        return int(numpy.all(area == numpy.array(rgb, dtype=numpy.uint8), axis=2).sum())
+
+    def block_shown(self, left, top, rgb):
+        return self.count(left, top, 8, 8, rgb) >= BLOCK_PIXELS_NEEDED
+
+    def block_anywhere(self, rgb):
+        """Where an animation's 8 x 8 block in that colour shows (its top left), or None: a square
+        with BLOCK_PIXELS_NEEDED pixels of the colour or more, on its label's white ground (the
+        two columns right of it mostly white). Screens move their animations, so a block is looked
+        for everywhere; the ground tells a block from a tile of the same colour."""
+        mask = numpy.all(self.pixels == numpy.array(rgb, dtype=numpy.uint8), axis=2).astype(numpy.int32)
+        if mask.sum() < BLOCK_PIXELS_NEEDED:
+            return None
+        white = numpy.all(self.pixels == numpy.array(LABEL_GROUND, dtype=numpy.uint8), axis=2).astype(numpy.int32)
+
+        def box_sums(values, w, h):
+            sums = numpy.zeros((self.height + 1, self.width + 1), dtype=numpy.int32)
+            sums[1:, 1:] = values.cumsum(axis=0).cumsum(axis=1)
+            return sums[h:, w:] - sums[:-h, w:] - sums[h:, :-w] + sums[:-h, :-w]
+        blocks = box_sums(mask, 8, 8)  # [y, x] for a square at (x, y)
+        ground = box_sums(white, 2, 8)
+        # The ground right of a block at (x, y) is the 2 x 8 strip at (x + 8, y).
+        h, w = blocks.shape
+        right = numpy.zeros_like(blocks)
+        right[:, :w - 8] = ground[:h, 8:w]
+        candidates = numpy.where((blocks >= BLOCK_PIXELS_NEEDED) & (right >= 12), blocks, 0)
+        y, x = numpy.unravel_index(int(candidates.argmax()), candidates.shape)
+        return (int(x), int(y)) if candidates[y, x] else None
+
+    def animation_shown(self, file_name, number):
+        """The animation's signature block is somewhere on the screen."""
+        return self.block_anywhere(animation_block(file_name, number)[2]) is not None
+
+    # ---- dialogs ----
+    def dialog_place(self, name):
+        width, height = DIALOGS[name]["size"]
+        full = height + DIALOG_TITLE_HEIGHT
+        return (self.width - width) // 2, (self.height - full) // 2
+
+    def dialog_shown(self, name):
+        """The dialog's title bar begins and ends at the edges of its centred place: its first
+        and last pixels are navy, the pixels just outside are not."""
+        width, _ = DIALOGS[name]["size"]
+        left, top = self.dialog_place(name)
+        row = top + DIALOG_TITLE_HEIGHT // 2
+        ends = self.count(left + 1, row, 4, 1, DIALOG_TITLE) + self.count(left + width - 5, row, 4, 1, DIALOG_TITLE)
+        outside = self.count(left - 2, row, 2, 1, DIALOG_TITLE) + self.count(left + width, row, 2, 1, DIALOG_TITLE)
+        return ends == 8 and outside == 0
+
+    def control_centre(self, dialog, control):
+        left, top = self.dialog_place(dialog)
+        x, y, w, h = DIALOGS[dialog]["controls"][control]
+        return left + x + w // 2, top + DIALOG_TITLE_HEIGHT + y + h // 2
+
+    def control_has_text(self, dialog, control):
+        """Some pixels of the control's rectangle are dark: it shows a text."""
+        left, top = self.dialog_place(dialog)
+        x, y, w, h = DIALOGS[dialog]["controls"][control]
+        area = self.pixels[top + DIALOG_TITLE_HEIGHT + y:top + DIALOG_TITLE_HEIGHT + y + h, left + x:left + x + w]
+        return int((area.astype(int).sum(axis=2) < 200).sum()) >= 6
+
+    def control_pixels(self, dialog, control):
+        left, top = self.dialog_place(dialog)
+        x, y, w, h = DIALOGS[dialog]["controls"][control]
+        return self.pixels[top + DIALOG_TITLE_HEIGHT + y:top + DIALOG_TITLE_HEIGHT + y + h,
+                           left + x:left + x + w].tobytes()
+
+
+# ---- the pack's animations: where each one's signature block sits ----
+
+_layout = None
+
+
+def animation_block(file_name, number):
+    """(left, top, rgb) of the signature block of animation number of the pack's file, from
+    the pack generator's own layout."""
+    global _layout
+    if _layout is None:
+        import json
+        import make_pack
+        with open(os.path.join(HERE, "..", "demo", "pack", "manifest.json")) as f:
+            manifest = json.load(f)
+        _layout = {"make_pack": make_pack, "files": {}}
+        for ordinal, animation in enumerate(manifest["animations"]):
+            anims = make_pack.parse_anims(animation["anims"], make_pack.SPECIAL)
+            _layout["files"][animation["file"]] = (ordinal, anims)
+    make_pack = _layout["make_pack"]
+    ordinal, anims = _layout["files"][file_name]
+    for idx, (n, words) in enumerate(anims):
+        if n == number:
+            x = 8 + (idx * 150) % 480
+            y = 8 + (idx * 26) % 430
+            row = [w for w in words if w.startswith("row")]
+            if row:
+                y = 60 + 36 * int(row[0][3:])
+            colour = make_pack.signature(ordinal * 31 + idx)
+            palette = make_pack.palette(brand=file_name == "Quonza.srf")
+            return x + 2, y + 2, tuple(palette[colour])
+    raise KeyError("%s has no animation %d" % (file_name, number))
+
+
+# The round pictures (pictures/round1/pN.jpg) each hold a flat 80 x 80 block in their own
+# colour at (20, 20) of the 400 x 300 picture, which the picture frame shows at this place.
+PICTURE_FRAME = (120, 90)
+PICTURE_BLOCK = (20, 20, 80, 80)
+
+
+def picture_colour(number):
+    import make_pack
+    return tuple(make_pack.palette()[make_pack.signature(200 + number - 1)])
+
+
+def picture_block_shown(shot, number, tolerance=40):
+    """The picture's flat block inside the frame: the middle of the block is flat and near the
+    block's colour (the picture is a JPEG, drawn through the game's palette)."""
+    x, y, w, h = PICTURE_BLOCK
+    left, top = PICTURE_FRAME[0] + x + w // 4, PICTURE_FRAME[1] + y + h // 4
+    area = shot.pixels[top:top + h // 2, left:left + w // 2].reshape(-1, 3).astype(int)
+    mean = area.mean(axis=0)
+    flat = float(area.std(axis=0).max()) < 12.0
+    near = all(abs(m - c) <= tolerance for m, c in zip(mean, picture_colour(number)))
+    return flat and near
+
+
+# ---- message boxes on standard error ----
+
+def box_line(title, text):
+    """How a box shows on the client's standard error."""
+    return "%s: %s\n" % (title, text)
+
+
+def box_shown(errors, title, text):
+    return box_line(title, text) in errors
+
+
+def any_box(errors, title):
+    return any(line.startswith(title + ": ") for line in errors.split("\n"))

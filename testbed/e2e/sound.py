@@ -1,0 +1,125 @@
+"""The sounds of a recording: each expected sound of the pack, decoded by the project's own
+sound-decode, is looked for in the client's recording (SDL's disk audio: signed 16-bit mono at
+22050 Hz) by normalised cross-correlation, in the order given.
+
+The .srf reader here is the testbed's own (the format as testbed/srf/make_srf.py writes it);
+it shares no code with the client.
+"""
+import os
+import struct
+import subprocess
+import tempfile
+
+import numpy
+
+RATE = 22050
+# A sound counts as found where its normalised cross-correlation with the recording reaches
+# this. The mixer's own copy of a sound alone scores near 1, under music as loud as itself
+# about 0.7; another sound scores far below, except one that says nearly the same words
+# ("Final Extro 1" scores 0.68 against "Final Extro 2"), which the rows do not tell apart.
+MATCH_THRESHOLD = 0.6
+# At most this much of a sound's start is looked for (long music needs no more).
+TEMPLATE_SECONDS = 3.0
+# Windows of the recording quieter than this (mean square) are not compared.
+QUIET = 1.0
+
+
+def fourcc(code):
+    return struct.unpack(">I", code.encode("latin-1"))[0]
+
+
+def srf_resource(path, kind, rid):
+    """The bytes of resource (kind, rid) of a .srf file, or None."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if len(data) < 12 or data[:4] not in (b"srf1", b"srf2"):
+        raise ValueError("%s is not a .srf file" % path)
+    words = 3 if data[:4] == b"srf1" else 4
+    index_size = struct.unpack(">I", data[8:12])[0]
+    at, end = 12, min(len(data), 12 + index_size)
+    while at + 8 <= end:
+        kind_value, count = struct.unpack(">II", data[at:at + 8])
+        at += 8
+        for _ in range(count):
+            if at + 4 * words > end:
+                return None
+            entry_id, offset, size = struct.unpack(">iII", data[at:at + 12])
+            at += 4 * words
+            if kind_value == fourcc(kind) and entry_id == rid:
+                return data[offset:offset + size]
+    return None
+
+
+def decode(sound_decode, stored):
+    """Stored sound data decoded at the mixer's rate, as the client's mixer takes it."""
+    with tempfile.TemporaryDirectory(prefix="e2e-sound-") as work:
+        source, out = os.path.join(work, "in"), os.path.join(work, "out.s16")
+        with open(source, "wb") as f:
+            f.write(stored)
+        subprocess.run([sound_decode, source, out], check=True, capture_output=True)
+        return numpy.fromfile(out, dtype="<i2")
+
+
+def pack_sound(sound_decode, pack, relative_path, kind, rid):
+    stored = srf_resource(os.path.join(pack, relative_path), kind, rid)
+    if stored is None:
+        raise KeyError("%s holds no %s %d" % (relative_path, kind, rid))
+    return decode(sound_decode, stored)
+
+
+def read_recording(path):
+    try:
+        return numpy.fromfile(path, dtype="<i2")
+    except (OSError, ValueError):
+        return numpy.zeros(0, dtype="<i2")
+
+
+def template(samples):
+    """The part of a sound that is looked for: from its first sound, at most TEMPLATE_SECONDS."""
+    s = samples.astype(numpy.float64)
+    loud = numpy.nonzero(numpy.abs(s) > 64)[0]
+    if len(loud) == 0:
+        return s[:0]
+    return s[loud[0]:loud[0] + int(TEMPLATE_SECONDS * RATE)]
+
+
+def correlation(recording, samples):
+    """The normalised cross-correlation of the sound's template at every offset of the
+    recording (an offset where the template starts), and the template's start within the sound."""
+    t = template(samples)
+    r = recording.astype(numpy.float64)
+    n = len(t)
+    if n == 0 or len(r) < n:
+        return numpy.zeros(0), 0
+    size = 1 << int(len(r) + n - 1).bit_length()
+    dot = numpy.fft.irfft(numpy.fft.rfft(r, size) * numpy.conj(numpy.fft.rfft(t, size)), size)[:len(r) - n + 1]
+    squares = numpy.concatenate(([0.0], numpy.cumsum(r * r)))
+    energy = squares[n:] - squares[:-n]
+    norm = numpy.sqrt(numpy.maximum(energy, 0.0)) * numpy.sqrt(float((t * t).sum()))
+    ncc = numpy.where(energy > QUIET * n, dot / numpy.maximum(norm, 1e-9), 0.0)
+    loud = numpy.nonzero(numpy.abs(samples) > 64)[0]
+    return ncc, int(loud[0]) if len(loud) else 0
+
+
+def find_in_order(recording, sounds, threshold=MATCH_THRESHOLD):
+    """sounds: [(name, samples)]. Each is looked for after where the one before it started.
+    Returns [(name, seconds where it starts or None, best score)]."""
+    out = []
+    start = 0
+    for name, samples in sounds:
+        ncc, lead = correlation(recording[start:], samples)
+        if len(ncc) == 0:
+            out.append((name, None, 0.0))
+            continue
+        above = numpy.nonzero(ncc >= threshold)[0]
+        best = float(ncc.max())
+        if len(above) == 0:
+            out.append((name, None, best))
+            continue
+        # The first peak above the threshold: the highest score within the template's length.
+        first = int(above[0])
+        window = ncc[first:first + len(template(samples))]
+        at = first + int(window.argmax())
+        out.append((name, (start + at - lead) / RATE, float(ncc[at])))
+        start = start + at + 1
+    return out
