@@ -6,6 +6,7 @@
 #include "controls/EditControl.h"
 #include "controls/EditControlTextEnteredMsg.h"
 #include "controls/ToggleButtonControl.h"
+#include "framework/ActOnDrain.h"
 #include "framework/ButtonDownMouseMsg.h"
 #include "framework/KeyboardCharMsg.h"
 #include "framework/StartedMsg.h"
@@ -224,15 +225,7 @@ void FindMyFriendControl::PlayerNotFound(const PlayerNotFoundRoomMsg& /*msg*/) {
 
 std::int32_t FindMyFriendControl::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     const bool stopped = msg.Is<StoppedMsg>();
     if (wanted(msg.Is<StartedMsg>() && IsFrom(from, mainSequencer_)) && IsStarting()) DefaultOnStarting();

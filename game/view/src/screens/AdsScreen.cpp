@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "controls/ChatBox.h"
+#include "framework/ActOnDrain.h"
 #include "framework/Control.h"
 #include "framework/KeyboardCharMsg.h"
 #include "framework/StartedMsg.h"
@@ -301,15 +302,7 @@ void AdsScreen::StartOutro() {
 
 std::int32_t AdsScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     Control* background = Shared(kBackgroundSlot);
     if (wanted(msg.Is<StartedMsg>() && IsFrom(from, main_))) Send(AdsStartingMsg());

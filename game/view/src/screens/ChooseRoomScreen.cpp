@@ -9,6 +9,7 @@
 #include "controls/RadioContainer.h"
 #include "controls/ToggleButtonControl.h"
 #include "divir/xRandom.h"
+#include "framework/ActOnDrain.h"
 #include "framework/AppTime.h"
 #include "framework/ButtonDownMouseMsg.h"
 #include "framework/Control.h"
@@ -547,15 +548,7 @@ void ChooseRoomScreen::OnStopping() {
 
 std::int32_t ChooseRoomScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     const bool started = msg.Is<StartedMsg>();
     const bool stopped = msg.Is<StoppedMsg>();

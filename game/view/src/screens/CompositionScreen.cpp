@@ -6,6 +6,7 @@
 #include "controls/ChatBox.h"
 #include "controls/EditControl.h"
 #include "controls/EditControlTextEnteredMsg.h"
+#include "framework/ActOnDrain.h"
 #include "framework/ButtonDownMouseMsg.h"
 #include "framework/KeyboardCharMsg.h"
 #include "framework/StartedMsg.h"
@@ -505,15 +506,7 @@ void CompositionScreen::OnGainedKeyboardFocus() {
 
 std::int32_t CompositionScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     const bool entered = msg.Is<EditControlTextEnteredMsg>();
     const auto text = [&msg] { return static_cast<const EditControlTextEnteredMsg&>(msg).GetText(); };

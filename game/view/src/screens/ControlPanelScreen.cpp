@@ -8,6 +8,7 @@
 #include "controls/ListControl.h"
 #include "controls/PushButtonControl.h"
 #include "controls/ToggleButtonControl.h"
+#include "framework/ActOnDrain.h"
 #include "framework/KeyboardCharMsg.h"
 #include "framework/MouseReceiverThing.h"
 #include "framework/StartedMsg.h"
@@ -401,15 +402,7 @@ void ControlPanelScreen::OpenComplaint() {
 
 std::int32_t ControlPanelScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     const bool clicked = msg.Is<ButtonClickedMsg>();
     if (wanted(msg.Is<StartedMsg>() && IsFrom(from, panel_)) && IsStarting()) ProcessForwarder::OnStarting();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "divir/xRandom.h"
+#include "framework/ActOnDrain.h"
 #include "framework/Control.h"
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
@@ -187,15 +188,7 @@ void GameWinnerScreen::StartApplause(std::size_t i) {
 
 std::int32_t GameWinnerScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     // The wrap-up music also stops, and a timer may still fire, while the
     // screen stops: the applause then would play over the next screen.

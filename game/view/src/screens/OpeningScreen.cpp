@@ -1,6 +1,7 @@
 #include "game/view/screens/OpeningScreen.h"
 
 #include "divir/xRandom.h"
+#include "framework/ActOnDrain.h"
 #include "framework/Control.h"
 #include "framework/KeyboardCharMsg.h"
 #include "framework/PausedMsg.h"
@@ -315,15 +316,7 @@ void OpeningScreen::RestorePalette() {
 
 std::int32_t OpeningScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     const bool started = msg.Is<StartedMsg>();
     const bool stopped = msg.Is<StoppedMsg>();

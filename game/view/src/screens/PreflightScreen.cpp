@@ -3,6 +3,7 @@
 #include "controls/ButtonClickedMsg.h"
 #include "controls/LocalOriginChatMsg.h"
 #include "controls/PushButtonControl.h"
+#include "framework/ActOnDrain.h"
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
 #include "game/view/PictureView.h"
@@ -99,15 +100,7 @@ void PreflightScreen::OnStopping() {
 
 std::int32_t PreflightScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     const bool clicked = msg.Is<ButtonClickedMsg>();
     if (wanted(msg.Is<StartedMsg>() && IsFrom(from, main_)) && IsStarting()) ProcessForwarder::OnStarting();

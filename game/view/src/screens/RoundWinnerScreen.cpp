@@ -3,6 +3,7 @@
 #include <string>
 
 #include "divir/xRandom.h"
+#include "framework/ActOnDrain.h"
 #include "framework/Control.h"
 #include "framework/PausedMsg.h"
 #include "framework/StartedMsg.h"
@@ -190,15 +191,7 @@ void RoundWinnerScreen::OnStopping() {
 
 std::int32_t RoundWinnerScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     const bool stopped = msg.Is<StoppedMsg>();
     if (wanted(msg.Is<StartedMsg>() && IsFrom(from, mainSequencer_.get())) && IsStarting()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/ActOnDrain.h"
 #include "framework/Control.h"
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
@@ -173,15 +174,7 @@ void ScoringScreen::OnStopping() {
 
 std::int32_t ScoringScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     auto* captions = dynamic_cast<CaptionsControl*>(At(kCaptionsSlot));
     const bool fromCaptions = IsFrom(from, At(kCaptionsSlot));

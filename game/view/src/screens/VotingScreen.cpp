@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "framework/ActOnDrain.h"
 #include "framework/Control.h"
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
@@ -205,15 +206,7 @@ void VotingScreen::OnStopping() {
 
 std::int32_t VotingScreen::HandleMsg(const Msg& msg, MsgSender* from, bool fromQueue, bool queued) {
     const auto wanted = [&](bool matches) {
-        if (!matches) return false;
-        if (!fromQueue) {
-            if (!queued) {
-                QueueMsg(msg, from);
-                queued = true;
-            }
-            return false;
-        }
-        return true;
+        return ActOnDrain(*this, matches, msg, from, fromQueue, queued);
     };
     // A report counts only while the start waits for it.
     if (wanted(msg.Is<RoundIndicatorTransitionDoneMsg>() && IsFrom(from, At(kRoundIndicatorSlot))) &&
