@@ -280,7 +280,8 @@ class ViewEndToEndTest : public PumpFixture {
 
     // Exits as the control panel's exit does, then waits for the end.
     ::testing::AssertionResult ExitAndEnd() {
-        static_cast<Process*>(view_)->Send(ExitMsg());
+        Process& view = *view_;
+        view.Send(ExitMsg());
         // The screens' stops may play out: the game's time passes.
         if (!RunUntil([&] { return model_->IsStopped(); }, 60000))
             return ::testing::AssertionFailure() << "no end\n" << Transcript();
