@@ -282,20 +282,20 @@ struct Checker {
         return numbers;
     }
 
-    void Animations(std::int32_t id, const std::vector<std::string>& specs, const std::vector<int>& all) {
+    void Animations(std::int32_t id, const std::vector<std::string>& entries, const std::vector<int>& all) {
         Strip s;
         if (!LoadStrip(id, s)) {
             return;
         }
         const auto& rows = TextStyleTable::Rows();
-        for (const std::string& spec : specs) {
+        for (const std::string& entry : entries) {
             ++checked;
-            const std::size_t colon = spec.find(':');
-            const int number = std::stoi(spec.substr(0, colon));
+            const std::size_t colon = entry.find(':');
+            const int number = std::stoi(entry.substr(0, colon));
             const std::string where = strips[id] + " animation " + std::to_string(number);
             std::vector<std::string> options;
             if (colon != std::string::npos) {
-                std::stringstream list(spec.substr(colon + 1));
+                std::stringstream list(entry.substr(colon + 1));
                 for (std::string o; std::getline(list, o, ',');) {
                     options.push_back(o);
                 }
@@ -504,8 +504,8 @@ int Run(int argc, char** argv) {
             return 2;
         }
     }
-    for (const auto& [id, specs] : anims) {
-        check.Animations(id, specs, numbers[id]);
+    for (const auto& [id, entries] : anims) {
+        check.Animations(id, entries, numbers[id]);
     }
     service.reset();
     for (const std::string& ad : ads) {

@@ -39,7 +39,7 @@
 
 namespace {
 
-struct RoomSpec {
+struct RoomRecord {
     const char* name;
     const char* status = "open";
     int players = 3;
@@ -51,7 +51,7 @@ struct RoomSpec {
     bool preflightOnly = false;
 };
 
-std::unique_ptr<PictureRoom> Make(const RoomSpec& r) {
+std::unique_ptr<PictureRoom> Make(const RoomRecord& r) {
     return std::make_unique<PictureRoom>(r.name, "irc.example", 6667, std::string("#") + r.name, r.status,
                                          r.players, r.preflightOnly, r.capacity, r.round, r.points, r.clean,
                                          r.highlighted);
@@ -108,12 +108,12 @@ class ChooseRoomScreenTest : public GameViewFixture {
         ASSERT_TRUE(chooser_->IsStarted());
     }
 
-    void List(const std::vector<RoomSpec>& rooms) {
+    void List(const std::vector<RoomRecord>& rooms) {
         chooser_->RoomListBegin(RoomListBeginRoomMsg(static_cast<std::int32_t>(rooms.size())));
         for (std::size_t i = 0; i < rooms.size(); ++i)
             chooser_->RoomListItem(RoomListItemRoomMsg(static_cast<std::int32_t>(i), Make(rooms[i])));
     }
-    void Update(const RoomSpec& room) { chooser_->RoomUpdate(RoomUpdateRoomMsg(Make(room))); }
+    void Update(const RoomRecord& room) { chooser_->RoomUpdate(RoomUpdateRoomMsg(Make(room))); }
 
     // Runs the clock and the sound output in steps, noting every voice heard.
     void Play(std::uint32_t ms, std::uint32_t step = 1) {
@@ -199,11 +199,11 @@ TEST(ChooseRoomJoinable, StatusesAndPlaces) {
     for (const auto& r : rows) {
         SCOPED_TRACE(std::string(r.status) + " " + std::to_string(r.players) + "/" +
                      std::to_string(r.capacity));
-        RoomSpec spec{"R"};
-        spec.status = r.status;
-        spec.players = r.players;
-        spec.capacity = r.capacity;
-        EXPECT_EQ(ChooseRoomScreen::IsJoinable(Make(spec).get()), r.joinable);
+        RoomRecord record{"R"};
+        record.status = r.status;
+        record.players = r.players;
+        record.capacity = r.capacity;
+        EXPECT_EQ(ChooseRoomScreen::IsJoinable(Make(record).get()), r.joinable);
     }
     EXPECT_FALSE(ChooseRoomScreen::IsJoinable(nullptr));
 }
@@ -296,7 +296,7 @@ struct Step {
 };
 
 TEST_F(ChooseRoomScreenTest, Scenarios) {
-    const std::vector<RoomSpec> rooms = {
+    const std::vector<RoomRecord> rooms = {
         {"Busy", "open", 9, 10, 2, 10},                     // 4 on a draw under 20, else -10; + 5
         {"Calm", "open", 4, 10, 1, 12},                     // 1 + 5
         {"Blue", "open", 4, 10, 1, 12, false},              // adult
@@ -444,9 +444,9 @@ TEST_F(ChooseRoomScreenTest, Scenarios) {
         for (const Step& s : r.steps) {
             switch (s.kind) {
                 case Step::Rooms: {
-                    std::vector<RoomSpec> left;
-                    for (const RoomSpec& spec : rooms)
-                        if (s.arg == spec.name) left.push_back(spec);
+                    std::vector<RoomRecord> left;
+                    for (const RoomRecord& record : rooms)
+                        if (s.arg == record.name) left.push_back(record);
                     List(left);
                     Play(20);
                     break;
@@ -470,9 +470,9 @@ TEST_F(ChooseRoomScreenTest, Scenarios) {
                     Type(s.arg);
                     break;
                 case Step::Found:
-                    for (const RoomSpec& spec : rooms) {
-                        if (s.arg != spec.name) continue;
-                        chooser_->PlayerFound(PlayerFoundRoomMsg(std::make_unique<Player>("Al"), Make(spec)));
+                    for (const RoomRecord& record : rooms) {
+                        if (s.arg != record.name) continue;
+                        chooser_->PlayerFound(PlayerFoundRoomMsg(std::make_unique<Player>("Al"), Make(record)));
                     }
                     Play(20);
                     break;
@@ -598,7 +598,7 @@ TEST_F(ChooseRoomScreenTest, TheLobbysRoomCountIsOnlyAHint) {
 }
 
 TEST_F(ChooseRoomScreenTest, PreflightOnlyRoomsAreListedOnlyInPreflightMode) {
-    const std::vector<RoomSpec> rooms = {{"Solo", "open", 1, 10, 0, 0, true, false, true}};
+    const std::vector<RoomRecord> rooms = {{"Solo", "open", 1, 10, 0, 0, true, false, true}};
     StartChooser(false);
     List(rooms);
     EXPECT_EQ(Rows(chooser_->GetCleanList()), "");
