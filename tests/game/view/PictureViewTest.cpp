@@ -8,6 +8,7 @@
 #include "ViewParts.h"
 #include "controls/ButtonClickedMsg.h"
 #include "controls/ToggleButtonControl.h"
+#include "framework/DummyUIRoot.h"
 #include "framework/StartedMsg.h"
 #include "framework/StoppedMsg.h"
 #include "controls/LocalOriginChatMsg.h"
@@ -23,6 +24,7 @@
 #include "controls/EditControl.h"
 #include "controls/ListControl.h"
 #include "game/view/screens/FatChanceSelectionScreen.h"
+#include "game/view/screens/OwnTimesScreen.h"
 #include "game/view/screens/ScoringScreen.h"
 #include "net/GenericRoomMsgs.h"
 #include "resource/LanguageFilter.h"
@@ -603,6 +605,33 @@ TEST(SegmentTimes, OwnMiddleIsHeldAtZero) {
     EXPECT_EQ(PhaseTime(-1), 0u);
     EXPECT_EQ(PhaseTime(-2147483647 - 1), 0u);
     EXPECT_EQ(PhaseTime(2500), 2500u);
+}
+
+// A game screen's own times: the middle the segment leaves after its own first
+// and last phases, the total the segment's or the sum of its phases, which a
+// late segment with huge phases keeps within 32 bits.
+TEST(SegmentTimes, AGameScreenKeepsItsOwnTimes) {
+    struct Row {
+        OwnTimesScreen::Total total;
+        std::uint32_t segment, first, middle, last;
+        std::uint32_t ownTotal, ownMiddle;
+    };
+    const Row rows[] = {{OwnTimesScreen::Total::kSegment, 10000, 2000, 4000, 3000, 10000, 5000},
+                        {OwnTimesScreen::Total::kPhases, 10000, 2000, 4000, 3000, 10000, 5000},
+                        {OwnTimesScreen::Total::kSegment, 4000, 2000, 4000, 3000, 4000, 0},
+                        {OwnTimesScreen::Total::kPhases, 4000, 2000, 4000, 3000, 5000, 0},
+                        {OwnTimesScreen::Total::kPhases, 100, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 0xFFFFFFFFu, 0}};
+    DummyUIRoot root;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(::testing::Message() << r.segment << " " << r.first << " " << r.last);
+        OwnTimesScreen screen(&root, 0, r.total);
+        screen.SetSegmentTimes(r.segment, r.first, r.middle, r.last);
+        EXPECT_EQ(screen.GetTotalTime(), r.ownTotal);
+        EXPECT_EQ(screen.GetFirstTime(), r.first);
+        EXPECT_EQ(screen.GetMiddleTime(), r.ownMiddle);
+        EXPECT_EQ(screen.GetLastTime(), r.last);
+        EXPECT_EQ(screen.GetBaseMiddleTime(), r.middle);
+    }
 }
 
 // A vote on the composition's picture keeps it; the round winner's new one

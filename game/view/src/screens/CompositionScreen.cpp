@@ -70,7 +70,7 @@ constexpr RoundLook kLooks[5] = {{0, 1}, {4, 5}, {3, 4}, {2, 3}, {1, 2}};
 }  // namespace
 
 CompositionScreen::CompositionScreen(UI* parent, std::int32_t layer, SharedControls* shared, PictureRoom* room)
-    : Screen(parent, layer), shared_(shared), room_(room) {
+    : OwnTimesScreen(parent, layer, Total::kSegment), shared_(shared), room_(room) {
     startSequence_ = std::make_unique<SerialStartSequencer>(this);
     music_ = std::make_unique<SerialSequencer>(this);
     stopper_ = std::make_unique<StopSequencer>(this);
@@ -121,15 +121,6 @@ CompositionScreen::~CompositionScreen() {
     lineTwoEdit_.reset();
     lineOneEdit_.reset();
     captionEdit_.reset();
-}
-
-void CompositionScreen::SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                                        std::uint32_t last) {
-    Screen::SetSegmentTimes(segment, first, middle, last);
-    last_ = last;
-    first_ = first;
-    middle_ = OwnMiddleTime(segment, first, last);
-    total_ = segment;
 }
 
 std::string CompositionScreen::Trim(const std::string& text) {

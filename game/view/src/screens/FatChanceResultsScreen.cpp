@@ -34,7 +34,7 @@ void StartIfStopped(Process* p) {
 }  // namespace
 
 FatChanceResultsScreen::FatChanceResultsScreen(UI* parent, std::int32_t layer, SharedControls* shared)
-    : Screen(parent, layer), shared_(shared) {
+    : OwnTimesScreen(parent, layer, Total::kSegment), shared_(shared) {
     mainSequencer_ = std::make_unique<ParallelSequencer>(this);
     controlsStarter_ = std::make_unique<StartSequencer>(this);
     stopper_ = std::make_unique<StopSequencer>(this);
@@ -77,15 +77,6 @@ FatChanceResultsScreen::~FatChanceResultsScreen() {
     }
     winFanfare_.reset();
     lossFanfare_.reset();
-}
-
-void FatChanceResultsScreen::SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                                             std::uint32_t last) {
-    Screen::SetSegmentTimes(segment, first, middle, last);
-    first_ = first;
-    last_ = last;
-    middle_ = OwnMiddleTime(segment, first, last);
-    total_ = segment;
 }
 
 FatChanceControl* FatChanceResultsScreen::FatChance() const {

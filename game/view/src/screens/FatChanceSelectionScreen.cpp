@@ -47,7 +47,7 @@ std::int32_t ClampToInt(std::uint32_t ms) {
 }  // namespace
 
 FatChanceSelectionScreen::FatChanceSelectionScreen(UI* parent, std::int32_t layer, SharedControls* shared)
-    : Screen(parent, layer), shared_(shared) {
+    : OwnTimesScreen(parent, layer, Total::kSegment), shared_(shared) {
     mainSequencer_ = std::make_unique<ParallelSequencer>(this);
     controlsStarter_ = std::make_unique<StartSequencer>(this);
     stopper_ = std::make_unique<StopSequencer>(this);
@@ -88,15 +88,6 @@ FatChanceSelectionScreen::~FatChanceSelectionScreen() {
     for (auto& v : voices_) v.reset();
     musicB_.reset();
     musicC_.reset();
-}
-
-void FatChanceSelectionScreen::SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                                               std::uint32_t last) {
-    Screen::SetSegmentTimes(segment, first, middle, last);
-    first_ = first;
-    last_ = last;
-    middle_ = OwnMiddleTime(segment, first, last);
-    total_ = segment;
 }
 
 FatChanceControl* FatChanceSelectionScreen::FatChance() const {

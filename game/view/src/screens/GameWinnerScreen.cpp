@@ -47,7 +47,9 @@ bool IsFrom(MsgSender* from, const std::unique_ptr<T>& member) {
 }  // namespace
 
 GameWinnerScreen::GameWinnerScreen(UI* parent, std::int32_t layer, SharedControls* shared)
-    : Screen(parent, layer), shared_(shared), random_([](std::uint32_t n) { return xRandom(n); }) {
+    : OwnTimesScreen(parent, layer, Total::kPhases),
+      shared_(shared),
+      random_([](std::uint32_t n) { return xRandom(n); }) {
     main_ = std::make_unique<ParallelSequencer>(this);
     controlsStarter_ = std::make_unique<StartSequencer>(this);
     voiceSequence_ = std::make_unique<SerialSequencer>(this);
@@ -85,16 +87,6 @@ GameWinnerScreen::~GameWinnerScreen() {
     main_.reset();
     voiceSequence_.reset();
     controlsStarter_.reset();
-}
-
-void GameWinnerScreen::SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                                       std::uint32_t last) {
-    Screen::SetSegmentTimes(segment, first, middle, last);
-    first_ = first;
-    last_ = last;
-    middle_ = OwnMiddleTime(segment, first, last);
-    const std::uint64_t total = std::uint64_t{first_} + middle_ + last_;
-    total_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(total, std::numeric_limits<std::uint32_t>::max()));
 }
 
 GameWinnerScreen::VoiceIndex GameWinnerScreen::LeadComment(bool tie, const std::vector<std::int32_t>& scores) {

@@ -29,7 +29,7 @@ bool IsFrom(MsgSender* from, const std::unique_ptr<T>& member) {
 }  // namespace
 
 PreflightScreen::PreflightScreen(UI* parent, std::int32_t layer, SharedControls* shared)
-    : Screen(parent, layer), shared_(shared) {
+    : OwnTimesScreen(parent, layer, Total::kSegment), shared_(shared) {
     main_ = std::make_unique<ParallelSequencer>(this);
     startSequence_ = std::make_unique<StartSequencer>(this);
     stopper_ = std::make_unique<StopSequencer>(this);
@@ -55,15 +55,6 @@ PreflightScreen::~PreflightScreen() {
     startSequence_.reset();
     previous_.reset();
     next_.reset();
-}
-
-void PreflightScreen::SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                                      std::uint32_t last) {
-    Screen::SetSegmentTimes(segment, first, middle, last);
-    last_ = last;
-    first_ = first;
-    middle_ = OwnMiddleTime(segment, first, last);
-    total_ = segment;
 }
 
 void PreflightScreen::OnStarting() {

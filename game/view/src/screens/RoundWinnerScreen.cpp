@@ -47,7 +47,9 @@ bool IsFrom(MsgSender* from, const T* part) {
 }  // namespace
 
 RoundWinnerScreen::RoundWinnerScreen(UI* parent, std::int32_t layer, SharedControls* shared)
-    : Screen(parent, layer), shared_(shared), random_([](std::uint32_t n) { return xRandom(n); }) {
+    : OwnTimesScreen(parent, layer, Total::kPhases),
+      shared_(shared),
+      random_([](std::uint32_t n) { return xRandom(n); }) {
     if (shared_ == nullptr) throw 0;
     mainSequencer_ = std::make_unique<ParallelSequencer>(this);
     controlsStarter_ = std::make_unique<StartSequencer>(this);
@@ -86,15 +88,6 @@ RoundWinnerScreen::~RoundWinnerScreen() {
     controlsStarter_.reset();
     voiceSequence_.reset();
     musicSequence_.reset();
-}
-
-void RoundWinnerScreen::SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                                        std::uint32_t last) {
-    Screen::SetSegmentTimes(segment, first, middle, last);
-    last_ = last;
-    first_ = first;
-    middle_ = OwnMiddleTime(segment, first, last);
-    total_ = first_ + middle_ + last_;
 }
 
 bool RoundWinnerScreen::IsLocalPlayer(const std::string& name) const {

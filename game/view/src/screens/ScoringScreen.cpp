@@ -41,7 +41,7 @@ std::uint32_t Whole(double ms) {
 }  // namespace
 
 ScoringScreen::ScoringScreen(UI* parent, std::int32_t layer, SharedControls* shared)
-    : Screen(parent, layer), shared_(shared) {
+    : OwnTimesScreen(parent, layer, Total::kPhases), shared_(shared) {
     if (shared_ == nullptr) throw 0;
     startSequence_ = std::make_unique<SerialStartSequencer>(this);
     stopper_ = std::make_unique<StopSequencer>(this);
@@ -62,16 +62,6 @@ ScoringScreen::~ScoringScreen() {
     if (Control* captions = At(kCaptionsSlot)) captions->RemoveReceiver(this);
     stopper_.reset();
     startSequence_.reset();
-}
-
-void ScoringScreen::SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                                    std::uint32_t last) {
-    Screen::SetSegmentTimes(segment, first, middle, last);
-    last_ = last;
-    first_ = first;
-    // A segment shown late has less than nothing left: held at 0.
-    middle_ = OwnMiddleTime(segment, first, last);
-    total_ = first_ + middle_ + last_;
 }
 
 ScoringScreen::Schedule ScoringScreen::ScheduleFor(const StartScoreRoomMsg& msg, std::uint32_t ownMiddle,

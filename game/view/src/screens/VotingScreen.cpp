@@ -49,7 +49,7 @@ bool CanPlayTransition(const RoundIndicator& indicator) {
 }  // namespace
 
 VotingScreen::VotingScreen(UI* parent, std::int32_t layer, SharedControls* shared)
-    : Screen(parent, layer), shared_(shared) {
+    : OwnTimesScreen(parent, layer, Total::kPhases), shared_(shared) {
     if (shared_ == nullptr) throw 0;
     startSequence_ = std::make_unique<SerialStartSequencer>(this);
     musicSequence_ = std::make_unique<SerialSequencer>(this);
@@ -65,15 +65,6 @@ VotingScreen::~VotingScreen() {
     stopper_.reset();
     startSequence_.reset();
     musicSequence_.reset();
-}
-
-void VotingScreen::SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                                   std::uint32_t last) {
-    Screen::SetSegmentTimes(segment, first, middle, last);
-    last_ = last;
-    first_ = first;
-    middle_ = OwnMiddleTime(segment, first, last);
-    total_ = first_ + middle_ + last_;
 }
 
 void VotingScreen::Unsubscribe() {

@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "framework/Screen.h"
+#include "game/view/screens/OwnTimesScreen.h"
 #include "game/model/PictureRoom.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/SharedControls.h"
@@ -26,7 +26,7 @@ class SerialStartSequencer;
 class Sfx;
 class StopSequencer;
 
-class CompositionScreen : public Screen, public PendingComposition {
+class CompositionScreen : public OwnTimesScreen, public PendingComposition {
   public:
     // Round types: 2 is the two-line round.
     static constexpr std::int32_t kTwoLineRound = 2;
@@ -39,12 +39,6 @@ class CompositionScreen : public Screen, public PendingComposition {
     const std::optional<StartCompRoomMsg>& GetStartComp() const { return start_; }
 
     // Own times: the middle is what is left of the segment for writing.
-    void SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                         std::uint32_t last) override;
-    std::uint32_t GetTotalTime() override { return total_; }
-    std::uint32_t GetFirstTime() override { return first_; }
-    std::uint32_t GetMiddleTime() override { return middle_; }
-    std::uint32_t GetLastTime() override { return last_; }
     void OnKeyboardChar(const KeyboardCharMsg& msg) override;
     void OnGainedKeyboardFocus() override;
     void OnLostKeyboardFocus() override;
@@ -122,10 +116,6 @@ class CompositionScreen : public Screen, public PendingComposition {
     bool entryEnabled_ = false;
     SharedControls* shared_;
     std::optional<StartCompRoomMsg> start_;
-    std::uint32_t total_ = 0;
-    std::uint32_t first_ = 0;
-    std::uint32_t middle_ = 0;
-    std::uint32_t last_ = 0;
     PictureRoom* room_;
     std::string lineOne_;
     std::string lineTwo_;

@@ -14,7 +14,7 @@
 #include <memory>
 #include <optional>
 
-#include "framework/Screen.h"
+#include "game/view/screens/OwnTimesScreen.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/SharedControls.h"
 
@@ -26,7 +26,7 @@ class StartSequencer;
 class StopSequencer;
 class Voice;
 
-class FatChanceResultsScreen : public Screen {
+class FatChanceResultsScreen : public OwnTimesScreen {
   public:
     static constexpr std::size_t kValues = 9;
 
@@ -37,12 +37,6 @@ class FatChanceResultsScreen : public Screen {
     const std::optional<StartFatChanceResultsRoomMsg>& GetStartMsg() const { return start_; }
 
     // Own times: middle = segment - first - last (held at 0), total = segment.
-    void SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                         std::uint32_t last) override;
-    std::uint32_t GetTotalTime() override { return total_; }
-    std::uint32_t GetFirstTime() override { return first_; }
-    std::uint32_t GetMiddleTime() override { return middle_; }
-    std::uint32_t GetLastTime() override { return last_; }
 
     void OnStarting() override;
     void OnStarted() override;
@@ -77,8 +71,4 @@ class FatChanceResultsScreen : public Screen {
     std::optional<StartFatChanceResultsRoomMsg> start_;
     bool isGain_ = false;
     std::int32_t value_ = -1;
-    std::uint32_t total_ = 0;
-    std::uint32_t first_ = 0;
-    std::uint32_t middle_ = 0;
-    std::uint32_t last_ = 0;
 };

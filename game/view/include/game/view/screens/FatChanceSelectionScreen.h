@@ -14,7 +14,7 @@
 #include <memory>
 #include <optional>
 
-#include "framework/Screen.h"
+#include "game/view/screens/OwnTimesScreen.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/SharedControls.h"
 
@@ -29,7 +29,7 @@ class StopSequencer;
 class TimerControl;
 class Voice;
 
-class FatChanceSelectionScreen : public Screen {
+class FatChanceSelectionScreen : public OwnTimesScreen {
   public:
     // The voices in their order of construction.
     enum VoiceSlot : std::size_t {
@@ -51,12 +51,6 @@ class FatChanceSelectionScreen : public Screen {
     const std::optional<StartFatChanceSelectionRoomMsg>& GetStartMsg() const { return start_; }
 
     // Own times: middle = segment - first - last (held at 0), total = segment.
-    void SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                         std::uint32_t last) override;
-    std::uint32_t GetTotalTime() override { return total_; }
-    std::uint32_t GetFirstTime() override { return first_; }
-    std::uint32_t GetMiddleTime() override { return middle_; }
-    std::uint32_t GetLastTime() override { return last_; }
 
     void OnStarting() override;
     void OnStopping() override;
@@ -95,10 +89,6 @@ class FatChanceSelectionScreen : public Screen {
     std::unique_ptr<Music> musicB_;
     std::unique_ptr<Music> musicC_;
     std::optional<StartFatChanceSelectionRoomMsg> start_;
-    std::uint32_t total_ = 0;
-    std::uint32_t first_ = 0;
-    std::uint32_t middle_ = 0;
-    std::uint32_t last_ = 0;
     // The countdown waits for both the voices' end and the timer's opening.
     bool voicesEnded_ = false;
     bool countdownStarted_ = false;

@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "framework/Screen.h"
+#include "game/view/screens/OwnTimesScreen.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/SharedControls.h"
 
@@ -27,7 +27,7 @@ class StopSequencer;
 class Timer;
 class Voice;
 
-class GameWinnerScreen : public Screen {
+class GameWinnerScreen : public OwnTimesScreen {
   public:
     // The boards exist for rankings of 1 to 10 entries; a longer ranking shows
     // its first ten.
@@ -58,12 +58,6 @@ class GameWinnerScreen : public Screen {
 
     // Own phase times: first and last as given, the middle what the segment
     // leaves between them (held at 0).
-    void SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                         std::uint32_t last) override;
-    std::uint32_t GetTotalTime() override { return total_; }
-    std::uint32_t GetFirstTime() override { return first_; }
-    std::uint32_t GetMiddleTime() override { return middle_; }
-    std::uint32_t GetLastTime() override { return last_; }
 
     void OnStarting() override;
     void OnStopping() override;
@@ -97,10 +91,6 @@ class GameWinnerScreen : public Screen {
     SharedControls* shared_;
     std::optional<StartGameWinnerRoomMsg> start_;
     std::function<std::uint32_t(std::uint32_t)> random_;
-    std::uint32_t total_ = 0;
-    std::uint32_t first_ = 0;
-    std::uint32_t middle_ = 0;
-    std::uint32_t last_ = 0;
 
     std::unique_ptr<ParallelSequencer> main_;
     std::unique_ptr<StartSequencer> controlsStarter_;

@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 
-#include "framework/Screen.h"
+#include "game/view/screens/OwnTimesScreen.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/SharedControls.h"
 
@@ -18,7 +18,7 @@ class PushButtonControl;
 class StartSequencer;
 class StopSequencer;
 
-class PreflightScreen : public Screen {
+class PreflightScreen : public OwnTimesScreen {
   public:
     PreflightScreen(UI* parent, std::int32_t layer, SharedControls* shared);
     ~PreflightScreen() override;
@@ -27,12 +27,6 @@ class PreflightScreen : public Screen {
     const std::optional<StartPreflightRoomMsg>& GetStartMsg() const { return start_; }
 
     // Own times: the middle is what is left of the segment, held at 0.
-    void SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                         std::uint32_t last) override;
-    std::uint32_t GetTotalTime() override { return total_; }
-    std::uint32_t GetFirstTime() override { return first_; }
-    std::uint32_t GetMiddleTime() override { return middle_; }
-    std::uint32_t GetLastTime() override { return last_; }
 
     void OnStarting() override;
     void OnStopping() override;
@@ -52,8 +46,4 @@ class PreflightScreen : public Screen {
     std::unique_ptr<PushButtonControl> previous_;
     SharedControls* shared_;
     std::optional<StartPreflightRoomMsg> start_;
-    std::uint32_t total_ = 0;
-    std::uint32_t first_ = 0;
-    std::uint32_t middle_ = 0;
-    std::uint32_t last_ = 0;
 };

@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "framework/Screen.h"
+#include "game/view/screens/OwnTimesScreen.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/SharedControls.h"
 
@@ -24,7 +24,7 @@ class StartSequencer;
 class StopSequencer;
 class Voice;
 
-class RoundWinnerScreen : public Screen {
+class RoundWinnerScreen : public OwnTimesScreen {
   public:
     enum VoiceIndex : std::size_t {
         kLosersOffer = 0,
@@ -48,12 +48,6 @@ class RoundWinnerScreen : public Screen {
     RoundWinnerScreen(UI* parent, std::int32_t layer, SharedControls* shared);
     ~RoundWinnerScreen() override;
 
-    void SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                         std::uint32_t last) override;
-    std::uint32_t GetTotalTime() override { return total_; }
-    std::uint32_t GetFirstTime() override { return first_; }
-    std::uint32_t GetMiddleTime() override { return middle_; }
-    std::uint32_t GetLastTime() override { return last_; }
     virtual void SetStartMsg(const StartRoundWinnerRoomMsg& msg) { start_.emplace(msg); }
     const std::optional<StartRoundWinnerRoomMsg>& GetStartMsg() const { return start_; }
 
@@ -91,10 +85,6 @@ class RoundWinnerScreen : public Screen {
     std::unique_ptr<Animation> oneLinePanel_;
     std::unique_ptr<Animation> twoLinePanel_;
     std::array<std::unique_ptr<Voice>, kVoiceCount> voices_;
-    std::uint32_t total_ = 0;
-    std::uint32_t first_ = 0;
-    std::uint32_t middle_ = 0;
-    std::uint32_t last_ = 0;
     std::optional<StartRoundWinnerRoomMsg> start_;
     std::function<std::uint32_t(std::uint32_t)> random_;
 };

@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "framework/Screen.h"
+#include "game/view/screens/OwnTimesScreen.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/SharedControls.h"
 
@@ -20,7 +20,7 @@ class SerialStartSequencer;
 class StopSequencer;
 class Timer;
 
-class ScoringScreen : public Screen {
+class ScoringScreen : public OwnTimesScreen {
   public:
     // The delays of one round's narration from the completed start, in ms; 0
     // for a step that is not scheduled.
@@ -38,12 +38,6 @@ class ScoringScreen : public Screen {
     ScoringScreen(UI* parent, std::int32_t layer, SharedControls* shared);
     ~ScoringScreen() override;
 
-    void SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                         std::uint32_t last) override;
-    std::uint32_t GetTotalTime() override { return total_; }
-    std::uint32_t GetFirstTime() override { return first_; }
-    std::uint32_t GetMiddleTime() override { return middle_; }
-    std::uint32_t GetLastTime() override { return last_; }
     virtual void SetStartMsg(const StartScoreRoomMsg& msg) { start_.emplace(msg); }
     const std::optional<StartScoreRoomMsg>& GetStartMsg() const { return start_; }
 
@@ -80,10 +74,6 @@ class ScoringScreen : public Screen {
     std::unique_ptr<Timer> pointsTimer_;
     std::unique_ptr<Timer> endTimer_;
     std::unique_ptr<Music> instrumentalLoop_;
-    std::uint32_t total_ = 0;
-    std::uint32_t first_ = 0;
-    std::uint32_t middle_ = 0;
-    std::uint32_t last_ = 0;
     std::optional<StartScoreRoomMsg> start_;
     bool waitingForLayout_ = false;
 };

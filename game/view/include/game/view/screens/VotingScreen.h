@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "framework/Screen.h"
+#include "game/view/screens/OwnTimesScreen.h"
 #include "game/model/PictureRoomMsgs.h"
 #include "game/view/SharedControls.h"
 
@@ -21,7 +21,7 @@ class SerialSequencer;
 class SerialStartSequencer;
 class StopSequencer;
 
-class VotingScreen : public Screen {
+class VotingScreen : public OwnTimesScreen {
   public:
     static constexpr std::size_t kTracks = 15;
     // A countdown needs more than this much of the middle phase.
@@ -30,12 +30,6 @@ class VotingScreen : public Screen {
     VotingScreen(UI* parent, std::int32_t layer, SharedControls* shared);
     ~VotingScreen() override;
 
-    void SetSegmentTimes(std::uint32_t segment, std::uint32_t first, std::uint32_t middle,
-                         std::uint32_t last) override;
-    std::uint32_t GetTotalTime() override { return total_; }
-    std::uint32_t GetFirstTime() override { return first_; }
-    std::uint32_t GetMiddleTime() override { return middle_; }
-    std::uint32_t GetLastTime() override { return last_; }
     virtual void SetStartVote(const StartVoteRoomMsg& msg) { start_.emplace(msg); }
     const std::optional<StartVoteRoomMsg>& GetStartVote() const { return start_; }
 
@@ -75,10 +69,6 @@ class VotingScreen : public Screen {
     std::unique_ptr<StopSequencer> stopper_;
     std::unique_ptr<Music> instrumentalLoop_;
     std::array<std::unique_ptr<Music>, kTracks> tracks_;
-    std::uint32_t total_ = 0;
-    std::uint32_t first_ = 0;
-    std::uint32_t middle_ = 0;
-    std::uint32_t last_ = 0;
     std::optional<StartVoteRoomMsg> start_;
     Waiting waiting_ = Waiting::kNothing;
 };
