@@ -151,6 +151,11 @@ class Row:
         table = [("Voice", "Voic", n, i) for n, i in manifest["voices"]]
         table += [("Music", "Musi", n, i) for n, i in manifest["music"]["files"]]
         table += [("Sfx", "Sfx ", n, i) for n, i, _ in manifest["effects"]]
+        for ad in manifest["ads"]:
+            if ad["file"][:-4] == name:  # an ad's own sound
+                return sound.pack_sound(os.path.join(self.build, "tools", "sound-decode", "sound-decode"),
+                                        os.path.join(self.build, "demo", "pack"), os.path.join("Ads", ad["file"]),
+                                        "snd ", 1)
         for folder, kind, file_name, rid in table:
             if file_name[:-4] == name:
                 return sound.pack_sound(os.path.join(self.build, "tools", "sound-decode", "sound-decode"),
@@ -255,11 +260,15 @@ def row_fresh(r):
 
 
 def row_game(r, full=False):
-    """The whole game, as far as the client plays it."""
-    r.make_world(full=full)
-    play_game(r)
-    r.check(not r.world.box_lines(), "no box: %r" % r.world.box_lines())
-    r.close_client()
+    """The whole game, as far as the client plays it; in the three-round game the player acts
+    (play_acting)."""
+    if full:
+        r.make_world(full=full)
+        play_game(r)
+        r.check(not r.world.box_lines(), "no box: %r" % r.world.box_lines())
+        r.close_client()
+        return
+    play_acting(r)
 
 
 def play_game(r):
@@ -366,6 +375,357 @@ def compose(r, nick, number, lines):
                   lambda: [l for l in w.bot_log().split("\n") if l.startswith("< %s C %d " % (nick, number))], STEP)
     words = [part for part in sent[0].split("\\x02") if part.strip()]
     r.check(words[1:1 + len(lines)] == lines, "round %d: C %d carries %r: %r" % (number, number, lines, sent[0]))
+
+
+# ---- the game with a player who acts (the game row) ----
+
+SPONSOR_AD = "content/ads/Sponsor1.srf"
+# The mixer's buffers: a sound starts on one, so the recording places it within a few.
+MIXER_BUFFER = 1024
+BUFFER_SLACK = 4 * MIXER_BUFFER / 22050.0
+# Applause after the wrap-up music's end (seconds).
+APPLAUSE_AFTER = (0.0, 0.333, 0.750, 1.000)
+MUSIC_SILENT_AFTER_MUTE = 2.0
+# A voice over music as loud as itself scores about 0.55 to 0.7; another voice far below 0.4.
+UNDER_MUSIC = 0.5
+GO_UNDER_MUSIC = 0.4
+# Tries at a caption whose keys went to the chat box.
+CAPTION_TRIES = 4
+
+
+def bot_lines(r):
+    return r.world.bot_log().split("\n")[:-1]  # whole lines only
+
+
+def client_lines(r, nick, tag):
+    """Every line of that tag the bot logged from the client's room connection."""
+    return [line for line in bot_lines(r) if line.startswith("< %s %s" % (nick, tag))
+            and line.split(" ", 3)[2] == tag]
+
+
+def reported(r, tag, *words):
+    """The bot's "CHECK ok got TAG ..." line that begins with those words, or None."""
+    head = "CHECK ok got %s %s" % (tag, " ".join(str(w) for w in words))
+    for line in bot_lines(r):
+        if line == head.rstrip() or line.startswith(head.rstrip() + " "):
+            return line
+    return None
+
+
+def watch(r, what, items, done, limit=STEP, label=None):
+    """Screenshots until done(seen) holds; items: [(name, test(shot))], each noted once seen.
+    Checks that every item showed; returns the set seen."""
+    w = r.world
+    seen = set()
+
+    def look():
+        shot = w.shot()
+        for name, test in items:
+            if name not in seen and test(shot):
+                seen.add(name)
+                if label:
+                    w.shot("%s: %s" % (label, name))
+        return done(seen)
+    try:
+        w.wait(what, look, limit)
+    except r.world_module.StepFailed:
+        pass
+    for name, _ in items:
+        r.check(name in seen, "%s shows" % name)
+    return seen
+
+
+def shown(file_name, number):
+    return lambda shot: shot.animation_shown(file_name, number)
+
+
+def heard_one_of(r, names, limit=STEP, threshold=UNDER_MUSIC):
+    """Waits until one of the sounds is found after the sounds found before; checks it. The
+    voices this is for speak over music, which lowers their score (see sound.py)."""
+    import sound
+    samples = [(n, r.pack_sound(n)) for n in names]
+    start = getattr(r, "heard_until", 0)
+    best = []
+
+    def heard():
+        recording = sound.read_recording(r.world.recording)[start:]
+        found = [sound.find_in_order(recording, [pair], threshold)[0] for pair in samples]
+        best[:] = [min((f for f in found if f[1] is not None), key=lambda f: f[1], default=None)]
+        return best[0] is not None
+    try:
+        r.world.wait("one of the sounds %s" % ", ".join(names), heard, limit)
+    except r.world_module.StepFailed:
+        pass
+    got = best[0] if best else None
+    r.check(got is not None, "one of %s sounds%s" % (", ".join(names), "" if got is None else
+                                                     ": %s at %.2f s (score %.2f)" % (got[0], got[1] + start / sound.RATE, got[2])))
+    if got is not None:
+        r.heard_until = start + int(got[1] * sound.RATE) + 1
+    return got
+
+
+def type_until_sent(r, nick, number, lines, limit=STEP):
+    """Types the caption (Tab between two lines) and Enter until the bot logs C for the round.
+    Keys typed before the caption field takes them go to the chat box (its Enter sends them as
+    a chat line, which starts the composition); a try whose keys reach neither is typed again."""
+    w = r.world
+    deadline = time.monotonic() + limit
+    tries = 0
+    while True:
+        tries += 1
+        chats = len(client_lines(r, nick, "PUC"))
+        for i, line in enumerate(lines):
+            if i:
+                w.key("Tab")
+            w.type(line)
+        w.key("Return")
+
+        def answered():
+            sent = [l for l in client_lines(r, nick, "C") if l.split(" ", 4)[3] == str(number)]
+            if sent:
+                return sent[0]
+            return "chat" if len(client_lines(r, nick, "PUC")) > chats else None
+        got = w.wait("round %d's caption reaches the room (try %d)" % (number, tries), answered,
+                     max(1, min(30, deadline - time.monotonic())))
+        if got != "chat" or time.monotonic() >= deadline or tries >= CAPTION_TRIES:
+            break
+        r.log("note round %d: try %d went to the chat box; typed again" % (number, tries))
+    words = [part for part in got.split("\\x02") if part.strip()]
+    r.check(words[1:1 + len(lines)] == lines, "round %d: C %d carries %r: %r" % (number, number, lines, got))
+    return got
+
+
+def wait_sent(r, nick, tag, first_field, limit=GAME):
+    r.world.wait("the bot sends %s %s" % (tag, first_field), lambda: segment_sent(r, nick, tag, first_field), limit)
+
+
+def chat_log(r):
+    from world import read_text
+    path = os.path.join(r.world.program, "RaruvedOzo.txt")
+    return read_text(path) if os.path.exists(path) else None
+
+
+def play_acting(r):
+    """The player acts through the bot's three-round game: the opening with the sponsor ad
+    held back until Please Stand By shows; round 1's caption, a vote for Ada and a swatch of
+    the Dar Eradar board; a click on the break's first ad; round 2's two lines and, while its
+    captions are voted on, a chat line, an emote and /save; round 3's caption, which the bot
+    calls late; the wrap-up and its applause; the control panel's music mute and exit."""
+    import sound
+    w = r.make_world(bot_args=["--late-caption", "3", "--report"])
+    os.remove(os.path.join(w.program, "Ads", "Sponsor1.srf"))
+    w.http_fault("hold", SPONSOR_AD)
+    w.start_client()
+    r.log_on()
+    r.lobby_reached()
+    nick, _ = enter_room(r)
+
+    # 4: the opening.
+    w.wait("the opening shows (Instr 1)", lambda: w.shot().animation_shown("Instr.srf", 1), STEP)
+    w.shot("the opening: Instr 1")
+    r.wait_sounds(["Instructions"])
+    watch(r, "Please Stand By (StandBy 1) while the sponsor ad is held back", [("StandBy 1", shown("StandBy.srf", 1))],
+          lambda seen: seen, label="opening")
+    w.http_release(SPONSOR_AD)
+    watch(r, "the brand, the sponsor ad and the title",
+          [("Quonza 1", shown("Quonza.srf", 1)), ("Intro 1", shown("Intro.srf", 1))],
+          lambda seen: "Intro 1" in seen, label="opening")
+    r.wait_sounds(["Sponsor1"])  # the sponsor ad, between the two
+    heard_one_of(r, ["Welcome1", "Welcome2", "Welcome3"])
+    w.wait("the client is ready in the room (RR)", lambda: r.client_line("RR", nick), STEP)
+    r.check(True, "RR once the opening is over")
+
+    # 5: round 1.
+    wait_sent(r, nick, "SC", 1)
+    watch(r, "round 1's composition", [("Comp 1", shown("Comp.srf", 1)), ("picture 1 in its frame", picture_in_frame),
+                                        ("Comp 438", shown("Comp.srf", 438)), ("the timer (Intrfce 80, 99 or 199)",
+                                                                              timer_shown)],
+          lambda seen: "Comp 438" in seen and "picture 1 in its frame" in seen, label="round 1")
+    type_until_sent(r, nick, 1, ["The hat stays on"])
+    # The go speaks over the composition's music and the timer's effect: it scores lower.
+    heard_one_of(r, ["Go"], limit=20, threshold=GO_UNDER_MUSIC)
+    wait_sent(r, nick, "SV", 101)
+    w.wait("the vote buttons show", lambda: w.shot().animation_shown("Vot.srf", 300), STEP)
+    w.shot("round 1: voting")
+    own_seen = False
+    for row in range(4):
+        place = screen_module().animation_place(w.shot(), "Vot.srf", 300 + 3 * row)
+        if place is None:
+            break
+        w.click(place[0] + 4, place[1] + 4)
+
+        def answered():
+            if client_lines(r, nick, "V"):
+                return "vote"
+            return "own" if not own_seen and w.shot().animation_shown("Vot.srf", 554) else None
+        try:
+            got = w.wait("row %d's click answers" % (row + 1), answered, 30)
+        except r.world_module.StepFailed:
+            continue
+        if got == "vote":
+            break
+        own_seen = True
+        r.log("note row %d is the player's own caption" % (row + 1))
+    votes = client_lines(r, nick, "V")
+    r.check(votes and votes[0].split(" ")[3:5] == ["101", "Ada"], "the first vote is V 101 Ada: %r" % votes[:1])
+    r.check(reported(r, "V", 101, "Ada") is not None, "the bot logs Ada's vote")
+    # The Dar Eradar selection: the round's winner is the player (the bot's story).
+    wait_sent(r, nick, "SFCS", 201)
+    swatch = 1
+    highlight = screen_module().animation_block("Chance.srf", [33, 242, 452][swatch])
+
+    def picked():
+        if client_lines(r, nick, "FCS"):
+            return True
+        shot = w.shot()
+        place = screen_module().animation_place(shot, "Chance.srf", 228)  # swatch 1 face up
+        x, y = (place[0], place[1]) if place else highlight[:2]
+        w.click(x + 4, y + 4)
+        return False
+    w.wait("a click on swatch %d is taken (FCS)" % swatch, picked, STEP)
+    w.shot("round 1: a swatch picked")
+    r.check(reported(r, "FCS", 201, swatch) is not None, "the bot logs FCS 201 %d" % swatch)
+    value = swatch % 9  # the bot's board
+    you = [2298, 2310, 2322, 2334, 2346, 2358, 2190, 2202, 2214][value]
+    you_voice = ["YouReceive1", "YouReceive2", "YouReceive3", "YouReceive4", "YouReceive6", "YouReceive8",
+                 "YouLose1", "YouLose2", "YouLose4"][value]
+    watch(r, "the result of the pick", [("Chance %d (You, value %d)" % (you, value), shown("Chance.srf", you))],
+          lambda seen: seen, label="round 1")
+    r.wait_sounds(["WinFanfare"], 20)
+    heard_one_of(r, ["RoundWinner1", "RoundWinner2", "RoundWinner3"], 20)
+    r.wait_sounds([you_voice], 20)
+
+    # 6: the ad break: a click on its first ad.
+    wait_sent(r, nick, "SZuvA", 0)
+    watch(r, "the ad break opens", [("SegA1 1", shown("SegA1.srf", 1))], lambda seen: seen, label="ad break")
+
+    def clicked():
+        if reported(r, "AI", 1, "Ad1.srf"):
+            return True
+        shot = w.shot()
+        if shot.animation_shown("AdClick.srf", 15):
+            w.shot("ad break: the ad clicked")
+            return True
+        place = screen_module().ad_place(shot)
+        if place:
+            w.click(place[0] + 4, place[1] + 4)
+        return False
+    w.wait("a click on the ad is taken", clicked, STEP)
+    w.wait("the ad's impression, clicked (AI)", lambda: reported(r, "AI", 1, "Ad1.srf"), STEP)
+    r.check(True, "AI with clicked set: %s" % reported(r, "AI", 1, "Ad1.srf"))
+    r.wait_sounds(["R3Intro", "Ad1"])
+
+    # 7: round 2, two lines; its voting carries the chat (9).
+    wait_sent(r, nick, "SC", 2)
+    watch(r, "round 2's introduction", [("Final 1", shown("Final.srf", 1)), ("Slim 1", shown("Slim.srf", 1)),
+                                        ("Comp 460", shown("Comp.srf", 460))],
+          lambda seen: "Comp 460" in seen, label="round 2")
+    type_until_sent(r, nick, 2, ["Roses are red", "the hat is too"])
+    r.wait_sounds(["FinalRndIntro", "SlimerickVoiceA1"], 20)
+    wait_sent(r, nick, "SV", 102)
+    w.wait("round 2's captions show", lambda: w.shot().animation_shown("Vot.srf", 472), STEP)
+    for text, tag, words in (("what a picture", "PUC", ["what", "a", "picture"]), ("/me waves", "MC", ["waves"])):
+        w.type(text)
+        w.key("Return")
+        got = w.wait("the chat line %r reaches the room (%s)" % (text, tag),
+                     lambda tag=tag, words=words: [l for l in client_lines(r, nick, tag)
+                                                   if l.split(" ")[3:3 + len(words)] == words
+                                                   or " ".join(words) in l], STEP)
+        r.check(True, "%r goes out as %s: %r" % (text, tag, got[0]))
+    w.type("/save")
+    w.key("Return")
+    w.wait("/save writes RaruvedOzo.txt", lambda: chat_log(r), STEP)
+    r.wait_sounds(["VoteTie"])
+
+    # Round 3: its caption comes late.
+    wait_sent(r, nick, "SC", 3)
+    watch(r, "round 3's introduction", [("Final 1", shown("Final.srf", 1)), ("CopyF 1", shown("CopyF.srf", 1)),
+                                        ("Comp 514", shown("Comp.srf", 514))],
+          lambda seen: "Comp 514" in seen, label="round 3")
+    type_until_sent(r, nick, 3, ["Three of a kind"])
+    w.wait("the bot calls it late (CL 3)", lambda: segment_sent(r, nick, "CL", 3), STEP)
+    w.wait("\"Caption late\" reaches the chat log", lambda: "Caption late" in (chat_log(r) or ""), STEP)
+    r.wait_sounds(["CopyFitsVoice1"], 20)
+    wait_sent(r, nick, "SRW", "\\x02\\x02")
+    w.after(2.0, "a screenshot of round 3's winner", lambda: w.shot("round 3: No winner."))
+    r.wait_sounds(["FatChanceNegFanfare"])
+
+    # 8: both games' ends.
+    watch(r, "the game winner", [("Wrap 223", shown("Wrap.srf", 223))], lambda seen: seen, limit=GAME, label="wrap")
+    found = r.wait_sounds(["WrapUp", "Applause", "Applause", "Applause", "Applause"])
+    if found and all(at is not None for _, at, _ in found):
+        end = found[0][1] + len(r.pack_sound("WrapUp")) / sound.RATE
+        for (_, at, _), after in zip(found[1:], APPLAUSE_AFTER):
+            r.check(abs(at - end - after) <= BUFFER_SLACK, "Applause %.0f ms after WrapUp ends (%.0f ms)"
+                    % (after * 1000, (at - end) * 1000))
+    w.wait("the bot's game ends", lambda: "\nGAME " in w.bot_log(), GAME)
+    r.check("\nGAME PASSED" in w.bot_log(), "the bot's checks of the game pass: %r"
+            % [line for line in bot_lines(r) if line.startswith("CHECK FAIL")][:5])
+
+    # 9: the chat log.
+    pvs = sorted(set(l.split(" ")[3] for l in client_lines(r, nick, "PV")))
+    r.check(pvs == ["101", "102", "103"] and len(client_lines(r, nick, "PV")) == 3,
+            "one PV per picture: %r" % [l.split(" ", 2)[2] for l in client_lines(r, nick, "PV")])
+    lines = (chat_log(r) or "").split("\r\n")
+    rule = "-" * 80
+    stamp = [i for i, l in enumerate(lines) if l.startswith("========== ") and l.endswith(" ==========")]
+    rules = [i for i, l in enumerate(lines) if l == rule]
+    ada = [i for i, l in enumerate(lines) if l == "<Ada>: Hello Zed, glad you made it"]
+    late = [i for i, l in enumerate(lines) if l.endswith("Caption late")]
+    r.check(stamp[:1] == [0], "RaruvedOzo.txt opens with a stamp line: %r" % lines[:1])
+    r.check(len(rules) >= 2 and rules[1] - rules[0] >= 2 and any("Welcome" in l for l in lines[rules[0]:rules[1]]),
+            "the greeting between 80-dash rules: %r" % lines[:8])
+    r.check(ada and late and rules[1:] and rules[1] < ada[0] < late[0],
+            "then Ada's line and \"Caption late\": %r" % lines[-6:])
+
+    # 10: the control panel: Escape, M (music off), E (exit).
+    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+    w.key("Escape")
+    watch(r, "the control panel", [("CPanel 1", shown("CPanel.srf", 1))], lambda seen: seen, label="control panel")
+    w.key("m")
+    settings = os.path.join(w.program, "settings.ini")
+    from world import read_text
+    w.wait("settings.ini keeps MusicMuted=1", lambda: "MusicMuted=1" in read_text(settings), STEP)
+    muted_at = len(sound.read_recording(w.recording))
+    w.key("e")
+    w.wait("the room's logoff (LO 1)", lambda: [l for l in client_lines(r, nick, "LO") if l.endswith(" LO 1")], STEP)
+    w.wait("the client leaves the room (PART)", lambda: "\nPART %s " % nick in w.bot_log(), STEP)
+    w.wait("the client quits IRC (QUIT)", lambda: "\nQUIT %s " % nick in w.bot_log(), STEP, client_may_end=True)
+    w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
+    recording = sound.read_recording(w.recording)
+    import json
+    with open(os.path.join(HERE, "..", "demo", "pack", "manifest.json")) as f:
+        music = [n[:-4] for n, _ in json.load(f)["music"]["files"]]
+    after = recording[muted_at + int(MUSIC_SILENT_AFTER_MUTE * sound.RATE):]
+    heard = [n for n in music if sound.find_in_order(after, [(n, r.pack_sound(n))])[0][1] is not None]
+    r.check(not heard, "no music after the mute: %r" % heard)
+    from urllib.parse import unquote
+    ad1 = "http://127.0.0.1:%d/web/sponsors.cgi" % w.http_port
+    pages = w.opened_pages()
+    r.check(any("&ads=" in p and unquote(p.split("&ads=", 1)[1].split("&")[0]) == ad1 for p in pages),
+            "the sponsor page opened with &ads= and Ad1's second text: %r" % pages)
+    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+    r.client_ended_cleanly()
+
+
+def timer_shown(shot):
+    return any(shot.animation_shown("Intrfce.srf", n) for n in (80, 99, 199))
+
+
+def picture_in_frame(shot):
+    """The round's picture fills its frame: the frame's middle is neither the game's grey
+    backdrop nor black. (The demo pictures hold no flat block of their colour yet, which
+    screen.picture_block_shown looks for.)"""
+    import numpy
+    left, top = screen_module().PICTURE_FRAME
+    area = shot.pixels[top + 60:top + 240, left + 100:left + 300].reshape(-1, 3).astype(int)
+    backdrop = numpy.all(area == area[0], axis=1).mean() > 0.9 and tuple(area[0]) in ((168, 168, 168), (0, 0, 0))
+    return not backdrop and float(area.sum(axis=1).mean()) > 60
+
+
+def screen_module():
+    import screen
+    return screen
 
 
 def row_game_full(r):

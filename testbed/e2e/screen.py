@@ -176,6 +176,30 @@ def picture_block_shown(shot, number, tolerance=40):
     return flat and near
 
 
+def ad_shown(shot):
+    """A sponsor ad's animation (the pack's ads share one layout and colour) is on the screen,
+    in the game's palette or the brand's."""
+    import make_pack
+    colour = make_pack.signature(99 * 31)
+    return any(shot.block_anywhere(tuple(make_pack.palette(brand=brand)[colour])) for brand in (False, True))
+
+
+def ad_place(shot):
+    """The top left of the ad's block, or None."""
+    import make_pack
+    colour = make_pack.signature(99 * 31)
+    for brand in (False, True):
+        found = shot.block_anywhere(tuple(make_pack.palette(brand=brand)[colour]))
+        if found:
+            return found
+    return None
+
+
+def animation_place(shot, file_name, number):
+    """Where the animation's block shows (its top left), or None."""
+    return shot.block_anywhere(animation_block(file_name, number)[2])
+
+
 # ---- message boxes on standard error ----
 
 def box_line(title, text):

@@ -326,6 +326,12 @@ class World:
             s.sendall(b"GET /_fault/%s/%s HTTP/1.0\r\n\r\n" % (mode.encode(), path.encode()))
             s.recv(100)
 
+    def http_release(self, path):
+        """Ends a fault of the HTTP server's on that path: a held answer goes out now."""
+        with socket.create_connection(("127.0.0.1", self.http_port), timeout=10) as s:
+            s.sendall(b"GET /_release/%s HTTP/1.0\r\n\r\n" % path.encode())
+            s.recv(100)
+
     def proxy_command(self, command):
         self.proxy.stdin.write((command + "\n").encode())
         self.proxy.stdin.flush()

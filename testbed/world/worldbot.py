@@ -4,7 +4,7 @@ server. It never links or imports the client's code; the room protocol's text fo
 testbed/room/roomtext.py, the message table testbed/room/roombot.py's.
 
     worldbot.py --port IRC_PORT [--http-port P] [--room-port P] [--phases demo|test|e2e] [--full]
-                [--players N] [--games N] [--once] [--lobby-full]
+                [--players N] [--games N] [--once] [--lobby-full] [--late-caption N] [--report]
 
 The lobby bot "ZuvLobby" sits in #Big_List; each room has its bot ("ZuvRoom1" ...) in its own
 channel. A client that joins a channel is logged on (LN, L, LA) and served:
@@ -18,6 +18,9 @@ channel. A client that joins a channel is logged on (LN, L, LA) and served:
   votes and Dar Eradar picks are answered (received, late or invalid); Ada, Bram and
   Cleo, who live only in the bot's records, write and vote too.
 With --lobby-full the lobby answers every logon with LER "This game is now full.".
+With --late-caption N round N's composition takes no caption: each is answered CL, and the
+phase then ends early as an answered one does. With --report the bot also logs each caption,
+vote, Dar Eradar pick, ad impression and chat line it gets as "CHECK ok got TAG fields".
 Phases are data: "demo" gives a person time (60 s to compose), "test" a few seconds,
 "e2e" time for the client's screens and a driver's typing; in "test" and "e2e" a phase ends
 early once every player has answered.
@@ -67,6 +70,15 @@ CAPTIONS = {"Ada": ("Nobody told me about the hat", ""), "Bram": ("Monday, again
 def out(text):
     sys.stdout.write(text + "\n")
     sys.stdout.flush()
+
+
+def plain(value):
+    """A message's fields as one line of words: texts as they are, records flattened, bools 1 or 0."""
+    if isinstance(value, bytes):
+        return show(value)
+    if isinstance(value, (list, tuple)):
+        return " ".join(plain(v) for v in value)
+    return str(int(value)) if isinstance(value, bool) else str(value)
 
 
 def put_extra(kind, value, out_tokens):
@@ -144,6 +156,7 @@ class Session:
         self.ready = False
         self.gone = False
         self.score = 0
+        self.late = set()  # the tags answered late since the room last collected answers
 
 
 class Place:
@@ -293,6 +306,8 @@ class World:
         except (roomtext.Invalid, ValueError) as e:
             self.check(False, "%s: %s reads (%s)" % (session.nick, tag, e))
             return
+        if self.args.report and tag in ("C", "V", "FCS", "AI", "MC", "PUC"):
+            self.check(True, "got %s %s" % (tag, plain(fields)))
         if tag == "RS":  # answered at once, whenever it comes
             self.send(session, w("ST", (self.now(), 0, 0, 0, 0)))
             return
@@ -307,6 +322,7 @@ class World:
         late = {"C": ("comp", "CL"), "V": ("vote", "VL"), "FCS": ("pick", "FCSL")}.get(tag)
         if late is not None and session.place.phase != late[0]:
             self.send(session, w(late[1], fields[0]))
+            session.late.add(tag)
             return
         session.inbox.append((tag, fields, text))
 
@@ -386,6 +402,8 @@ class World:
         """Each player's first message of that tag within the time (early end in tests)."""
         got = {}
         deadline = time.monotonic() + seconds
+        for p in players:
+            p.late.discard(tag)
         while True:
             for p in players:
                 if p.nick not in got:
@@ -394,11 +412,11 @@ class World:
                             del p.inbox[i]
                             got[p.nick] = fields
                             break
-            everyone = all(p.nick in got or p.gone for p in players)
+            everyone = all(p.nick in got or p.gone or tag in p.late for p in players)
             if time.monotonic() >= deadline or (self.args.phases in ("test", "e2e") and everyone):
                 return got
-            count = sum(len(p.inbox) for p in players)
-            yield (lambda: True if sum(len(p.inbox) for p in players) != count else None), \
+            count = sum(len(p.inbox) + len(p.late) for p in players)
+            yield (lambda: True if sum(len(p.inbox) + len(p.late) for p in players) != count else None), \
                 max(0.0, deadline - time.monotonic())
 
     def game(self, place):
@@ -451,7 +469,7 @@ class World:
         self.send_all(players, w("DP", zuv), w("SC", comp_id, zuv, kind, texts[0], texts[1], texts[2],
                                                  self.seg("SC", 0.0 if number == 7 else 1.0)))
         captions = {}
-        place.phase = "comp"
+        place.phase = "comp" if number != self.args.late_caption else None
         got = yield from self.collect(players, "C", self.seconds("SC") if number != 7 else 0.5)
         place.phase = None
         for p in players:
@@ -586,6 +604,8 @@ def main():
     parser.add_argument("--games", type=int, default=1)
     parser.add_argument("--once", action="store_true")
     parser.add_argument("--lobby-full", action="store_true", help="the lobby refuses every client: it is full")
+    parser.add_argument("--late-caption", type=int, default=0, help="the round whose captions all come late")
+    parser.add_argument("--report", action="store_true", help="log what the client sends as CHECK lines")
     args = parser.parse_args()
     world = World(args)
     try:
