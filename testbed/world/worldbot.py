@@ -469,7 +469,8 @@ class World:
         two_lines = kind == 2
         self.send_all(players, w("CLB", len(authors), 0, two_lines),
                       *[w("CLI", i, a, captions[a][0], captions[a][1]) for i, a in enumerate(authors)], w("CLE"))
-        self.send_all(players, w("SV", vote_id, zuv, True, self.seg("SV")))
+        # Its flag: nobody composed (the invented players always do).
+        self.send_all(players, w("SV", vote_id, zuv, not authors, self.seg("SV")))
         votes = {a: 0 for a in authors}
         voted = set()
         place.phase = "vote"
@@ -520,7 +521,9 @@ class World:
             winner = "Ada"
         elif leaders:
             winner = leaders[0]
-        self.send_all(players, w("SS", True, len(leaders) > 1, True, points.get(winner, 0), winner, self.seg("SS")))
+        # Nobody voted, some authors did not vote, a tie; the top vote count and the winner.
+        self.send_all(players, w("SS", best == 0, any(a not in voted for a in authors), len(leaders) > 1, best,
+                                 winner, self.seg("SS")))
         yield None, self.seconds("SS")
         line1, line2 = captions.get(winner, ("", ""))
         self.send_all(players, w("SRW", winner, line1, line2, zuv, True, bool(line2), winner != "", self.seg("SRW")))
