@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -20,14 +20,18 @@
 
 #include "FatChanceTest.h"
 #include "ViewParts.h"
+#include "game/model/AdProcess.h"
 #include "game/model/PictureRoom.h"
 #include "game/model/PictureRoomMsgs.h"
-#include "game/view/screens/ControlPanelScreen.h"
-#include "controls/ToggleButtonControl.h"
+#include "game/view/screens/FatChanceResultsScreen.h"
+#include "game/view/screens/GameWinnerScreen.h"
+#include "game/view/screens/PreflightScreen.h"
+#include "game/view/screens/ScoringScreen.h"
 #include "media/Animation.h"
 #include "media/AnimationResource.h"
 #include "media/OffsetStripResource.h"
 #include "net/RoomMsgStream.h"
+#include "platform/HostPath.h"
 #include "resource/ResourceService.h"
 
 namespace {
@@ -44,11 +48,17 @@ std::string AnimationName(std::int32_t strip, std::int32_t number) {
 }
 
 // What pack-check's table lists of the catalogue's resources and the strips'
-// animations; the palettes, pictures and ads are read by path, not asked of the
-// resource service, and stay out.
-Names ReadTable(const std::string& path) {
-    std::ifstream in(path);
+// animations (the palettes and pictures are read by path, not asked of either
+// service, and stay out); a sponsor ad's animation goes to `ads`.
+struct Table {
     Names names;
+    Names ads;
+};
+
+Table ReadTable(const std::string& path) {
+    std::ifstream in(path);
+    Table table;
+    Names& names = table.names;
     for (std::string line; std::getline(in, line);) {
         std::stringstream words(line);
         std::vector<std::string> w;
@@ -64,9 +74,11 @@ Names ReadTable(const std::string& path) {
             names.insert(ResourceName("Text", std::stoi(w[2])));
         } else if (w[0] == "anim" && w.size() >= 3) {
             for (std::size_t i = 2; i < w.size(); ++i) names.insert(AnimationName(std::stoi(w[1]), std::stoi(w[i])));
+        } else if (w[0] == "ad" && w.size() == 2) {
+            table.ads.insert(AnimationName(AdProcess::kAdStrip, AdProcess::kAdAnimation));
         }
     }
-    return names;
+    return table;
 }
 
 // The product's resource service, noting every id lookup.
@@ -121,7 +133,19 @@ class ResourceDriftTest : public ViewFixture {
   public:
     void SetUp() override {
         ViewFixture::SetUp();
-        ASSERT_EQ(::chdir(VIZUZOR_DEMO_PACK), 0);
+        // The client reads its files from the program's folder: this program's
+        // own folder gets the demo pack's Resources and Ads.
+        namespace fs = std::filesystem;
+        const std::optional<std::string> program = platform::ProgramPath();
+        ASSERT_TRUE(program.has_value());
+        const fs::path folder = fs::path(*program).parent_path();
+        for (const char* part : {"Resources", "Ads"}) {
+            std::error_code ec;
+            fs::remove(folder / part, ec);
+            fs::create_directory_symlink(fs::path(VIZUZOR_DEMO_PACK) / part, folder / part, ec);
+            ASSERT_FALSE(ec) << part << ": " << ec.message();
+        }
+        ASSERT_EQ(::chdir(folder.c_str()), 0);
         Names& asked = asked_;
         UIRoot::SetAnimationServiceMaker([&asked](UIRoot& root) -> std::unique_ptr<RootAnimationService> {
             return std::make_unique<RecordingAnimations>(&root, asked);
@@ -145,6 +169,19 @@ class ResourceDriftTest : public ViewFixture {
         }
     }
 
+    // Plays until the screen is the view's current one and started (a segment
+    // waits for the screen before it to play out), then `more` milliseconds.
+    ::testing::AssertionResult Shows(Screen* screen, std::uint32_t more) {
+        for (std::uint32_t t = 0; t < 20000; ++t) {
+            if (screen != nullptr && view_->GetCurrentScreen() == screen && screen->IsStarted()) {
+                Play(more);
+                return ::testing::AssertionSuccess();
+            }
+            Play(1);
+        }
+        return ::testing::AssertionFailure() << "the screen never showed";
+    }
+
     Names asked_;
 };
 
@@ -153,59 +190,68 @@ TEST_F(ResourceDriftTest, TheViewAsksForWhatThePackTableListsAndNothingElse) {
     using fatchance::BoardText;
     using fatchance::Read;
     // Start-up: the opening with its sponsor ad, the room chooser with a list,
-    // and a room. (The progress, logon and complaint dialogs draw no art of the
-    // pack.)
+    // and a room. (The progress, logon and complaint dialogs are the platform's
+    // dialogs: they ask the pack for nothing.)
     view_->SetSponsorAd(AdInfo("Sponsor1.srf", "s", 1000));
     view_->ShowOpening();
-    Play(8000);
+    ASSERT_TRUE(Shows(view_->GetOpeningScreen(), 0));
+    // The title, the brand intro and the instructions, then the sponsor ad.
+    OpeningScreen& opening = *view_->GetOpeningScreen();
+    for (int t = 0; t < 60000 && !opening.IsSponsorAdPlaying(); ++t) Play(1);
+    EXPECT_TRUE(opening.IsSponsorAdPlaying()) << "the sponsor ad never played";
+    Play(2000);
     view_->ShowChooseRoom();
     view_->RoomListBegin(RoomListBeginRoomMsg(2));
     for (std::int32_t i = 0; i < 2; ++i)
         view_->RoomListItem(RoomListItemRoomMsg(
             i, std::make_unique<PictureRoom>(i == 0 ? "Clean" : "Adult", "irc.example", 6667, "#r", "open", 3, false,
                                              8, 1, 10, i == 0, false)));
-    Play(3000);
+    ASSERT_TRUE(Shows(view_->GetChooseRoomScreen(), 3000)) << "room chooser";
     view_->EnterRoom(PictureRoom("Clean", "", 0, "", "", 3, false, 8, 1, 0, true, false));
     view_->SetLocalPlayerName("Al");
     Play(1000);
 
-    // A game: preflight, then per round composition, voting, scoring and the
-    // round winner (a Dar Eradar round among them), an ad break, the game winner.
+    // A game: preflight, then rounds of each kind with composition, voting of
+    // ten captions, scoring and the round winner, the Dar Eradar selection and
+    // results, an ad break of two ads, the game winner.
     view_->StartPreflight(StartPreflightRoomMsg(Picture(7), 0, 0, 0, 3000, 0));
-    Play(4000);
+    ASSERT_TRUE(Shows(view_->GetPreflightScreen(), 3000)) << "preflight";
     for (std::int32_t type : {0, 1, 2}) {
+        SCOPED_TRACE("round type " + std::to_string(type));
         view_->StartComp(StartCompRoomMsg(type + 1, Picture(5), type, "fits 1", "fits 2", "fits 3", 0, 0, 500, 3000,
                                           500));
-        Play(5000);
+        ASSERT_TRUE(Shows(view_->GetCompositionScreen(), 4000)) << "composition";
         view_->StartVote(*Read<StartVoteRoomMsg>("SV 4 " + Pic(5) + "-1 S 0 3000 0 3000 0 "));
         CaptionsControl::CaptionList list;
         for (std::int32_t i = 0; i < 10; ++i)
             list.push_back(std::make_unique<CompListItemRoomMsg>(i, "P" + std::to_string(i), "line " +
                                                                  std::to_string(i), i % 2 == 0 ? "" : "second"));
         view_->ShowCompList(list);
-        Play(4000);
+        ASSERT_TRUE(Shows(view_->GetVotingScreen(), 3500)) << "voting";
         view_->StartScore(*Read<StartScoreRoomMsg>("SS 1 -1 -1 0 " + Q + Q + " S 0 3000 0 3000 0 "));
-        Play(4000);
+        ASSERT_TRUE(Shows(view_->GetScoringScreen(), 3500)) << "scoring";
         view_->StartRoundWinner(
             *Read<StartRoundWinnerRoomMsg>("SRW Al x y " + Pic(5) + "-1 -1 -1 S 0 3000 0 3000 0 "));
-        Play(4000);
+        ASSERT_TRUE(Shows(view_->GetRoundWinnerScreen(), 3500)) << "round winner";
     }
     view_->StartFatChanceSelection(
         *Read<StartFatChanceSelectionRoomMsg>("SFCS 14 Al 12 " + BoardText(Board({3})) + " 1 6 S 0 3000 0 3000 0"));
-    Play(4000);
+    ASSERT_TRUE(Shows(view_->GetFatChanceSelectionScreen(), 3500)) << "Dar Eradar selection";
     view_->StartFatChanceResults(
         *Read<StartFatChanceResultsRoomMsg>("SFCR Al " + BoardText(Board({})) + " 3 20 S 0 3000 0 3000 0"));
-    Play(4000);
+    ASSERT_TRUE(Shows(view_->GetFatChanceResultsScreen(), 3500)) << "Dar Eradar results";
     std::vector<AdInfo> ads = {AdInfo("Ad1.srf", "s", 1000), AdInfo("Ad2.srf", "s", 1000)};
     view_->StartPictureAds(StartPictureAdsRoomMsg(0, false, std::move(ads), 0, 0, 0, 0, 6000));
-    Play(7000);
+    ASSERT_TRUE(Shows(view_->GetAdsScreen(), 0)) << "ads";
+    EXPECT_GE(view_->GetAdsScreen()->GetAdCount(), 1u);
+    Play(6500);
     view_->StartGameWinner(*Read<StartGameWinnerRoomMsg>("SGW -1 3 Al 30 Bo 20 Cy 10 S 0 0 0 3000 0 "));
-    Play(4000);
+    ASSERT_TRUE(Shows(view_->GetGameWinnerScreen(), 3500)) << "game winner";
 
-    // The control panel over the game, its complaint dialog opened and closed.
+    // The control panel over the game, up and down again.
     view_->ShowControlPanel();
-    Play(2000);
-    if (ControlPanelScreen* panel = view_->GetControlPanelScreen()) panel->GetProblemPlayerToggle()->Click();
+    for (int t = 0; t < 5000 && !view_->IsControlPanelUp(); ++t) Play(1);
+    ASSERT_TRUE(view_->IsControlPanelUp());
     Play(1000);
     view_->HideControlPanel();
     Play(2000);
@@ -213,12 +259,14 @@ TEST_F(ResourceDriftTest, TheViewAsksForWhatThePackTableListsAndNothingElse) {
     view_->Stop();
     for (int i = 0; i < 20000 && !view_->IsStopped(); ++i) Play(1);
     ASSERT_TRUE(view_->IsStopped());
-    const Names listed = ReadTable(VIZUZOR_DEMO_TABLE);
-    ASSERT_FALSE(listed.empty()) << VIZUZOR_DEMO_TABLE;
+    const Table table = ReadTable(VIZUZOR_DEMO_TABLE);
+    ASSERT_FALSE(table.names.empty()) << VIZUZOR_DEMO_TABLE;
+    // The ads played (they are files of their own, read whole by path).
+    EXPECT_EQ(asked_.count(AnimationName(AdProcess::kAdStrip, AdProcess::kAdAnimation)), 1u);
     Names unlisted, unasked;
     for (const std::string& n : asked_)
-        if (listed.count(n) == 0) unlisted.insert(n);
-    for (const std::string& n : listed)
+        if (table.names.count(n) == 0 && table.ads.count(n) == 0) unlisted.insert(n);
+    for (const std::string& n : table.names)
         if (asked_.count(n) == 0) unasked.insert(n);
     EXPECT_TRUE(unlisted.empty()) << "asked for, but not in the table: " << Listed(unlisted);
     EXPECT_TRUE(unasked.empty()) << "in the table, but asked for by no class: " << Listed(unasked);
