@@ -352,27 +352,55 @@ int Animation::GetCurrentFrame() {
     return service_->GetCurrentFrame(this);
 }
 
+namespace {
+
+// A strip is read only while something plays it, but a control sizes itself
+// from its art when it is made, before any of it has played: a measure of a
+// strip not read reads it for the moment.
+class MeasureRead {
+  public:
+    explicit MeasureRead(AnimationResource* resource)
+        : resource_(resource != nullptr && !resource->GetLoadedFlag() ? resource : nullptr) {
+        if (resource_ != nullptr) resource_->Load();
+    }
+    ~MeasureRead() {
+        if (resource_ != nullptr) resource_->Unload();
+    }
+    MeasureRead(const MeasureRead&) = delete;
+    MeasureRead& operator=(const MeasureRead&) = delete;
+
+  private:
+    AnimationResource* resource_;
+};
+
+}  // namespace
+
 std::int32_t Animation::GetCelCount() {
+    const MeasureRead read(resource_);
     return resource_ != nullptr ? resource_->GetCelCount() : 0;
 }
 
 xRect& Animation::GetCelRect(xRect& out, std::int32_t cel) {
     if (resource_ == nullptr) return out = xRect();
+    const MeasureRead read(resource_);
     return resource_->GetCelSize(out, cel);
 }
 
 xRect& Animation::GetCelPartRect(xRect& out, std::int32_t cel, std::int32_t part) {
     if (resource_ == nullptr) return out = xRect();
+    const MeasureRead read(resource_);
     return resource_->GetCelInfo(out, cel, part);
 }
 
 xRect& Animation::GetCelBounds(xRect& out) {
     if (resource_ == nullptr) return out = xRect();
+    const MeasureRead read(resource_);
     return resource_->GetBounds(out);
 }
 
 xRect& Animation::GetUnionRect(xRect& out) {
     if (resource_ == nullptr) return out = xRect();
+    const MeasureRead read(resource_);
     return resource_->GetUnionRect(out);
 }
 

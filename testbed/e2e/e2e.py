@@ -39,14 +39,26 @@ UNUSUAL = "An unusual internal error occurred.\nPlease check your connection to 
           "or try to play again later."
 SERVER_DOWN = "The game server is down at this time\nor you may have lost your Internet connection.\n" \
               "Please try to play again later."
+PICTURE_TITLE = "Error downloading picture"
+PICTURE_FAILED = "The game is unable to download content at this time.\nPlease try again later."
+ROOM_DOWN = "Game room %s has just gone down.\nPlease choose another room."
+# The open rooms of the bot's room list (testbed/world/worldbot.py): channel and the name the
+# room's bot gives at logon, which the client shows.
+ROOM_NAMES = {"Room1": "Game Room 1", "Room2": "After Dark"}
 
 # The client's own time-outs (seconds), which the stall rows wait out.
 DISPATCH_TIMEOUT = 120
 UPDATE_TIMEOUT = 60
+# A round picture's download (the HTTP client's own time-out), and the opening's stand-by for
+# a sponsor ad that has not come.
+PICTURE_TIMEOUT = 120
+STAND_BY = 30
 # The progress dialog shows this long after it is made, not before.
 PROGRESS_DIALOG_DELAY = 4.0
 
 PLAYER, PASSWORD = "Zed", "secret7"
+# The client's buffer for a round picture (bytes): a larger picture fails its download.
+PICTURE_BUFFER = 50000
 
 # Limits (seconds), generous for a sanitizer build on two loaded cores, where the client's
 # start alone may take a minute: the client's start-up steps (its window, the progress and
@@ -860,6 +872,135 @@ def row_cut_lobby(r):
     r.ends_with_box(SERVER_DOWN, STEP)
 
 
+def into_room(r):
+    """The client started and logged on, in an open room whose opening has played (the client
+    is ready there): its nick and the room's channel."""
+    w = r.world
+    w.start_client()
+    r.log_on()
+    r.lobby_reached()
+    nick, room = enter_room(r)
+    opening(r, nick)
+    return nick, room
+
+
+def picture_fails(r, limit, since, at_least=0.0):
+    """The picture's box within the limit (not before at_least seconds after since), closed by
+    the driver; then the box of the unusual internal error, closed too, and the client's end."""
+    w = r.world
+    w.wait("the box \"%s\"" % PICTURE_TITLE, lambda: w.boxes_written(), limit, client_may_end=True)
+    took = time.monotonic() - since
+    r.check(r.world_module.screen.box_shown(w.client_errors(), PICTURE_TITLE, PICTURE_FAILED),
+            "the box \"%s\" reads %r (standard error: %r)" % (PICTURE_TITLE, PICTURE_FAILED, w.box_lines()))
+    if at_least:
+        r.check(took >= at_least, "the box came %.1f s after the picture was asked for (not before %.0f s)"
+                % (took, at_least))
+    w.close_box(PICTURE_TITLE, STEP)
+    w.wait("the box \"%s\"" % UNUSUAL.split("\n")[0], lambda: len(w.boxes_written()) >= 2, STEP,
+           client_may_end=True)
+    r.check(r.world_module.screen.box_shown(w.client_errors(), TITLE, UNUSUAL),
+            "then the box reads %r (standard error: %r)" % (UNUSUAL, w.box_lines()))
+    w.close_box(TITLE, STEP)
+    w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
+    r.check(len(w.box_lines()) == 2, "two boxes only: %r" % w.box_lines())
+    r.client_ended_cleanly()
+
+
+def asked_for(r, path):
+    """The client has asked the HTTP server for that path."""
+    return path in [p for _, p, _ in r.world.request_paths()]
+
+
+def row_picture_stalled(r):
+    """Round 2's picture stalls half way: the client's own time-out, then the picture's box."""
+    picture = "pictures/round1/p2.jpg"  # the bot's round 2 shows p2.jpg
+    w = r.make_world(faults=["stall:" + picture])
+    nick, _ = into_room(r)
+    w.wait("round 2's picture is asked for", lambda: asked_for(r, picture), GAME)
+    asked = time.monotonic()
+    r.check(segment_sent(r, nick, "SC", 2), "with round 2's composition (SC 2)")
+    picture_fails(r, PICTURE_TIMEOUT + STEP, asked, at_least=PICTURE_TIMEOUT - 5)
+
+
+def row_picture_big(r):
+    """Round 1's picture is larger than the client's picture buffer."""
+    picture = "pictures/round1/big.jpg"
+    w = r.make_world(bot_args=["--picture", "1=big.jpg"])
+    size = os.path.getsize(os.path.join(w.server_tree, picture))
+    r.check(size > PICTURE_BUFFER, "%s has %d bytes, more than the buffer's %d" % (picture, size, PICTURE_BUFFER))
+    into_room(r)
+    w.wait("round 1's picture is asked for", lambda: asked_for(r, picture), GAME)
+    picture_fails(r, STEP, time.monotonic())
+
+
+def row_sponsor_missing(r):
+    """The room's sponsor ad is not in the ad folder and its download crawls on (never done, never
+    timed out): the opening's stand-by gives up after its time and the game goes on; no box."""
+    ad = "content/ads/Sponsor1.srf"  # the bot's sponsor ad (SPA "Sponsor1.srf")
+    w = r.make_world(faults=["crawl:" + ad])
+    os.remove(os.path.join(w.program, "Ads", "Sponsor1.srf"))
+    w.start_client()
+    r.log_on()
+    r.lobby_reached()
+    nick, _ = enter_room(r)
+    w.wait("the sponsor ad is asked for", lambda: asked_for(r, ad), STEP)
+    w.wait("the stand-by shows (StandBy 1)", lambda: w.shot().animation_shown("StandBy.srf", 1), STEP)
+    shown = time.monotonic()
+    w.shot("the stand-by: StandBy 1")
+    w.wait("the stand-by ends", lambda: not w.shot().animation_shown("StandBy.srf", 1), STAND_BY + STEP)
+    took = time.monotonic() - shown
+    w.shot("the stand-by has ended")
+    r.check(STAND_BY - 5 <= took <= 2 * STAND_BY, "the stand-by showed %.1f s (its time: %d s)" % (took, STAND_BY))
+    w.wait("the client is ready in the room (RR)", lambda: r.client_line("RR", nick), STEP)
+    w.wait("round 1's composition starts (SC)", lambda: segment_sent(r, nick, "SC", 1), STEP)
+    w.wait("round 1's composition shows (Comp 1)", lambda: w.shot().animation_shown("Comp.srf", 1), STEP)
+    w.shot("round 1: composition")
+    r.check(not os.path.exists(os.path.join(w.program, "Ads", "Sponsor1.srf")) or
+            os.path.getsize(os.path.join(w.program, "Ads", "Sponsor1.srf")) <
+            os.path.getsize(os.path.join(w.server_tree, ad)), "the sponsor ad is still on its way")
+    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+    r.close_client()
+    r.check(not w.box_lines(), "no box: %r" % w.box_lines())
+
+
+def row_bot_parts(r):
+    """The room's bot parts its channel in round 1's voting: the room's box; closed, the room
+    chooser shows, and Enter joins a room again, where a new game begins."""
+    w = r.make_world(bot_args=["--part-at", "SV"])
+    nick, room = into_room(r)
+    w.wait("the room goes down in round 1's voting", lambda: "\nPARTED #" in w.bot_log(), GAME)
+    r.check(segment_sent(r, nick, "SV", 101), "it went down after round 1's voting started (SV 101)")
+    text = ROOM_DOWN % ROOM_NAMES[room]
+    w.wait("the box \"%s\"" % text.split("\n")[0], lambda: w.boxes_written(), STEP)
+    r.check(r.world_module.screen.box_shown(w.client_errors(), TITLE, text),
+            "the box reads %r (standard error: %r)" % (text, w.box_lines()))
+    parted = len(w.bot_log())
+    w.close_box(TITLE, STEP)
+    w.wait("the room chooser shows again (Options 1)", lambda: w.shot().animation_shown("Options.srf", 1), STEP)
+    w.shot("the room chooser again: Options 1")
+    w.wait("the lobby's room list again", lambda: " RE" in w.bot_log()[parted:], STEP)
+    w.key("Return")
+
+    def joined():
+        for line in w.bot_log()[parted:].split("\n")[:-1]:
+            words = line.split()
+            if len(words) == 3 and words[0] == "JOIN" and words[2].startswith("#Room"):
+                return words[1], words[2][1:]
+        return None
+    again, room = w.wait("the client joins a game room again", joined, STEP)
+    r.check(room in ROOM_NAMES, "the room joined is an open one: %s" % room)
+
+    def new_game():
+        prefix = "> %s " % again
+        return any(piece.startswith("SC ") for line in w.bot_log()[parted:].split("\n")[:-1]
+                   if line.startswith(prefix) for piece in line[len(prefix):].split("\\x03\\x04"))
+    w.wait("a new game's first segment arrives (SC)", new_game, GAME)
+    w.wait("its composition shows (Comp 1)", lambda: w.shot().animation_shown("Comp.srf", 1), STEP)
+    w.shot("the new game: composition")
+    r.check(len(w.box_lines()) == 1, "one box only: %r" % w.box_lines())
+    r.close_client()
+
+
 ROWS = {
     "fresh": (row_fresh, 1200),
     "game": (row_game, 1500),
@@ -874,6 +1015,10 @@ ROWS = {
     "lobby-full": (row_lobby_full, 900),
     "cut-irc": (row_cut_irc, 900),
     "cut-lobby": (row_cut_lobby, 900),
+    "picture-stalled": (row_picture_stalled, 1500),
+    "picture-big": (row_picture_big, 1200),
+    "sponsor-missing": (row_sponsor_missing, 1200),
+    "bot-parts": (row_bot_parts, 1500),
 }
 
 

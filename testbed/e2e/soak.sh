@@ -9,6 +9,7 @@
 # or cut). A game passes when the game or the room chooser goes on, or the client ends with a
 # text of the error table, in time. A failed game keeps its seed, screenshots and logs in
 # build/soak/SEED (a passed one's are removed); the summary names them and the time taken.
+# SOAK_JOBS games run at once (default 1), each in a world and on a display of its own.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 count=${1:-100}
@@ -24,18 +25,28 @@ python3 -c "import numpy" 2>/dev/null || python=/usr/bin/python3
 keep=build/soak
 mkdir -p "$keep"
 start=$(date +%s)
-failed=()
-for ((i = 0; i < count; i++)); do
-  s=$((seed + i))
-  work=$keep/$s
+jobs=${SOAK_JOBS:-1}
+
+play() {  # one game: its seed and number
+  local s=$1 n=$2 work=$keep/$1
   if "$python" testbed/e2e/e2e.py "$build" soak --seed "$s" --work "$work" > "$keep/$s.log" 2>&1; then
     rm -rf "$work" "$keep/$s.log"
-    echo "game $((i + 1))/$count seed $s: passed"
+    echo "game $n/$count seed $s: passed"
   else
+    mkdir -p "$work"
     mv "$keep/$s.log" "$work/row.log" 2>/dev/null || true
-    failed+=("$s")
-    echo "game $((i + 1))/$count seed $s: FAILED (kept in $work)"
+    echo "game $n/$count seed $s: FAILED (kept in $work)"
   fi
+}
+
+for ((i = 0; i < count; i++)); do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+  play $((seed + i)) $((i + 1)) &
+done
+wait
+failed=()
+for ((i = 0; i < count; i++)); do
+  [ -e "$keep/$((seed + i))" ] && failed+=("$((seed + i))")
 done
 echo "$count games in $(( $(date +%s) - start )) s; ${#failed[@]} failed${failed[*]:+: seeds ${failed[*]}}"
 [ ${#failed[@]} -eq 0 ]

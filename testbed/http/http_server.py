@@ -36,7 +36,8 @@ Anything else is a 404.
         time through GET /_fault/MODE/PATH (and /_release/PATH): MODE is stall (half the
         body, then nothing), hold (nothing until released), 404, 500, cut (half the body,
         then close), trickle (the body in small slow pieces), drip (the body in 4 KB
-        pieces 10 ms apart) or none. A PATH ending in "/*" faults every path under it (the
+        pieces 10 ms apart), crawl (the body a byte every 5 s: under way, never stalled long
+        enough for a client's time-out, and done only after minutes) or none. A PATH ending in "/*" faults every path under it (the
         longest such PATH holds; an exact PATH before any); paths match in any letter case, as
         the tree's files do. A stalled answer waits up to 600 s for the client to go, longer
         than any time-out of the client. Every request is also printed on standard output as
@@ -57,6 +58,8 @@ import time
 import zlib
 
 PATTERN_BLOCK = bytes((i * 7 + 3) % 251 for i in range(251))
+# The crawl fault's pause between two bytes (seconds).
+CRAWL_GAP = 5.0
 
 
 def pattern(n):
@@ -399,6 +402,13 @@ class Handler(socketserver.BaseRequestHandler):
                 if not self.send(data[i:i + 4096]):
                     return False
                 time.sleep(0.01)
+        elif mode == "crawl":
+            if not self.send(self.head(200, len(data))):
+                return False
+            for i in range(len(data)):
+                if not self.send(data[i:i + 1]):
+                    return False
+                time.sleep(CRAWL_GAP)
         else:
             self.send(self.head(200, len(data)) + data)
         return False

@@ -5,6 +5,7 @@ testbed/room/roomtext.py, the message table testbed/room/roombot.py's.
 
     worldbot.py --port IRC_PORT [--http-port P] [--room-port P] [--phases demo|test|e2e] [--full]
                 [--players N] [--games N] [--once] [--lobby-full] [--late-caption N] [--report]
+                [--picture N=NAME ...] [--part-at TAG]
 
 The lobby bot "ZuvLobby" sits in #Big_List; each room has its bot ("ZuvRoom1" ...) in its own
 channel. A client that joins a channel is logged on (LN, L, LA) and served:
@@ -21,13 +22,19 @@ With --lobby-full the lobby answers every logon with LER "This game is now full.
 With --late-caption N round N's composition takes no caption: each is answered CL, and the
 phase then ends early as an answered one does. With --report the bot also logs each caption,
 vote, Dar Eradar pick, ad impression and chat line it gets as "CHECK ok got TAG fields".
+With --picture N=NAME round N shows the picture NAME (of pictures/round1, as the rounds'
+own pN.jpg) instead. With --part-at TAG the room that sends its first segment of that tag
+(SC, SV, ...) goes down right after it: its bot parts the channel, drops the game and its
+players and joins again at once, so that a client that comes back finds the room and a new
+game.
 Phases are data: "demo" gives a person time (60 s to compose), "test" a few seconds,
 "e2e" time for the client's screens and a driver's typing; in "test" and "e2e" a phase ends
 early once every player has answered.
 
 Output: "READY" once every bot has joined, "< nick text" for what a client sends,
 "> nick text" for what the bot sends, "CHECK ok|FAIL what", and after each game
-"GAME PASSED" or "GAME FAILED"; with --once the bot ends after --games games.
+"GAME PASSED" or "GAME FAILED"; "PARTED #channel" when a room went down (--part-at);
+with --once the bot ends after --games games.
 """
 import argparse
 import os
@@ -115,6 +122,10 @@ def read(tag, text):
     return roomtext.read(roomtext.tokenize(text), kinds)
 
 
+class Parted(Exception):
+    """Ends the game task of a room that went down (--part-at)."""
+
+
 class Connection:
     """One registered IRC user that joins one channel."""
 
@@ -180,6 +191,9 @@ class World:
         self.tasks = []  # [generator, condition, deadline]
         self.failed = False
         self.games = 0
+        self.parted = False
+        self.ready = False
+        self.pictures = dict((int(n), name) for n, _, name in (p.partition("=") for p in args.picture))
         self.lobby = Place(self, "ZuvLobby", "Big_List", "lobby")
         port = args.room_port or args.port
         self.rooms = [
@@ -214,6 +228,25 @@ class World:
     def send_all(self, sessions, *texts):
         for s in sessions:
             self.send(s, *texts)
+        tag = self.args.part_at
+        if tag and not self.parted and sessions and any(t.split(b" ", 1)[0] == tag.encode() for t in texts):
+            self.part(sessions[0].place)
+
+    def part(self, place):
+        """The room goes down in the middle of its game: its bot leaves the channel, the game
+        and its players are dropped, and the bot joins again at once, as a room that comes
+        back up. Raised out of the game task, which ends."""
+        self.parted = True
+        conn = place.conn
+        conn.send_line(b"PART #" + conn.channel.encode())
+        for session in place.sessions.values():
+            session.gone = True
+        place.game_running = False
+        place.phase = None
+        conn.joined = False
+        conn.send_line(b"JOIN #" + conn.channel.encode())
+        out("PARTED #%s" % conn.channel)
+        raise Parted()
 
     # ---- tasks (generators yielding (condition, seconds)) ----
     def spawn(self, gen):
@@ -225,7 +258,7 @@ class World:
             condition, seconds = task[0].send(value)
             task[1] = condition
             task[2] = time.monotonic() + seconds
-        except StopIteration:
+        except (StopIteration, Parted):
             self.tasks.remove(task)
 
     def run_tasks(self):
@@ -279,7 +312,8 @@ class World:
             place.conn.send_line(b"JOIN #" + place.conn.channel.encode())
         elif command == b"366":
             place.conn.joined = True
-            if all(p.conn.joined for p in self.places):
+            if all(p.conn.joined for p in self.places) and not self.ready:
+                self.ready = True
                 out("READY")
         elif command == b"JOIN" and source != place.conn.nick:
             if source not in place.sessions or place.sessions[source].gone:
@@ -459,7 +493,7 @@ class World:
             raise SystemExit(1 if self.failed else 0)
 
     def picture(self, number):
-        name = "p%d.jpg" % (1 + (number - 1) % 8)
+        name = self.pictures.get(number, "p%d.jpg" % (1 + (number - 1) % 8))
         return (name, "pictures/round1", 100 + number, 1, "Picture %d" % number, number)
 
     def round(self, place, players, scores, number, kind):
@@ -487,7 +521,8 @@ class World:
         two_lines = kind == 2
         self.send_all(players, w("CLB", len(authors), 0, two_lines),
                       *[w("CLI", i, a, captions[a][0], captions[a][1]) for i, a in enumerate(authors)], w("CLE"))
-        self.send_all(players, w("SV", vote_id, zuv, True, self.seg("SV")))
+        # Its flag: nobody composed (the invented players always do).
+        self.send_all(players, w("SV", vote_id, zuv, not authors, self.seg("SV")))
         votes = {a: 0 for a in authors}
         voted = set()
         place.phase = "vote"
@@ -538,7 +573,9 @@ class World:
             winner = "Ada"
         elif leaders:
             winner = leaders[0]
-        self.send_all(players, w("SS", True, len(leaders) > 1, True, points.get(winner, 0), winner, self.seg("SS")))
+        # Nobody voted, some authors did not vote, a tie; the top vote count and the winner.
+        self.send_all(players, w("SS", best == 0, any(a not in voted for a in authors), len(leaders) > 1, best,
+                                 winner, self.seg("SS")))
         yield None, self.seconds("SS")
         line1, line2 = captions.get(winner, ("", ""))
         self.send_all(players, w("SRW", winner, line1, line2, zuv, True, bool(line2), winner != "", self.seg("SRW")))
@@ -606,6 +643,10 @@ def main():
     parser.add_argument("--lobby-full", action="store_true", help="the lobby refuses every client: it is full")
     parser.add_argument("--late-caption", type=int, default=0, help="the round whose captions all come late")
     parser.add_argument("--report", action="store_true", help="log what the client sends as CHECK lines")
+    parser.add_argument("--picture", action="append", default=[], metavar="N=NAME",
+                        help="round N shows the picture NAME of pictures/round1")
+    parser.add_argument("--part-at", metavar="TAG",
+                        help="the room goes down (its bot parts and joins again) right after its first TAG segment")
     args = parser.parse_args()
     world = World(args)
     try:

@@ -81,17 +81,21 @@ class ProgramProcessTest : public testing::Test {
         const std::string locks = (root_ / "locks").string();
         const std::string suppressions = (root_ / "lsan.supp").string();
         std::ofstream(suppressions) << "leak:libdbus-1.so\n";
+        // A close asked for before the program can have its handlers (in the child
+        // before the exec, or while the loader runs) waits for them instead of
+        // killing it: the program unblocks both signals as it installs them. They
+        // are blocked before the fork, so that the child has them blocked from its
+        // first instruction.
+        sigset_t both;
+        sigset_t before;
+        sigemptyset(&both);
+        sigaddset(&both, SIGINT);
+        sigaddset(&both, SIGTERM);
+        ::pthread_sigmask(SIG_BLOCK, &both, &before);
         const pid_t pid = ::fork();
+        if (pid != 0) ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
         if (pid == 0) {
             ::dup2(pipeFds[1], STDERR_FILENO);
-            // A close asked for before the program can have its handlers (while the
-            // loader runs) waits for them instead of killing it: the program
-            // unblocks both signals as it installs them.
-            sigset_t both;
-            sigemptyset(&both);
-            sigaddset(&both, SIGINT);
-            sigaddset(&both, SIGTERM);
-            ::sigprocmask(SIG_BLOCK, &both, nullptr);
             if (!display.empty()) {
                 // SDL's desktop support leaves libdbus's allocations for the system to free.
                 ::setenv("LSAN_OPTIONS", ("suppressions=" + suppressions).c_str(), 1);

@@ -8,6 +8,7 @@
 #include "framework/MouseReceiverThing.h"
 #include "framework/Timer.h"
 #include "media/Animation.h"
+#include "media/OffsetStripResource.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +150,30 @@ TEST_F(ButtonControlTest, CoversCelZeroOfItsDownImageOrItsHitArea) {
     EXPECT_EQ(hit.GetUpImage(), nullptr);
     EXPECT_EQ(UITopLeft(UIGetBoundsOnScreen(hit.GetDownImage())), (xPoint{0, 0}));
     EXPECT_EQ(hit.GetChildCount(), 1);  // the temporary hit-area animation is gone
+}
+
+// The program registers its strips without reading them; a strip is read when
+// an animation first plays. A button made before any of its art has played
+// still covers cel 0 of its down image, and takes clicks there; the strip is
+// read only for the measure.
+TEST_F(ButtonControlTest, AButtonMadeBeforeItsArtIsReadStillCoversItsDownImage) {
+    auto* strip = dynamic_cast<OffsetStripResource*>(
+        stage_->Resources().GetEntryResource(stage_->Resources().FindById(kArt, "off4")));
+    ASSERT_NE(strip, nullptr);
+    strip->Unload();
+    ASSERT_FALSE(strip->GetLoadedFlag());
+    {
+        PushButtonControl button(view_.get(), &journal_, 10, kArt, 0, 0, kUp, kDown, 0);
+        EXPECT_EQ(button.GetBounds(), kDownCel);
+        ASSERT_GT(StartAndSettle(button), 0);
+        journal_.Mark();
+        Play(button, "press 130 60; release 130 60");
+        EXPECT_EQ(journal_.text, "Down@0 Click@0 Up@0");
+        button.Stop();
+        Run();
+    }
+    EXPECT_FALSE(strip->GetLoadedFlag()) << "the strip is read only while something plays it";
+    strip->Load();  // as the fixture holds it
 }
 
 // The images follow the state: up shows the up image, down the down image.

@@ -94,8 +94,11 @@ TEST_F(AnimationServiceTest, AnAnimationIsBuiltOnItsCataloguedStrip) {
     EXPECT_EQ(a->GetResource()->GetFirstCel(), kThree);
     EXPECT_FLOAT_EQ(a->GetRate(), 15.0f);
     EXPECT_TRUE(a->IsPausable());
-    // The strip is read only while something plays it.
-    EXPECT_EQ(a->GetCelCount(), 1);
+    // The strip is read only while something plays it, or for a moment to
+    // measure it.
+    EXPECT_EQ(a->GetCelCount(), 3);
+    EXPECT_EQ(Strip()->GetLoadCount(), 0);
+    EXPECT_FALSE(Strip()->GetLoadedFlag());
     a->Start();
     EXPECT_EQ(Strip()->GetLoadCount(), 1);
     EXPECT_TRUE(Strip()->IsLocked());

@@ -30,10 +30,18 @@ void LogonScreen::SetVersion(std::int32_t major, std::int32_t minor, std::int32_
 
 void LogonScreen::SetUserAgent(const std::string& text) {
     client_->SetUserAgent(text);
+    // The servers are added before the logon is shown with the agent; each
+    // keeps the agent it was added with, so they are added again. Nothing is
+    // asked of them before the dialogs open.
+    if (servers_.empty() || client_->GetOpenRequestCount() != 0) return;
+    client_->RemoveServers();
+    for (const auto& [host, port] : servers_) client_->AddServer(host, port);
 }
 
 void LogonScreen::AddServer(const std::string& host, int port) {
+    const int before = client_->GetServerCount();
     client_->AddServer(host, port);
+    if (client_->GetServerCount() != before) servers_.emplace_back(host, port);
 }
 
 void LogonScreen::FinishStop() {

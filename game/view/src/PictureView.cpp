@@ -200,7 +200,7 @@ PictureView::PictureView(std::string applicationName, std::int32_t bitsPerPixel,
     : ::PictureView(std::move(applicationName), bitsPerPixel, width, height, fullScreen, ownWindow),
       parts_(std::move(parts)) {
     FillDefaults(parts_);
-    resources_ = std::make_unique<ResourceService>();
+    resources_ = parts_.resources ? parts_.resources() : std::make_unique<ResourceService>();
     ResourceService::Instance()->ReserveEntries(200);
     RegisterGameResources(this);
     filterSource_ = std::make_unique<ServiceFilterSource>(*resources_);

@@ -57,7 +57,8 @@ class ResourceService : public QueuedMsgReceiverSupport, public MsgSenderSupport
     std::int32_t AddIdResource(std::int32_t id, const std::string& type, std::int32_t parent);
     // The first entry of the type with the name; file kinds compare ignoring case.
     std::int32_t Find(const std::string& name, const std::string& type) const;
-    std::int32_t FindById(std::int32_t id, const std::string& type) const;
+    // Every id lookup of the game's classes comes here (a test's service notes them).
+    virtual std::int32_t FindById(std::int32_t id, const std::string& type) const;
     std::int32_t FindSrfFile(const std::string& name) const;
 
     std::int32_t GetEntryCount() const { return static_cast<std::int32_t>(entries_.size()); }

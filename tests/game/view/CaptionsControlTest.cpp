@@ -14,6 +14,7 @@
 #include "game/view/controls/CaptionsControl.h"
 #include "game/view/controls/PicturePlayerListControl.h"
 #include "media/Animation.h"
+#include "media/AnimationResource.h"
 #include "sound/Sfx.h"
 #include "sound/Voice.h"
 
@@ -419,6 +420,22 @@ TEST_F(CaptionsControlTest, TheShuffleIsFixedBySeedAndUniform) {
     for (const auto& [o, n] : seen) {
         EXPECT_GT(n, kRuns / 6 - 150) << o;
         EXPECT_LT(n, kRuns / 6 + 150) << o;
+    }
+}
+
+// A vote row's button has the row's animation as its image (the down image,
+// shown while checked) and no pressed image: no animation 0 of the strip is
+// asked for.
+TEST_F(CaptionsControlTest, AVoteRowsButtonTakesTheRowsAnimationAsItsImage) {
+    for (const bool twoLines : {false, true}) {
+        for (std::int32_t r = 0; r < 10; ++r) {
+            SCOPED_TRACE(::testing::Message() << (twoLines ? "two lines, row " : "one line, row ") << r);
+            RadioButtonControl* button = captions_->GetButton(twoLines, r);
+            ASSERT_NE(button->GetDownImage(), nullptr);
+            ASSERT_NE(button->GetDownImage()->GetResource(), nullptr);
+            EXPECT_EQ(button->GetDownImage()->GetResource()->GetFirstCel(), (twoLines ? 472 : 300) + 3 * r);
+            EXPECT_EQ(button->GetUpImage(), nullptr);
+        }
     }
 }
 

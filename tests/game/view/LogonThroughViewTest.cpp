@@ -133,6 +133,8 @@ TEST_F(LogonThroughViewTest, TheTypedLogonIsPostedOnceAndTheViewPassesTheSuccess
     EXPECT_NE(posts[0].find("player_name=Bob&password=secret&origin_code=ORI&version=1.2.3.4&platform_code=W"),
               std::string::npos)
         << posts[0];
+    // The server was added before the logon was shown with the program's agent.
+    EXPECT_NE(posts[0].find("\r\nUser-Agent: Vizuzor/1.0\r\n"), std::string::npos) << posts[0];
     // The dialog is gone; the screen stays until the view moves on, whose stop
     // completes at once and sends nothing.
     ASSERT_NE(CurrentLogonDialogs(), nullptr);

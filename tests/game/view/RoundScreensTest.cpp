@@ -278,7 +278,7 @@ TEST_F(RoundScreensTest, LateSVWithoutAnIndicatorNeedsMoreThan3000Ms) {
 
 // Nobody composed: the loop keeps playing, no countdown, the announcement
 // mode of the captions control, which stops with the screen.
-TEST_F(RoundScreensTest, SVNobodyComposedKeepsTheLoopAndHasNoCountdown) {
+TEST_F(RoundScreensTest, SVNobodyComposedKeepsTheLoopHasNoCountdownAndScoringStillEnds) {
     RunCompositionDisplay();
     view_->StartVote(Read<StartVoteRoomMsg>("SV 2 " + Pic(5) + "1 S 0 9000 0 9000 0 "));
     ASSERT_TRUE(PlayUntil([&] { return Voting()->IsStarted(); }));
@@ -291,6 +291,13 @@ TEST_F(RoundScreensTest, SVNobodyComposedKeepsTheLoopAndHasNoCountdown) {
     ASSERT_TRUE(PlayUntil([&] { return Scoring()->IsStarted(); }));
     EXPECT_TRUE(Voting()->IsStopped());
     EXPECT_EQ(Captions()->GetMode(), 2) << "the captions stopped with voting and started again as results";
+    // The captions' stop did not lose the nobody-voted narration, whose end lets
+    // scoring stop: the round winner follows.
+    view_->StartRoundWinner(
+        Read<StartRoundWinnerRoomMsg>("SRW " + Q + Q + " " + Q + Q + " " + Q + Q + " " + Pic(5) +
+                                      "-1 -1 -1 S 0 5000 0 5000 0 "));
+    ASSERT_TRUE(PlayUntil([&] { return Winner()->IsStarted(); }, 15000)) << "scoring never stopped";
+    EXPECT_TRUE(Scoring()->IsStopped());
 }
 
 // A click on another player's caption and "/v 2" give VoteRoomMsg through the

@@ -80,7 +80,7 @@ CaptionsControl::CaptionsControl(UI* parent, MsgReceiver* receiver, std::int32_t
     oneLineGroup_ = std::make_unique<RadioContainer>();
     twoLineGroup_ = std::make_unique<RadioContainer>();
     auto button = [this, l](std::int32_t number, RadioContainer& group) {
-        auto b = std::make_unique<RadioButtonControl>(this, this, l + 2, kVot, 0, 0, number, 0, 0, true);
+        auto b = std::make_unique<RadioButtonControl>(this, this, l + 2, kVot, 0, 0, 0, number, 0, true);
         b->Hide();
         b->Disable();
         group.AddButton(b.get());

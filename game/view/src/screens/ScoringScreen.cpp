@@ -139,13 +139,15 @@ void ScoringScreen::StartNarration() {
     StartScoreRoomMsg none(false, false, false, 0, "", 0, 0, 0, 0, 0);
     const StartScoreRoomMsg& msg = start_.has_value() ? *start_ : none;
     const Schedule s = ScheduleFor(msg, GetMiddleTime(), GetBaseMiddleTime());
+    // The view set the captions' nobody-voted flag before the screen showed, but
+    // captions stopped with voting (nobody composed) forgot it, and without its
+    // narration nothing would end a nobody-voted segment: it is set again here.
+    auto* captions = dynamic_cast<CaptionsControl*>(At(kCaptionsSlot));
+    if (captions != nullptr) captions->SetScoreFlag(msg.GetFlag1());
     if (s.nonVoters != 0) Arm(*nonVotersTimer_, s.nonVoters);
     if (s.tie != 0) Arm(*tieTimer_, s.tie);
     if (s.points != 0) Arm(*pointsTimer_, s.points);
-    if (s.highlight) {
-        if (auto* captions = dynamic_cast<CaptionsControl*>(At(kCaptionsSlot)))
-            captions->HighlightCaption(msg.GetName());
-    }
+    if (s.highlight && captions != nullptr) captions->HighlightCaption(msg.GetName());
     if (s.end != 0) Arm(*endTimer_, s.end);
     ProcessForwarder::OnStarting();
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/Screen.h"
@@ -56,6 +57,8 @@ class LogonScreen : public Screen {
     friend void LogonCompleted(int code, const LogonResult* result, std::intptr_t screen);
 
     std::unique_ptr<HttpClient> client_;
+    // The servers as added: a server takes the agent it is added with.
+    std::vector<std::pair<std::string, int>> servers_;
     platform::Registry& registry_;
     std::string programId_;
     std::string originCode_;

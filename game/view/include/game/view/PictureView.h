@@ -67,7 +67,9 @@ struct PictureViewParts {
     template <class T>
     using Control = std::function<std::unique_ptr<T>(UI* parent, MsgReceiver* receiver)>;
 
-    // Made by the constructor.
+    // Made by the constructor: the resource service first (it becomes the
+    // singleton the game's resources are registered with).
+    std::function<std::unique_ptr<ResourceService>()> resources;
     Screen<ProgressScreen> progress;
     Screen<LogonScreen> logon;
     // Made by the start, in this order.
