@@ -774,6 +774,9 @@ def row_soak(r):
               ("%s stalls" % ad, lambda: w.http_fault("stall", ad)),
               ("%s is cut" % ad, lambda: w.http_fault("cut", ad))]
     what, action = rng.choice(faults)
+    # How long the fault may take to tell: a stalled download only when the client's own
+    # time-out runs out (a picture asked for near the game's end times out after it).
+    tells = stall if "proxy" in what else PICTURE_TIMEOUT if "stalls" in what else 5
     moment = rng.uniform(0.0, 60.0)
     r.log("seed %d: %s at %.1f s" % (r.seed, what, moment))
     w.close_boxes = True
@@ -783,8 +786,8 @@ def row_soak(r):
         # The game went as far as the client plays it; the fault comes now if it has not yet,
         # and the client then either goes on or ends with a text of the table.
         w.wait("the fault has come", lambda: not w.timers, STEP)
-        settle = time.monotonic() + stall + 30
-        w.wait("the client goes on after the fault", lambda: time.monotonic() >= settle, stall + 60)
+        settle = time.monotonic() + tells + 30
+        w.wait("the client goes on after the fault", lambda: time.monotonic() >= settle, tells + 60)
     except w_module().StepFailed as e:
         if w.client.poll() is None:
             raise
