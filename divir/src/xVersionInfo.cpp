@@ -5,7 +5,7 @@
 #include <string>
 
 #include "divir/xError.h"
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "divir/xTryFrame.h"
 #include "platform/HostPath.h"
 #include "platform/VersionRecord.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "divir/xIni.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <strings.h>
 #include <utility>
 
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "divir/xIni.h"
 #include "divir/xTokenizer.h"
 #include "platform/HostFileSystem.h"

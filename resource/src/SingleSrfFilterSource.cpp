@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "divir/xTryFrame.h"
 
 std::int32_t SingleSrfFilterSource::FindById(std::int32_t /*id*/, const char* kind) {

@@ -8,7 +8,7 @@
 
 #include "divir/xError.h"
 #include "divir/xFile.h"
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "divir/xTryFrame.h"
 
 #include "Off4Writer.h"

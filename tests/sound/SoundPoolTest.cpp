@@ -7,7 +7,7 @@
 
 #include "divir/xError.h"
 #include "divir/xFile.h"
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "divir/xTryFrame.h"
 #include "framework/AppTime.h"
 #include "platform/CaptureAudioOut.h"

@@ -20,7 +20,7 @@
 #include "../framework/FakeRootCanvas.h"
 #include "divir/xError.h"
 #include "divir/xFile.h"
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "divir/xTryFrame.h"
 #include "framework/AppTime.h"
 #include "framework/DummyUIRoot.h"

@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "divir/xFile.h"
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "divir/xTryFrame.h"
 #include "framework/SingletonDefaults.h"
 #include "media/JpegDecoder.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "divir/xDateTime.h"
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 
 // Open-mode bits.
 inline constexpr std::int16_t kFileModeCreate = 1;  // do not try to open an existing file

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 
 // Integer reads use this default to tell an absent key.
 inline constexpr std::int32_t kIniAbsent = -666;

@@ -1,6 +1,6 @@
 #include "game/model/AdProcess.h"
 
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "framework/ButtonDownMouseMsg.h"
 #include "framework/MouseReceiverSupport.h"
 #include "framework/PausedMsg.h"

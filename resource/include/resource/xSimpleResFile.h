@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 
 // Four characters packed with the first in the high byte ("off4", "Ver ").
 constexpr std::uint32_t MakeFourCC(char a, char b, char c, char d) {

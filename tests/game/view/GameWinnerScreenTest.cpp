@@ -130,14 +130,6 @@ class GameWinnerTest : public ViewFixture {
         sound->AddReceiver(&log_);
     }
 
-    // One pass per millisecond, the sound output keeping pace.
-    void Play(std::uint32_t ms) {
-        for (std::uint32_t i = 0; i < ms; ++i) {
-            clock_.Advance(1);
-            audio_.Advance(1);
-            Run();
-        }
-    }
     // Read as the room proxy reads it; false when the reader refuses the text.
     bool Segment(const std::string& text) {
         RoomMsgStream stream(text);

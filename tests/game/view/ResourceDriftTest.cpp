@@ -155,19 +155,7 @@ class ResourceDriftTest : public ViewFixture {
         MakeView(std::move(parts));
         StartView();
     }
-    void TearDown() override {
-        view_.reset();
-        ViewFixture::TearDown();
-    }
 
-    // Passes of one millisecond, the captured output keeping pace.
-    void Play(std::uint32_t ms) {
-        for (std::uint32_t i = 0; i < ms; ++i) {
-            clock_.Advance(1);
-            audio_.Advance(1);
-            Run();
-        }
-    }
 
     // Plays until the screen is the view's current one and started (a segment
     // waits for the screen before it to play out), then `more` milliseconds.

@@ -141,14 +141,6 @@ class RoundScreensTest : public ViewFixture {
         ViewFixture::TearDown();
     }
 
-    // Passes of one millisecond, the captured output keeping pace.
-    void Play(std::uint32_t ms) {
-        for (std::uint32_t i = 0; i < ms; ++i) {
-            clock_.Advance(1);
-            audio_.Advance(1);
-            Run();
-        }
-    }
     bool PlayUntil(const std::function<bool()>& done, std::uint32_t ms = 10000) {
         for (std::uint32_t i = 0; i < ms && !done(); ++i) Play(1);
         return done();

@@ -334,6 +334,15 @@ class ViewFixture : public SchedulerFixture {
         SchedulerFixture::TearDown();
     }
 
+    // Passes of one millisecond, the captured output keeping pace.
+    void Play(std::uint32_t ms) {
+        for (std::uint32_t i = 0; i < ms; ++i) {
+            clock_.Advance(1);
+            audio_.Advance(1);
+            Run();
+        }
+    }
+
     platform::CaptureAudioOut audio_;
     // Never written: the view tests do not open the logon dialogs.
     platform::Registry logonRegistry_{"logon-registry-unused.txt"};

@@ -10,7 +10,7 @@
 
 #include "controls/ChatBox.h"
 #include "divir/xDateTime.h"
-#include "divir/xFileSpec.h"
+#include "divir/xFilePath.h"
 #include "game/view/controls/ChatBoxLines.h"
 
 class KeyboardCharMsg;

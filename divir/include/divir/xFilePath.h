@@ -12,7 +12,7 @@ class xFileSpec {
     static constexpr std::size_t kMaxLength = kSize - 1;
 
     xFileSpec() = default;
-    // Takes the text, cut to 259 characters; null gives the empty fileSpec.
+    // Takes the text, cut to 259 characters; null gives the empty path.
     explicit xFileSpec(const char* text) { Set(text); }
 
     void Set(const char* text) {
