@@ -22,6 +22,8 @@ Paths (each answered as the script below says; N is a byte count):
     /zip/KIND       a compressed stream of that kind (see STREAMS)
     /zipsplit/K/KIND  the same with a first body piece of K bytes
     /file/NAME      the file NAME from the --files folder
+    /gated/NAME     the same, once the file NAME.open exists in that folder (the test
+                    opens the gate when it has seen what the client shows meanwhile)
     /echo           200 with the request's body as the body, then close
     /nohead         "HTTP/1.0 200 OK" and 17000 bytes of header lines, no blank line
     /flaky/N        the first request for it closes mid-body, later ones get N bytes
@@ -272,8 +274,11 @@ class Handler(socketserver.BaseRequestHandler):
             self.send(self.head(200, len(data)) + data[:first])
             time.sleep(0.05)
             self.send(data[first:])
-        elif kind == "file" and len(parts) == 2 and self.server.files_dir:
+        elif kind in ("file", "gated") and len(parts) == 2 and self.server.files_dir:
             path = os.path.join(self.server.files_dir, os.path.basename(parts[1]))
+            if kind == "gated":
+                while not os.path.exists(path + ".open"):
+                    time.sleep(0.01)
             try:
                 with open(path, "rb") as f:
                     data = f.read()

@@ -64,13 +64,16 @@ class LogonDialogsTest : public PumpFixture {
         return true;
     }
 
-    LogonDialogs& Start() {
+    // registerPage "gated/answer" holds the registration's answer until OpenGate.
+    LogonDialogs& Start(const std::string& registerPage = "file/answer") {
         LogonDialogs* d = StartLogonDialogs(
-            kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", "file/answer",
+            kOwner, *client_, &Completed, reinterpret_cast<std::intptr_t>(this), "", registerPage,
             "file/answer", "file/answer", "ORIGIN", "1.2.3.4", "LNX", *registry_);
         EXPECT_NE(d, nullptr);
         return *d;
     }
+
+    void OpenGate() { std::ofstream(answers_.Host("answer.open")) << "open"; }
 
     LogonDialogState& Dialog(int dialogId) {
         LogonDialogState* d = CurrentLogonDialogs()->Find(dialogId);
@@ -226,7 +229,7 @@ TEST_F(LogonDialogsTest, TheRequiredPageChecksInOrder) {
 TEST_F(LogonDialogsTest, ARegistrationBecomesTheFirstSavedPlayer) {
     if (!Serve("Result=0")) GTEST_SKIP() << "python3 is missing: no test HTTP server";
     SavePlayer(*registry_, "old", "oldpw", true, 10);
-    Start();
+    Start("gated/answer");
     CurrentLogonDialogs()->Command(LogonDialogs::kLogon, 1000);
     LogonDialogState& page = Dialog(LogonDialogs::kRequired);
     FillRequired(page);
@@ -244,6 +247,7 @@ TEST_F(LogonDialogsTest, ARegistrationBecomesTheFirstSavedPlayer) {
     EXPECT_EQ(CurrentLogonDialogs()->Find(LogonDialogs::kProgress), nullptr);
     ASSERT_TRUE(PumpUntil([] { return CurrentLogonDialogs()->Find(LogonDialogs::kProgress) != nullptr; }, 5));
     EXPECT_EQ(Dialog(LogonDialogs::kProgress).texts[1065], "Processing registration");
+    OpenGate();
     AwaitAnswer();
     ASSERT_EQ(sink_.boxes.size(), 1u);
     EXPECT_EQ(sink_.boxes[0].text, "Thank you for registering for Quonza.\nHave fun!");
@@ -409,7 +413,7 @@ TEST_F(LogonDialogsTest, ExitCallsBackWithOne) {
 TEST_F(LogonDialogsTest, ANewUserRegistersByMouseAndKeyboard) {
     using platform::VirtualKey;
     if (!Serve("Result=0")) GTEST_SKIP() << "python3 is missing: no test HTTP server";
-    Start();
+    Start("gated/answer");
     EXPECT_EQ(xModelessDialog, Window(LogonDialogs::kLogon));
     driver_.Click(Window(LogonDialogs::kLogon), 1000);
     const platform::WindowHandle page = Window(LogonDialogs::kRequired);
@@ -439,6 +443,7 @@ TEST_F(LogonDialogsTest, ANewUserRegistersByMouseAndKeyboard) {
     driver_.Click(optional, 1);     // Done
     ASSERT_NE(CurrentLogonDialogs()->Find(LogonDialogs::kProgress), nullptr);
     EXPECT_EQ(Dialog(LogonDialogs::kProgress).texts[1065], "Processing registration");
+    OpenGate();
     AwaitAnswer();
     LogonDialogState& logon = Dialog(LogonDialogs::kLogon);
     EXPECT_TRUE(logon.visible);
