@@ -88,8 +88,25 @@ TEST_F(GameControlsReadBackTest, ABackgroundStartedAgainBeforeItsAnimationsEnded
     ASSERT_GT(StartAndSettle(background), 0);
     EXPECT_TRUE(background.IsStarted());
     RunFor(200);
+    EXPECT_EQ(CountOther(view_->GetBounds(), kBackground), 0) << "the background shows again";
     StopAndSettle(background);
     EXPECT_TRUE(background.IsStopped());
+}
+
+// The opening and the ad break stop the background once it has played to its
+// end and start it again seconds later: it shows again, stop after stop.
+TEST_F(GameControlsReadBackTest, ABackgroundStartedAgainAfterItsEndShowsAgain) {
+    MakeView(640, 480);
+    BackgroundControl background(view_.get(), nullptr, -100, 1200, 5, 1);
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_GT(StartAndSettle(background), 0);
+        RunFor(200);
+        EXPECT_EQ(CountOther(view_->GetBounds(), kBackground), 0);
+        StopAndSettle(background);
+        EXPECT_TRUE(background.IsStopped());
+        RunFor(200);
+    }
 }
 
 TEST_F(GameControlsReadBackTest, TheBoardShowsNameAndScoreGivenBeforeTheStart) {
