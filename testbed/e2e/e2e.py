@@ -554,10 +554,11 @@ def play_acting(r):
 
     # 5: round 1.
     wait_sent(r, nick, "SC", 1)
-    watch(r, "round 1's composition", [("Comp 1", shown("Comp.srf", 1)), ("picture 1 in its frame", picture_in_frame),
+    watch(r, "round 1's composition", [("Comp 1", shown("Comp.srf", 1)), ("picture 1's block in its frame",
+                                                                           picture_shown(1)),
                                         ("Comp 438", shown("Comp.srf", 438)), ("the timer (Intrfce 80, 99 or 199)",
                                                                               timer_shown)],
-          lambda seen: "Comp 438" in seen and "picture 1 in its frame" in seen, label="round 1")
+          lambda seen: "Comp 438" in seen and "picture 1's block in its frame" in seen, label="round 1")
     type_until_sent(r, nick, 1, ["The hat stays on"])
     # The go speaks over the composition's music and the timer's effect: it scores lower.
     heard_one_of(r, ["Go"], limit=20, threshold=GO_UNDER_MUSIC)
@@ -731,15 +732,9 @@ def timer_shown(shot):
     return any(shot.animation_shown("Intrfce.srf", n) for n in (80, 99, 199))
 
 
-def picture_in_frame(shot):
-    """The round's picture fills its frame: the frame's middle is neither the game's grey
-    backdrop nor black. (The demo pictures hold no flat block of their colour yet, which
-    screen.picture_block_shown looks for.)"""
-    import numpy
-    left, top = screen_module().PICTURE_FRAME
-    area = shot.pixels[top + 60:top + 240, left + 100:left + 300].reshape(-1, 3).astype(int)
-    backdrop = numpy.all(area == area[0], axis=1).mean() > 0.9 and tuple(area[0]) in ((168, 168, 168), (0, 0, 0))
-    return not backdrop and float(area.sum(axis=1).mean()) > 60
+def picture_shown(number):
+    """Round picture pN.jpg in the picture frame: its flat block of its own colour."""
+    return lambda shot: screen_module().picture_block_shown(shot, number)
 
 
 def screen_module():

@@ -142,11 +142,7 @@ def animation_block(file_name, number):
     ordinal, anims = _layout["files"][file_name]
     for idx, (n, words) in enumerate(anims):
         if n == number:
-            x = 8 + (idx * 150) % 480
-            y = 8 + (idx * 26) % 430
-            row = [w for w in words if w.startswith("row")]
-            if row:
-                y = 60 + 36 * int(row[0][3:])
+            x, y = make_pack.label_place(idx, words)
             colour = make_pack.signature(ordinal * 31 + idx)
             palette = make_pack.palette(brand=file_name == "Quonza.srf")
             return x + 2, y + 2, tuple(palette[colour])

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """The end-to-end driver's own checks, on known input: the .srf reader, sound-decode's WAVE
 and "XIMA" output, the sounds found in a recording in order, a signature block and a dialog
-in a screenshot.
+in a screenshot, and the demo pack's labels and picture frame where the driver looks for them.
 
     test_checks.py BUILD
         BUILD holds tools/sound-decode/sound-decode and the demo pack (demo/pack).
 """
 import os
 import random
+import struct
 import sys
 import tempfile
 import unittest
@@ -165,6 +166,69 @@ class Screenshots(unittest.TestCase):
             seen.add(rgb)
         with self.assertRaises(KeyError):
             screen.animation_block("Comp.srf", 100000)
+
+
+def strip_cels(path, rid):
+    """{cel: (cel rectangle, [(flags, part rectangle, number)])} of a pack's "off4" strip, the
+    part rectangles as stored (in cel coordinates)."""
+    data = sound.srf_resource(path, "off4", rid)
+    size = struct.unpack(">I", data[:4])[0]  # the frame area's bytes
+    words = struct.unpack(">%dH" % (size // 2), data[:size])
+    slot_words, count = words[3], words[4]
+
+    def signed(v):
+        return v - 65536 if v >= 32768 else v
+    cels = {}
+    for cel in range(1, count + 1):
+        slot = words[4 + cel]
+        if not slot:
+            continue
+        head = 5 + count + (slot - 1) * slot_words
+        rect = tuple(signed(v) for v in words[head + 1:head + 5])
+        source = head if words[head] == 0 else 5 + count + (words[head] - 1) * slot_words
+        parts = []
+        for i in range(words[head + 5]):
+            p = words[source + 6 + 6 * i:source + 12 + 6 * i]
+            parts.append((p[0], tuple(signed(v) for v in p[1:5]), signed(p[5])))
+        cels[cel] = (rect, parts)
+    return cels
+
+
+class PackLayout(unittest.TestCase):
+    """The demo pack draws each label where the driver looks for it: the client places a cel's
+    rectangle in the game area and its parts from that rectangle's top-left corner."""
+
+    def animation(self, file_name, rid, number):
+        rect, parts = strip_cels(os.path.join(pack(), "Resources", "Animation", file_name), rid)[number]
+        return rect, parts
+
+    def test_labels_lie_where_the_driver_looks_for_them(self):
+        own = 3 << 8  # the labels' layer, drawn by the strip itself
+        for file_name, rid, number in (("Intrfce.srf", 1200, 40), ("Intrfce.srf", 1200, 80),
+                                       ("Intrfce.srf", 1200, 99), ("Intrfce.srf", 1200, 199),
+                                       ("Comp.srf", 1000, 1), ("Comp.srf", 1000, 438), ("Vot.srf", 2900, 300),
+                                       ("Vizuzor.srf", 1010, 107)):
+            rect, parts = self.animation(file_name, rid, number)
+            labels = [p for p in parts if p[0] == own]
+            self.assertTrue(labels, (file_name, number))
+            x, y, _ = screen.animation_block(file_name, number)
+            self.assertEqual((rect[0] + labels[0][1][0] + 2, rect[1] + labels[0][1][1] + 2), (x, y),
+                             "%s %d: cel %r, label part %r" % (file_name, number, rect, labels[0][1]))
+
+    def test_the_timer_s_labels_lie_clear_of_the_picture_frame(self):
+        left, top = screen.PICTURE_FRAME
+        right, bottom = left + 400, top + 300
+        for number in (80, 99, 199):
+            x, y, _ = screen.animation_block("Intrfce.srf", number)
+            self.assertTrue(x + 8 <= left or x >= right or y + 8 <= top or y >= bottom, (number, x, y))
+
+    def test_a_picture_cel_fits_the_whole_picture_to_the_frame(self):
+        rect, parts = self.animation("Vizuzor.srf", 1010, 107)
+        pictures = [(number, (rect[0] + r[0], rect[1] + r[1], rect[0] + r[2], rect[1] + r[3]))
+                    for flags, r, number in parts if flags & 0x20]
+        left, top = screen.PICTURE_FRAME
+        # The picture strip's command 1 (fit to this rectangle), then 5 (draw the whole picture).
+        self.assertEqual(pictures, [(1, (left, top, left + 400, top + 300)), (5, (left, top, left + 400, top + 300))])
 
 
 if __name__ == "__main__":

@@ -224,6 +224,23 @@ PAUSE_FLAGS = (2 << 2) | (48 << 8) | 0x8000  # kind 2 (pause), layer 48, hidden
 TEXT_FLAGS = 0x20 | (2 << 8)                 # drawn by the text strip, layer 2
 PICTURE_FLAGS = 0x20 | (1 << 8)              # drawn by the picture strip, layer 1
 OWN_FLAGS = 3 << 8                           # own image, layer 3
+# Where a "pic" cel shows the round's picture (400 x 300) in the game area.
+PICTURE_RECT = (120, 90, 520, 390)
+
+
+def label_place(idx, words):
+    """The game-area top-left of the label of the file's idx-th animation: spread over the
+    area by its index; "rowN" sets the row (buttons); "atX,Y" places it (clear of the
+    picture frame and the text items)."""
+    x = 8 + (idx * 150) % 480
+    y = 8 + (idx * 26) % 430
+    for word in words:
+        m = re.fullmatch(r"at(\d+),(\d+)", word)
+        if m:
+            return int(m.group(1)), int(m.group(2))
+        if word.startswith("row"):
+            y = 60 + 36 * int(word[3:])
+    return x, y
 
 
 def strip_for(stem, anims, glyphs, ordinal, lenient=False):
@@ -243,11 +260,7 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
             raise SystemExit("%s %d: %d cels run into %d" % (stem, number, count, nxt))
         colour = signature(ordinal * 31 + idx)
         items = text_items(words)
-        x = 8 + (idx * 150) % 480
-        y = 8 + (idx * 26) % 430
-        row = [w for w in words if w.startswith("row")]
-        if row:
-            y = 60 + 36 * int(row[0][3:])
+        x, y = label_place(idx, words)
         mark = None
         if "E" not in words and "H" not in words:
             mark = PAUSE_FLAGS if "P" in words else HOLD_FLAGS
@@ -292,7 +305,10 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
                 ty = 60 + (k % 12) * 30
                 parts.append({"flags": TEXT_FLAGS, "rect": [tx, ty, tx + 140, ty + 24], "number": STYLE[item]})
             if "pic" in words:
-                parts.append({"flags": PICTURE_FLAGS, "rect": [120, 90, 520, 390], "number": 0})
+                # The picture strip's commands: this rectangle as the destination, the
+                # picture fitted to it (1); then the whole picture drawn (5).
+                for command in (1, 5):
+                    parts.append({"flags": PICTURE_FLAGS, "rect": list(PICTURE_RECT), "number": command})
             if c == count - 1 and mark is not None and len(parts) < 48:
                 parts.append({"flags": mark, "rect": [x, y, x + 1, y + 1], "number": 1})
             if len(parts) > 48:
@@ -301,6 +317,11 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
             top = min(p["rect"][1] for p in parts)
             right = max(p["rect"][2] for p in parts)
             bottom = max(p["rect"][3] for p in parts)
+            # The cel rectangle is placed in the game area; its parts lie in cel
+            # coordinates (from the cel rectangle's top-left corner).
+            for p in parts:
+                r = p["rect"]
+                p["rect"] = [r[0] - left, r[1] - top, r[2] - left, r[3] - top]
             cels.append({"rect": [left, top, right, bottom], "parts": parts})
         cels.append(None)
         kind = "E" if "E" in words else "H" if "H" in words else "P" if "P" in words else "-"
