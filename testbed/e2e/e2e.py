@@ -571,21 +571,26 @@ def play_acting(r):
     # A swatch takes clicks over its highlight's art (the pack lays it apart from the face).
     def picked():
         if client_lines(r, nick, "FCS"):
-            return True
+            return "FCS"
+        if segment_sent(r, nick, "SFCR", PLAYER):
+            return "SFCR"  # the phase is over
         w.click(highlight[0] + 4, highlight[1] + 4)
-        return False
-    w.wait("a click on swatch %d is taken (FCS)" % swatch, picked, STEP)
-    w.shot("round 1: a swatch picked")
-    r.check(reported(r, "FCS", 201, swatch) is not None, "the bot logs FCS 201 %d" % swatch)
-    value = swatch % 9  # the bot's board
-    you = [2298, 2310, 2322, 2334, 2346, 2358, 2190, 2202, 2214][value]
-    you_voice = ["YouReceive1", "YouReceive2", "YouReceive3", "YouReceive4", "YouReceive6", "YouReceive8",
-                 "YouLose1", "YouLose2", "YouLose4"][value]
-    watch(r, "the result of the pick", [("Chance %d (You, value %d)" % (you, value), shown("Chance.srf", you))],
-          lambda seen: seen, label="round 1")
-    r.wait_sounds(["WinFanfare"], 20)
-    heard_one_of(r, ["RoundWinner1", "RoundWinner2", "RoundWinner3"], 30)
-    r.wait_sounds([you_voice], 20)
+        return None
+    if w.wait("a click on swatch %d is taken (FCS)" % swatch, picked, STEP) != "FCS":
+        # The game goes on without the pick (the bot ends the phase): so does the row.
+        r.check(False, "a click on swatch %d is taken (FCS) before the bot ends the pick (SFCR)" % swatch)
+    else:
+        w.shot("round 1: a swatch picked")
+        r.check(reported(r, "FCS", 201, swatch) is not None, "the bot logs FCS 201 %d" % swatch)
+        value = swatch % 9  # the bot's board
+        you = [2298, 2310, 2322, 2334, 2346, 2358, 2190, 2202, 2214][value]
+        you_voice = ["YouReceive1", "YouReceive2", "YouReceive3", "YouReceive4", "YouReceive6", "YouReceive8",
+                     "YouLose1", "YouLose2", "YouLose4"][value]
+        watch(r, "the result of the pick", [("Chance %d (You, value %d)" % (you, value), shown("Chance.srf", you))],
+              lambda seen: seen, label="round 1")
+        r.wait_sounds(["WinFanfare"], 20)
+        heard_one_of(r, ["RoundWinner1", "RoundWinner2", "RoundWinner3"], 30)
+        r.wait_sounds([you_voice], 20)
 
     # 6: the ad break: a click on its first ad.
     wait_sent(r, nick, "SZuvA", 0)
@@ -598,9 +603,11 @@ def play_acting(r):
         if shot.animation_shown("AdClick.srf", 15):
             w.shot("ad break: the ad clicked")
             return True
-        place = screen_module().ad_place(shot)
-        if place:
-            w.click(place[0] + 4, place[1] + 4)
+        # The ad takes the mouse while it plays: a click anywhere is a click on the ad. It
+        # clears the screen to the display's palette, under which its block is not found.
+        size = r.world_module.WINDOW_SIZE
+        place = screen_module().ad_place(shot) or (size[0] // 2, size[1] // 2)
+        w.click(place[0] + 4, place[1] + 4)
         return False
     w.wait("a click on the ad is taken", clicked, STEP)
     w.wait("the ad's impression, clicked (AI)", lambda: reported(r, "AI", 1, "Ad1.srf"), STEP)
