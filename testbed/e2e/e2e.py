@@ -564,56 +564,35 @@ def play_acting(r):
     # The go speaks over the composition's music and the timer's effect: it scores lower.
     heard_one_of(r, ["Go"], limit=20, threshold=GO_UNDER_MUSIC)
     wait_sent(r, nick, "SV", 101)
-    # The captions' panels (Vot 1, 4, ...) or the first row's button; a button's label may lie
-    # under the player list, so its place falls back to the pack's layout.
-    w.wait("round 1's captions show", lambda: any(w.shot().animation_shown("Vot.srf", n) for n in (1, 4, 300)), STEP)
-    w.shot("round 1: voting")
-    own_seen = False
-    for row in range(4):
-        place = screen_module().animation_place(w.shot(), "Vot.srf", 300 + 3 * row) or \
-            screen_module().animation_block("Vot.srf", 300 + 3 * row)[:2]
-        w.click(place[0] + 4, place[1] + 4)
-
-        def answered():
-            if client_lines(r, nick, "V"):
-                return "vote"
-            return "own" if not own_seen and w.shot().animation_shown("Vot.srf", 554) else None
-        try:
-            got = w.wait("row %d's click answers" % (row + 1), answered, 30)
-        except r.world_module.StepFailed:
-            continue
-        if got == "vote":
-            break
-        own_seen = True
-        r.log("note row %d is the player's own caption" % (row + 1))
-    votes = client_lines(r, nick, "V")
-    r.check(votes and votes[0].split(" ")[3:5] == ["101", "Ada"], "the first vote is V 101 Ada: %r" % votes[:1])
-    r.check(reported(r, "V", 101, "Ada") is not None, "the bot logs Ada's vote")
+    vote_for(r, nick, 101, "Ada")
     # The Dar Eradar selection: the round's winner is the player (the bot's story).
     wait_sent(r, nick, "SFCS", 201)
     swatch = 1
     highlight = screen_module().animation_block("Chance.srf", [33, 242, 452][swatch])
 
+    # A swatch takes clicks over its highlight's art (the pack lays it apart from the face).
     def picked():
         if client_lines(r, nick, "FCS"):
-            return True
-        shot = w.shot()
-        place = screen_module().animation_place(shot, "Chance.srf", 228)  # swatch 1 face up
-        x, y = (place[0], place[1]) if place else highlight[:2]
-        w.click(x + 4, y + 4)
-        return False
-    w.wait("a click on swatch %d is taken (FCS)" % swatch, picked, STEP)
-    w.shot("round 1: a swatch picked")
-    r.check(reported(r, "FCS", 201, swatch) is not None, "the bot logs FCS 201 %d" % swatch)
-    value = swatch % 9  # the bot's board
-    you = [2298, 2310, 2322, 2334, 2346, 2358, 2190, 2202, 2214][value]
-    you_voice = ["YouReceive1", "YouReceive2", "YouReceive3", "YouReceive4", "YouReceive6", "YouReceive8",
-                 "YouLose1", "YouLose2", "YouLose4"][value]
-    watch(r, "the result of the pick", [("Chance %d (You, value %d)" % (you, value), shown("Chance.srf", you))],
-          lambda seen: seen, label="round 1")
-    r.wait_sounds(["WinFanfare"], 20)
-    heard_one_of(r, ["RoundWinner1", "RoundWinner2", "RoundWinner3"], 30)
-    r.wait_sounds([you_voice], 20)
+            return "FCS"
+        if segment_sent(r, nick, "SFCR", PLAYER):
+            return "SFCR"  # the phase is over
+        w.click(highlight[0] + 4, highlight[1] + 4)
+        return None
+    if w.wait("a click on swatch %d is taken (FCS)" % swatch, picked, STEP) != "FCS":
+        # The game goes on without the pick (the bot ends the phase): so does the row.
+        r.check(False, "a click on swatch %d is taken (FCS) before the bot ends the pick (SFCR)" % swatch)
+    else:
+        w.shot("round 1: a swatch picked")
+        r.check(reported(r, "FCS", 201, swatch) is not None, "the bot logs FCS 201 %d" % swatch)
+        value = swatch % 9  # the bot's board
+        you = [2298, 2310, 2322, 2334, 2346, 2358, 2190, 2202, 2214][value]
+        you_voice = ["YouReceive1", "YouReceive2", "YouReceive3", "YouReceive4", "YouReceive6", "YouReceive8",
+                     "YouLose1", "YouLose2", "YouLose4"][value]
+        watch(r, "the result of the pick", [("Chance %d (You, value %d)" % (you, value), shown("Chance.srf", you))],
+              lambda seen: seen, label="round 1")
+        r.wait_sounds(["WinFanfare"], 20)
+        heard_one_of(r, ["RoundWinner1", "RoundWinner2", "RoundWinner3"], 30)
+        r.wait_sounds([you_voice], 20)
 
     # 6: the ad break: a click on its first ad.
     wait_sent(r, nick, "SZuvA", 0)
@@ -626,9 +605,11 @@ def play_acting(r):
         if shot.animation_shown("AdClick.srf", 15):
             w.shot("ad break: the ad clicked")
             return True
-        place = screen_module().ad_place(shot)
-        if place:
-            w.click(place[0] + 4, place[1] + 4)
+        # The ad takes the mouse while it plays: a click anywhere is a click on the ad. It
+        # clears the screen to the display's palette, under which its block is not found.
+        size = r.world_module.WINDOW_SIZE
+        place = screen_module().ad_place(shot) or (size[0] // 2, size[1] // 2)
+        w.click(place[0] + 4, place[1] + 4)
         return False
     w.wait("a click on the ad is taken", clicked, STEP)
     w.wait("the ad's impression, clicked (AI)", lambda: reported(r, "AI", 1, "Ad1.srf"), STEP)
@@ -643,8 +624,8 @@ def play_acting(r):
     type_until_sent(r, nick, 2, ["Roses are red", "the hat is too"])
     r.wait_sounds(["FinalRndIntro", "SlimerickVoiceA1"], 20)
     wait_sent(r, nick, "SV", 102)
-    w.wait("round 2's captions show", lambda: any(w.shot().animation_shown("Vot.srf", n) for n in (366, 369, 472)),
-           STEP)
+    list_shows(r, nick, 102)
+    w.shot("round 2: voting")
     for text, tag, words in (("what a picture", "PUC", ["what", "a", "picture"]), ("/me waves", "MC", ["waves"])):
         w.type(text)
         w.key("Return")
@@ -727,6 +708,106 @@ def play_acting(r):
             "the sponsor page opened with &ads= and Ad1's second text: %r" % pages)
     r.check(not w.box_lines(), "no box: %r" % w.box_lines())
     r.client_ended_cleanly()
+
+
+# The captions control's list panels by caption count (Vot.srf): one-line and two-line lists.
+ONE_LINE_LISTS = (1, 4, 11, 19, 28, 38, 49, 61, 74, 89)
+TWO_LINE_LISTS = (366, 369, 376, 384, 393, 403, 414, 426, 439, 454)
+# The vote rows' buttons (one-line, two-line): row r's is the first number plus 3r.
+VOTE_BUTTONS = (300, 472)
+OWN_MARKER = 554
+# A caption's text shows with this many black pixels or more; the captions show within this
+# time of their list (the voting phase is 13 s).
+INK_LEAST = 40
+INK_LIMIT = 8
+
+
+def caption_list(r, nick, vote_id):
+    """[(author, line1, line2)] of the list the bot sent before SV vote_id, and whether its
+    captions have two lines."""
+    prefix = "> %s " % nick
+    found = None
+    for line in bot_lines(r):
+        if not line.startswith(prefix):
+            continue
+        pieces = line[len(prefix):].split("\\x03\\x04")
+        if pieces[0].startswith("CLB "):
+            found = pieces
+        elif pieces[0].split(" ")[:2] == ["SV", str(vote_id)]:
+            break
+    if found is None:
+        return [], False
+    two = found[0].split(" ")[3] not in ("0", "-1", "")
+    captions = []
+    for piece in found[1:]:
+        if piece.startswith("CLI "):
+            texts = piece.split("\\x02")
+            captions.append((piece.split(" ")[2], texts[1], texts[3] if len(texts) > 3 else ""))
+    return captions, two
+
+
+def list_shows(r, nick, vote_id):
+    """Waits until the list panel of SV vote_id's captions (by their count and lines) shows;
+    returns the captions, whether they have two lines, and the panel's number."""
+    captions, two = caption_list(r, nick, vote_id)
+    r.check(captions, "the bot sent a list of captions before SV %d" % vote_id)
+    panel = (TWO_LINE_LISTS if two else ONE_LINE_LISTS)[max(1, min(10, len(captions))) - 1]
+    r.world.wait("the captions' list shows (Vot %d, %d captions)" % (panel, len(captions)),
+                 lambda: r.world.shot().animation_shown("Vot.srf", panel), STEP)
+    return captions, two, panel
+
+
+def vote_for(r, nick, vote_id, author):
+    """While SV vote_id's list shows, clicks rows (the one whose text is widest first when
+    that is the author's) until the client sends V; a row of the player's own caption shows
+    the own marker instead. Checks the vote names the author."""
+    w = r.world
+    captions, two, panel = list_shows(r, nick, vote_id)
+    # The rows' order is the client's own (it shuffles the list): the row whose caption the
+    # author's is taken to be is the one of the same rank by the ink of its text (on the
+    # pack's plate), read once every row shows some.
+    def read_inks():
+        shot = w.shot()
+        inks = []
+        for row in range(len(captions)):
+            items = (2 * row, 2 * row + 1) if two else (row,)
+            rects = [screen_module().text_rect("Vot.srf", panel, k) for k in items]
+            ink = sum(shot.ink(*rect) for rect in rects)
+            if not INK_LEAST <= ink <= sum(rect[2] * rect[3] for rect in rects) // 3:
+                return None
+            inks.append(ink)
+        return inks
+    inks = w.wait("every row's caption shows", read_inks, INK_LIMIT)
+    w.shot("vote %d: the list (Vot %d)" % (vote_id, panel))
+    by_ink = sorted(range(len(captions)), key=lambda row: -inks[row])
+    by_length = sorted(captions, key=lambda c: -len(c[1] + c[2]))
+    guess = by_ink[[c[0] for c in by_length].index(author)]
+    r.log("note vote %d: ink by row %r; %s's row taken to be %d" % (vote_id, inks, author, guess + 1))
+    order = [guess] + [row for row in range(len(captions)) if row != guess]
+    own_seen = False
+    for row in order:
+        place = screen_module().animation_block("Vot.srf", VOTE_BUTTONS[two] + 3 * row)[:2]
+
+        def answered():
+            if client_lines(r, nick, "V"):
+                return "vote"
+            if not own_seen and w.shot().animation_shown("Vot.srf", OWN_MARKER):
+                return "own"
+            w.click(place[0] + 4, place[1] + 4)
+            return None
+        try:
+            got = w.wait("row %d's click answers" % (row + 1), answered, 20)
+        except r.world_module.StepFailed:
+            continue
+        w.shot("vote %d: row %d clicked (%s)" % (vote_id, row + 1, got))
+        if got == "vote":
+            break
+        own_seen = True
+        r.log("note row %d is the player's own caption" % (row + 1))
+    votes = client_lines(r, nick, "V")
+    r.check(votes and votes[0].split(" ")[3:5] == [str(vote_id), author],
+            "the first vote is V %d %s: %r" % (vote_id, author, votes[:1]))
+    r.check(reported(r, "V", vote_id, author) is not None, "the bot logs the vote for %s" % author)
 
 
 def timer_shown(shot):

@@ -81,6 +81,19 @@ class Shot:
         y, x = numpy.unravel_index(int(candidates.argmax()), candidates.shape)
         return (int(x), int(y)) if candidates[y, x] else None
 
+    def ink(self, left, top, width, height):
+        """How many black pixels (a text's) the rectangle holds, leaving out those of the labels
+        (black letters on the labels' white ground: a pixel within two of that ground)."""
+        area = self.pixels[max(0, top):max(0, top + height), max(0, left):max(0, left + width)]
+        black = numpy.all(area == 0, axis=2)
+        ground = numpy.all(self.pixels == numpy.array(LABEL_GROUND, dtype=numpy.uint8), axis=2)
+        near = numpy.zeros_like(ground)
+        for dy in range(-2, 3):
+            for dx in range(-2, 3):
+                near |= numpy.roll(numpy.roll(ground, dy, axis=0), dx, axis=1)
+        near = near[max(0, top):max(0, top + height), max(0, left):max(0, left + width)]
+        return int((black & ~near).sum())
+
     def animation_shown(self, file_name, number):
         """The animation's signature block is somewhere on the screen."""
         return self.block_anywhere(animation_block(file_name, number)[2]) is not None
@@ -125,9 +138,9 @@ class Shot:
 _layout = None
 
 
-def animation_block(file_name, number):
-    """(left, top, rgb) of the signature block of animation number of the pack's file, from
-    the pack generator's own layout."""
+def _label(file_name, number):
+    """(ordinal, index in its file, left, top, words) of the label of animation number of the
+    pack's file, from the pack generator's own layout."""
     global _layout
     if _layout is None:
         import json
@@ -135,18 +148,31 @@ def animation_block(file_name, number):
         with open(os.path.join(HERE, "..", "demo", "pack", "manifest.json")) as f:
             manifest = json.load(f)
         _layout = {"make_pack": make_pack, "files": {}}
+        first, _ = make_pack.first_numbers(manifest)
         for ordinal, animation in enumerate(manifest["animations"]):
             anims = make_pack.parse_anims(animation["anims"], make_pack.SPECIAL)
-            _layout["files"][animation["file"]] = (ordinal, anims)
-    make_pack = _layout["make_pack"]
-    ordinal, anims = _layout["files"][file_name]
+            _layout["files"][animation["file"]] = (ordinal, first[animation["file"]], anims)
+    ordinal, first, anims = _layout["files"][file_name]
     for idx, (n, words) in enumerate(anims):
         if n == number:
-            x, y = make_pack.label_place(idx, words)
-            colour = make_pack.signature(ordinal * 31 + idx)
-            palette = make_pack.palette(brand=file_name == "Quonza.srf")
-            return x + 2, y + 2, tuple(palette[colour])
+            return (ordinal, idx) + _layout["make_pack"].label_place(first + idx, words) + (words,)
     raise KeyError("%s has no animation %d" % (file_name, number))
+
+
+def animation_block(file_name, number):
+    """(left, top, rgb) of the signature block of animation number of the pack's file."""
+    ordinal, idx, x, y, _ = _label(file_name, number)
+    make_pack = _layout["make_pack"]
+    colour = make_pack.signature(ordinal * 31 + idx)
+    palette = make_pack.palette(brand=file_name == "Quonza.srf")
+    return x + 2, y + 2, tuple(palette[colour])
+
+
+def text_rect(file_name, number, k):
+    """(left, top, width, height) of the k-th text item (0-based) of the animation."""
+    _, _, x, y, words = _label(file_name, number)
+    make_pack = _layout["make_pack"]
+    return make_pack.text_place(x, y, k, words) + make_pack.TEXT_SIZE
 
 
 # The round pictures (pictures/round1/pN.jpg) each hold a flat 80 x 80 block in their own
@@ -176,14 +202,14 @@ def ad_shown(shot):
     """A sponsor ad's animation (the pack's ads share one layout and colour) is on the screen,
     in the game's palette or the brand's."""
     import make_pack
-    colour = make_pack.signature(99 * 31)
+    colour = make_pack.signature(make_pack.ADS_ORDINAL * 31)
     return any(shot.block_anywhere(tuple(make_pack.palette(brand=brand)[colour])) for brand in (False, True))
 
 
 def ad_place(shot):
     """The top left of the ad's block, or None."""
     import make_pack
-    colour = make_pack.signature(99 * 31)
+    colour = make_pack.signature(make_pack.ADS_ORDINAL * 31)
     for brand in (False, True):
         found = shot.block_anywhere(tuple(make_pack.palette(brand=brand)[colour]))
         if found:

@@ -65,12 +65,15 @@ def palette(brand=False):
 
 WHITE, BLACK = 15, 0
 BACKDROP = 10  # a grey (0-9 are the display's own colours)
+PLATE = 13  # a light grey under texts that must show on any backdrop
 BRAND_ORDINAL = 10  # Quonza.srf's place in the manifest: its animation 1 is the opening
+ADS_ORDINAL = 99  # the sponsor ads' signature colour is that of this ordinal's first animation
 
 
 def signature(k):
-    """The palette index of the k-th signature colour (16..255)."""
-    return 16 + (k * 97) % 240
+    """The palette index of the k-th signature colour (16..245: the display keeps 0-9 and
+    246-255 for its own static colours, whatever a palette says there)."""
+    return 16 + (k * 97) % 230
 
 
 # ---- text strip style ids, by item index (the client's style table order) ----
@@ -171,9 +174,13 @@ def swatch_anims():
         "arrival": [223, 433, 642, 851, 1060, 1269, 1478, 1687, 1896],
         "picked": [52, 261, 471, 680, 889, 1098, 1307, 1516, 1725, 1934],
     }
+    # A swatch's arrival ends (its face and highlight follow it in series), and its highlight
+    # plays over and over while the board waits for a pick (the board takes a click only
+    # while the last one plays): neither has a hold mark.
+    words = {"faceUp": ["H"], "faceDown": ["H"], "highlight": ["E"], "arrival": ["E"]}
     out = []
     for name, numbers in tables.items():
-        out += [(n, ["H"] if name in ("faceUp", "faceDown") else []) for n in numbers]
+        out += [(n, words.get(name, [])) for n in numbers]
     for first in [61, 270, 480, 689, 898, 1107, 1316, 1525, 1734, 1943]:
         out += [(first + 13 * k, []) for k in range(9)]
     for first in [178, 387, 597, 806, 1015, 1224, 1433, 1642, 1851, 2060]:
@@ -181,10 +188,15 @@ def swatch_anims():
     return out
 
 
+# Where the one-line vote lists' captions go: right of the picture, on a plate, where a driver
+# can tell them apart by their ink.
+CAPTIONS_AT = "at470,100"
+
+
 def caption_anims():
     out = []
     for n, a in enumerate([1, 4, 11, 19, 28, 38, 49, 61, 74, 89], 1):
-        out.append((a, ["P", "T214-%d" % (214 + n - 1)]))
+        out.append((a, ["P", "T214-%d" % (214 + n - 1), CAPTIONS_AT, "plate"]))
     for n, a in enumerate([366, 369, 376, 384, 393, 403, 414, 426, 439, 454], 1):
         out.append((a, ["P", "T224-%d" % (224 + 2 * n - 1)]))
     for n, a in enumerate([106, 117, 129, 143, 159, 180, 197, 219, 243, 269], 1):
@@ -219,6 +231,49 @@ def board_anims():
 SPECIAL = {"swatches": swatch_anims, "captions": caption_anims, "buttons": button_anims,
            "boards": board_anims}
 
+def label_place(k, words):
+    """The screen place (left, top) of the label of the pack's k-th animation (counted over
+    the manifest's files in order, see first_numbers): no two animations share a place, so
+    that the labels of two files shown together do not cover each other. A vote row's button
+    ("rowN") lies in row N of the vote list; "labelX,Y" places the label there (clear of the
+    picture frame and the text items)."""
+    x = 8 + (k * 150) % 480
+    y = 8 + (k * 26) % 430
+    for word in words:
+        m = re.fullmatch(r"label(\d+),(\d+)", word)
+        if m:
+            return int(m.group(1)), int(m.group(2))
+    row = [w for w in words if w.startswith("row")]
+    if row:
+        y = 60 + 36 * int(row[0][3:])
+    return x, y
+
+
+TEXT_SIZE = (140, 24)  # a text item's rectangle
+
+
+def text_place(x, y, k, words=()):
+    """The place of an animation's k-th text item: in columns of twelve under its label at
+    (x, y), so that an animation's bounds (which a button, an edit or a list takes as its hit
+    area) hold its label and texts and little else; "atX,Y" puts the first at (X, Y) instead."""
+    at = [w for w in words if re.fullmatch(r"at\d+,\d+", w)]
+    if at:
+        x, y = (int(v) for v in at[0][2:].split(","))
+        y -= 22
+    return x + (k // 12) * 150, y + 22 + (k % 12) * 30
+
+
+def first_numbers(manifest):
+    """{file: the pack-wide number of its first animation}, and the number after the last
+    (the sponsor ads')."""
+    first = {}
+    k = 0
+    for animation in manifest["animations"]:
+        first[animation["file"]] = k
+        k += len(parse_anims(animation["anims"], SPECIAL))
+    return first, k
+
+
 HOLD_FLAGS = (4 << 2) | (48 << 8) | 0x8000   # kind 4 (hold), layer 48, hidden
 PAUSE_FLAGS = (2 << 2) | (48 << 8) | 0x8000  # kind 2 (pause), layer 48, hidden
 TEXT_FLAGS = 0x20 | (2 << 8)                 # drawn by the text strip, layer 2
@@ -228,23 +283,9 @@ OWN_FLAGS = 3 << 8                           # own image, layer 3
 PICTURE_RECT = (120, 90, 520, 390)
 
 
-def label_place(idx, words):
-    """The game-area top-left of the label of the file's idx-th animation: spread over the
-    area by its index; "rowN" sets the row (buttons); "atX,Y" places it (clear of the
-    picture frame and the text items)."""
-    x = 8 + (idx * 150) % 480
-    y = 8 + (idx * 26) % 430
-    for word in words:
-        m = re.fullmatch(r"at(\d+),(\d+)", word)
-        if m:
-            return int(m.group(1)), int(m.group(2))
-        if word.startswith("row"):
-            y = 60 + 36 * int(word[3:])
-    return x, y
-
-
-def strip_for(stem, anims, glyphs, ordinal, lenient=False):
-    """The "off4" strip and the checker's table lines for one animation file."""
+def strip_for(stem, anims, glyphs, ordinal, first, lenient=False):
+    """The "off4" strip and the checker's table lines for one animation file; first: the
+    pack-wide number of its first animation."""
     images = [{"width": 4, "height": 4, "fill": BLACK}]  # image 1: the moving dot
     cels = []
     lines = []
@@ -260,7 +301,7 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
             raise SystemExit("%s %d: %d cels run into %d" % (stem, number, count, nxt))
         colour = signature(ordinal * 31 + idx)
         items = text_items(words)
-        x, y = label_place(idx, words)
+        x, y = label_place(first + idx, words)
         mark = None
         if "E" not in words and "H" not in words:
             mark = PAUSE_FLAGS if "P" in words else HOLD_FLAGS
@@ -279,6 +320,14 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
         full = "full" in words
         if full:
             images.append({"width": 640, "height": 480, "fill": BACKDROP})
+        # A plate in a light grey under the texts, so that they show on whatever is under them.
+        plate = None
+        if "plate" in words and items:
+            places = [text_place(x, y, k, words) for k in range(len(items))]
+            plate = [min(p[0] for p in places), min(p[1] for p in places),
+                     max(p[0] for p in places) + TEXT_SIZE[0], max(p[1] for p in places) + TEXT_SIZE[1]]
+            images.append({"width": plate[2] - plate[0], "height": plate[3] - plate[1], "fill": PLATE})
+            plate_image = len(images)
         rows = 0
         for word in words:
             if re.fullmatch(r"r\d+", word):
@@ -300,10 +349,12 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
             for r in range(rows):
                 parts.append({"flags": OWN_FLAGS, "rect": [x, y + 22 + 12 * r, x + 4, y + 26 + 12 * r],
                               "number": 1})
+            if plate is not None:
+                parts.append({"flags": OWN_FLAGS, "rect": plate, "number": plate_image})
             for k, item in enumerate(items):
-                tx = 20 + (k // 12) * 150
-                ty = 60 + (k % 12) * 30
-                parts.append({"flags": TEXT_FLAGS, "rect": [tx, ty, tx + 140, ty + 24], "number": STYLE[item]})
+                tx, ty = text_place(x, y, k, words)
+                parts.append({"flags": TEXT_FLAGS, "rect": [tx, ty, tx + TEXT_SIZE[0], ty + TEXT_SIZE[1]],
+                              "number": STYLE[item]})
             if "pic" in words:
                 # The picture strip's commands: this rectangle as the destination, the
                 # picture fitted to it (1); then the whole picture drawn (5).
@@ -317,11 +368,10 @@ def strip_for(stem, anims, glyphs, ordinal, lenient=False):
             top = min(p["rect"][1] for p in parts)
             right = max(p["rect"][2] for p in parts)
             bottom = max(p["rect"][3] for p in parts)
-            # The cel rectangle is placed in the game area; its parts lie in cel
-            # coordinates (from the cel rectangle's top-left corner).
+            # A part's rectangle is in cel coordinates: the strip draws it moved by the cel
+            # rectangle's top left. The places above are the screen's.
             for p in parts:
-                r = p["rect"]
-                p["rect"] = [r[0] - left, r[1] - top, r[2] - left, r[3] - top]
+                p["rect"] = [p["rect"][0] - left, p["rect"][1] - top, p["rect"][2] - left, p["rect"][3] - top]
             cels.append({"rect": [left, top, right, bottom], "parts": parts})
         cels.append(None)
         kind = "E" if "E" in words else "H" if "H" in words else "P" if "P" in words else "-"
@@ -497,9 +547,11 @@ def generate(out):
         glyphs = load_glyphs(work)
         if manifest["animations"][BRAND_ORDINAL]["file"] != "Quonza.srf":
             raise SystemExit("make_pack: BRAND_ORDINAL does not name Quonza.srf")
+        first, ads_first = first_numbers(manifest)
         for ordinal, animation in enumerate(manifest["animations"]):
             stem = animation["file"][:-4]
-            strip, lines = strip_for(stem, parse_anims(animation["anims"], SPECIAL), glyphs, ordinal)
+            strip, lines = strip_for(stem, parse_anims(animation["anims"], SPECIAL), glyphs, ordinal,
+                                     first[animation["file"]])
             write_srf(os.path.join(res, "Animation", animation["file"]),
                       [{"type": "off4", "id": animation["id"], "strip": strip}], version)
             check += ["off4 %s %d %s" % (animation["file"], animation["id"], line) for line in lines]
@@ -507,7 +559,7 @@ def generate(out):
         # Ads: an animation 200 of strip 30000 and a generic sound 1.
         for ad in manifest["ads"]:
             stem = ad["file"][:-4]
-            strip, _ = strip_for(stem, [(200, ["E", "c%d" % ad["cels"]])], glyphs, 99)
+            strip, _ = strip_for(stem, [(200, ["E", "c%d" % ad["cels"]])], glyphs, ADS_ORDINAL, ads_first)
             write_srf(os.path.join(out, "Ads", ad["file"]),
                       [{"type": "off4", "id": 30000, "strip": strip},
                        {"type": "snd ", "id": 1, "sound": {"form": "pcm", "samples": effect_samples(
@@ -585,6 +637,7 @@ def damage(good, out, name):
     for ordinal, animation in enumerate(manifest["animations"]):
         if animation["file"] == file:
             strip, _ = strip_for(file[:-4], parse_anims(change(animation["anims"]), SPECIAL), glyphs, ordinal,
+                                 first_numbers(manifest)[0][file],
                                  lenient=True)
             write_srf(os.path.join(res, "Animation", file), [{"type": "off4", "id": animation["id"], "strip": strip}],
                       version)
