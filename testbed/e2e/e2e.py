@@ -571,12 +571,21 @@ def play_acting(r):
     highlight = screen_module().animation_block("Chance.srf", [33, 242, 452][swatch])
 
     # A swatch takes clicks over its highlight's art (the pack lays it apart from the face).
+    # Presses at one place in a row are not all taken (seen: 20 s of clicks at the highlight
+    # every ~0.2 s picked nothing in four runs of five; alternating with the face, the pick
+    # went out on a click at the highlight): the clicks alternate between the two places.
+    face = screen_module().animation_block("Chance.srf", [18, 228, 439][swatch])
+    clicks = []
+
     def picked():
         if client_lines(r, nick, "FCS"):
+            r.log("note the pick went out after %d clicks, the last at %s" % (len(clicks), clicks[-1:]))
             return "FCS"
         if segment_sent(r, nick, "SFCR", PLAYER):
             return "SFCR"  # the phase is over
-        w.click(highlight[0] + 4, highlight[1] + 4)
+        place = (highlight, face)[len(clicks) % 2]
+        clicks.append("highlight" if place is highlight else "face")
+        w.click(place[0] + 4, place[1] + 4)
         return None
     if w.wait("a click on swatch %d is taken (FCS)" % swatch, picked, STEP) != "FCS":
         # The game goes on without the pick (the bot ends the phase): so does the row.
@@ -598,6 +607,8 @@ def play_acting(r):
     wait_sent(r, nick, "SZuvA", 0)
     watch(r, "the ad break opens", [("SegA1 1", shown("SegA1.srf", 1))], lambda seen: seen, label="ad break")
 
+    ad_clicks = []
+
     def clicked():
         if reported(r, "AI", 1, "Ad1.srf"):
             return True
@@ -609,7 +620,11 @@ def play_acting(r):
         # clears the screen to the display's palette, under which its block is not found.
         size = r.world_module.WINDOW_SIZE
         place = screen_module().ad_place(shot) or (size[0] // 2, size[1] // 2)
-        w.click(place[0] + 4, place[1] + 4)
+        # A press where the last one was is not taken (see the pick above): every other click
+        # lands a little apart.
+        shift = 12 * (len(ad_clicks) % 2)
+        ad_clicks.append(place)
+        w.click(place[0] + 4 + shift, place[1] + 4 + shift)
         return False
     w.wait("a click on the ad is taken", clicked, STEP)
     w.wait("the ad's impression, clicked (AI)", lambda: reported(r, "AI", 1, "Ad1.srf"), STEP)
