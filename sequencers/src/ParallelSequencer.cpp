@@ -33,6 +33,7 @@ bool ParallelSequencer::LeadsWithStoppedSound(Process* child) {
 }
 
 void ParallelSequencer::OnStarting() {
+    launching_ = true;
     soundsStartedFirst_ = false;
     launched_.assign(children_.size(), false);
     // A child's start may send; walk a copy.
@@ -81,6 +82,9 @@ bool ParallelSequencer::HasEnded(std::size_t i) const {
 
 void ParallelSequencer::Update() {
     if (IsStarting()) {
+        // A child's message queued before a restart can come before the start
+        // has launched anyone: the last run's starts must not count for this one.
+        if (!launching_) return;
         if (soundsStartedFirst_) {
             StartAll();
         }
@@ -110,6 +114,7 @@ void ParallelSequencer::Update() {
 
 void ParallelSequencer::Stopped() {
     LeaveChildren();
+    launching_ = false;
     soundsStartedFirst_ = false;
     launched_.clear();
     Sequencer::Stopped();

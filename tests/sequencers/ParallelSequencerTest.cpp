@@ -2,6 +2,7 @@
 
 #include "framework/MsgLog.h"
 #include "framework/SchedulerFixture.h"
+#include "framework/StoppedMsg.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,45 @@ TEST_F(ParallelSequencerTest, StopsItselfWhenEveryChildHasEnded) {
     pauses.Stopped();
     Run(2);
     EXPECT_TRUE(sequencer.IsStopped());
+}
+
+// Started again from its own stopped message, while its children's last
+// reports still wait in its queue: those belong to the run before and must not
+// start this one, whose children are all started anew.
+TEST_F(ParallelSequencerTest, ARestartFromItsStoppedMessageStartsEveryChildAnew) {
+    struct Restarter : MsgReceiver {
+        ParallelSequencer* sequencer = nullptr;
+        int restarts = 0;
+        std::int32_t Receive(const Msg& msg, MsgSender*) override {
+            if (msg.Is<StoppedMsg>() && restarts++ == 0) sequencer->Start();
+            return 0;
+        }
+    } restarter;
+    HandDriven a;
+    HandDriven b;
+    ParallelSequencer sequencer(&restarter);
+    restarter.sequencer = &sequencer;
+    sequencer.Add(&a);
+    sequencer.Add(&b);
+    sequencer.Start();
+    Run();
+    a.Started();
+    b.Started();
+    Run(2);
+    ASSERT_TRUE(sequencer.IsStarted());
+    sequencer.Stop();
+    Run();
+    a.Stopped();
+    b.Stopped();  // two reports queued: the first ends the run, and the restart follows
+    Run(3);
+    EXPECT_EQ(restarter.restarts, 1);
+    EXPECT_TRUE(sequencer.IsStarting());
+    EXPECT_TRUE(a.IsStarting());
+    EXPECT_TRUE(b.IsStarting());
+    a.Started();
+    b.Started();
+    Run(2);
+    EXPECT_TRUE(sequencer.IsStarted());
 }
 
 TEST_F(ParallelSequencerTest, WithoutChildrenItStartsAtOnceAndThenEnds) {

@@ -39,6 +39,8 @@ class ParallelSequencer : public Sequencer {
 
     std::vector<bool> pauseEnds_;
     bool soundsStartedFirst_ = false;
+    // This run's start has begun launching the children.
+    bool launching_ = false;
     // Per child: already started (or found running) in this run.
     std::vector<bool> launched_;
 };

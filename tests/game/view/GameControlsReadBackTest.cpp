@@ -88,6 +88,7 @@ TEST_F(GameControlsReadBackTest, ABackgroundStartedAgainBeforeItsAnimationsEnded
     ASSERT_GT(StartAndSettle(background), 0);
     EXPECT_TRUE(background.IsStarted());
     RunFor(200);
+    EXPECT_EQ(CountOther(view_->GetBounds(), kBackground), 0) << "the background shows again";
     StopAndSettle(background);
     EXPECT_TRUE(background.IsStopped());
 }
