@@ -725,12 +725,7 @@ def play_acting(r):
     r.client_ended_cleanly()
 
 
-# The captions control's list panels by caption count (Vot.srf): one-line and two-line lists.
-ONE_LINE_LISTS = (1, 4, 11, 19, 28, 38, 49, 61, 74, 89)
-TWO_LINE_LISTS = (366, 369, 376, 384, 393, 403, 414, 426, 439, 454)
-# The vote rows' buttons (one-line, two-line): row r's is the first number plus 3r.
-VOTE_BUTTONS = (300, 472)
-OWN_MARKER = 554
+OWN_MARKER = 554  # Vot.srf: the marker on the player's own caption
 # A caption's text shows with this many black pixels or more; the captions show within this
 # time of their list (the voting phase is 13 s).
 INK_LEAST = 40
@@ -766,7 +761,8 @@ def list_shows(r, nick, vote_id):
     returns the captions, whether they have two lines, and the panel's number."""
     captions, two = caption_list(r, nick, vote_id)
     r.check(captions, "the bot sent a list of captions before SV %d" % vote_id)
-    panel = (TWO_LINE_LISTS if two else ONE_LINE_LISTS)[max(1, min(10, len(captions))) - 1]
+    pack = pack_module()
+    panel = (pack.TWO_LINE_LISTS if two else pack.ONE_LINE_LISTS)[max(1, min(10, len(captions))) - 1]
     r.world.wait("the captions' list shows (Vot %d, %d captions)" % (panel, len(captions)),
                  lambda: r.world.shot().animation_shown("Vot.srf", panel), STEP)
     return captions, two, panel
@@ -801,7 +797,7 @@ def vote_for(r, nick, vote_id, author):
     order = [guess] + [row for row in range(len(captions)) if row != guess]
     own_seen = False
     for row in order:
-        place = screen_module().animation_block("Vot.srf", VOTE_BUTTONS[two] + 3 * row)[:2]
+        place = screen_module().animation_block("Vot.srf", pack_module().VOTE_BUTTONS[two] + 3 * row)[:2]
 
         def answered():
             if client_lines(r, nick, "V"):
@@ -837,6 +833,13 @@ def picture_shown(number):
 def screen_module():
     import screen
     return screen
+
+
+def pack_module():
+    """The demo pack's generator (its tables of the pack's animations), on screen's path."""
+    screen_module()
+    import make_pack
+    return make_pack
 
 
 def row_game_full(r):

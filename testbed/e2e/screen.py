@@ -84,14 +84,19 @@ class Shot:
     def ink(self, left, top, width, height):
         """How many black pixels (a text's) the rectangle holds, leaving out those of the labels
         (black letters on the labels' white ground: a pixel within two of that ground)."""
-        area = self.pixels[max(0, top):max(0, top + height), max(0, left):max(0, left + width)]
-        black = numpy.all(area == 0, axis=2)
-        ground = numpy.all(self.pixels == numpy.array(LABEL_GROUND, dtype=numpy.uint8), axis=2)
-        near = numpy.zeros_like(ground)
-        for dy in range(-2, 3):
-            for dx in range(-2, 3):
-                near |= numpy.roll(numpy.roll(ground, dy, axis=0), dx, axis=1)
-        near = near[max(0, top):max(0, top + height), max(0, left):max(0, left + width)]
+        top, left = max(0, top), max(0, left)
+        bottom, right = max(top, min(self.height, top + height)), max(left, min(self.width, left + width))
+        black = numpy.all(self.pixels[top:bottom, left:right] == 0, axis=2)
+        # The ground around the rectangle too (two pixels each side), padded where it ends.
+        t, l = max(0, top - 2), max(0, left - 2)
+        ground = numpy.all(self.pixels[t:bottom + 2, l:right + 2] == numpy.array(LABEL_GROUND, dtype=numpy.uint8),
+                           axis=2)
+        ground = numpy.pad(ground, ((2 - (top - t), 2 - (min(self.height, bottom + 2) - bottom)),
+                                    (2 - (left - l), 2 - (min(self.width, right + 2) - right))))
+        near = numpy.zeros_like(black)
+        for dy in range(5):
+            for dx in range(5):
+                near |= ground[dy:dy + black.shape[0], dx:dx + black.shape[1]]
         return int((black & ~near).sum())
 
     def animation_shown(self, file_name, number):

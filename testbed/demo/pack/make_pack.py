@@ -193,20 +193,28 @@ def swatch_anims():
 CAPTIONS_AT = "at470,100"
 
 
+# The captions control's panels (Vot.srf) by caption count: one-line and two-line lists and
+# the results; the vote rows' buttons (one-line, two-line): row r's is the first plus 3r.
+ONE_LINE_LISTS = (1, 4, 11, 19, 28, 38, 49, 61, 74, 89)
+TWO_LINE_LISTS = (366, 369, 376, 384, 393, 403, 414, 426, 439, 454)
+RESULTS_LISTS = (106, 117, 129, 143, 159, 180, 197, 219, 243, 269)
+VOTE_BUTTONS = (300, 472)
+
+
 def caption_anims():
     out = []
-    for n, a in enumerate([1, 4, 11, 19, 28, 38, 49, 61, 74, 89], 1):
+    for n, a in enumerate(ONE_LINE_LISTS, 1):
         out.append((a, ["P", "T214-%d" % (214 + n - 1), CAPTIONS_AT, "plate"]))
-    for n, a in enumerate([366, 369, 376, 384, 393, 403, 414, 426, 439, 454], 1):
+    for n, a in enumerate(TWO_LINE_LISTS, 1):
         out.append((a, ["P", "T224-%d" % (224 + 2 * n - 1)]))
-    for n, a in enumerate([106, 117, 129, 143, 159, 180, 197, 219, 243, 269], 1):
+    for n, a in enumerate(RESULTS_LISTS, 1):
         out.append((a, ["P", "T194-%d" % (194 + n - 1), "T204-%d" % (204 + n - 1)]))
     return out
 
 
 def button_anims():
     out = []
-    for start in (300, 472, 333, 505):
+    for start in VOTE_BUTTONS + (333, 505):
         for r in range(10):
             out.append((start + 3 * r, ["row%d" % r]))
     return out

@@ -156,7 +156,6 @@ class ResourceDriftTest : public ViewFixture {
         StartView();
     }
 
-
     // Plays until the screen is the view's current one and started (a segment
     // waits for the screen before it to play out), then `more` milliseconds.
     ::testing::AssertionResult Shows(Screen* screen, std::uint32_t more) {
