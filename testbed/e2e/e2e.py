@@ -403,10 +403,6 @@ BUFFER_SLACK = 4 * MIXER_BUFFER / 22050.0
 # Applause after the wrap-up music's end (seconds).
 APPLAUSE_AFTER = (0.0, 0.333, 0.750, 1.000)
 MUSIC_SILENT_AFTER_MUTE = 2.0
-# A voice over music as loud as itself scores about 0.45 to 0.7; another voice about 0.3. Of
-# several voices the best scoring counts.
-UNDER_MUSIC = 0.45
-GO_UNDER_MUSIC = 0.4
 # Tries at a caption whose keys went to the chat box.
 CAPTION_TRIES = 4
 
@@ -457,9 +453,10 @@ def shown(file_name, number):
     return lambda shot: shot.animation_shown(file_name, number)
 
 
-def heard_one_of(r, names, limit=STEP, threshold=UNDER_MUSIC):
-    """Waits until one of the sounds is found after the sounds found before; checks it. The
-    voices this is for speak over music, which lowers their score (see sound.py)."""
+def heard_one_of(r, names, limit=STEP):
+    """Waits until one of the voices is found after the sounds found before; checks it. The
+    voices speak over music: they are looked for in the voice band (see sound.py). Of several
+    voices (which may say nearly the same words) the best scoring counts."""
     import sound
     samples = [(n, r.pack_sound(n)) for n in names]
     start = getattr(r, "heard_until", 0)
@@ -467,7 +464,7 @@ def heard_one_of(r, names, limit=STEP, threshold=UNDER_MUSIC):
 
     def heard():
         recording = sound.read_recording(r.world.recording)[start:]
-        found = [sound.find_in_order(recording, [pair], threshold)[0] for pair in samples]
+        found = [sound.find_in_order(recording, [pair], band=True)[0] for pair in samples]
         best[:] = [max((f for f in found if f[1] is not None), key=lambda f: f[2], default=None)]
         return best[0] is not None
     try:
@@ -475,8 +472,9 @@ def heard_one_of(r, names, limit=STEP, threshold=UNDER_MUSIC):
     except r.world_module.StepFailed:
         pass
     got = best[0] if best else None
-    r.check(got is not None, "one of %s sounds%s" % (", ".join(names), "" if got is None else
-                                                     ": %s at %.2f s (score %.2f)" % (got[0], got[1] + start / sound.RATE, got[2])))
+    what = names[0] if len(names) == 1 else "one of " + ", ".join(names)
+    r.check(got is not None, "%s sounds in the voice band%s" % (what, "" if got is None else ": %s at %.2f s (score %.2f)"
+                                                                % (got[0], got[1] + start / sound.RATE, got[2])))
     if got is not None:
         r.heard_until = start + int(got[1] * sound.RATE) + 1
     return got
@@ -561,8 +559,7 @@ def play_acting(r):
                                                                               timer_shown)],
           lambda seen: "Comp 438" in seen and "picture 1's block in its frame" in seen, label="round 1")
     type_until_sent(r, nick, 1, ["The hat stays on"])
-    # The go speaks over the composition's music and the timer's effect: it scores lower.
-    heard_one_of(r, ["Go"], limit=20, threshold=GO_UNDER_MUSIC)
+    heard_one_of(r, ["Go"], limit=20)
     wait_sent(r, nick, "SV", 101)
     vote_for(r, nick, 101, "Ada")
     # The Dar Eradar selection: the round's winner is the player (the bot's story).
@@ -637,7 +634,8 @@ def play_acting(r):
                                         ("Comp 460", shown("Comp.srf", 460))],
           lambda seen: "Comp 460" in seen, label="round 2")
     type_until_sent(r, nick, 2, ["Roses are red", "the hat is too"])
-    r.wait_sounds(["FinalRndIntro", "SlimerickVoiceA1"], 20)
+    heard_one_of(r, ["FinalRndIntro"], 20)
+    heard_one_of(r, ["SlimerickVoiceA1"], 20)
     wait_sent(r, nick, "SV", 102)
     list_shows(r, nick, 102)
     w.shot("round 2: voting")
@@ -652,7 +650,7 @@ def play_acting(r):
     w.type("/save")
     w.key("Return")
     w.wait("/save writes RaruvedOzo.txt", lambda: chat_log(r), STEP)
-    r.wait_sounds(["VoteTie"])
+    heard_one_of(r, ["VoteTie"])
 
     # Round 3: its caption comes late.
     wait_sent(r, nick, "SC", 3)
@@ -662,7 +660,7 @@ def play_acting(r):
     type_until_sent(r, nick, 3, ["Three of a kind"])
     w.wait("the bot calls it late (CL 3)", lambda: segment_sent(r, nick, "CL", 3), STEP)
     w.wait("\"Caption late\" reaches the chat log", lambda: "Caption late" in (chat_log(r) or ""), STEP)
-    r.wait_sounds(["CopyFitsVoice1"], 20)
+    heard_one_of(r, ["CopyFitsVoice1"], 20)
     wait_sent(r, nick, "SRW", "\\x02\\x02")
     w.after(2.0, "a screenshot of round 3's winner", lambda: w.shot("round 3: No winner."))
     r.wait_sounds(["FatChanceNegFanfare"])

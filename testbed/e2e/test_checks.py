@@ -105,6 +105,16 @@ class SoundsInOrder(unittest.TestCase):
         found = sound.find_in_order(rec, [("other voice", self.other_voice), ("click", self.click)])
         self.assertEqual([f[1] for f in found], [None, None], found)
 
+    def test_a_voice_under_loud_music_is_found_in_the_voice_band(self):
+        rec = self.recording([(2.0, self.voice, 0.5)], music_gain=0.8)
+        plain = sound.find_in_order(rec, [("voice", self.voice)])[0]
+        self.assertIsNone(plain[1], "over the whole band the music hides the voice: %r" % (plain,))
+        name, at, score = sound.find_in_order(rec, [("voice", self.voice)], band=True)[0]
+        self.assertIsNotNone(at, "in the voice band it is found (best %.2f)" % score)
+        self.assertAlmostEqual(at, 2.0, delta=0.01)
+        other = sound.find_in_order(rec, [("other voice", self.other_voice)], band=True)[0]
+        self.assertIsNone(other[1], "another voice is not: %r" % (other,))
+
     def test_order_counts(self):
         rec = self.recording([(1.0, self.voice, 0.8), (4.5, self.applause, 0.6)])
         found = sound.find_in_order(rec, [("applause", self.applause), ("voice", self.voice)])
