@@ -9,8 +9,7 @@
         seeds the soak row's fault (default: the time).
     e2e.py --list
         The rows for CI, one a line: its name and its limit in seconds (the ctest time-out).
-        The soak row is for testbed/e2e/soak.sh; the game-acting row (the game with the player
-        acting) is not in CI yet.
+        The soak row is for testbed/e2e/soak.sh.
 
 Every step waits for its condition with a limit; the limits are generous (two loaded cores)
 and never shorter than the client's own time-outs, which the rows wait out. Output: one line
@@ -273,38 +272,26 @@ def row_fresh(r):
     r.client_ended_cleanly()
 
 
-def row_game(r, full=False):
-    """The whole game, as far as the client plays it: the bot plays it whole (its phases end at
-    their times when the player does not answer)."""
-    r.make_world(full=full)
+def row_game(r):
+    """The three-round game with the player acting (play_acting)."""
+    play_acting(r)
+
+
+def row_game_full(r):
+    """The world bot's full game with its hostile rows, as far as the client plays it: the bot
+    plays it whole (its phases end at their times when the player does not answer)."""
+    r.make_world(full=True)
     play_game(r)
     r.check(not r.world.box_lines(), "no box: %r" % r.world.box_lines())
     r.close_client()
 
 
-def row_game_acting(r):
-    """The three-round game with the player acting (play_acting): for a person while its later
-    steps are made to pass, not for CI yet."""
-    play_acting(r)
-
-
 def play_game(r):
-    """Name, password and Enter (one POST to validate.cgi with them), the lobby's room list;
-    Enter in the room chooser."""
+    """The logon (log_on_checked), Enter in the room chooser and the opening; then the bot
+    plays the game whole."""
     w = r.world
     w.start_client()
-    r.log_on()
-    w.wait("the logon's POST", lambda: [q for q in w.request_paths() if q[0] == "POST"], STEP)
-    r.lobby_reached()
-    posts = [q for q in w.request_paths() if q[0] == "POST"]
-    r.check(len(posts) == 1 and posts[0][1] == "cgi/validate.cgi", "one POST, to validate.cgi: %r"
-            % [p[1] for p in posts])
-    body = posts[0][2].split(b"\r\n\r\n", 1)[1].decode("latin-1")
-    fields = dict(pair.partition("=")[::2] for pair in body.split("&"))
-    r.check(fields.get("player_name") == PLAYER and fields.get("password") == PASSWORD,
-            "it carries the name and password: %r" % body)
-    line = r.client_line("L")
-    r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
+    log_on_checked(r)
     nick, _ = enter_room(r)
     opening(r, nick)
     # The rounds, the ad break and both games' ends: the bot plays them whole (its phases end
@@ -328,6 +315,24 @@ def play_game(r):
     r.check("\nGAME PASSED" in w.bot_log(), "the bot's checks of the game pass: %r"
             % [line for line in w.bot_log().split("\n") if line.startswith("CHECK FAIL")][:5])
     w.shot("after the game")
+
+
+def log_on_checked(r):
+    """Name, password and Enter: one POST to validate.cgi with them; the lobby's room list and
+    its logon (L) naming the player."""
+    w = r.world
+    r.log_on()
+    w.wait("the logon's POST", lambda: [q for q in w.request_paths() if q[0] == "POST"], STEP)
+    r.lobby_reached()
+    posts = [q for q in w.request_paths() if q[0] == "POST"]
+    r.check(len(posts) == 1 and posts[0][1] == "cgi/validate.cgi", "one POST, to validate.cgi: %r"
+            % [p[1] for p in posts])
+    body = posts[0][2].split(b"\r\n\r\n", 1)[1].decode("latin-1")
+    fields = dict(pair.partition("=")[::2] for pair in body.split("&"))
+    r.check(fields.get("player_name") == PLAYER and fields.get("password") == PASSWORD,
+            "it carries the name and password: %r" % body)
+    line = r.client_line("L")
+    r.check(line is not None and (" L %s " % PLAYER) in line, "the lobby's logon names the player: %r" % line)
 
 
 def enter_room(r):
@@ -373,38 +378,30 @@ def segment_sent(r, nick, tag, first_field):
     return False
 
 
-def compose(r, nick, number, lines):
-    """Round number's composition: Comp 1 and Comp 438 (the go) show; the caption's lines,
-    typed (Tab between two lines) and sent with Enter, reach the room as C with the round's id.
-    Not yet in the game row: the go shows before the screen takes typing in a sanitizer build
-    (its keys are then lost); a sure sign that the caption field takes keys is still wanted."""
-    w = r.world
-    w.wait("round %d's composition starts (SC)" % number, lambda: segment_sent(r, nick, "SC", number), GAME)
-    w.wait("round %d: Comp 438 shows (the go)" % number, lambda: w.shot().animation_shown("Comp.srf", 438), STEP)
-    shot = w.shot("round %d: composition" % number)
-    r.check(shot.animation_shown("Comp.srf", 1), "round %d: Comp 1 shows with it" % number)
-    for i, line in enumerate(lines):
-        if i:
-            w.key("Tab")
-        w.type(line)
-    w.key("Return")
-    sent = w.wait("round %d's caption reaches the room" % number,
-                  lambda: [l for l in w.bot_log().split("\n") if l.startswith("< %s C %d " % (nick, number))], STEP)
-    words = [part for part in sent[0].split("\\x02") if part.strip()]
-    r.check(words[1:1 + len(lines)] == lines, "round %d: C %d carries %r: %r" % (number, number, lines, sent[0]))
-
-
 # ---- the game with a player who acts (the game row) ----
 
 SPONSOR_AD = "content/ads/Sponsor1.srf"
-# The mixer's buffers: a sound starts on one, so the recording places it within a few.
-MIXER_BUFFER = 1024
-BUFFER_SLACK = 4 * MIXER_BUFFER / 22050.0
-# Applause after the wrap-up music's end (seconds).
+# The mixer's buffers (seconds): a sound starts on one. The mixer keeps up to seven of them
+# queued (250 ms and a lead of two), so a sound started on another's stop is heard that much
+# after its end.
+MIXER_BUFFER = 1024 / 22050.0
+MIXER_AHEAD = 7 * MIXER_BUFFER
+# Applause after the wrap-up music's end (seconds), each the first's time apart within a few
+# buffers (the timers fire in the client's frames).
 APPLAUSE_AFTER = (0.0, 0.333, 0.750, 1.000)
+TIMER_SLACK = 2 * MIXER_BUFFER
+# The rounds overlap, each lowering the others' scores (another sound scores about 0.3).
+APPLAUSE_MATCH = 0.5
 MUSIC_SILENT_AFTER_MUTE = 2.0
+# A key the client has taken shows its effect within this time (seconds).
+KEY_TAKEN = 5.0
+# The chat box's lines from the game itself begin so (in the chat log too).
+SYSTEM_LINE = "<Veda>: "
 # Tries at a caption whose keys went to the chat box.
 CAPTION_TRIES = 4
+# The caret of an empty edit field: this many black pixels in its text rectangle, while it
+# blinks on.
+CARET_INK = (3, 12)
 
 
 def bot_lines(r):
@@ -481,14 +478,19 @@ def heard_one_of(r, names, limit=STEP):
 
 
 def type_until_sent(r, nick, number, lines, limit=STEP):
-    """Types the caption (Tab between two lines) and Enter until the bot logs C for the round.
-    Keys typed before the caption field takes them go to the chat box (its Enter sends them as
-    a chat line, which starts the composition); a try whose keys reach neither is typed again."""
+    """Once the caption field shows its caret, types the caption (Tab between two lines) and
+    Enter until the bot logs C for the round. Keys typed before the field takes them go to the
+    chat box (its Enter sends them as a chat line): such a try is typed again."""
     w = r.world
     deadline = time.monotonic() + limit
     tries = 0
+    field = ("Comp.srf", 460 if len(lines) == 2 else 438)  # the caption's (first) field
     while True:
         tries += 1
+        # The field shows its caret once the composition takes typing (before that, keys go to
+        # the chat box).
+        w.wait("round %d: the caption field's caret shows (try %d)" % (number, tries),
+               lambda: caret_shown(w.shot(), *field), max(1, deadline - time.monotonic()))
         chats = len(client_lines(r, nick, "PUC"))
         for i, line in enumerate(lines):
             if i:
@@ -509,6 +511,12 @@ def type_until_sent(r, nick, number, lines, limit=STEP):
     words = [part for part in got.split("\\x02") if part.strip()]
     r.check(words[1:1 + len(lines)] == lines, "round %d: C %d carries %r: %r" % (number, number, lines, got))
     return got
+
+
+def caret_shown(shot, file_name, number):
+    """The empty edit field of that animation shows its caret."""
+    rect = screen_module().text_rect(file_name, number, 0)
+    return shot.animation_shown(file_name, number) and CARET_INK[0] <= shot.ink(*rect) <= CARET_INK[1]
 
 
 def wait_sent(r, nick, tag, first_field, limit=GAME):
@@ -532,8 +540,7 @@ def play_acting(r):
     os.remove(os.path.join(w.program, "Ads", "Sponsor1.srf"))
     w.http_fault("hold", SPONSOR_AD)
     w.start_client()
-    r.log_on()
-    r.lobby_reached()
+    log_on_checked(r)
     nick, _ = enter_room(r)
 
     # 4: the opening.
@@ -565,24 +572,24 @@ def play_acting(r):
     # The Dar Eradar selection: the round's winner is the player (the bot's story).
     wait_sent(r, nick, "SFCS", 201)
     swatch = 1
+    # The board takes a click once the last hidden swatch's highlight plays (swatch 9 of the
+    # bot's board): its arrival and face come first.
+    watch(r, "the board takes a pick", [("Chance %d (the last highlight)" % LAST_HIGHLIGHT,
+                                         shown("Chance.srf", LAST_HIGHLIGHT))], lambda seen: seen, label="round 1")
+    # A swatch takes clicks over its highlight's art (the pack lays it apart from the face). A
+    # press near the last one within the double-click time is a double click, which the board
+    # does not take: the clicks alternate between two places of the highlight.
     highlight = screen_module().animation_block("Chance.srf", [33, 242, 452][swatch])
-
-    # A swatch takes clicks over its highlight's art (the pack lays it apart from the face).
-    # Presses at one place in a row are not all taken (seen: 20 s of clicks at the highlight
-    # every ~0.2 s picked nothing in four runs of five; alternating with the face, the pick
-    # went out on a click at the highlight): the clicks alternate between the two places.
-    face = screen_module().animation_block("Chance.srf", [18, 228, 439][swatch])
     clicks = []
 
     def picked():
         if client_lines(r, nick, "FCS"):
-            r.log("note the pick went out after %d clicks, the last at %s" % (len(clicks), clicks[-1:]))
+            r.log("note the pick went out after %d click(s)" % len(clicks))
             return "FCS"
         if segment_sent(r, nick, "SFCR", PLAYER):
             return "SFCR"  # the phase is over
-        place = (highlight, face)[len(clicks) % 2]
-        clicks.append("highlight" if place is highlight else "face")
-        w.click(place[0] + 4, place[1] + 4)
+        clicks.append(highlight[0] + 4 + 8 * (len(clicks) % 2))
+        w.click(clicks[-1], highlight[1] + 4)
         return None
     if w.wait("a click on swatch %d is taken (FCS)" % swatch, picked, STEP) != "FCS":
         # The game goes on without the pick (the bot ends the phase): so does the row.
@@ -667,12 +674,22 @@ def play_acting(r):
 
     # 8: both games' ends.
     watch(r, "the game winner", [("Wrap 223", shown("Wrap.srf", 223))], lambda seen: seen, limit=GAME, label="wrap")
-    found = r.wait_sounds(["WrapUp", "Applause", "Applause", "Applause", "Applause"])
+    found = r.wait_sounds(["WrapUp", "Applause"])
     if found and all(at is not None for _, at, _ in found):
+        # The applause rounds overlap (the first two loop): each is looked for where it should
+        # start. A sound stopping and one starting on its stop are heard the mixer's queue apart.
+        recording = sound.read_recording(w.recording)
+        applause = r.pack_sound("Applause")
         end = found[0][1] + len(r.pack_sound("WrapUp")) / sound.RATE
-        for (_, at, _), after in zip(found[1:], APPLAUSE_AFTER):
-            r.check(abs(at - end - after) <= BUFFER_SLACK, "Applause %.0f ms after WrapUp ends (%.0f ms)"
-                    % (after * 1000, (at - end) * 1000))
+        first, score = sound.onset_near(recording, applause, end + MIXER_AHEAD / 2, MIXER_AHEAD / 2 + MIXER_BUFFER)
+        first += end + MIXER_AHEAD / 2
+        r.check(score >= APPLAUSE_MATCH and -MIXER_BUFFER <= first - end <= MIXER_AHEAD + MIXER_BUFFER,
+                "the first applause starts as WrapUp ends, the mixer's queue later (%.0f ms, score %.2f)"
+                % ((first - end) * 1000, score))
+        for after in APPLAUSE_AFTER[1:]:
+            offset, score = sound.onset_near(recording, applause, first + after, TIMER_SLACK)
+            r.check(score >= APPLAUSE_MATCH and abs(offset) <= TIMER_SLACK,
+                    "an applause %.0f ms after the first (%+.0f ms, score %.2f)" % (after * 1000, offset * 1000, score))
     w.wait("the bot's game ends", lambda: "\nGAME " in w.bot_log(), GAME)
     r.check("\nGAME PASSED" in w.bot_log(), "the bot's checks of the game pass: %r"
             % [line for line in bot_lines(r) if line.startswith("CHECK FAIL")][:5])
@@ -682,11 +699,11 @@ def play_acting(r):
     r.check(pvs == ["101", "102", "103"] and len(client_lines(r, nick, "PV")) == 3,
             "one PV per picture: %r" % [l.split(" ", 2)[2] for l in client_lines(r, nick, "PV")])
     lines = (chat_log(r) or "").split("\r\n")
-    rule = "-" * 80
+    rule = SYSTEM_LINE + "-" * 80
     stamp = [i for i, l in enumerate(lines) if l.startswith("========== ") and l.endswith(" ==========")]
     rules = [i for i, l in enumerate(lines) if l == rule]
     ada = [i for i, l in enumerate(lines) if l == "<Ada>: Hello Zed, glad you made it"]
-    late = [i for i, l in enumerate(lines) if l.endswith("Caption late")]
+    late = [i for i, l in enumerate(lines) if l == SYSTEM_LINE + "Caption late"]
     r.check(stamp[:1] == [0], "RaruvedOzo.txt opens with a stamp line: %r" % lines[:1])
     r.check(len(rules) >= 2 and rules[1] - rules[0] >= 2 and any("Welcome" in l for l in lines[rules[0]:rules[1]]),
             "the greeting between 80-dash rules: %r" % lines[:8])
@@ -697,15 +714,29 @@ def play_acting(r):
     r.check(not w.box_lines(), "no box: %r" % w.box_lines())
     w.key("Escape")
     watch(r, "the control panel", [("CPanel 1", shown("CPanel.srf", 1))], lambda seen: seen, label="control panel")
-    w.key("m")
+    # The panel takes keys once it has started: M again until settings.ini changes.
     settings = os.path.join(w.program, "settings.ini")
     from world import read_text
-    w.wait("settings.ini keeps MusicMuted=1", lambda: "MusicMuted=1" in read_text(settings), STEP)
+    presses = []
+
+    def muted():
+        if os.path.exists(settings) and "MusicMuted=1" in read_text(settings):
+            return True
+        if not presses or time.monotonic() - presses[-1] >= KEY_TAKEN:
+            w.key("m")
+            presses.append(time.monotonic())
+        return False
+    w.wait("settings.ini keeps MusicMuted=1", muted, STEP)
+    r.check(True, "M mutes the music (%d press(es)); settings.ini keeps MusicMuted=1" % len(presses))
     muted_at = len(sound.read_recording(w.recording))
     w.key("e")
     w.wait("the room's logoff (LO 1)", lambda: [l for l in client_lines(r, nick, "LO") if l.endswith(" LO 1")], STEP)
     w.wait("the client leaves the room (PART)", lambda: "\nPART %s " % nick in w.bot_log(), STEP)
-    w.wait("the client quits IRC (QUIT)", lambda: "\nQUIT %s " % nick in w.bot_log(), STEP, client_may_end=True)
+    # The bot shares no channel with the client after its PART: the proxy sees the QUIT.
+    def quit_after_part():
+        _, part, after = w.proxy_log().rpartition("\nC> PART #")
+        return bool(part) and "\nC> QUIT" in after
+    w.wait("the client quits IRC (QUIT)", quit_after_part, STEP, client_may_end=True)
     w.wait("the client ends", lambda: w.client.poll() is not None, END, client_may_end=True)
     recording = sound.read_recording(w.recording)
     import json
@@ -724,6 +755,7 @@ def play_acting(r):
 
 
 OWN_MARKER = 554  # Vot.srf: the marker on the player's own caption
+LAST_HIGHLIGHT = 1915  # Chance.srf: swatch 9's highlight
 # A caption's text shows with this many black pixels or more; the captions show within this
 # time of their list (the voting phase is 13 s).
 INK_LEAST = 40
@@ -838,10 +870,6 @@ def pack_module():
     screen_module()
     import make_pack
     return make_pack
-
-
-def row_game_full(r):
-    row_game(r, full=True)
 
 
 # The first lines of the texts a fault may end the client with.
@@ -1106,7 +1134,6 @@ ROWS = {
     "game": (row_game, 1500),
     "game-full": (row_game_full, 1500),
     "soak": (row_soak, 1200),
-    "game-acting": (row_game_acting, 1500),
     "dispatch-closed": (row_dispatch_closed, 900),
     "dispatch-stalled": (row_dispatch_stalled, 900),
     "cancel": (row_cancel, 900),
@@ -1124,7 +1151,7 @@ ROWS = {
 
 
 # Rows for a person, not for CI.
-NOT_IN_CI = {"soak", "game-acting"}
+NOT_IN_CI = {"soak"}
 
 
 def record(w, out):

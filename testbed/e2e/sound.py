@@ -142,5 +142,23 @@ def find_in_order(recording, sounds, threshold=MATCH_THRESHOLD, band=False):
         window = ncc[first:first + len(template(samples, band))]
         at = first + int(window.argmax())
         out.append((name, (start + at - lead) / RATE, float(ncc[at])))
-        start = start + at + 1
+        # The next sound is looked for from where this one's peak falls below the threshold.
+        below = numpy.nonzero(ncc[at:] < threshold)[0]
+        start = start + at + (int(below[0]) if len(below) else 1)
     return out
+
+
+def onset_near(recording, samples, at, slack):
+    """Where a copy of the sound starts within slack seconds of at (seconds): (its distance from
+    at in seconds, its score), the best scoring one; for copies of one sound close together,
+    which find_in_order takes for one."""
+    begin = max(0, int((at - slack) * RATE))
+    loud = numpy.nonzero(numpy.abs(samples) > 64)[0]
+    lead = int(loud[0]) if len(loud) else 0
+    part = recording[begin + lead:begin + lead + int(2 * slack * RATE) + len(template(samples))]
+    ncc, _ = correlation(part, samples)
+    ncc = ncc[:int(2 * slack * RATE) + 1]
+    if len(ncc) == 0:
+        return None, 0.0
+    best = int(ncc.argmax())
+    return (begin + best) / RATE - at, float(ncc[best])

@@ -100,6 +100,16 @@ class SoundsInOrder(unittest.TestCase):
             self.assertAlmostEqual(at, want, delta=0.01, msg=name)
             self.assertGreaterEqual(score, sound.MATCH_THRESHOLD)
 
+    def test_copies_of_a_sound_close_together_are_each_found(self):
+        places = (1.0, 1.333, 1.75, 2.0)  # the wrap-up's applause
+        rec = self.recording([(at, self.applause, 0.6) for at in places])
+        for at in places:
+            offset, score = sound.onset_near(rec, self.applause, at + 0.04, 0.1)
+            self.assertAlmostEqual(offset, -0.04, delta=0.01, msg=at)
+            self.assertGreaterEqual(score, sound.MATCH_THRESHOLD)
+        offset, score = sound.onset_near(rec, self.applause, 2.5, 0.1)
+        self.assertLess(score, sound.MATCH_THRESHOLD, "no copy starts near 2.5 s")
+
     def test_a_sound_that_did_not_play_is_not_found(self):
         rec = self.recording([(1.0, self.voice, 0.8), (4.5, self.applause, 0.6)])
         found = sound.find_in_order(rec, [("other voice", self.other_voice), ("click", self.click)])
@@ -231,6 +241,20 @@ class PackLayout(unittest.TestCase):
         for number in (80, 99, 199):
             x, y, _ = screen.animation_block("Intrfce.srf", number)
             self.assertTrue(x + 8 <= left or x >= right or y + 8 <= top or y >= bottom, (number, x, y))
+
+    def test_the_timer_s_labels_cover_no_edit_field(self):
+        own = 3 << 8
+        labels = []
+        for number in (80, 99, 199, 309, 314, 319):
+            rect, parts = self.animation("Intrfce.srf", 1200, number)
+            labels += [(number, (rect[0] + r[0], rect[1] + r[1], rect[0] + r[2], rect[1] + r[3]))
+                       for layer, r, _ in parts if layer == own]
+        # The caption, the slimerick's two lines and the chat's edit field.
+        for file_name, number in (("Comp.srf", 438), ("Comp.srf", 460), ("Comp.srf", 477), ("Intrfce.srf", 75)):
+            x, y, width, height = screen.text_rect(file_name, number, 0)
+            for label, (left, top, right, bottom) in labels:
+                self.assertTrue(x + width <= left or x >= right or y + height <= top or y >= bottom,
+                                "Intrfce %d's label covers %s %d's field" % (label, file_name, number))
 
     def test_a_picture_cel_fits_the_whole_picture_to_the_frame(self):
         rect, parts = self.animation("Vizuzor.srf", 1010, 107)
