@@ -148,17 +148,34 @@ def find_in_order(recording, sounds, threshold=MATCH_THRESHOLD, band=False):
     return out
 
 
-def onset_near(recording, samples, at, slack):
-    """Where a copy of the sound starts within slack seconds of at (seconds): (its distance from
-    at in seconds, its score), the best scoring one; for copies of one sound close together,
-    which find_in_order takes for one."""
-    begin = max(0, int((at - slack) * RATE))
-    loud = numpy.nonzero(numpy.abs(samples) > 64)[0]
-    lead = int(loud[0]) if len(loud) else 0
-    part = recording[begin + lead:begin + lead + int(2 * slack * RATE) + len(template(samples))]
-    ncc, _ = correlation(part, samples)
-    ncc = ncc[:int(2 * slack * RATE) + 1]
-    if len(ncc) == 0:
-        return None, 0.0
-    best = int(ncc.argmax())
-    return (begin + best) / RATE - at, float(ncc[best])
+def copies(recording, samples, begin, end, threshold=MATCH_THRESHOLD, most=16):
+    """Where copies of the sound start between begin and end (seconds of the recording), for
+    copies that overlap: the best matching copy is found, all found so far are fitted to the
+    recording at their own loudness (least squares) and taken out, and the next is looked for
+    in what is left, until none scores the threshold. Sorted seconds."""
+    s = numpy.asarray(samples, dtype=numpy.float64)
+    energy = float((s * s).sum())
+    lo = max(0, int(begin * RATE))
+    part = numpy.asarray(recording[lo:int(end * RATE) + len(s)], dtype=numpy.float64)
+    if energy == 0 or len(part) < len(s):
+        return []
+    n = len(part) - len(s) + 1
+    size = 1 << int(len(part) + len(s)).bit_length()
+    template_spectrum = numpy.conj(numpy.fft.rfft(s, size))
+    found = []
+    left = part
+    for _ in range(most):
+        dot = numpy.fft.irfft(numpy.fft.rfft(left, size) * template_spectrum, size)[:n]
+        squares = numpy.concatenate(([0.0], numpy.cumsum(left * left)))
+        window = numpy.maximum(squares[len(s):] - squares[:-len(s)], 0.0)
+        ncc = numpy.where(window > QUIET * len(s), dot / numpy.maximum(numpy.sqrt(window * energy), 1e-9), 0.0)
+        at = int(ncc.argmax())
+        if ncc[at] < threshold or at in found:
+            break
+        found.append(at)
+        columns = numpy.zeros((len(part), len(found)))
+        for j, start in enumerate(found):
+            columns[start:start + len(s), j] = s
+        gains = numpy.linalg.lstsq(columns, part, rcond=None)[0]
+        left = part - columns @ gains
+    return sorted((lo + at) / RATE for at in found)

@@ -100,15 +100,15 @@ class SoundsInOrder(unittest.TestCase):
             self.assertAlmostEqual(at, want, delta=0.01, msg=name)
             self.assertGreaterEqual(score, sound.MATCH_THRESHOLD)
 
-    def test_copies_of_a_sound_close_together_are_each_found(self):
-        places = (1.0, 1.333, 1.75, 2.0)  # the wrap-up's applause
-        rec = self.recording([(at, self.applause, 0.6) for at in places])
-        for at in places:
-            offset, score = sound.onset_near(rec, self.applause, at + 0.04, 0.1)
-            self.assertAlmostEqual(offset, -0.04, delta=0.01, msg=at)
-            self.assertGreaterEqual(score, sound.MATCH_THRESHOLD)
-        offset, score = sound.onset_near(rec, self.applause, 2.5, 0.1)
-        self.assertLess(score, sound.MATCH_THRESHOLD, "no copy starts near 2.5 s")
+    def test_overlapping_copies_of_a_sound_are_each_found(self):
+        # The wrap-up's applause: four rounds, the first repeated twice and the second once.
+        length = len(self.applause) / sound.RATE
+        places = sorted([1.0, 1.0 + length, 1.0 + 2 * length, 1.325, 1.325 + length, 1.743, 1.975])
+        rec = self.recording([(at, self.applause, 0.5) for at in places] + [(3.0, self.voice, 0.8)], music_gain=0)
+        found = sound.copies(rec, self.applause, 0.5, 3.5, 0.5)
+        self.assertEqual(len(found), len(places), found)
+        for got, want in zip(found, places):
+            self.assertAlmostEqual(got, want, delta=0.001)
 
     def test_a_sound_that_did_not_play_is_not_found(self):
         rec = self.recording([(1.0, self.voice, 0.8), (4.5, self.applause, 0.6)])
