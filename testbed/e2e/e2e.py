@@ -390,7 +390,6 @@ MIXER_AHEAD = 7 * MIXER_BUFFER
 # few buffers (the timers fire in the client's frames; a sound starts on a buffer).
 APPLAUSE_AFTER = (0.0, 0.333, 0.750, 1.000)
 APPLAUSE_SLACK = (-2 * MIXER_BUFFER, 3 * MIXER_BUFFER)
-APPLAUSE_LENGTH = 0.4  # the demo pack's (seconds)
 # The rounds overlap; each is found after the others found are taken out.
 APPLAUSE_MATCH = 0.5
 MUSIC_SILENT_AFTER_MUTE = 2.0
@@ -519,12 +518,12 @@ def check_applause(r, end):
     the first as it ends (heard the mixer's queue later), the others 333, 750 and 1000 ms after
     the first; the first repeats twice, the second once, each repeat right after its play."""
     import sound
-    r.world.wait("the applause has played", lambda: len(sound.read_recording(r.world.recording)) / sound.RATE
-                 > end + MIXER_AHEAD + APPLAUSE_AFTER[-1] + 4 * APPLAUSE_LENGTH, STEP)
     applause = r.pack_sound("Applause")
     length = len(applause) / sound.RATE
-    starts = sound.copies(sound.read_recording(r.world.recording), applause, end - MIXER_BUFFER,
-                          end + MIXER_AHEAD + APPLAUSE_AFTER[-1] + APPLAUSE_SLACK[1], APPLAUSE_MATCH)
+    last = end + MIXER_AHEAD + APPLAUSE_AFTER[-1] + APPLAUSE_SLACK[1]  # the last round's start, at the latest
+    r.world.wait("the applause has played", lambda: len(sound.read_recording(r.world.recording)) / sound.RATE
+                 > last + 2 * length, STEP)
+    starts = sound.copies(sound.read_recording(r.world.recording), applause, end - MIXER_BUFFER, last, APPLAUSE_MATCH)
     r.check(len(starts) == 7, "seven plays of Applause: %r" % ["%.0f ms" % ((t - end) * 1000) for t in starts])
     if not starts:
         return
