@@ -402,6 +402,7 @@ CAPTION_TRIES = 4
 # The caret of an empty edit field: this many black pixels in its text rectangle, while it
 # blinks on.
 CARET_INK = (3, 12)
+CARET = "the caption field's caret"
 
 
 def bot_lines(r):
@@ -477,20 +478,32 @@ def heard_one_of(r, names, limit=STEP):
     return got
 
 
-def type_until_sent(r, nick, number, lines, limit=STEP):
-    """Once the caption field shows its caret, types the caption (Tab between two lines) and
-    Enter until the bot logs C for the round. Keys typed before the field takes them go to the
-    chat box (its Enter sends them as a chat line): such a try is typed again."""
+def caption_field(lines):
+    """The animation of the caption's (first) field."""
+    return "Comp.srf", 460 if len(lines) == 2 else 438
+
+
+def caret_item(lines):
+    """A watch item: the caption field shows its caret, once the composition takes typing
+    (before that, keys go to the chat box)."""
+    field = caption_field(lines)
+    return CARET, lambda shot: caret_shown(shot, *field)
+
+
+def type_until_sent(r, nick, number, lines, limit=STEP, ready=False):
+    """Once the caption field shows its caret (ready: it has just shown it), types the caption
+    (Tab between two lines) and Enter until the bot logs C for the round. Keys typed before the
+    field takes them go to the chat box (its Enter sends them as a chat line): such a try is
+    typed again."""
     w = r.world
     deadline = time.monotonic() + limit
     tries = 0
-    field = ("Comp.srf", 460 if len(lines) == 2 else 438)  # the caption's (first) field
+    field = caption_field(lines)
     while True:
         tries += 1
-        # The field shows its caret once the composition takes typing (before that, keys go to
-        # the chat box).
-        w.wait("round %d: the caption field's caret shows (try %d)" % (number, tries),
-               lambda: caret_shown(w.shot(), *field), max(1, deadline - time.monotonic()))
+        if tries > 1 or not ready:
+            w.wait("round %d: the caption field's caret shows (try %d)" % (number, tries),
+                   lambda: caret_shown(w.shot(), *field), max(1, deadline - time.monotonic()))
         chats = len(client_lines(r, nick, "PUC"))
         for i, line in enumerate(lines):
             if i:
@@ -593,12 +606,13 @@ def play_acting(r):
 
     # 5: round 1.
     wait_sent(r, nick, "SC", 1)
-    watch(r, "round 1's composition", [("Comp 1", shown("Comp.srf", 1)), ("picture 1's block in its frame",
-                                                                           picture_shown(1)),
-                                        ("Comp 438", shown("Comp.srf", 438)), ("the timer (Intrfce 80, 99 or 199)",
-                                                                              timer_shown)],
-          lambda seen: "Comp 438" in seen and "picture 1's block in its frame" in seen, label="round 1")
-    type_until_sent(r, nick, 1, ["The hat stays on"])
+    lines = ["The hat stays on"]
+    seen = watch(r, "round 1's composition", [("Comp 1", shown("Comp.srf", 1)), ("picture 1's block in its frame",
+                                                                                  picture_shown(1)),
+                                               ("Comp 438", shown("Comp.srf", 438)),
+                                               ("the timer (Intrfce 80, 99 or 199)", timer_shown), caret_item(lines)],
+                 lambda seen: CARET in seen and "picture 1's block in its frame" in seen, label="round 1")
+    type_until_sent(r, nick, 1, lines, ready=CARET in seen)
     heard_one_of(r, ["Go"], limit=20)
     wait_sent(r, nick, "SV", 101)
     vote_for(r, nick, 101, "Ada")
@@ -670,10 +684,11 @@ def play_acting(r):
 
     # 7: round 2, two lines; its voting carries the chat (9).
     wait_sent(r, nick, "SC", 2)
-    watch(r, "round 2's introduction", [("Final 1", shown("Final.srf", 1)), ("Slim 1", shown("Slim.srf", 1)),
-                                        ("Comp 460", shown("Comp.srf", 460))],
-          lambda seen: "Comp 460" in seen, label="round 2")
-    type_until_sent(r, nick, 2, ["Roses are red", "the hat is too"])
+    lines = ["Roses are red", "the hat is too"]
+    seen = watch(r, "round 2's introduction", [("Final 1", shown("Final.srf", 1)), ("Slim 1", shown("Slim.srf", 1)),
+                                               ("Comp 460", shown("Comp.srf", 460)), caret_item(lines)],
+                 lambda seen: CARET in seen, label="round 2")
+    type_until_sent(r, nick, 2, lines, ready=CARET in seen)
     heard_one_of(r, ["FinalRndIntro"], 20)
     heard_one_of(r, ["SlimerickVoiceA1"], 20)
     wait_sent(r, nick, "SV", 102)
@@ -694,10 +709,11 @@ def play_acting(r):
 
     # Round 3: its caption comes late.
     wait_sent(r, nick, "SC", 3)
-    watch(r, "round 3's introduction", [("Final 1", shown("Final.srf", 1)), ("CopyF 1", shown("CopyF.srf", 1)),
-                                        ("Comp 514", shown("Comp.srf", 514))],
-          lambda seen: "Comp 514" in seen, label="round 3")
-    type_until_sent(r, nick, 3, ["Three of a kind"])
+    lines = ["Three of a kind"]
+    seen = watch(r, "round 3's introduction", [("Final 1", shown("Final.srf", 1)), ("CopyF 1", shown("CopyF.srf", 1)),
+                                               ("Comp 514", shown("Comp.srf", 514)), caret_item(lines)],
+                 lambda seen: CARET in seen, label="round 3")
+    type_until_sent(r, nick, 3, lines, ready=CARET in seen)
     w.wait("the bot calls it late (CL 3)", lambda: segment_sent(r, nick, "CL", 3), STEP)
     w.wait("\"Caption late\" reaches the chat log", lambda: "Caption late" in (chat_log(r) or ""), STEP)
     heard_one_of(r, ["CopyFitsVoice1"], 20)
