@@ -43,11 +43,13 @@ def alive(pid):
 
 def start_display():
     """A virtual display that answers. Xvfb sometimes names a display it then fails to
-    keep (another one took it first), so the display is asked before it is used."""
+    keep (another one took it first), so the display is asked before it is used. -noreset: the
+    server does not start over when its last client (that question) leaves, so that the client
+    never meets it in the middle of that."""
     for _ in range(5):
         read_fd, write_fd = os.pipe()
         xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "800x600x24", "-nolisten",
-                                 "tcp"], pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
+                                 "tcp", "-noreset"], pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
         os.close(write_fd)
         number = os.read(read_fd, 16).decode().strip()
         os.close(read_fd)
