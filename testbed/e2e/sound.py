@@ -154,28 +154,23 @@ def copies(recording, samples, begin, end, threshold=MATCH_THRESHOLD, most=16):
     recording at their own loudness (least squares) and taken out, and the next is looked for
     in what is left, until none scores the threshold. Sorted seconds."""
     s = numpy.asarray(samples, dtype=numpy.float64)
-    energy = float((s * s).sum())
     lo = max(0, int(begin * RATE))
     part = numpy.asarray(recording[lo:int(end * RATE) + len(s)], dtype=numpy.float64)
-    if energy == 0 or len(part) < len(s):
-        return []
-    n = len(part) - len(s) + 1
-    size = 1 << int(len(part) + len(s)).bit_length()
-    template_spectrum = numpy.conj(numpy.fft.rfft(s, size))
     found = []
     left = part
     for _ in range(most):
-        dot = numpy.fft.irfft(numpy.fft.rfft(left, size) * template_spectrum, size)[:n]
-        squares = numpy.concatenate(([0.0], numpy.cumsum(left * left)))
-        window = numpy.maximum(squares[len(s):] - squares[:-len(s)], 0.0)
-        ncc = numpy.where(window > QUIET * len(s), dot / numpy.maximum(numpy.sqrt(window * energy), 1e-9), 0.0)
-        at = int(ncc.argmax())
-        if ncc[at] < threshold or at in found:
+        ncc, lead = correlation(left, samples)
+        if len(ncc) == 0:
             break
-        found.append(at)
+        at = int(ncc.argmax())
+        start = at - lead
+        if ncc[at] < threshold or start in found:
+            break
+        found.append(start)
         columns = numpy.zeros((len(part), len(found)))
-        for j, start in enumerate(found):
-            columns[start:start + len(s), j] = s
+        for j, first in enumerate(found):
+            piece = s[max(0, -first):len(part) - first]
+            columns[max(0, first):max(0, first) + len(piece), j] = piece
         gains = numpy.linalg.lstsq(columns, part, rcond=None)[0]
         left = part - columns @ gains
-    return sorted((lo + at) / RATE for at in found)
+    return sorted((lo + start) / RATE for start in found)
