@@ -1,7 +1,8 @@
 # gdb script (gdb -p PID -batch -x client_states.py): the life-cycle states of the running
 # client's application object, its proxies, the view, every screen and the children of the
 # sequencers that a screen or the view waits on. For a hang report: which process never got
-# where it was going. Stops the main thread once in PictureModel::RunExecutables.
+# where it was going; then the sound mixer's clock and channels. Stops the main thread once in
+# PictureModel::RunExecutables.
 import gdb
 
 STATES = ("Stopped", "Starting", "Started", "Paused", "Stopping", "Erred")
@@ -84,3 +85,24 @@ try:
     main()
 except gdb.error as e:
     print("client states: %s" % e)
+
+
+def mixer():
+    """The sound mixer's clock and each channel's queue: a mixer that stopped playing or reporting
+    holds every sound's start (and so the screens that wait for one)."""
+    try:
+        gdb.execute("set $mixer = &sound::Mixer::Instance()")
+        for field in ("playIndex_", "writeIndex_", "mixTime_", "nextDue_", "lastLead_", "resetFlag_",
+                      "needsRestart_"):
+            print("mixer %s: %s" % (field, ev("$mixer->%s" % field)))
+        print("mixer out: %s buffers: %s" % (ev("$mixer->out_"), ev("$mixer->buffers_.get()")))
+        for i in range(8):
+            channel = "$mixer->channels_._M_elems[%d]" % i
+            print("mixer channel %d: count %s format %s position %s to deliver %s" % (
+                i, ev(channel + ".count_"), ev(channel + ".format_"), ev(channel + ".position_"),
+                ev(channel + ".toDeliver_")))
+    except gdb.error as e:
+        print("mixer: %s" % e)
+
+
+mixer()
