@@ -269,7 +269,20 @@ class World:
         path = os.path.join(self.work, "client-stacks.txt")
         with open(path, "w") as f:
             f.write(done.stdout)
+            f.write("\n---- process states ----\n" + self.client_states())
         return "\n".join(line for line in done.stdout.split("\n") if line.startswith(("#", "Thread")))
+
+    def client_states(self):
+        """The life-cycle states of the hanging client's application, proxies, view, screens and the
+        sequencers they wait on (client_states.py under gdb): which one never got where it was going."""
+        script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "client_states.py")
+        try:
+            done = subprocess.run(["gdb", "-p", str(self.client.pid), "-batch", "-x", script],
+                                  capture_output=True, text=True, timeout=60)
+        except subprocess.TimeoutExpired:
+            return "(gdb took too long)\n"
+        return "\n".join(line for line in done.stdout.split("\n")
+                         if not line.startswith(("[New LWP", "[Thread", "Using host"))) + "\n"
 
     def stop(self):
         if self.client is not None and self.client.poll() is None:
