@@ -96,6 +96,18 @@ def mixer():
                       "needsRestart_"):
             print("mixer %s: %s" % (field, ev("$mixer->%s" % field)))
         print("mixer out: %s buffers: %s" % (ev("$mixer->out_"), ev("$mixer->buffers_.get()")))
+        for label, expr in (("clock now", "(unsigned)SDL_GetTicks()"),
+                            ("device buffers queued", "((platform::SdlAudioOut*)$mixer->out_)->queue_.size()"),
+                            ("device bytes written", "((platform::SdlAudioOut*)$mixer->out_)->written_"),
+                            ("device bytes retired", "((platform::SdlAudioOut*)$mixer->out_)->retired_"),
+                            ("device bytes in SDL's queue",
+                             "(unsigned)SDL_GetQueuedAudioSize(((platform::SdlAudioOut*)$mixer->out_)->device_)"),
+                            ("sound service master", "SoundService::GetMaster()"),
+                            ("sound service scheduled", "SoundService::GetMaster()->IsRunning()")):
+            try:
+                print("mixer %s: %s" % (label, ev(expr)))
+            except gdb.error as e:
+                print("mixer %s: (%s)" % (label, e))
         for i in range(8):
             channel = "$mixer->channels_._M_elems[%d]" % i
             print("mixer channel %d: count %s format %s position %s to deliver %s" % (

@@ -281,6 +281,8 @@ class World:
                                   capture_output=True, text=True, timeout=60)
         except subprocess.TimeoutExpired:
             return "(gdb took too long)\n"
+        except FileNotFoundError:
+            return "(no gdb on this machine)\n"
         return "\n".join(line for line in done.stdout.split("\n")
                          if not line.startswith(("[New LWP", "[Thread", "Using host"))) + "\n"
 
