@@ -115,6 +115,18 @@ void SetWindowLifeHook(WindowLifeHook hook) {
     lifeHook = hook;
 }
 
+bool DisplayInUse() {
+    const bool wasUp = SDL_WasInit(SDL_INIT_VIDEO) != 0;
+    if (VideoUp()) {
+        return true;
+    }
+    // Video started here on no display is not kept: a later start tries again.
+    if (!wasUp && SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+    return false;
+}
+
 ScreenMetrics GetScreenMetrics() {
     ScreenMetrics m;
     if (!VideoUp()) {

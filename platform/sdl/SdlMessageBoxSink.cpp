@@ -39,7 +39,9 @@ bool SdlMessageBoxSink::DisplayAvailable() {
 }
 
 BoxAnswer SdlMessageBoxSink::Show(const std::string& title, const std::string& text, std::uint32_t style) {
-    if (!DisplayAvailable()) {
+    // SDL's own box on a display server that does not answer (gone, or starting over)
+    // can crash inside SDL: such a box goes to standard error too.
+    if (!DisplayAvailable() || !DisplayInUse()) {
         return fallback_.Show(title, text, style);
     }
     StderrMessageBoxSink::Print(title, text);

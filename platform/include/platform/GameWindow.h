@@ -27,6 +27,10 @@ struct ScreenMetrics {
 
 ScreenMetrics GetScreenMetrics();
 
+// Whether video runs on a display server that answered (video is started if it was not):
+// false without one, or when SDL fell back to its off-screen driver.
+bool DisplayInUse();
+
 struct GameWindowDesc {
     std::string title;
     int clientWidth = 640;
