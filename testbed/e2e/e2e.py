@@ -461,8 +461,8 @@ def heard_one_of(r, names, limit=STEP):
     best = []
 
     def heard():
-        recording = sound.read_recording(r.world.recording)[start:]
-        found = [sound.find_in_order(recording, [pair], band=True)[0] for pair in samples]
+        recording = sound.voice_band(sound.read_recording(r.world.recording)[start:])
+        found = [sound.find_in_order(recording, [pair], band=True, banded=True)[0] for pair in samples]
         best[:] = [max((f for f in found if f[1] is not None), key=lambda f: f[2], default=None)]
         return best[0] is not None
     try:

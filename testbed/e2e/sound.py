@@ -119,13 +119,14 @@ def correlation(recording, samples, band=False):
     return ncc, int(loud[0]) if len(loud) else 0
 
 
-def find_in_order(recording, sounds, threshold=MATCH_THRESHOLD, band=False):
+def find_in_order(recording, sounds, threshold=MATCH_THRESHOLD, band=False, banded=False):
     """sounds: [(name, samples)]. Each is looked for after where the one before it started;
-    with band, in the voice band only (for voices under music). Returns [(name, seconds where
-    it starts or None, best score)]."""
+    with band, in the voice band only (for voices under music; banded: the recording is in
+    the band already, from voice_band). Returns [(name, seconds where it starts or None, best
+    score)]."""
     out = []
     start = 0
-    if band:
+    if band and not banded:
         recording = voice_band(recording)
     for name, samples in sounds:
         ncc, lead = correlation(recording[start:], samples, band)

@@ -501,3 +501,48 @@ TEST_F(MixerTest, PlaysTruncatedAndRandomDataOfEveryFormatSafely) {
 }
 
 }  // namespace
+
+// Main loops that stall, polls of every size and sounds queued, stopped, forgotten and
+// looped at random: every fill leaves sound queued in the device, and once the loops are
+// ended every sound plays out and every channel empties.
+TEST_F(MixerTest, KeepsPlayingThroughStallsAndEveryKindOfQueueChange) {
+    const std::vector<std::vector<std::uint8_t>> waves = {MakeWave(Ramp(300)), MakeWave(Ramp(2500)),
+                                                          MakeWave(Ramp(11000)), MakeWave(Ramp(40000))};
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        OpenAndRestart();
+        std::mt19937 random(seed);
+        std::vector<SoundSlot*> queued;
+        auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
+        for (int step = 0; step < 1500; ++step) {
+            out_.Advance(chance(3) ? 300 + random() % 3000 : random() % 70);
+            if (chance(12)) {
+                const std::uint16_t plays = chance(10) ? 65535 : static_cast<std::uint16_t>(1 + random() % 3);
+                SoundSlot& slot = Slot(waves[random() % waves.size()], plays);
+                if (xMixerQueueSound(static_cast<int>(random() % 8), &slot) == 0) {
+                    queued.push_back(&slot);
+                }
+            }
+            if (chance(2)) xMixerQueueSound(static_cast<int>(random() % 8), nullptr);
+            if (chance(3)) xMixerEndLoops(static_cast<int>(random() % 8));
+            if (chance(2) && !queued.empty()) xMixerForgetSlot(queued[random() % queued.size()]);
+            if (chance(75)) {
+                xMixerFill(250);
+                ASSERT_GT(out_.Queued(), 0u) << "step " << step << ": a fill left the device nothing to play";
+            } else {
+                xMixerPoll(chance(10) ? 2000 + random() % 4000 : random() % 400);
+            }
+        }
+        xMixerEndLoops(-1);
+        for (int pass = 0; pass < 2000 && !xMixerIsChannelEmpty(-1); ++pass) {
+            Pass();
+        }
+        EXPECT_TRUE(xMixerIsChannelEmpty(-1)) << "a channel never emptied";
+        for (const SoundSlot* slot : queued) {
+            EXPECT_EQ(slot->done, 1);
+            EXPECT_EQ(slot->progress, slot->progressScale);
+        }
+        xMixerClose();
+        slots_.clear();
+    }
+}
