@@ -1036,6 +1036,15 @@ def row_cut_lobby(r):
     r.ends_with_box(SERVER_DOWN, STEP)
 
 
+def row_cut_room(r):
+    """The proxy cuts the connection in a game room once the opening has played."""
+    w = r.make_world()
+    nick, _ = into_room(r)
+    w.wait("round 1's composition starts (SC)", lambda: segment_sent(r, nick, "SC", 1), STEP)
+    w.proxy_command("cut")
+    r.ends_with_box(SERVER_DOWN, STEP)
+
+
 def into_room(r):
     """The client started and logged on, in an open room whose opening has played (the client
     is ready there): its nick and the room's channel."""
@@ -1179,6 +1188,7 @@ ROWS = {
     "lobby-full": (row_lobby_full, 900),
     "cut-irc": (row_cut_irc, 900),
     "cut-lobby": (row_cut_lobby, 900),
+    "cut-room": (row_cut_room, 1200),
     "picture-stalled": (row_picture_stalled, 1500),
     "picture-big": (row_picture_big, 1200),
     "sponsor-missing": (row_sponsor_missing, 1200),
