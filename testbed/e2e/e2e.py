@@ -42,6 +42,7 @@ SERVER_DOWN = "The game server is down at this time\nor you may have lost your I
 PICTURE_TITLE = "Error downloading picture"
 PICTURE_FAILED = "The game is unable to download content at this time.\nPlease try again later."
 ROOM_DOWN = "Game room %s has just gone down.\nPlease choose another room."
+NO_WINNER = "No winner."  # the round winner's headline when nobody won
 # The open rooms of the bot's room list (testbed/world/worldbot.py): channel and the name the
 # room's bot gives at logon, which the client shows.
 ROOM_NAMES = {"Room1": "Game Room 1", "Room2": "After Dark"}
@@ -718,7 +719,8 @@ def play_acting(r):
     w.wait("\"Caption late\" reaches the chat log", lambda: "Caption late" in (chat_log(r) or ""), STEP)
     heard_one_of(r, ["CopyFitsVoice1"], 20)
     wait_sent(r, nick, "SRW", "\\x02\\x02")
-    w.after(2.0, "a screenshot of round 3's winner", lambda: w.shot("round 3: No winner."))
+    watch(r, "round 3's winner", [("Comp 426", shown("Comp.srf", 426)), ("\"No winner.\"", headline_reads(NO_WINNER))],
+          lambda seen: len(seen) == 2, label="round 3")
     r.wait_sounds(["FatChanceNegFanfare"])
 
     # 8: both games' ends.
@@ -889,6 +891,16 @@ def vote_for(r, nick, vote_id, author):
 
 def timer_shown(shot):
     return any(shot.animation_shown("Intrfce.srf", n) for n in (80, 99, 199))
+
+
+def headline_reads(text):
+    """A watch item's test: the round winner's one-line panel (Comp 426) shows, its headline
+    reading that text."""
+    def test(shot):
+        screen = screen_module()
+        return (shot.animation_shown("Comp.srf", 426)
+                and screen.text_reads(shot, screen.text_rect("Comp.srf", 426, 1), text)[0])
+    return test
 
 
 def picture_shown(number):

@@ -227,6 +227,71 @@ def animation_place(shot, file_name, number):
     return shot.block_anywhere(animation_block(file_name, number)[2])
 
 
+# ---- a text item's words ----
+# The client draws the texts of the pack's items in Liberation Sans (its "Arial"), black and
+# not smoothed. A text reads as the one expected when its ink, laid beside that text drawn by
+# ImageMagick in the same face at a size of the same height, has about its width and the same
+# run of letters and gaps across it: hinting moves single columns, so the inks are compared
+# column by column, smoothed, not pixel by pixel. It tells "No winner." from "Well done,
+# Ada!", not one letter from another.
+TEXT_FONT = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf"
+TEXT_WIDTH_RATIO = (0.85, 1.18)  # the ink's width over the reference's
+TEXT_PROFILE_NEEDED = 0.6        # correlation of the columns' smoothed ink
+_references = {}
+
+
+def _trimmed(mask):
+    ys, xs = numpy.where(mask)
+    if len(ys) == 0:
+        return None
+    return mask[ys.min():ys.max() + 1, xs.min():xs.max() + 1]
+
+
+def _reference(text, size):
+    key = (text, size)
+    if key not in _references:
+        pgm = subprocess.run(["convert", "-background", "white", "-fill", "black", "-font", TEXT_FONT,
+                              "-pointsize", str(size), "+antialias", "label:" + text, "-depth", "8", "pgm:-"],
+                             capture_output=True, check=True).stdout
+        header = pgm.split(b"\n", 3)
+        width, height = (int(v) for v in header[1].split())
+        grey = numpy.frombuffer(header[3], dtype=numpy.uint8)[:width * height].reshape(height, width)
+        _references[key] = _trimmed(grey < 128)
+    return _references[key]
+
+
+def _columns(mask, width):
+    """The mask's ink per column, stretched to width columns and smoothed over a few."""
+    ink = mask.sum(axis=0).astype(float)
+    stretched = numpy.interp(numpy.linspace(0, len(ink) - 1, width), numpy.arange(len(ink)), ink)
+    k = numpy.arange(-4, 5)
+    kernel = numpy.exp(-k * k / 4.5)
+    return numpy.convolve(stretched, kernel / kernel.sum(), mode="same")
+
+
+def text_reads(shot, rect, text):
+    """(whether the text item's rectangle (left, top, width, height) reads as text, how well:
+    the best correlation, or None without ink)."""
+    left, top, width, height = rect
+    area = shot.pixels[max(0, top):max(0, top + height), max(0, left):max(0, left + width)]
+    ink = _trimmed(numpy.all(area == 0, axis=2))
+    if ink is None:
+        return False, None
+    best = -1.0
+    for size in range(7, 17):
+        reference = _reference(text, size)
+        if reference is None or abs(reference.shape[0] - ink.shape[0]) > 1:
+            continue
+        if not TEXT_WIDTH_RATIO[0] <= ink.shape[1] / reference.shape[1] <= TEXT_WIDTH_RATIO[1]:
+            continue
+        a, b = _columns(ink, ink.shape[1]), _columns(reference, ink.shape[1])
+        a, b = a - a.mean(), b - b.mean()
+        norm = float(numpy.sqrt((a * a).sum() * (b * b).sum()))
+        if norm > 0:
+            best = max(best, float((a * b).sum()) / norm)
+    return best >= TEXT_PROFILE_NEEDED, best
+
+
 # ---- message boxes on standard error ----
 
 def box_line(title, text):

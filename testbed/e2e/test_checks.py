@@ -163,6 +163,31 @@ class Screenshots(unittest.TestCase):
         pixels[101:104, 301:309] = (0, 0, 0)  # 32 left
         self.assertIsNone(self.shot(pixels).block_anywhere(rgb))
 
+    # "No winner." as the client drew it in a round winner's headline (10-pixel Liberation Sans).
+    NO_WINNER = ["#...#...................#.........................",
+                 "##..#.............................................",
+                 "##..#..###.....#..##.##.#.####..####...###..###...",
+                 "#.#.#.#...#....##.##.#..#.#...#.#...#.#...#.#.....",
+                 "#..##.#...#.....##.#.#..#.#...#.#...#.#####.#.....",
+                 "#..##.#...#.....##..##..#.#...#.#...#.#.....#.....",
+                 "#...#..###......##..##..#.#...#.#...#..####.#....#"]
+
+    def test_a_text_reads_as_the_words_it_shows(self):
+        pixels = self.blank()
+        pixels[:, :] = (168, 168, 168)
+        rect = (130, 56, 140, 24)
+        self.assertEqual(screen.text_reads(self.shot(pixels), rect, "No winner."), (False, None))
+        for y, row in enumerate(self.NO_WINNER):
+            for x, c in enumerate(row):
+                if c == "#":
+                    pixels[64 + y, 131 + x] = (0, 0, 0)
+        shot = self.shot(pixels)
+        for text, reads in (("No winner.", True), ("Well done, Zed!", False), ("Winner.", False),
+                            ("No winner. Well done!", False)):
+            self.assertEqual(screen.text_reads(shot, rect, text)[0], reads, text)
+        pixels[64:71, 131:181] = (168, 168, 168)  # the same words in grey are no ink
+        self.assertFalse(screen.text_reads(self.shot(pixels), rect, "No winner.")[0])
+
     def test_a_dialog_is_told_by_its_title_bar_s_ends(self):
         pixels = self.blank()
         left, top = screen.Shot(pixels.tobytes(), 640, 480).dialog_place("progress")
