@@ -16,6 +16,9 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(ROOT, "testbed"))
+import xvfb_display  # noqa: E402
 
 
 def descendants(pid):
@@ -41,35 +44,13 @@ def alive(pid):
         return False
 
 
-def start_display():
-    """A virtual display that answers. Xvfb sometimes names a display it then fails to
-    keep (another one took it first), so the display is asked before it is used. -noreset: the
-    server does not start over when its last client (that question) leaves, so that the client
-    never meets it in the middle of that."""
-    for _ in range(5):
-        read_fd, write_fd = os.pipe()
-        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "800x600x24", "-nolisten",
-                                 "tcp", "-noreset"], pass_fds=(write_fd,), stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        number = os.read(read_fd, 16).decode().strip()
-        os.close(read_fd)
-        display = ":" + number
-        time.sleep(0.2)
-        if number and xvfb.poll() is None and subprocess.run(
-                ["xwininfo", "-root", "-display", display], capture_output=True).returncode == 0:
-            return xvfb, display
-        xvfb.kill()
-        xvfb.wait()
-    return None, None
-
-
 def main():
     build = os.path.abspath(sys.argv[1])
     expect_window = "--expect-window" in sys.argv[2:]
-    if not shutil.which("Xvfb") or not shutil.which("xwininfo"):
-        print("Xvfb or xwininfo is missing")
+    if not shutil.which("Xvfb") or not shutil.which("xwininfo") or not shutil.which("xdpyinfo"):
+        print("Xvfb, xwininfo or xdpyinfo is missing")
         return 77
-    xvfb, display = start_display()
+    xvfb, display = xvfb_display.start("800x600x24")
     if xvfb is None:
         print("FAIL no virtual display answered")
         return 1

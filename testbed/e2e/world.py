@@ -20,7 +20,9 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
 sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(ROOT, "testbed"))
 import screen  # noqa: E402
+import xvfb_display  # noqa: E402
 
 CLIENT = "RovodevIdozEzozuz"
 WINDOW_SIZE = (640, 480)
@@ -141,33 +143,12 @@ class World:
         return self.wait(what, line, limit)
 
     def start_display(self):
-        """Xvfb on a display nobody holds. Another test may take the same number at the same
-        moment; the loser's Xvfb ends, and the next number is tried."""
-        import random
-        numbers = random.Random(os.getpid() ^ int(time.time())).sample(range(100, 1000), 40)
-        for number in numbers:
-            if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
-                continue
-            display = ":%d" % number
-            # -noreset: the server does not start over when its last client (the check below) leaves,
-            # so that the client never meets a display in the middle of that.
-            xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                                     "-noreset"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                    preexec_fn=die_with_parent)
-            deadline = time.monotonic() + 60
-            while xvfb.poll() is None and time.monotonic() < deadline:
-                if subprocess.run(["xdpyinfo", "-display", display], capture_output=True).returncode == 0:
-                    # The display answered: ours only when our Xvfb holds its lock.
-                    if read_text("/tmp/.X%d-lock" % number).strip() != str(xvfb.pid):
-                        break
-                    self.procs.append(("Xvfb", xvfb))
-                    self.display = display
-                    return
-                time.sleep(POLL)
-            if xvfb.poll() is None:
-                xvfb.kill()
-            xvfb.wait()
-        raise StepFailed("no virtual display answered")
+        """Xvfb on a display nobody holds (testbed/xvfb_display.py)."""
+        xvfb, display = xvfb_display.start("1024x768x24", preexec_fn=die_with_parent)
+        if xvfb is None:
+            raise StepFailed("no virtual display answered")
+        self.procs.append(("Xvfb", xvfb))
+        self.display = display
 
     def start(self):
         self.start_display()
