@@ -256,14 +256,11 @@ class World:
     def client_states(self):
         """The life-cycle states of the hanging client's application, proxies, view, screens and the
         sequencers they wait on (client_states.py under gdb): which one never got where it was going."""
-        script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "client_states.py")
         try:
-            done = subprocess.run(["gdb", "-p", str(self.client.pid), "-batch", "-x", script],
-                                  capture_output=True, text=True, timeout=60)
+            done = subprocess.run(["gdb", "-p", str(self.client.pid), "-batch", "-x",
+                                   os.path.join(HERE, "client_states.py")], capture_output=True, text=True, timeout=60)
         except subprocess.TimeoutExpired:
             return "(gdb took too long)\n"
-        except FileNotFoundError:
-            return "(no gdb on this machine)\n"
         return "\n".join(line for line in done.stdout.split("\n")
                          if not line.startswith(("[New LWP", "[Thread", "Using host"))) + "\n"
 

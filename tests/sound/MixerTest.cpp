@@ -500,8 +500,6 @@ TEST_F(MixerTest, PlaysTruncatedAndRandomDataOfEveryFormatSafely) {
     EXPECT_GT(played, 1000u);
 }
 
-}  // namespace
-
 // Main loops that stall, polls of every size and sounds queued, stopped, forgotten and
 // looped at random: every fill leaves sound queued in the device, and once the loops are
 // ended every sound plays out and every channel empties.
@@ -546,3 +544,5 @@ TEST_F(MixerTest, KeepsPlayingThroughStallsAndEveryKindOfQueueChange) {
         slots_.clear();
     }
 }
+
+}  // namespace

@@ -5,9 +5,9 @@
 // then holds what the player was told. Without a display (no X11 or Wayland
 // display named, SDL's dummy or offscreen video driver, or a display named that
 // video cannot start on) a box goes to standard error and answers with its
-// default button, as does a box SDL cannot show. SIGINT or SIGTERM while a box is up ends the box (it answers with its
-// default button) so that the close is served. The executable installs one of
-// these.
+// default button, as does a box SDL cannot show. SIGINT or SIGTERM while a box
+// is up ends the box (it answers with its default button) so that the close is
+// served. The executable installs one of these.
 
 #include <cstdint>
 #include <string>
